@@ -1,0 +1,121 @@
+#include "Campo.h"
+
+#include "Conjunto.h"
+#include "Dinheiro.h"
+#include "ErroSistema.h"
+#include "fb/Win1252.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <QTime>
+
+Campo::Campo(Conjunto *conjunto, int indice, const QString &coluna, TipoCampo tipo, int tamanho)
+    : QObject(conjunto), m_conjunto(conjunto), m_indice(indice), m_coluna(coluna), m_tipo(tipo),
+      m_tamanho(tamanho)
+{
+}
+
+QVariant Campo::valor() const
+{
+    return m_conjunto->valorAtual(m_indice);
+}
+
+QVariant Campo::valorAntigo() const
+{
+    return m_conjunto->valorAntigo(m_indice);
+}
+
+void Campo::definirValor(const QVariant &valor)
+{
+    QVariant v = valor;
+    if (v.isValid() && m_tipo == TipoCampo::Texto) {
+        QString t = v.toString();
+        if (const auto fora = Win1252::primeiroForaDaTabela(t))
+            throw ErroSistema(Win1252::mensagemForaDaTabela(*fora));
+        if (m_tamanho > 0 && t.size() > m_tamanho)
+            t.truncate(m_tamanho);
+        v = t;
+    }
+    m_conjunto->definirValorAtual(this, v);
+}
+
+QString Campo::formatar(TipoCampo tipo, const QVariant &valor)
+{
+    if (!valor.isValid())
+        return {};
+    switch (tipo) {
+    case TipoCampo::Valor:
+        return valor.value<Dinheiro>().formatado();
+    case TipoCampo::Data:
+        return valor.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case TipoCampo::Hora:
+        return valor.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case TipoCampo::Blob:
+        return QStringLiteral("(BLOB)");
+    case TipoCampo::Texto:
+    case TipoCampo::Inteiro:
+        break;
+    }
+    return valor.toString();
+}
+
+QString Campo::texto() const
+{
+    return formatar(m_tipo, valor());
+}
+
+void Campo::definirTexto(const QString &texto)
+{
+    const QString t = texto.trimmed();
+    // A masked date or amount left blank reads as empty.
+    const bool semDigitos = !t.contains(QRegularExpression(QStringLiteral("[0-9]")));
+    switch (m_tipo) {
+    case TipoCampo::Texto:
+        definirValor(texto);
+        return;
+    case TipoCampo::Blob:
+        throw ErroSistema(QStringLiteral("Este campo não aceita texto."));
+    default:
+        break;
+    }
+    if (t.isEmpty() || (semDigitos && !t.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))) {
+        definirValor(QVariant());
+        return;
+    }
+    switch (m_tipo) {
+    case TipoCampo::Valor: {
+        const auto d = Dinheiro::lerTexto(t);
+        if (!d)
+            throw ErroSistema(QStringLiteral("'%1' não é um valor válido. Digite o valor como 1.234,56.").arg(t));
+        definirValor(QVariant::fromValue(*d));
+        return;
+    }
+    case TipoCampo::Inteiro: {
+        bool ok = false;
+        const int n = t.toInt(&ok);
+        if (!ok)
+            throw ErroSistema(QStringLiteral("'%1' não é um número inteiro válido.").arg(t));
+        definirValor(n);
+        return;
+    }
+    case TipoCampo::Data: {
+        const QDate d = QDate::fromString(t, QStringLiteral("dd/MM/yyyy"));
+        if (!d.isValid())
+            throw ErroSistema(QStringLiteral("'%1' não é uma data válida. Digite a data como dd/mm/aaaa.").arg(t));
+        definirValor(d);
+        return;
+    }
+    case TipoCampo::Hora: {
+        QTime h = QTime::fromString(t, QStringLiteral("HH:mm:ss"));
+        if (!h.isValid())
+            h = QTime::fromString(t, QStringLiteral("HH:mm"));
+        if (!h.isValid())
+            throw ErroSistema(QStringLiteral("'%1' não é uma hora válida.").arg(t));
+        definirValor(h);
+        return;
+    }
+    case TipoCampo::Texto:
+    case TipoCampo::Blob:
+        break;
+    }
+}

@@ -1,0 +1,142 @@
+#pragma once
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+#include "Campo.h"
+
+namespace Fb {
+class Transacao;
+class Comando;
+} // namespace Fb
+
+// The four statements a dataset runs when a record is written, built from the
+// table's key and column list; :C takes a field's current value, :OLD_C the
+// value it had when the record was read.
+class ComandosAtualizacao : public QObject {
+    Q_OBJECT
+public:
+    ComandosAtualizacao(const QString &tabela, const QStringList &colunas, QObject *parent);
+    QString inserir;
+    QString modificar;
+    QString excluir;
+    QString reler;
+};
+
+// A dataset over one table: a statement, the rows fetched from it so far, a
+// current record and the states closed, browsing, editing and inserting.
+// Rows are fetched on demand, so opening costs what is shown.
+class Conjunto : public QObject {
+    Q_OBJECT
+public:
+    enum class Estado { Fechado, Navegando, Editando, Inserindo };
+    Q_ENUM(Estado)
+
+    Conjunto(Fb::Transacao &tra, const QString &sqlInicial, QObject *parent);
+    ~Conjunto() override;
+
+    // Set up once by the data module.
+    Campo *adicionarCampo(const QString &coluna, TipoCampo tipo, int tamanho = 0);
+    void definirGerador(const QString &gerador, Campo *id);
+    void definirAtualizacao(ComandosAtualizacao *comandos) { m_atualizacao = comandos; }
+
+    const QList<Campo *> &campos() const { return m_campos; }
+    Campo *campo(const QString &coluna) const;
+
+    QStringList sql() const { return m_sql; }
+    // Closes, sets the new lines and opens again.
+    void substituirSql(const QStringList &linhas);
+
+    void abrir();
+    void fechar();
+    bool aberto() const { return m_estado != Estado::Fechado; }
+    Estado estado() const { return m_estado; }
+    bool emEdicao() const { return m_estado == Estado::Editando || m_estado == Estado::Inserindo; }
+
+    // Rows fetched so far, and whether the statement may still have more.
+    int linhasCarregadas() const { return int(m_linhas.size()); }
+    bool podeCarregarMais() const;
+    void carregarMais(int quantas);
+    void carregarTudo();
+
+    bool vazio() const { return m_linhas.empty(); }
+    // Index of the current record among the fetched rows; -1 when empty.
+    int atual() const { return m_atual; }
+    void irPara(int linha);
+    void primeiro() { irPara(0); }
+    void proximo();
+    void anterior();
+    void ultimo();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+
+    void inserir();
+    void editar();
+    void gravar();
+    void cancelar();
+    void excluir();
+    bool localizar(const QString &coluna, const QVariant &valor);
+
+    // A value of any fetched row, for grids.
+    QVariant valor(int linha, int campo) const;
+    QVariant valorAtual(int campo) const;
+    QVariant valorAntigo(int campo) const;
+    void definirValorAtual(Campo *campo, const QVariant &valor);
+
+Q_SIGNALS:
+    void estadoMudou(Conjunto::Estado estado);
+    // The current record moved, or its values were read again.
+    void registroMudou();
+    void campoMudou(Campo *campo);
+    // Bound controls hand over the text they still hold.
+    void antesDeGravar();
+    void linhasAcrescentadas(int primeira, int ultima);
+    void linhaInserida(int linha);
+    void linhaRemovida(int linha);
+    // Opened, closed or its statement replaced: every row may be different.
+    void reiniciado();
+
+private:
+    void mudarEstado(Estado estado);
+    bool buscarUma();
+    void exigirAberto() const;
+    void exigirNavegando();
+    void sairDaEdicao();
+    Fb::Comando &comando(std::unique_ptr<Fb::Comando> &cache, const QString &sql);
+    void executarAtualizacao(std::unique_ptr<Fb::Comando> &cache, const QString &sql,
+                             const std::vector<QVariant> &atual,
+                             const std::vector<QVariant> &antigo);
+    QVariant proximoId();
+
+    Fb::Transacao &m_tra;
+    QStringList m_sql;
+    QList<Campo *> m_campos;
+    QString m_gerador;
+    Campo *m_campoId = nullptr;
+    ComandosAtualizacao *m_atualizacao = nullptr;
+
+    Estado m_estado = Estado::Fechado;
+    std::unique_ptr<Fb::Comando> m_select;
+    std::vector<int> m_campoDaColuna; // select column -> field index, -1 when unknown
+    std::vector<std::vector<QVariant>> m_linhas;
+    std::vector<QVariant> m_antigo; // the current record as it was read
+    int m_atual = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+
+    std::unique_ptr<Fb::Comando> m_cmdInserir, m_cmdModificar, m_cmdExcluir, m_cmdGerador;
+};
+
+// What a bound control names: the dataset, and whether typing may start an edit.
+class FonteDados : public QObject {
+    Q_OBJECT
+public:
+    FonteDados(Conjunto *conjunto, QObject *parent) : QObject(parent), m_conjunto(conjunto) {}
+    Conjunto *conjunto() const { return m_conjunto; }
+    bool autoEdicao() const { return true; }
+
+private:
+    Conjunto *m_conjunto;
+};

@@ -1,0 +1,57 @@
+#pragma once
+#include <QObject>
+#include <memory>
+
+#include "Conjunto.h"
+
+namespace Fb {
+class Conexao;
+class Transacao;
+} // namespace Fb
+
+// The one connection, the one transaction and one shared dataset per table,
+// with their data sources, update statement sets and field objects. No window
+// keeps a private copy of a table: they bind to these and call them directly.
+class TDatamodule1 : public QObject {
+    Q_OBJECT
+public:
+    // Connects at once; a failure here is silent and the first open of a
+    // dataset tries again, raising the database's own error.
+    explicit TDatamodule1(const QString &caminhoBanco = caminhoPadrao(), QObject *parent = nullptr);
+    ~TDatamodule1() override;
+
+    // Where the database file lives: fixed, read from no setting.
+    static QString caminhoPadrao();
+    static const char *usuario() { return "sysdba"; }
+    static const char *senha();
+
+    std::unique_ptr<Fb::Conexao> Base;
+    std::unique_ptr<Fb::Transacao> Tra;
+
+    Conjunto *Clientes, *Emitente, *Recibos, *Configuracao, *Tipo;
+    FonteDados *DSclientes, *DSemitente, *DSrecibos, *DSconfiguracao, *DStipo;
+    ComandosAtualizacao *Upclientes, *Upemitente, *Uprecibos, *Upconfiguracao, *Uptipo;
+
+    Campo *ClientesID_CLIENTE, *ClientesCLIENTE, *ClientesEMAIL, *ClientesEMAIL2,
+        *ClientesTELEFONE, *ClientesTELEFONE2, *ClientesOBS, *ClientesENDERECO, *ClientesBAIRRO,
+        *ClientesCEP, *ClientesCIDADE, *ClientesUF, *ClientesDATANASCIMENTO, *ClientesCPFCNPJ,
+        *ClientesPADRAO;
+    Campo *EmitenteID_EMITENTE, *EmitenteEMITENTE, *EmitenteCPFCNPJ, *EmitenteCIDADE,
+        *EmitenteFOTO_MARC;
+    Campo *RecibosID_RECIBO, *RecibosEMITENTE, *RecibosCLIENTE, *RecibosVALOR,
+        *RecibosVALOREXTENSO, *RecibosDATARECIBO, *RecibosLOCAL, *RecibosCPFCNPJCLIENTE,
+        *RecibosCPFCNPJEMITENTE, *RecibosREFERENTE, *RecibosOBS, *RecibosDATA, *RecibosHORA,
+        *RecibosTIPO;
+    Campo *ConfiguracaoID_CONFIGURACAO, *ConfiguracaoCONFIGURACAO1, *ConfiguracaoCONFIGURACAO2,
+        *ConfiguracaoCONFIGURACAO3;
+    Campo *TipoID_TIPO, *TipoTIPO;
+
+private:
+    Conjunto *novoConjunto(const QString &nome, const QString &sqlInicial);
+    Campo *campo(Conjunto *conjunto, const QString &coluna, TipoCampo tipo, int tamanho = 0);
+    ComandosAtualizacao *atualizacao(Conjunto *conjunto, const QString &nome, const QString &tabela);
+    FonteDados *fonte(Conjunto *conjunto, const QString &nome);
+};
+
+// The one instance, created fourth at start-up.
+extern TDatamodule1 *Datamodule1;

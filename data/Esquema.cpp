@@ -1,0 +1,74 @@
+#include "Esquema.h"
+
+#include "Datamodule1.h"
+#include "ErroSistema.h"
+#include "fb/Firebird.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const char *const k_definicoes[] = {
+    "CREATE TABLE CLIENTES (ID_CLIENTE INTEGER NOT NULL PRIMARY KEY, CLIENTE VARCHAR(50),"
+    " EMAIL VARCHAR(60), EMAIL2 VARCHAR(60), TELEFONE VARCHAR(20), TELEFONE2 VARCHAR(20),"
+    " OBS VARCHAR(100), ENDERECO VARCHAR(60), BAIRRO VARCHAR(30), CEP VARCHAR(10),"
+    " CIDADE VARCHAR(40), UF VARCHAR(2), DATANASCIMENTO DATE, CPFCNPJ VARCHAR(20),"
+    " PADRAO CHAR(1))",
+    "CREATE TABLE EMITENTE (ID_EMITENTE INTEGER NOT NULL PRIMARY KEY, EMITENTE VARCHAR(50),"
+    " CPFCNPJ VARCHAR(20), CIDADE VARCHAR(40), FOTO_MARC BLOB SUB_TYPE 0 SEGMENT SIZE 32768)",
+    "CREATE TABLE RECIBOS (ID_RECIBO INTEGER NOT NULL PRIMARY KEY, EMITENTE VARCHAR(50),"
+    " CLIENTE VARCHAR(50), VALOR NUMERIC(18,2), VALOREXTENSO VARCHAR(200),"
+    " DATARECIBO VARCHAR(100), LOCAL VARCHAR(30), CPFCNPJCLIENTE VARCHAR(20),"
+    " CPFCNPJEMITENTE VARCHAR(20), REFERENTE VARCHAR(100), OBS VARCHAR(100), DATA DATE,"
+    " HORA TIME, TIPO VARCHAR(10))",
+    "CREATE TABLE CONFIGURACOES (ID_CONFIGURACAO INTEGER NOT NULL PRIMARY KEY,"
+    " CONFIGURACAO1 CHAR(1), CONFIGURACAO2 CHAR(1), CONFIGURACAO3 CHAR(1))",
+    "CREATE TABLE TIPO (ID_TIPO INTEGER NOT NULL PRIMARY KEY, TIPO VARCHAR(10))",
+    // The orders the windows ask for: clients by name, newest receipt first.
+    "CREATE INDEX IX_CLIENTES_CLIENTE ON CLIENTES (CLIENTE)",
+    "CREATE INDEX IX_CLIENTES_CPFCNPJ ON CLIENTES (CPFCNPJ)",
+    "CREATE DESCENDING INDEX IX_RECIBOS_ID_DESC ON RECIBOS (ID_RECIBO)",
+    "CREATE INDEX IX_RECIBOS_CLIENTE ON RECIBOS (CLIENTE)",
+    "CREATE INDEX IX_RECIBOS_DATA ON RECIBOS (DATA)",
+    "CREATE GENERATOR GEN_CLIENTES_ID",
+    "CREATE GENERATOR GEN_EMITENTES_ID",
+    "CREATE GENERATOR GEN_RECIBOS_ID",
+};
+
+} // namespace
+
+namespace Esquema {
+
+void criarBanco(const QString &caminho, Modo modo)
+{
+    if (QFileInfo::exists(caminho))
+        throw ErroSistema(QStringLiteral("O arquivo \"%1\" já existe. Nada foi alterado: "
+                                         "apague ou mova o arquivo antes de criar um banco novo.")
+                              .arg(QDir::toNativeSeparators(caminho)));
+    const QString pasta = QFileInfo(caminho).absolutePath();
+    if (!QDir().mkpath(pasta))
+        throw ErroSistema(QStringLiteral("Não foi possível criar a pasta \"%1\".")
+                              .arg(QDir::toNativeSeparators(pasta)));
+
+    Fb::Conexao base;
+    base.configurar(caminho, QString::fromLatin1(TDatamodule1::usuario()),
+                    QString::fromLatin1(TDatamodule1::senha()));
+    base.criar();
+    for (const char *ddl : k_definicoes)
+        base.executarDdl(QString::fromLatin1(ddl));
+
+    Fb::Transacao tra(base);
+    tra.iniciar();
+    const QString modoInicial = modo == Modo::Simples ? QStringLiteral("N") : QStringLiteral("Y");
+    Fb::Comando config(tra, QStringLiteral("INSERT INTO CONFIGURACOES (ID_CONFIGURACAO, "
+                                           "CONFIGURACAO1, CONFIGURACAO2, CONFIGURACAO3) "
+                                           "VALUES (1, :MODO, 'N', 'N')"));
+    config.definir(QStringLiteral("MODO"), modoInicial);
+    config.executar();
+    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (1, 'DEVEDOR')")).executar();
+    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (2, 'CREDOR')")).executar();
+    tra.commit();
+}
+
+} // namespace Esquema

@@ -1,0 +1,594 @@
+#include "Firebird.h"
+
+#include "Dinheiro.h"
+#include "ErroSistema.h"
+#include "Win1252.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDir>
+#include <QTime>
+#include <firebird/Interface.h>
+#include <ibase.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+using namespace Firebird;
+
+namespace {
+
+IMaster *mestre()
+{
+    static IMaster *m = (Fb::prepararAmbiente(), fb_get_master_interface());
+    return m;
+}
+IUtil *util() { return mestre()->getUtilInterface(); }
+IProvider *provedor()
+{
+    static IProvider *p = mestre()->getDispatcher();
+    return p;
+}
+
+// Owns one status object and turns an error left in it into ErroSistema.
+class Status {
+public:
+    Status() : m_status(mestre()->getStatus()), m_wrapper(m_status) {}
+    ~Status() { m_status->dispose(); }
+    CheckStatusWrapper *operator&() { return &m_wrapper; }
+    bool falhou() const { return m_wrapper.getState() & IStatus::STATE_ERRORS; }
+
+    void verificar()
+    {
+        if (!(m_wrapper.getState() & IStatus::STATE_ERRORS))
+            return;
+        char texto[2048];
+        util()->formatStatus(texto, sizeof texto, &m_wrapper);
+        std::vector<long> codigos;
+        const intptr_t *v = m_wrapper.getErrors();
+        while (v && *v != isc_arg_end) {
+            const intptr_t tipo = v[0];
+            if (tipo == isc_arg_gds)
+                codigos.push_back(long(v[1]));
+            v += (tipo == isc_arg_cstring) ? 3 : 2;
+        }
+        m_wrapper.init();
+        throw ErroSistema(QString::fromLocal8Bit(texto).trimmed(), std::move(codigos));
+    }
+
+private:
+    IStatus *m_status;
+    CheckStatusWrapper m_wrapper;
+};
+
+QByteArray caminhoNativo(const QString &caminho)
+{
+    return QDir::toNativeSeparators(caminho).toLocal8Bit();
+}
+
+std::vector<unsigned char> parametrosConexao(const QString &usuario, const QString &senha,
+                                             bool criando)
+{
+    Status st;
+    IXpbBuilder *dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    st.verificar();
+    dpb->insertString(&st, isc_dpb_user_name, usuario.toLatin1().constData());
+    dpb->insertString(&st, isc_dpb_password, senha.toLatin1().constData());
+    dpb->insertString(&st, isc_dpb_lc_ctype, "WIN1252");
+    dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
+    if (criando) {
+        dpb->insertString(&st, isc_dpb_set_db_charset, "WIN1252");
+        dpb->insertInt(&st, isc_dpb_force_write, 1);
+        dpb->insertInt(&st, isc_dpb_page_size, 8192);
+    }
+    st.verificar();
+    const auto *inicio = dpb->getBuffer(&st);
+    std::vector<unsigned char> buffer(inicio, inicio + dpb->getBufferLength(&st));
+    dpb->dispose();
+    return buffer;
+}
+
+// ":NAME" outside quotes and comments becomes "?", and the names are returned
+// in order of position.
+QString trocarParametrosNomeados(const QString &sql, QStringList &nomes)
+{
+    QString saida;
+    saida.reserve(sql.size());
+    for (int i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (c == u'\'' || c == u'"') {
+            const int fim = sql.indexOf(c, i + 1);
+            const int ate = fim < 0 ? int(sql.size()) : fim + 1;
+            saida += QStringView(sql).mid(i, ate - i);
+            i = ate - 1;
+        } else if (c == u'-' && i + 1 < sql.size() && sql[i + 1] == u'-') {
+            const int fim = sql.indexOf(u'\n', i);
+            const int ate = fim < 0 ? int(sql.size()) : fim;
+            saida += QStringView(sql).mid(i, ate - i);
+            i = ate - 1;
+        } else if (c == u':' && i + 1 < sql.size() &&
+                   (sql[i + 1].isLetter() || sql[i + 1] == u'_')) {
+            int j = i + 1;
+            while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == u'_' || sql[j] == u'$'))
+                ++j;
+            nomes << sql.mid(i + 1, j - i - 1).toUpper();
+            saida += u'?';
+            i = j - 1;
+        } else {
+            saida += c;
+        }
+    }
+    return saida;
+}
+
+int64_t potenciaDez(int n)
+{
+    int64_t p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+// A scaled integer read from the database. Scale -2 is the amount type.
+QVariant inteiroEscalado(int64_t valor, int escala)
+{
+    if (escala == 0)
+        return QVariant::fromValue(qlonglong(valor));
+    if (escala == -2)
+        return QVariant::fromValue(Dinheiro::deCentavos(valor));
+    if (escala < -2)
+        return QVariant::fromValue(Dinheiro::deCentavos(valor / potenciaDez(-2 - escala)));
+    return QVariant::fromValue(Dinheiro::deCentavos(valor * potenciaDez(escala + 2)));
+}
+
+int64_t paraInteiroEscalado(const QVariant &valor, int escala)
+{
+    if (valor.canConvert<Dinheiro>() && valor.userType() == qMetaTypeId<Dinheiro>()) {
+        const int64_t c = valor.value<Dinheiro>().centavos();
+        if (escala <= -2)
+            return c * potenciaDez(-2 - escala);
+        return c / potenciaDez(escala + 2);
+    }
+    bool ok = false;
+    const qlonglong n = valor.toLongLong(&ok);
+    if (!ok)
+        throw ErroSistema(QStringLiteral("Valor \"%1\" não é um número válido.").arg(valor.toString()));
+    return escala >= 0 ? n : n * potenciaDez(-escala);
+}
+
+QByteArray lerBlob(Fb::Transacao &tra, ISC_QUAD id)
+{
+    Status st;
+    IBlob *blob = tra.conexao().anexo()->openBlob(&st, tra.handle(), &id, 0, nullptr);
+    st.verificar();
+    QByteArray dados;
+    char pedaco[32768];
+    for (;;) {
+        unsigned lidos = 0;
+        const int r = blob->getSegment(&st, sizeof pedaco, pedaco, &lidos);
+        if (r == IStatus::RESULT_NO_DATA)
+            break;
+        if (r == IStatus::RESULT_ERROR) {
+            blob->release();
+            st.verificar();
+        }
+        dados.append(pedaco, int(lidos));
+    }
+    blob->close(&st);
+    st.verificar();
+    return dados;
+}
+
+ISC_QUAD gravarBlob(Fb::Transacao &tra, const QByteArray &dados)
+{
+    Status st;
+    ISC_QUAD id{};
+    IBlob *blob = tra.conexao().anexo()->createBlob(&st, tra.handle(), &id, 0, nullptr);
+    st.verificar();
+    constexpr int pedaco = 32768;
+    for (int i = 0; i < dados.size(); i += pedaco) {
+        blob->putSegment(&st, unsigned(qMin(pedaco, int(dados.size()) - i)), dados.constData() + i);
+        if (st.falhou()) {
+            blob->cancel(&st);
+            st.verificar();
+        }
+    }
+    blob->close(&st);
+    st.verificar();
+    return id;
+}
+
+} // namespace
+
+namespace Fb {
+
+void prepararAmbiente()
+{
+    static std::once_flag feito;
+    std::call_once(feito, [] {
+        // The engine's lock files live in a folder of this user's own.
+        const QString pasta = QDir::homePath() + QStringLiteral("/.cache/talvano/firebird");
+        QDir().mkpath(pasta);
+        QFile::setPermissions(pasta, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ::setenv("FIREBIRD_LOCK", QFile::encodeName(pasta).constData(), 1);
+        ::setenv("FIREBIRD_TMP", QFile::encodeName(pasta).constData(), 0);
+    });
+}
+
+void encerrar()
+{
+    Status st;
+    provedor()->shutdown(&st, 0, fb_shutrsn_app_stopped);
+}
+
+// ---------------------------------------------------------------- Conexao
+
+Conexao::~Conexao()
+{
+    try {
+        desconectar();
+    } catch (const ErroSistema &) {
+        // Nothing can be told to the user from a destructor at exit.
+    }
+}
+
+void Conexao::configurar(const QString &caminho, const QString &usuario, const QString &senha)
+{
+    m_caminho = caminho;
+    m_usuario = usuario;
+    m_senha = senha;
+}
+
+void Conexao::conectar()
+{
+    if (m_anexo)
+        return;
+    const auto dpb = parametrosConexao(m_usuario, m_senha, false);
+    Status st;
+    IAttachment *anexo = provedor()->attachDatabase(&st, caminhoNativo(m_caminho).constData(),
+                                                    unsigned(dpb.size()), dpb.data());
+    st.verificar();
+    m_anexo = anexo;
+}
+
+void Conexao::criar()
+{
+    const auto dpb = parametrosConexao(m_usuario, m_senha, true);
+    Status st;
+    IAttachment *anexo = provedor()->createDatabase(&st, caminhoNativo(m_caminho).constData(),
+                                                    unsigned(dpb.size()), dpb.data());
+    st.verificar();
+    m_anexo = anexo;
+}
+
+void Conexao::desconectar()
+{
+    if (!m_anexo)
+        return;
+    Status st;
+    m_anexo->detach(&st);
+    if (st.falhou()) {
+        m_anexo->release();
+        m_anexo = nullptr;
+        st.verificar();
+    }
+    m_anexo = nullptr;
+}
+
+void Conexao::executarDdl(const QString &sql)
+{
+    Transacao tra(*this);
+    tra.iniciar();
+    Status st;
+    m_anexo->execute(&st, tra.handle(), 0, Win1252::codificar(sql).constData(), 3, nullptr,
+                     nullptr, nullptr, nullptr);
+    st.verificar();
+    tra.commit();
+}
+
+// --------------------------------------------------------------- Transacao
+
+Transacao::~Transacao()
+{
+    try {
+        if (m_tra)
+            commit();
+    } catch (const ErroSistema &) {
+        // At exit nobody is left to tell; the engine rolls back what it must.
+    }
+}
+
+void Transacao::iniciar()
+{
+    if (m_tra)
+        return;
+    static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                        isc_tpb_rec_version, isc_tpb_nowait};
+    Status st;
+    ITransaction *t = m_conexao.anexo()->startTransaction(&st, sizeof tpb, tpb);
+    st.verificar();
+    m_tra = t;
+}
+
+void Transacao::commitRetaining()
+{
+    Status st;
+    m_tra->commitRetaining(&st);
+    st.verificar();
+}
+
+void Transacao::commit()
+{
+    Status st;
+    m_tra->commit(&st);
+    st.verificar();
+    m_tra = nullptr;
+}
+
+void Transacao::rollback()
+{
+    Status st;
+    m_tra->rollback(&st);
+    st.verificar();
+    m_tra = nullptr;
+}
+
+// ------------------------------------------------------------------ Comando
+
+Comando::Comando(Transacao &transacao, const QString &sql) : m_transacao(transacao)
+{
+    const QString traduzido = trocarParametrosNomeados(sql, m_nomesPorPosicao);
+    Status st;
+    m_stmt = transacao.conexao().anexo()->prepare(&st, transacao.handle(), 0,
+                                                  Win1252::codificar(traduzido).constData(), 3,
+                                                  IStatement::PREPARE_PREFETCH_METADATA);
+    st.verificar();
+    m_metaEntrada = m_stmt->getInputMetadata(&st);
+    st.verificar();
+    m_metaSaida = m_stmt->getOutputMetadata(&st);
+    st.verificar();
+    m_valores.resize(m_nomesPorPosicao.size());
+    m_bufEntrada.resize(m_metaEntrada->getMessageLength(&st));
+    m_bufSaida.resize(m_metaSaida->getMessageLength(&st));
+}
+
+Comando::~Comando()
+{
+    Status st;
+    if (m_cursor)
+        m_cursor->close(&st);
+    if (m_metaEntrada)
+        m_metaEntrada->release();
+    if (m_metaSaida)
+        m_metaSaida->release();
+    if (m_stmt)
+        m_stmt->free(&st);
+}
+
+QStringList Comando::nomesParametros() const
+{
+    QStringList distintos;
+    for (const QString &n : m_nomesPorPosicao)
+        if (!distintos.contains(n))
+            distintos << n;
+    return distintos;
+}
+
+void Comando::definir(const QString &nome, const QVariant &valor)
+{
+    const QString chave = nome.toUpper();
+    for (int i = 0; i < m_nomesPorPosicao.size(); ++i)
+        if (m_nomesPorPosicao[i] == chave)
+            m_valores[size_t(i)] = valor;
+}
+
+QStringList Comando::colunas() const
+{
+    Status st;
+    QStringList nomes;
+    const unsigned n = m_metaSaida->getCount(&st);
+    for (unsigned i = 0; i < n; ++i)
+        nomes << QString::fromLatin1(m_metaSaida->getAlias(&st, i));
+    return nomes;
+}
+
+void Comando::montarEntrada()
+{
+    Status st;
+    std::fill(m_bufEntrada.begin(), m_bufEntrada.end(), 0);
+    const unsigned n = m_metaEntrada->getCount(&st);
+    for (unsigned i = 0; i < n; ++i) {
+        const QVariant &v = m_valores[i];
+        unsigned char *dado = m_bufEntrada.data() + m_metaEntrada->getOffset(&st, i);
+        auto *nulo = reinterpret_cast<short *>(m_bufEntrada.data() + m_metaEntrada->getNullOffset(&st, i));
+        if (!v.isValid() || v.isNull()) {
+            *nulo = -1;
+            continue;
+        }
+        *nulo = 0;
+        const unsigned tipo = m_metaEntrada->getType(&st, i) & ~1u;
+        const unsigned tamanho = m_metaEntrada->getLength(&st, i);
+        const int escala = m_metaEntrada->getScale(&st, i);
+        switch (tipo) {
+        case SQL_VARYING:
+        case SQL_TEXT: {
+            const QByteArray bytes = Win1252::codificar(v.toString());
+            if (unsigned(bytes.size()) > tamanho)
+                throw ErroSistema(QStringLiteral("O texto \"%1\" passa de %2 caracteres.")
+                                      .arg(v.toString()).arg(tamanho));
+            if (tipo == SQL_VARYING) {
+                const auto len = static_cast<unsigned short>(bytes.size());
+                std::memcpy(dado, &len, sizeof len);
+                std::memcpy(dado + sizeof len, bytes.constData(), size_t(bytes.size()));
+            } else {
+                std::memset(dado, ' ', tamanho);
+                std::memcpy(dado, bytes.constData(), size_t(bytes.size()));
+            }
+            break;
+        }
+        case SQL_SHORT: {
+            const auto x = static_cast<short>(paraInteiroEscalado(v, escala));
+            std::memcpy(dado, &x, sizeof x);
+            break;
+        }
+        case SQL_LONG: {
+            const auto x = static_cast<int32_t>(paraInteiroEscalado(v, escala));
+            std::memcpy(dado, &x, sizeof x);
+            break;
+        }
+        case SQL_INT64: {
+            const int64_t x = paraInteiroEscalado(v, escala);
+            std::memcpy(dado, &x, sizeof x);
+            break;
+        }
+        case SQL_TYPE_DATE: {
+            const QDate d = v.toDate();
+            if (!d.isValid())
+                throw ErroSistema(QStringLiteral("Data inválida."));
+            const ISC_DATE x = util()->encodeDate(unsigned(d.year()), unsigned(d.month()), unsigned(d.day()));
+            std::memcpy(dado, &x, sizeof x);
+            break;
+        }
+        case SQL_TYPE_TIME: {
+            const QTime t = v.toTime();
+            const ISC_TIME x = util()->encodeTime(unsigned(t.hour()), unsigned(t.minute()),
+                                                  unsigned(t.second()), unsigned(t.msec()) * 10);
+            std::memcpy(dado, &x, sizeof x);
+            break;
+        }
+        case SQL_BLOB: {
+            const ISC_QUAD id = gravarBlob(m_transacao, v.toByteArray());
+            std::memcpy(dado, &id, sizeof id);
+            break;
+        }
+        default:
+            throw ErroSistema(QStringLiteral("Tipo de parâmetro %1 não suportado.").arg(tipo));
+        }
+    }
+    st.verificar();
+}
+
+Linha Comando::lerSaida() const
+{
+    Status st;
+    const unsigned n = m_metaSaida->getCount(&st);
+    Linha linha(n);
+    for (unsigned i = 0; i < n; ++i) {
+        const unsigned char *dado = m_bufSaida.data() + m_metaSaida->getOffset(&st, i);
+        const auto *nulo = reinterpret_cast<const short *>(m_bufSaida.data() + m_metaSaida->getNullOffset(&st, i));
+        if (*nulo)
+            continue;
+        const unsigned tipo = m_metaSaida->getType(&st, i) & ~1u;
+        const int escala = m_metaSaida->getScale(&st, i);
+        switch (tipo) {
+        case SQL_VARYING: {
+            unsigned short len;
+            std::memcpy(&len, dado, sizeof len);
+            linha[i] = Win1252::decodificar(reinterpret_cast<const char *>(dado + 2), len);
+            break;
+        }
+        case SQL_TEXT:
+            linha[i] = Win1252::decodificar(reinterpret_cast<const char *>(dado),
+                                            int(m_metaSaida->getLength(&st, i)));
+            break;
+        case SQL_SHORT: {
+            short x;
+            std::memcpy(&x, dado, sizeof x);
+            linha[i] = escala ? inteiroEscalado(x, escala) : QVariant(int(x));
+            break;
+        }
+        case SQL_LONG: {
+            int32_t x;
+            std::memcpy(&x, dado, sizeof x);
+            linha[i] = escala ? inteiroEscalado(x, escala) : QVariant(int(x));
+            break;
+        }
+        case SQL_INT64: {
+            int64_t x;
+            std::memcpy(&x, dado, sizeof x);
+            linha[i] = inteiroEscalado(x, escala);
+            break;
+        }
+        case SQL_TYPE_DATE: {
+            ISC_DATE x;
+            std::memcpy(&x, dado, sizeof x);
+            unsigned a, m, d;
+            util()->decodeDate(x, &a, &m, &d);
+            linha[i] = QDate(int(a), int(m), int(d));
+            break;
+        }
+        case SQL_TYPE_TIME: {
+            ISC_TIME x;
+            std::memcpy(&x, dado, sizeof x);
+            unsigned h, mi, s, f;
+            util()->decodeTime(x, &h, &mi, &s, &f);
+            linha[i] = QTime(int(h), int(mi), int(s), int(f / 10));
+            break;
+        }
+        case SQL_BLOB: {
+            ISC_QUAD id;
+            std::memcpy(&id, dado, sizeof id);
+            const QByteArray bytes = lerBlob(const_cast<Transacao &>(m_transacao), id);
+            if (m_metaSaida->getSubType(&st, i) == 1)
+                linha[i] = Win1252::decodificar(bytes.constData(), int(bytes.size()));
+            else
+                linha[i] = bytes;
+            break;
+        }
+        default:
+            throw ErroSistema(QStringLiteral("Tipo de coluna %1 não suportado.").arg(tipo));
+        }
+    }
+    return linha;
+}
+
+Linha Comando::executar()
+{
+    montarEntrada();
+    Status st;
+    const bool temSaida = m_metaSaida->getCount(&st) > 0;
+    m_stmt->execute(&st, m_transacao.handle(), m_metaEntrada, m_bufEntrada.data(),
+                    temSaida ? m_metaSaida : nullptr, temSaida ? m_bufSaida.data() : nullptr);
+    st.verificar();
+    return temSaida ? lerSaida() : Linha{};
+}
+
+void Comando::abrirCursor()
+{
+    fecharCursor();
+    montarEntrada();
+    Status st;
+    IResultSet *rs = m_stmt->openCursor(&st, m_transacao.handle(), m_metaEntrada,
+                                        m_bufEntrada.data(), m_metaSaida, 0);
+    st.verificar();
+    m_cursor = rs;
+}
+
+bool Comando::buscar(Linha &linha)
+{
+    if (!m_cursor)
+        return false;
+    Status st;
+    const int r = m_cursor->fetchNext(&st, m_bufSaida.data());
+    st.verificar();
+    if (r != IStatus::RESULT_OK) {
+        fecharCursor();
+        return false;
+    }
+    linha = lerSaida();
+    return true;
+}
+
+void Comando::fecharCursor()
+{
+    if (!m_cursor)
+        return;
+    Status st;
+    m_cursor->close(&st);
+    if (st.falhou())
+        m_cursor->release();
+    m_cursor = nullptr;
+}
+
+} // namespace Fb

@@ -1,0 +1,121 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+class IStatement;
+class IResultSet;
+class IMessageMetadata;
+} // namespace Firebird
+
+// A thin layer over Firebird's object interface, used embedded: one
+// attachment, transactions, prepared statements with named parameters. Every
+// failure is thrown as ErroSistema with Firebird's own message text and codes.
+namespace Fb {
+
+// Must run before the first database call: the engine's lock files go to a
+// folder of the user's own, so that an ordinary user can work on a machine
+// where root or another user has already used Firebird.
+void prepararAmbiente();
+
+// Releases the engine's threads and files; called once, at exit.
+void encerrar();
+
+class Conexao {
+public:
+    Conexao() = default;
+    ~Conexao();
+    Conexao(const Conexao &) = delete;
+    Conexao &operator=(const Conexao &) = delete;
+
+    void configurar(const QString &caminho, const QString &usuario, const QString &senha);
+    const QString &caminho() const { return m_caminho; }
+    // Attaches with the configured credentials, client character set WIN1252, dialect 3.
+    void conectar();
+    // Creates a new database file (default character set WIN1252, forced
+    // writes on) and stays attached to it.
+    void criar();
+    void desconectar();
+    bool conectada() const { return m_anexo != nullptr; }
+    Firebird::IAttachment *anexo() const { return m_anexo; }
+
+    // Runs a statement of data definition in a transaction of its own.
+    void executarDdl(const QString &sql);
+
+private:
+    Firebird::IAttachment *m_anexo = nullptr;
+    QString m_caminho, m_usuario, m_senha;
+};
+
+// read_committed, rec_version, nowait; committed when destroyed while active.
+class Transacao {
+public:
+    explicit Transacao(Conexao &conexao) : m_conexao(conexao) {}
+    ~Transacao();
+    Transacao(const Transacao &) = delete;
+    Transacao &operator=(const Transacao &) = delete;
+
+    void iniciar();
+    bool ativa() const { return m_tra != nullptr; }
+    void commitRetaining();
+    void commit();
+    void rollback();
+
+    Conexao &conexao() const { return m_conexao; }
+    Firebird::ITransaction *handle() const { return m_tra; }
+
+private:
+    Conexao &m_conexao;
+    Firebird::ITransaction *m_tra = nullptr;
+};
+
+// A row as the statement returns it; an invalid QVariant is NULL. Texts are
+// QString, INTEGER is int, BIGINT qlonglong, NUMERIC(18,2) Dinheiro, DATE
+// QDate, TIME QTime, binary BLOB QByteArray.
+using Linha = std::vector<QVariant>;
+
+// A prepared statement whose parameters are written :NAME in the text.
+class Comando {
+public:
+    Comando(Transacao &transacao, const QString &sql);
+    ~Comando();
+    Comando(const Comando &) = delete;
+    Comando &operator=(const Comando &) = delete;
+
+    // Distinct parameter names, in the order of their first appearance.
+    QStringList nomesParametros() const;
+    void definir(const QString &nome, const QVariant &valor);
+
+    // Runs a statement that returns at most one row; the row, if any.
+    Linha executar();
+
+    void abrirCursor();
+    // Reads the next row of the open cursor; false at its end.
+    bool buscar(Linha &linha);
+    void fecharCursor();
+    bool cursorAberto() const { return m_cursor != nullptr; }
+
+    QStringList colunas() const;
+
+private:
+    struct Parametro;
+    void montarEntrada();
+    Linha lerSaida() const;
+
+    Transacao &m_transacao;
+    Firebird::IStatement *m_stmt = nullptr;
+    Firebird::IResultSet *m_cursor = nullptr;
+    Firebird::IMessageMetadata *m_metaEntrada = nullptr;
+    Firebird::IMessageMetadata *m_metaSaida = nullptr;
+    QStringList m_nomesPorPosicao;
+    std::vector<QVariant> m_valores;
+    std::vector<unsigned char> m_bufEntrada;
+    std::vector<unsigned char> m_bufSaida;
+};
+
+} // namespace Fb

@@ -1,0 +1,347 @@
+#include "BancoTeste.h"
+#include "Dinheiro.h"
+#include "ErroSistema.h"
+#include "fb/Firebird.h"
+
+#include <QDate>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTime>
+#include <csignal>
+
+namespace {
+
+Dinheiro reais(const char *texto)
+{
+    return *Dinheiro::lerTexto(QString::fromUtf8(texto));
+}
+
+int novoCliente(TDatamodule1 &dm, const QString &nome)
+{
+    dm.Clientes->inserir();
+    dm.ClientesCLIENTE->definirValor(nome);
+    dm.Clientes->gravar();
+    return dm.ClientesID_CLIENTE->valor().toInt();
+}
+
+// Counts rows through a connection of its own, as another program would.
+int contarPorOutraConexao(const QString &caminho, const QString &sql)
+{
+    Fb::Conexao outra;
+    outra.configurar(caminho, QStringLiteral("sysdba"), QStringLiteral("x"));
+    outra.conectar();
+    Fb::Transacao tra(outra);
+    tra.iniciar();
+    const Fb::Linha linha = Fb::Comando(tra, sql).executar();
+    return linha.at(0).toInt();
+}
+
+} // namespace
+
+class TstDados : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyColumnTypeRoundTripsExactly()
+    {
+        BancoTeste banco;
+        QByteArray logo(5 * 1024 * 1024 + 7, Qt::Uninitialized);
+        QRandomGenerator gerador(42);
+        for (char &b : logo)
+            b = char(gerador.bounded(256));
+        {
+            auto dm = banco.abrir();
+            dm->Clientes->abrir();
+            dm->Clientes->inserir();
+            dm->ClientesCLIENTE->definirValor(QStringLiteral("São João Cinqüenta Três"));
+            dm->ClientesDATANASCIMENTO->definirValor(QDate(1999, 12, 31));
+            dm->ClientesPADRAO->definirValor(QStringLiteral("N"));
+            dm->Clientes->gravar();
+
+            dm->Recibos->abrir();
+            for (const char *valor : {"999.999,99", "0,01"}) {
+                dm->Recibos->inserir();
+                dm->RecibosVALOR->definirValor(QVariant::fromValue(reais(valor)));
+                dm->RecibosHORA->definirValor(QTime(23, 59, 58));
+                dm->RecibosDATA->definirValor(QDate(2012, 3, 5));
+                dm->Recibos->gravar();
+            }
+            dm->Emitente->abrir();
+            for (const QByteArray &foto : {QByteArray(""), logo}) {
+                dm->Emitente->inserir();
+                dm->EmitenteFOTO_MARC->definirValor(foto);
+                dm->Emitente->gravar();
+            }
+            dm->Tra->commitRetaining();
+        }
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("São João Cinqüenta Três"));
+        QCOMPARE(dm->ClientesDATANASCIMENTO->valor().toDate(), QDate(1999, 12, 31));
+        QVERIFY(dm->ClientesEMAIL->nulo());
+        QVERIFY(dm->ClientesCEP->nulo());
+        QCOMPARE(dm->ClientesPADRAO->valor().toString(), QStringLiteral("N"));
+
+        dm->Recibos->substituirSql({QStringLiteral("SELECT * FROM RECIBOS"), QStringLiteral("ORDER BY ID_RECIBO")});
+        QCOMPARE(dm->RecibosVALOR->valor().value<Dinheiro>().centavos(), 99999999);
+        QCOMPARE(dm->RecibosVALOR->texto(), QStringLiteral("999.999,99"));
+        QCOMPARE(dm->RecibosHORA->valor().toTime(), QTime(23, 59, 58));
+        QCOMPARE(dm->RecibosDATA->texto(), QStringLiteral("05/03/2012"));
+        QVERIFY(dm->RecibosCLIENTE->nulo());
+        dm->Recibos->proximo();
+        QCOMPARE(dm->RecibosVALOR->valor().value<Dinheiro>().centavos(), 1);
+
+        dm->Emitente->substituirSql({QStringLiteral("SELECT * FROM EMITENTE ORDER BY ID_EMITENTE")});
+        QCOMPARE(dm->EmitenteFOTO_MARC->valor().toByteArray().size(), 0);
+        dm->Emitente->proximo();
+        QVERIFY(dm->EmitenteFOTO_MARC->valor().toByteArray() == logo);
+    }
+
+    void textOutsideTheCodePageIsRefusedAndNothingStoredChanges_data()
+    {
+        QTest::addColumn<QString>("texto");
+        QTest::newRow("check mark") << QStringLiteral("Pago ✓");
+        QTest::newRow("cjk") << QStringLiteral("Cliente 東京");
+        QTest::newRow("emoji") << QStringLiteral("Ana 😀");
+    }
+    void textOutsideTheCodePageIsRefusedAndNothingStoredChanges()
+    {
+        QFETCH(QString, texto);
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        novoCliente(*dm, QStringLiteral("Maria"));
+        dm->Tra->commitRetaining();
+
+        dm->Clientes->editar();
+        try {
+            dm->ClientesCLIENTE->definirValor(texto);
+            QFAIL("the text was accepted");
+        } catch (const ErroSistema &e) {
+            QVERIFY2(e.mensagem().contains(QStringLiteral("não pode ser gravado")), qPrintable(e.mensagem()));
+        }
+        QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Maria"));
+        dm->Clientes->gravar();
+
+        // The encoder itself refuses it too, before anything reaches the database.
+        Fb::Comando direto(*dm->Tra, QStringLiteral("UPDATE CLIENTES SET CLIENTE = :C"));
+        direto.definir(QStringLiteral("C"), texto);
+        QVERIFY_THROWS_EXCEPTION(ErroSistema, direto.executar());
+        dm->Tra->commitRetaining();
+
+        auto outro = banco.abrir();
+        outro->Clientes->abrir();
+        QCOMPARE(outro->ClientesCLIENTE->valor().toString(), QStringLiteral("Maria"));
+    }
+
+    void textIsCutToTheColumnSize()
+    {
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        dm->Clientes->inserir();
+        dm->ClientesUF->definirValor(QStringLiteral("SPX"));
+        dm->ClientesCLIENTE->definirValor(QString(70, u'é'));
+        QCOMPARE(dm->ClientesUF->valor().toString(), QStringLiteral("SP"));
+        QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QString(50, u'é'));
+        dm->Clientes->gravar();
+    }
+
+    void typedTextIsReadOrRefusedByFieldType_data()
+    {
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("digitado");
+        QTest::addColumn<bool>("aceito");
+        QTest::addColumn<QString>("mostrado");
+        QTest::newRow("amount") << "VALOR" << "1.234,5" << true << "1.234,50";
+        QTest::newRow("amount rounded") << "VALOR" << "1,005" << true << "1,01";
+        QTest::newRow("amount with letters") << "VALOR" << "12abc" << false << "";
+        QTest::newRow("amount beyond numeric 18,2") << "VALOR" << "99999999999999999999" << false << "";
+        QTest::newRow("date") << "DATA" << "05/03/2012" << true << "05/03/2012";
+        QTest::newRow("impossible date") << "DATA" << "31/02/2024" << false << "";
+        QTest::newRow("blank date mask") << "DATA" << "  /  /    " << true << "";
+    }
+    void typedTextIsReadOrRefusedByFieldType()
+    {
+        QFETCH(QString, campo);
+        QFETCH(QString, digitado);
+        QFETCH(bool, aceito);
+        QFETCH(QString, mostrado);
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        dm->Recibos->abrir();
+        dm->Recibos->inserir();
+        Campo *c = dm->Recibos->campo(campo);
+        bool lido = true;
+        try {
+            c->definirTexto(digitado);
+        } catch (const ErroSistema &e) {
+            lido = false;
+            QVERIFY(e.mensagem().contains(QStringLiteral("não é")));
+        }
+        QCOMPARE(lido, aceito);
+        QCOMPARE(c->texto(), mostrado);
+    }
+
+    void generatorNumbersAreConsecutiveAndAFailedInsertLeavesAGap()
+    {
+        BancoTeste banco;
+        {
+            Fb::Conexao ddl;
+            ddl.configurar(banco.caminho(), QStringLiteral("sysdba"), QStringLiteral("x"));
+            ddl.conectar();
+            ddl.executarDdl(QStringLiteral("ALTER TABLE CLIENTES ADD CONSTRAINT CK_TESTE CHECK (CLIENTE <> 'RECUSADO')"));
+        }
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        dm->Clientes->inserir();
+        QVERIFY(dm->ClientesID_CLIENTE->nulo());
+        dm->ClientesCLIENTE->definirValor(QStringLiteral("A"));
+        dm->Clientes->gravar();
+        QCOMPARE(dm->ClientesID_CLIENTE->valor().toInt(), 1);
+        QCOMPARE(novoCliente(*dm, QStringLiteral("B")), 2);
+
+        dm->Clientes->inserir();
+        dm->ClientesCLIENTE->definirValor(QStringLiteral("RECUSADO"));
+        QVERIFY_THROWS_EXCEPTION(ErroSistema, dm->Clientes->gravar());
+        QCOMPARE(dm->Clientes->estado(), Conjunto::Estado::Inserindo);
+        dm->Clientes->cancelar();
+        QCOMPARE(novoCliente(*dm, QStringLiteral("C")), 4);
+    }
+
+    void commitRetainingPublishesAndDeletesWaitForIt()
+    {
+        BancoTeste banco;
+        const QString contar = QStringLiteral("SELECT COUNT(*) FROM CLIENTES");
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        novoCliente(*dm, QStringLiteral("Ana"));
+        QCOMPARE(contarPorOutraConexao(banco.caminho(), contar), 0);
+        dm->Tra->commitRetaining();
+        QCOMPARE(contarPorOutraConexao(banco.caminho(), contar), 1);
+        QCOMPARE(dm->Clientes->estado(), Conjunto::Estado::Navegando);
+        QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Ana"));
+
+        dm->Clientes->excluir();
+        QVERIFY(dm->Clientes->vazio());
+        QCOMPARE(contarPorOutraConexao(banco.caminho(), contar), 1);
+        dm->Tra->commitRetaining();
+        QCOMPARE(contarPorOutraConexao(banco.caminho(), contar), 0);
+    }
+
+    void postedButUncommittedWorkSurvivesANormalExit()
+    {
+        BancoTeste banco;
+        {
+            auto dm = banco.abrir();
+            dm->Clientes->abrir();
+            novoCliente(*dm, QStringLiteral("Pendente"));
+        }
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Pendente"));
+    }
+
+    void editingStatesFollowTheOperations()
+    {
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        Conjunto &emitente = *dm->Emitente;
+        QCOMPARE(emitente.estado(), Conjunto::Estado::Fechado);
+        emitente.abrir();
+        QCOMPARE(emitente.estado(), Conjunto::Estado::Navegando);
+        emitente.editar(); // on an empty table, an edit starts a new record
+        QCOMPARE(emitente.estado(), Conjunto::Estado::Inserindo);
+        dm->EmitenteEMITENTE->definirValor(QStringLiteral("Oficina"));
+        emitente.gravar();
+        QCOMPARE(dm->EmitenteID_EMITENTE->valor().toInt(), 1);
+        emitente.editar();
+        QCOMPARE(emitente.estado(), Conjunto::Estado::Editando);
+        dm->EmitenteEMITENTE->definirValor(QStringLiteral("Outra"));
+        emitente.cancelar();
+        QCOMPARE(dm->EmitenteEMITENTE->valor().toString(), QStringLiteral("Oficina"));
+        QVERIFY_THROWS_EXCEPTION(ErroSistema, dm->EmitenteEMITENTE->definirValor(QStringLiteral("X")));
+
+        emitente.inserir();
+        emitente.cancelar();
+        QCOMPARE(emitente.linhasCarregadas(), 1);
+        QCOMPARE(dm->EmitenteEMITENTE->valor().toString(), QStringLiteral("Oficina"));
+
+        // The modify statement finds the row by the key it had when read.
+        emitente.editar();
+        dm->EmitenteID_EMITENTE->definirValor(10);
+        emitente.gravar();
+        emitente.substituirSql({QStringLiteral("SELECT * FROM EMITENTE")});
+        QCOMPARE(dm->EmitenteID_EMITENTE->valor().toInt(), 10);
+        QCOMPARE(emitente.linhasCarregadas(), 1);
+    }
+
+    void rowsAreFetchedOnDemandAndLocateReachesTheEnd()
+    {
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        {
+            Fb::Comando insere(*dm->Tra, QStringLiteral("INSERT INTO CLIENTES (ID_CLIENTE, CLIENTE) VALUES (:ID, :NOME)"));
+            for (int i = 1; i <= 2500; ++i) {
+                insere.definir(QStringLiteral("ID"), i);
+                insere.definir(QStringLiteral("NOME"), QStringLiteral("Cliente %1").arg(i, 5, 10, QLatin1Char('0')));
+                insere.executar();
+            }
+        }
+        dm->Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
+        QCOMPARE(dm->Clientes->sql(), QStringList({QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")}));
+        QVERIFY(dm->Clientes->linhasCarregadas() < 50);
+        QVERIFY(dm->Clientes->localizar(QStringLiteral("CLIENTE"), QStringLiteral("Cliente 02400")));
+        QCOMPARE(dm->ClientesID_CLIENTE->valor().toInt(), 2400);
+        QVERIFY(!dm->Clientes->localizar(QStringLiteral("ID_CLIENTE"), 9999));
+        QCOMPARE(dm->Clientes->linhasCarregadas(), 2500);
+
+        dm->Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES WHERE"), QStringLiteral("CLIENTE STARTING WITH 'Cliente 0010'")});
+        dm->Clientes->carregarTudo();
+        QCOMPARE(dm->Clientes->linhasCarregadas(), 10);
+    }
+
+    void durabilityAcrossAKilledProcess_data()
+    {
+        QTest::addColumn<QString>("modo");
+        QTest::addColumn<int>("esperado");
+        QTest::newRow("killed right after commit retaining") << "commit" << 1;
+        QTest::newRow("killed before committing") << "sem-commit" << 0;
+    }
+    void durabilityAcrossAKilledProcess()
+    {
+        QFETCH(QString, modo);
+        QFETCH(int, esperado);
+        BancoTeste banco;
+        QProcess filho;
+        filho.start(QStringLiteral(DURAVEL_FILHO), {banco.caminho(), modo});
+        QVERIFY(filho.waitForStarted());
+        QVERIFY(filho.waitForReadyRead(60000));
+        QCOMPARE(filho.readLine().trimmed(), QByteArray("PRONTO"));
+        ::kill(pid_t(filho.processId()), SIGKILL);
+        QVERIFY(filho.waitForFinished());
+
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        QCOMPARE(dm->Clientes->linhasCarregadas(), esperado);
+        novoCliente(*dm, QStringLiteral("Depois"));
+        dm->Tra->commitRetaining();
+    }
+
+    void aMissingDatabaseFailsOnFirstOpenWithTheDatabaseText()
+    {
+        TDatamodule1 dm(QStringLiteral("/nao/existe/DADOS.GDB"));
+        try {
+            dm.Configuracao->abrir();
+            QFAIL("opened a missing database");
+        } catch (const ErroSistema &e) {
+            QVERIFY2(e.mensagem().contains(QStringLiteral("/nao/existe/DADOS.GDB")), qPrintable(e.mensagem()));
+            QVERIFY(!e.codigos().empty());
+        }
+    }
+
+    void cleanupTestCase() { Fb::encerrar(); }
+};
+
+QTEST_GUILESS_MAIN(TstDados)
+#include "tst_dados.moc"
