@@ -109,8 +109,8 @@ QString ValorPorExtenso(Dinheiro valor)
         texto.append(unidades != 0 ? MilSeguidoDeReais : MilReais);
     }
     acrescentarTrio(texto, unidades);
-    // With thousands, or with nothing but centavos, " Mil Reais" already
-    // stands or no currency word belongs here.
+    // Nothing here when the units group is 000: either " Mil Reais" already
+    // stands or there are only centavos.
     if (milhares == 0 && unidades == 1)
         texto.append(Real);
     else if (unidades != 0)
@@ -131,8 +131,19 @@ std::optional<QString> ValorPorExtenso(const QString &valorDigitado)
 {
     const QString texto = valorDigitado.trimmed();
     const std::optional<Dinheiro> arredondado = Dinheiro::lerTexto(texto);
-    if (!arredondado)
-        return std::nullopt;
+    if (!arredondado) {
+        // A well-formed number too large to hold is still a number, and far
+        // outside the range: with its digits zeroed it reads.
+        QString zerado = texto;
+        for (QChar &c : zerado) {
+            if (c > u'0' && c <= u'9')
+                c = u'0';
+        }
+        if (!Dinheiro::lerTexto(zerado))
+            return std::nullopt;
+        avisarForaDoIntervalo();
+        return QString();
+    }
 
     // The range is judged before rounding: 999.999,991 lies above it and
     // -0,004 below it, though both round into it. Cutting the typed decimals
