@@ -1,0 +1,111 @@
+#include "Inicializacao.h"
+
+#include "Datamodule1.h"
+#include "Protegido.h"
+#include "UNabreclientes1.h"
+#include "UNabrerecibos1.h"
+#include "UNabrerecibos2.h"
+#include "UNcadcli.h"
+#include "UNcademitente.h"
+#include "UNconfiguracoes.h"
+#include "UNconsultacli.h"
+#include "UNconsultacli2.h"
+#include "UNconsultarec.h"
+#include "UNprincipal.h"
+#include "UNrecibo.h"
+#include "UNrelatorios.h"
+#include "UNreport.h"
+#include "Unit1.h"
+
+#include <QApplication>
+#include <memory>
+
+Modo modoDaConfiguracao(const QVariant &configuracao1)
+{
+    return configuracao1.toString() == QLatin1String("N") ? Modo::Simples : Modo::Completo;
+}
+
+namespace {
+
+// Creates an object, publishes it under its global name, and forgets both at
+// the end of the run.
+template <class T>
+struct Global {
+    T *&nome;
+    std::unique_ptr<T> objeto;
+    template <class... Args>
+    void criar(Args &&...args)
+    {
+        objeto = std::make_unique<T>(std::forward<Args>(args)...);
+        nome = objeto.get();
+    }
+    void destruir()
+    {
+        nome = nullptr;
+        objeto.reset();
+    }
+    ~Global() { destruir(); }
+};
+
+// The sixteen objects, declared in the order of creation so that they are
+// destroyed in the reverse order: the windows before the data module.
+struct Objetos {
+    Global<TFRprincipal> principal{FRprincipal, {}};
+    Global<TFRrecibogratis> recibogratis{FRrecibogratis, {}};
+    Global<TFRcadcli> cadcli{FRcadcli, {}};
+    Global<TDatamodule1> datamodule{Datamodule1, {}};
+    Global<TFRrecibo> recibo{FRrecibo, {}};
+    Global<TFRconsultacli> consultacli{FRconsultacli, {}};
+    Global<TFRrelatorios> relatorios{FRrelatorios, {}};
+    Global<TFRabrerecibos1> abrerecibos1{FRabrerecibos1, {}};
+    Global<TFRabrerecibos2> abrerecibos2{FRabrerecibos2, {}};
+    Global<TFRabreclientes1> abreclientes1{FRabreclientes1, {}};
+    Global<TFRconsultarec> consultarec{FRconsultarec, {}};
+    Global<TFRreport> report{FRreport, {}};
+    Global<TFRconfiguracoes> configuracoes{FRconfiguracoes, {}};
+    Global<TFRcademitente> cademitente{FRcademitente, {}};
+    Global<TFRconsultacli2> consultacli2{FRconsultacli2, {}};
+
+    void criar(const QString &caminhoBanco)
+    {
+        principal.criar();
+        recibogratis.criar();
+        cadcli.criar();
+        datamodule.criar(caminhoBanco);
+        recibo.criar();
+        consultacli.criar();
+        relatorios.criar();
+        abrerecibos1.criar();
+        abrerecibos2.criar();
+        abreclientes1.criar();
+        consultarec.criar();
+        report.criar();
+        configuracoes.criar();
+        cademitente.criar();
+        consultacli2.criar();
+    }
+};
+
+} // namespace
+
+int executarPrograma(const QString &caminhoBanco)
+{
+    Objetos objetos;
+    Modo modo = Modo::Completo;
+    try {
+        objetos.criar(caminhoBanco);
+        Datamodule1->Configuracao->abrir();
+        modo = modoDaConfiguracao(Datamodule1->ConfiguracaoCONFIGURACAO1->valor());
+    } catch (...) {
+        tratarErro(std::current_exception());
+        return 1;
+    }
+
+    if (modo == Modo::Simples) {
+        objetos.principal.destruir();
+        FRrecibogratis->exec();
+        return 0;
+    }
+    FRprincipal->show();
+    return QApplication::exec();
+}

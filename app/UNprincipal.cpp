@@ -1,0 +1,72 @@
+#include "UNprincipal.h"
+
+#include "Figuras.h"
+#include "Janela.h"
+#include "Protegido.h"
+#include "ui_UNprincipal.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+TFRprincipal *FRprincipal = nullptr;
+
+TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRprincipal)
+{
+    m_ui->setupUi(this);
+    fixarJanela(this, BotoesTitulo::MinimizarEFechar);
+
+    const QColor verdeAzulado(0, 128, 128);
+    for (QPushButton *b : {m_ui->BTrecibo, m_ui->BTrecibo2}) {
+        QPalette p = b->palette();
+        p.setColor(QPalette::ButtonText, verdeAzulado);
+        b->setPalette(p);
+    }
+    const struct {
+        QPushButton *botao;
+        Figura figura;
+        int lado;
+    } figuras[] = {
+        {m_ui->BTrecibo, Figura::Recibo, 51},       {m_ui->BTrecibo2, Figura::Recibo, 51},
+        {m_ui->BTcadastro, Figura::Cadastro, 51},   {m_ui->BTrelatorios, Figura::Relatorios, 51},
+        {m_ui->BTemitente, Figura::Emitente, 48},   {m_ui->BTmanual, Figura::Manual, 48},
+        {m_ui->BTsair, Figura::Sair, 48},
+    };
+    for (const auto &f : figuras) {
+        f.botao->setIcon(desenharFigura(f.figura, f.lado));
+        f.botao->setIconSize(QSize(f.lado, f.lado));
+    }
+    // The inner face of "Emitir Recibo" lies over the outer one, leaving its frame visible.
+    m_ui->BTrecibo2->raise();
+
+    ligar(m_ui->BTmanual, &QPushButton::clicked, this, &TFRprincipal::BTmanualClick);
+    ligar(m_ui->BTsair, &QPushButton::clicked, this, &TFRprincipal::BTsairClick);
+}
+
+TFRprincipal::~TFRprincipal()
+{
+    delete m_ui;
+}
+
+void TFRprincipal::showEvent(QShowEvent *evento)
+{
+    centralizarNaTela(this);
+    QWidget::showEvent(evento);
+}
+
+QString TFRprincipal::caminhoManual()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("manual/manual-rapido.html"));
+}
+
+void TFRprincipal::BTmanualClick()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(caminhoManual()).absoluteFilePath()));
+}
+
+void TFRprincipal::BTsairClick()
+{
+    close();
+}

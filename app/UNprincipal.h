@@ -1,0 +1,29 @@
+#pragma once
+#include <QWidget>
+
+namespace Ui {
+class TFRprincipal;
+}
+
+// The main window of full mode: six picture buttons that open the other
+// windows, the quick manual, or end the program.
+class TFRprincipal : public QWidget {
+    Q_OBJECT
+public:
+    explicit TFRprincipal(QWidget *parent = nullptr);
+    ~TFRprincipal() override;
+
+    // The quick manual shipped with the program.
+    static QString caminhoManual();
+
+protected:
+    void showEvent(QShowEvent *evento) override;
+
+private:
+    void BTmanualClick();
+    void BTsairClick();
+
+    Ui::TFRprincipal *m_ui;
+};
+
+extern TFRprincipal *FRprincipal;

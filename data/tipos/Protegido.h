@@ -1,0 +1,33 @@
+#pragma once
+#include <QObject>
+#include <exception>
+#include <utility>
+
+// The last-resort handler: shows the text of an error that reached the edge of
+// an event handler in an error box, and the event loop goes on.
+void tratarErro(std::exception_ptr erro);
+
+// Runs an event handler's body so that no exception unwinds into Qt's code.
+template <class Corpo>
+void protegido(Corpo &&corpo)
+{
+    try {
+        std::forward<Corpo>(corpo)();
+    } catch (...) {
+        tratarErro(std::current_exception());
+    }
+}
+
+// Connects a signal to a handler guarded by the last-resort handler.
+template <class Emissor, class Sinal, class Dono, class Manipulador>
+QMetaObject::Connection ligar(Emissor *emissor, Sinal sinal, Dono *dono, Manipulador manipulador)
+{
+    return QObject::connect(emissor, sinal, dono, [dono, manipulador](auto &&...) {
+        protegido([&] {
+            if constexpr (std::is_member_function_pointer_v<Manipulador>)
+                (dono->*manipulador)();
+            else
+                manipulador();
+        });
+    });
+}

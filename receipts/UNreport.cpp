@@ -1,0 +1,16 @@
+#include "UNreport.h"
+
+#include "ui_UNreport.h"
+
+TFRreport *FRreport = nullptr;
+
+TFRreport::TFRreport(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreport)
+{
+    m_ui->setupUi(this);
+    fixarJanela(this, BotoesTitulo::SoFechar);
+}
+
+TFRreport::~TFRreport()
+{
+    delete m_ui;
+}

@@ -1,0 +1,98 @@
+#include "Figuras.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+void folha(QPainter &p, const QRectF &r)
+{
+    p.setPen(QPen(QColor(60, 60, 60), 1.5));
+    p.setBrush(Qt::white);
+    p.drawRect(r);
+    p.setPen(QPen(QColor(120, 120, 160), 1.2));
+    for (qreal y = r.top() + r.height() * 0.3; y < r.bottom() - 4; y += r.height() * 0.14)
+        p.drawLine(QPointF(r.left() + 5, y), QPointF(r.right() - 5, y));
+}
+
+void desenhar(QPainter &p, Figura figura, qreal s)
+{
+    switch (figura) {
+    case Figura::Recibo: {
+        folha(p, QRectF(s * 0.18, s * 0.08, s * 0.64, s * 0.84));
+        QFont f(QStringLiteral("Arial"));
+        f.setPixelSize(int(s * 0.42));
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(QColor(0, 128, 0));
+        p.drawText(QRectF(s * 0.35, s * 0.35, s * 0.6, s * 0.6), Qt::AlignCenter, QStringLiteral("$"));
+        break;
+    }
+    case Figura::Cadastro:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(30, 90, 170));
+        p.drawEllipse(QRectF(s * 0.35, s * 0.1, s * 0.3, s * 0.3));
+        p.drawRoundedRect(QRectF(s * 0.2, s * 0.45, s * 0.6, s * 0.45), s * 0.15, s * 0.15);
+        break;
+    case Figura::Emitente:
+        p.setPen(QPen(QColor(70, 70, 70), 1.2));
+        p.setBrush(QColor(190, 150, 100));
+        p.drawRect(QRectF(s * 0.2, s * 0.15, s * 0.6, s * 0.75));
+        p.setBrush(QColor(200, 230, 255));
+        for (int linha = 0; linha < 3; ++linha)
+            for (int coluna = 0; coluna < 3; ++coluna)
+                p.drawRect(QRectF(s * (0.27 + coluna * 0.17), s * (0.22 + linha * 0.17), s * 0.11, s * 0.1));
+        p.setBrush(QColor(110, 70, 30));
+        p.drawRect(QRectF(s * 0.44, s * 0.72, s * 0.12, s * 0.18));
+        break;
+    case Figura::Manual: {
+        p.setPen(QPen(QColor(40, 40, 40), 1.2));
+        p.setBrush(QColor(200, 40, 40));
+        p.drawRoundedRect(QRectF(s * 0.2, s * 0.1, s * 0.6, s * 0.8), 3, 3);
+        QFont f(QStringLiteral("Arial"));
+        f.setPixelSize(int(s * 0.5));
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(s * 0.2, s * 0.1, s * 0.6, s * 0.8), Qt::AlignCenter, QStringLiteral("?"));
+        break;
+    }
+    case Figura::Relatorios:
+        folha(p, QRectF(s * 0.12, s * 0.08, s * 0.6, s * 0.8));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 150, 70));
+        p.drawRect(QRectF(s * 0.5, s * 0.55, s * 0.1, s * 0.35));
+        p.setBrush(QColor(230, 160, 0));
+        p.drawRect(QRectF(s * 0.63, s * 0.4, s * 0.1, s * 0.5));
+        p.setBrush(QColor(30, 90, 170));
+        p.drawRect(QRectF(s * 0.76, s * 0.25, s * 0.1, s * 0.65));
+        break;
+    case Figura::Sair: {
+        p.setPen(QPen(QColor(70, 50, 30), 1.2));
+        p.setBrush(QColor(150, 100, 50));
+        p.drawRect(QRectF(s * 0.15, s * 0.1, s * 0.4, s * 0.8));
+        p.setPen(QPen(QColor(200, 0, 0), s * 0.08, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(s * 0.45, s * 0.5), QPointF(s * 0.88, s * 0.5));
+        QPainterPath ponta;
+        ponta.moveTo(s * 0.72, s * 0.35);
+        ponta.lineTo(s * 0.9, s * 0.5);
+        ponta.lineTo(s * 0.72, s * 0.65);
+        p.drawPath(ponta);
+        break;
+    }
+    }
+}
+
+} // namespace
+
+QIcon desenharFigura(Figura figura, int lado)
+{
+    QPixmap pixmap(lado, lado);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    desenhar(p, figura, lado);
+    p.end();
+    return QIcon(pixmap);
+}

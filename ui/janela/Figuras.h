@@ -1,0 +1,6 @@
+#pragma once
+#include <QIcon>
+
+// The pictures of the program's buttons, drawn so they stay sharp at any size.
+enum class Figura { Recibo, Cadastro, Emitente, Manual, Relatorios, Sair };
+QIcon desenharFigura(Figura figura, int lado);

@@ -1,0 +1,27 @@
+#pragma once
+
+class QWidget;
+class QShowEvent;
+
+// Every window is built one way: the form gives the fixed size and the
+// widgets' fixed geometry; this sets the title-bar buttons and fixes the size.
+enum class BotoesTitulo {
+    SoFechar,           // only the close box
+    MinimizarEFechar,   // system menu, minimise and close; no maximise
+};
+void fixarJanela(QWidget *janela, BotoesTitulo botoes);
+
+// Places a window at the centre of the desktop; windows call it when shown.
+void centralizarNaTela(QWidget *janela);
+
+#include <QDialog>
+
+// The base of the modal windows: fixed size from its form, centred when shown.
+class JanelaFixa : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+
+protected:
+    void showEvent(QShowEvent *evento) override;
+};
