@@ -1,0 +1,45 @@
+#include "AvisadorCaixas.h"
+
+#include <QtWidgets/QAbstractButton>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QMessageBox>
+
+namespace {
+
+const QString kTitulo = QStringLiteral("Talvano");
+
+// Button captions are set here so that the boxes speak Portuguese whatever translations are
+// loaded.
+int mostrar(QMessageBox::Icon icone, const QString &texto, QMessageBox::StandardButtons botoes,
+            QMessageBox::StandardButton padrao) {
+    QMessageBox caixa(icone, kTitulo, texto, botoes, QApplication::activeWindow());
+    if (auto *ok = caixa.button(QMessageBox::Ok))
+        ok->setText(QStringLiteral("OK"));
+    if (auto *sim = caixa.button(QMessageBox::Yes))
+        sim->setText(QStringLiteral("&Sim"));
+    if (auto *nao = caixa.button(QMessageBox::No)) {
+        nao->setText(QStringLiteral("&Não"));
+        caixa.setEscapeButton(QMessageBox::No);
+    }
+    caixa.setDefaultButton(padrao);
+    return caixa.exec();
+}
+
+} // namespace
+
+void AvisadorCaixas::mensagem(const QString &texto) {
+    mostrar(QMessageBox::Information, texto, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void AvisadorCaixas::erro(const QString &texto) {
+    mostrar(QMessageBox::Critical, texto, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool AvisadorCaixas::pergunta(const QString &texto) {
+    return mostrar(QMessageBox::Question, texto, QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void AvisadorCaixas::bipe() {
+    QApplication::beep();
+}

@@ -1,0 +1,12 @@
+#pragma once
+#include "Avisador.h"
+
+// The program's sink for notices, errors, questions and the beep: the platform's standard
+// message boxes, in front of the window that is active.
+class AvisadorCaixas : public Avisador {
+public:
+    void mensagem(const QString &texto) override;
+    void erro(const QString &texto) override;
+    bool pergunta(const QString &texto) override;
+    void bipe() override;
+};

@@ -1,0 +1,109 @@
+#include "AvisadorCaixas.h"
+
+#include <QtCore/QTimer>
+#include <QtTest/QTest>
+#include <QtWidgets/QAbstractButton>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QMessageBox>
+
+#include <functional>
+
+namespace {
+
+// Acts on the message box as soon as it is up, from inside its own event loop.
+void quandoAbrir(std::function<void(QMessageBox *)> acao) {
+    QTimer::singleShot(0, [acao] {
+        if (auto *caixa = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            acao(caixa);
+        else
+            quandoAbrir(acao);
+    });
+}
+
+struct Vista {
+    QString titulo;
+    QString texto;
+    QMessageBox::Icon icone = QMessageBox::NoIcon;
+    QStringList botoes;
+};
+
+Vista ver(QMessageBox *caixa) {
+    Vista vista{caixa->windowTitle(), caixa->text(), caixa->icon(), {}};
+    for (auto *botao : caixa->buttons())
+        vista.botoes << botao->text();
+    vista.botoes.sort();
+    return vista;
+}
+
+} // namespace
+
+class TestAvisadorCaixas : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pergunta_data();
+    void pergunta();
+    void avisos_data();
+    void avisos();
+};
+
+void TestAvisadorCaixas::pergunta_data() {
+    QTest::addColumn<int>("tecla");
+    QTest::addColumn<bool>("clicarSim");
+    QTest::addColumn<bool>("esperado");
+    QTest::newRow("clique em Sim") << 0 << true << true;
+    QTest::newRow("clique em Não") << 0 << false << false;
+    QTest::newRow("Enter escolhe Sim, o padrão") << int(Qt::Key_Return) << false << true;
+    QTest::newRow("Esc é Não") << int(Qt::Key_Escape) << false << false;
+}
+
+void TestAvisadorCaixas::pergunta() {
+    QFETCH(int, tecla);
+    QFETCH(bool, clicarSim);
+    QFETCH(bool, esperado);
+    Vista vista;
+    quandoAbrir([&](QMessageBox *caixa) {
+        vista = ver(caixa);
+        if (tecla)
+            QTest::keyClick(caixa, Qt::Key(tecla));
+        else
+            caixa->button(clicarSim ? QMessageBox::Yes : QMessageBox::No)->click();
+    });
+
+    AvisadorCaixas avisador;
+    QCOMPARE(avisador.pergunta("Deseja excluir o Cliente?"), esperado);
+    QCOMPARE(vista.titulo, QString("Talvano"));
+    QCOMPARE(vista.texto, QString("Deseja excluir o Cliente?"));
+    QCOMPARE(vista.icone, QMessageBox::Question);
+    QCOMPARE(vista.botoes, QStringList({"&Não", "&Sim"}));
+}
+
+void TestAvisadorCaixas::avisos_data() {
+    QTest::addColumn<bool>("erro");
+    QTest::addColumn<int>("icone");
+    QTest::newRow("mensagem") << false << int(QMessageBox::Information);
+    QTest::newRow("erro") << true << int(QMessageBox::Critical);
+}
+
+void TestAvisadorCaixas::avisos() {
+    QFETCH(bool, erro);
+    QFETCH(int, icone);
+    Vista vista;
+    quandoAbrir([&](QMessageBox *caixa) {
+        vista = ver(caixa);
+        caixa->button(QMessageBox::Ok)->click();
+    });
+
+    AvisadorCaixas avisador;
+    if (erro)
+        avisador.erro("Cliente salvo");
+    else
+        avisador.mensagem("Cliente salvo");
+    QCOMPARE(vista.titulo, QString("Talvano"));
+    QCOMPARE(vista.texto, QString("Cliente salvo"));
+    QCOMPARE(int(vista.icone), icone);
+    QCOMPARE(vista.botoes, QStringList({"OK"}));
+}
+
+QTEST_MAIN(TestAvisadorCaixas)
+#include "tst_avisadorcaixas.moc"
