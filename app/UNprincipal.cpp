@@ -20,6 +20,12 @@ TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRp
 
     const QColor verdeAzulado(0, 128, 128);
     for (QPushButton *b : {m_ui->BTrecibo, m_ui->BTrecibo2}) {
+        // Bodoni MT Black is not on the machine: a black serif stands in for it.
+        QFont f = b->font();
+        f.setFamilies({QStringLiteral("Bodoni MT Black"), QStringLiteral("Liberation Serif"),
+                       QStringLiteral("DejaVu Serif")});
+        f.setStyleHint(QFont::Serif);
+        b->setFont(f);
         QPalette p = b->palette();
         p.setColor(QPalette::ButtonText, verdeAzulado);
         b->setPalette(p);

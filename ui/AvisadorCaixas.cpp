@@ -1,5 +1,7 @@
 #include "AvisadorCaixas.h"
 
+#include <cstdio>
+
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMessageBox>
@@ -32,6 +34,9 @@ void AvisadorCaixas::mensagem(const QString &texto) {
 }
 
 void AvisadorCaixas::erro(const QString &texto) {
+    // Also on the terminal, for a user who started the program from one.
+    std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
+    std::fflush(stderr);
     mostrar(QMessageBox::Critical, texto, QMessageBox::Ok, QMessageBox::Ok);
 }
 
