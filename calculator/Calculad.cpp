@@ -15,8 +15,7 @@ namespace {
 
 // The keys' font comes with the program's font package but lies outside the
 // folders the font configuration searches.
-void registrarMsSansSerif()
-{
+void registrarMsSansSerif() {
     static const bool registrada = [] {
         if (QFontDatabase::families().contains(QStringLiteral("MS Sans Serif")))
             return true;
@@ -28,8 +27,7 @@ void registrarMsSansSerif()
 
 // The window is drawn in pixels, so its fonts are too, whatever the screen's
 // resolution: the sizes in the form are points at 96 pixels per inch.
-void fontesEmPixels(QWidget *janela)
-{
+void fontesEmPixels(QWidget *janela) {
     QList<QWidget *> widgets = janela->findChildren<QWidget *>();
     widgets.prepend(janela);
     for (QWidget *widget : std::as_const(widgets)) {
@@ -43,8 +41,7 @@ void fontesEmPixels(QWidget *janela)
     }
 }
 
-QIcon iconeDaCalculadora()
-{
+QIcon iconeDaCalculadora() {
     QPixmap figura(32, 32);
     figura.fill(Qt::transparent);
     QPainter pintor(&figura);
@@ -65,8 +62,7 @@ QIcon iconeDaCalculadora()
 } // namespace
 
 TFormCalculadora::TFormCalculadora(QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TFormCalculadora>())
-{
+    : QDialog(parent), m_ui(std::make_unique<Ui::TFormCalculadora>()) {
     registrarMsSansSerif();
     m_ui->setupUi(this);
     FormCreate();
@@ -74,10 +70,9 @@ TFormCalculadora::TFormCalculadora(QWidget *parent)
 
 TFormCalculadora::~TFormCalculadora() = default;
 
-void TFormCalculadora::FormCreate()
-{
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+void TFormCalculadora::FormCreate() {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
     setWindowIcon(iconeDaCalculadora());
     fontesEmPixels(this);
@@ -89,13 +84,14 @@ void TFormCalculadora::FormCreate()
     connect(m_ui->LimparFita1, &QAction::triggered, this, &TFormCalculadora::LimparFita1Click);
     for (ColunaFita *coluna : {m_ui->Fita, m_ui->FitaDigitos}) {
         coluna->installEventFilter(this);
-        connect(coluna, &QWidget::customContextMenuRequested, this,
-                [this, coluna](const QPoint &ponto) { m_menuFita->popup(coluna->mapToGlobal(ponto)); });
+        connect(
+            coluna, &QWidget::customContextMenuRequested, this,
+            [this, coluna](const QPoint &ponto) { m_menuFita->popup(coluna->mapToGlobal(ponto)); });
     }
     m_ui->EdVisor->installEventFilter(this);
 
-    for (QPushButton *tecla : {m_ui->Btn0, m_ui->Btn1, m_ui->Btn2, m_ui->Btn3, m_ui->Btn4, m_ui->Btn5,
-                               m_ui->Btn6, m_ui->Btn7, m_ui->Btn8, m_ui->Btn9})
+    for (QPushButton *tecla : {m_ui->Btn0, m_ui->Btn1, m_ui->Btn2, m_ui->Btn3, m_ui->Btn4,
+                               m_ui->Btn5, m_ui->Btn6, m_ui->Btn7, m_ui->Btn8, m_ui->Btn9})
         connect(tecla, &QPushButton::clicked, this, [this, tecla] { Btn7Click(tecla); });
     for (QPushButton *tecla : {m_ui->BtnDiv, m_ui->BtnMult, m_ui->BtnSub, m_ui->BtnAdic})
         connect(tecla, &QPushButton::clicked, this, [this, tecla] { BtnDivClick(tecla); });
@@ -103,7 +99,8 @@ void TFormCalculadora::FormCreate()
     connect(m_ui->BtnIgual, &QPushButton::clicked, this, &TFormCalculadora::BtnIgualClick);
     connect(m_ui->BtnRaiz, &QPushButton::clicked, this, &TFormCalculadora::BtnRaizClick);
     connect(m_ui->BtnReciproca, &QPushButton::clicked, this, &TFormCalculadora::BtnReciprocaClick);
-    connect(m_ui->BtnPorcentagem, &QPushButton::clicked, this, &TFormCalculadora::BtnPorcentagemClick);
+    connect(m_ui->BtnPorcentagem, &QPushButton::clicked, this,
+            &TFormCalculadora::BtnPorcentagemClick);
     connect(m_ui->BtnSinal, &QPushButton::clicked, this, &TFormCalculadora::BtnSinalClick);
     connect(m_ui->BtnBackspace, &QPushButton::clicked, this, &TFormCalculadora::BtnBackspaceClick);
     connect(m_ui->BtnCE, &QPushButton::clicked, this, &TFormCalculadora::BtnCEClick);
@@ -113,15 +110,13 @@ void TFormCalculadora::FormCreate()
     mostrar();
 }
 
-void TFormCalculadora::showEvent(QShowEvent *evento)
-{
+void TFormCalculadora::showEvent(QShowEvent *evento) {
     if (!evento->spontaneous())
         FormShow();
     QDialog::showEvent(evento);
 }
 
-void TFormCalculadora::FormShow()
-{
+void TFormCalculadora::FormShow() {
     executar([this] { m_motor.aoAbrir(); });
     if (const QScreen *tela = screen()) {
         QRect moldura = frameGeometry();
@@ -131,20 +126,16 @@ void TFormCalculadora::FormShow()
     m_ui->EdVisor->setFocus();
 }
 
-void TFormCalculadora::done(int resultado)
-{
+void TFormCalculadora::done(int resultado) {
     FormClose();
     QDialog::done(resultado);
 }
 
-void TFormCalculadora::FormClose()
-{
+void TFormCalculadora::FormClose() {
     executar([this] { m_motor.aoFechar(); });
 }
 
-template <typename Passo>
-void TFormCalculadora::executar(Passo &&passo)
-{
+template <typename Passo> void TFormCalculadora::executar(Passo &&passo) {
     try {
         passo();
     } catch (const std::exception &erro) {
@@ -153,90 +144,73 @@ void TFormCalculadora::executar(Passo &&passo)
     mostrar();
 }
 
-void TFormCalculadora::mostrar()
-{
+void TFormCalculadora::mostrar() {
     m_ui->LbVisor->setText(m_motor.visor());
     m_ui->Fita->setLinhas(m_motor.Fita());
     m_ui->FitaDigitos->setLinhas(m_motor.FitaDigitos());
 }
 
-void TFormCalculadora::Btn7Click(QPushButton *tecla)
-{
+void TFormCalculadora::Btn7Click(QPushButton *tecla) {
     executar([this, tecla] { m_motor.teclaDigito(tecla->text().at(0)); });
 }
 
-void TFormCalculadora::BtnVirgulaClick()
-{
+void TFormCalculadora::BtnVirgulaClick() {
     executar([this] { m_motor.teclaVirgula(); });
 }
 
-void TFormCalculadora::BtnDivClick(QPushButton *tecla)
-{
+void TFormCalculadora::BtnDivClick(QPushButton *tecla) {
     executar([this, tecla] { m_motor.teclaOperador(tecla->objectName()); });
 }
 
-void TFormCalculadora::BtnIgualClick()
-{
+void TFormCalculadora::BtnIgualClick() {
     executar([this] { m_motor.teclaOperador(m_ui->BtnIgual->objectName()); });
 }
 
-void TFormCalculadora::BtnRaizClick()
-{
+void TFormCalculadora::BtnRaizClick() {
     executar([this] { m_motor.teclaRaiz(); });
 }
 
-void TFormCalculadora::BtnReciprocaClick()
-{
+void TFormCalculadora::BtnReciprocaClick() {
     executar([this] { m_motor.teclaReciproca(); });
 }
 
-void TFormCalculadora::BtnPorcentagemClick()
-{
+void TFormCalculadora::BtnPorcentagemClick() {
     executar([this] { m_motor.teclaPorcentagem(); });
 }
 
-void TFormCalculadora::BtnSinalClick()
-{
+void TFormCalculadora::BtnSinalClick() {
     executar([this] { m_motor.teclaSinal(); });
 }
 
-void TFormCalculadora::BtnBackspaceClick()
-{
+void TFormCalculadora::BtnBackspaceClick() {
     executar([this] { m_motor.teclaBackspace(); });
 }
 
-void TFormCalculadora::BtnCEClick()
-{
+void TFormCalculadora::BtnCEClick() {
     executar([this] { m_motor.teclaCE(); });
 }
 
-void TFormCalculadora::BtnCClick()
-{
+void TFormCalculadora::BtnCClick() {
     executar([this] { m_motor.teclaC(); });
 }
 
-void TFormCalculadora::BitBtn1Click()
-{
+void TFormCalculadora::BitBtn1Click() {
     executar([this] { m_motor.zerarTudo(); });
 }
 
-void TFormCalculadora::SpeedButton1Click()
-{
+void TFormCalculadora::SpeedButton1Click() {
     close();
 }
 
-void TFormCalculadora::LimparFita1Click()
-{
+void TFormCalculadora::LimparFita1Click() {
     executar([this] { m_motor.LimparFita(); });
 }
 
-void TFormCalculadora::FitaEnter()
-{
+void TFormCalculadora::FitaEnter() {
     m_ui->EdVisor->setFocus();
 }
 
-void TFormCalculadora::EdVisorKeyDown(int codigo)
-{
+void TFormCalculadora::EdVisorKeyDown(int codigo) {
     bool fechar = false;
     executar([this, codigo, &fechar] {
         fechar = m_motor.teclar(codigo) == MotorCalculadora::Acao::Fechar;
@@ -246,14 +220,12 @@ void TFormCalculadora::EdVisorKeyDown(int codigo)
 }
 
 // Which characters the hidden entry box lets in; its text is never read.
-bool TFormCalculadora::EdVisorKeyPress(QChar caractere) const
-{
-    return caractere.isDigit() || caractere == u',' || caractere == u'.' || caractere == u'\b'
-        || caractere == u'\t' || caractere == u'\r';
+bool TFormCalculadora::EdVisorKeyPress(QChar caractere) const {
+    return caractere.isDigit() || caractere == u',' || caractere == u'.' || caractere == u'\b' ||
+           caractere == u'\t' || caractere == u'\r';
 }
 
-bool TFormCalculadora::eventFilter(QObject *objeto, QEvent *evento)
-{
+bool TFormCalculadora::eventFilter(QObject *objeto, QEvent *evento) {
     if (objeto == m_ui->EdVisor && evento->type() == QEvent::KeyPress) {
         const auto *tecla = static_cast<QKeyEvent *>(evento);
         if (tecla->key() == Qt::Key_Tab || tecla->key() == Qt::Key_Backtab)
@@ -262,8 +234,8 @@ bool TFormCalculadora::eventFilter(QObject *objeto, QEvent *evento)
         const QString texto = tecla->text();
         return texto.isEmpty() || !EdVisorKeyPress(texto.at(0));
     }
-    if ((objeto == m_ui->Fita || objeto == m_ui->FitaDigitos)
-        && (evento->type() == QEvent::FocusIn || evento->type() == QEvent::FocusOut)) {
+    if ((objeto == m_ui->Fita || objeto == m_ui->FitaDigitos) &&
+        (evento->type() == QEvent::FocusIn || evento->type() == QEvent::FocusOut)) {
         FitaEnter();
         return false;
     }
@@ -274,12 +246,11 @@ bool TFormCalculadora::eventFilter(QObject *objeto, QEvent *evento)
 // already done their work as calculator keys, so they must not also press a
 // default button or reject the window. With "Zerar TUDO" focused, Enter and
 // Space press it and Esc does nothing.
-void TFormCalculadora::keyPressEvent(QKeyEvent *evento)
-{
+void TFormCalculadora::keyPressEvent(QKeyEvent *evento) {
     const bool daCalculadora = focusWidget() == m_ui->EdVisor;
     const int tecla = evento->key();
-    if (tecla == Qt::Key_Escape
-        || (daCalculadora && (tecla == Qt::Key_Return || tecla == Qt::Key_Enter))) {
+    if (tecla == Qt::Key_Escape ||
+        (daCalculadora && (tecla == Qt::Key_Return || tecla == Qt::Key_Enter))) {
         evento->accept();
         return;
     }

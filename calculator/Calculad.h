@@ -50,8 +50,7 @@ private:
 
     // Runs one step of a handler, keeps any failure from unwinding into Qt
     // and shows the engine's state.
-    template <typename Passo>
-    void executar(Passo &&passo);
+    template <typename Passo> void executar(Passo &&passo);
     void mostrar();
 
     std::unique_ptr<Ui::TFormCalculadora> m_ui;

@@ -4,23 +4,20 @@
 
 #include <QPainter>
 
-ColunaFita::ColunaFita(QWidget *parent) : QWidget(parent)
-{
+ColunaFita::ColunaFita(QWidget *parent) : QWidget(parent) {
     // It takes the focus only to hand it straight back to the calculator.
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
-void ColunaFita::setLinhas(const QStringList &linhas)
-{
+void ColunaFita::setLinhas(const QStringList &linhas) {
     if (linhas == m_linhas)
         return;
     m_linhas = linhas;
     update();
 }
 
-void ColunaFita::paintEvent(QPaintEvent *)
-{
+void ColunaFita::paintEvent(QPaintEvent *) {
     QPainter pintor(this);
     pintor.fillRect(rect(), palette().color(QPalette::Base));
     pintor.setPen(palette().color(QPalette::Text));

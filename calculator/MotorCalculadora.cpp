@@ -19,8 +19,7 @@ const QString Equal = QStringLiteral("Equal");
 const QString Percent = QStringLiteral("Percent");
 
 // The tape symbol of a pending operation; "Equal" and "Percent" write no line.
-QString simboloDaFita(const QString &operacao)
-{
+QString simboloDaFita(const QString &operacao) {
     if (operacao == BtnAdic || operacao == Num)
         return QStringLiteral("+");
     if (operacao == BtnSub)
@@ -39,48 +38,59 @@ QString simboloDaFita(const QString &operacao)
 }
 
 // The number of the display, or the error box when it holds none.
-std::optional<long double> lerVisor(const QString &visor)
-{
+std::optional<long double> lerVisor(const QString &visor) {
     auto lido = lerNumeroDoVisor(visor);
     if (!lido)
-        Avisador::atual().erro(QStringLiteral("'%1' is not a valid floating point value").arg(visor));
+        Avisador::atual().erro(
+            QStringLiteral("'%1' is not a valid floating point value").arg(visor));
     return lido;
 }
 
 } // namespace
 
 MotorCalculadora::MotorCalculadora()
-    : m_Operacao(Num), m_Fita(LinhasDaFita), m_FitaDigitos(LinhasDaFita)
-{
-}
+    : m_Operacao(Num), m_Fita(LinhasDaFita), m_FitaDigitos(LinhasDaFita) {}
 
-MotorCalculadora::Atalho MotorCalculadora::atalhoDoCodigo(int codigo)
-{
+MotorCalculadora::Atalho MotorCalculadora::atalhoDoCodigo(int codigo) {
     if (codigo >= 48 && codigo <= 57)
         return {Acao::Digito, QChar(u'0' + (codigo - 48)), {}};
     if (codigo >= 96 && codigo <= 105)
         return {Acao::Digito, QChar(u'0' + (codigo - 96)), {}};
     switch (codigo) {
-    case 110: return {Acao::Virgula, {}, {}};
-    case 106: return {Acao::Operador, {}, BtnMult};
-    case 107: return {Acao::Operador, {}, BtnAdic};
-    case 109: return {Acao::Operador, {}, BtnSub};
-    case 111: return {Acao::Operador, {}, BtnDiv};
-    case 13: return {Acao::Operador, {}, BtnIgual};
-    case 8: return {Acao::Backspace, {}, {}};
-    case 67: return {Acao::C, {}, {}};
-    case 69: return {Acao::CE, {}, {}};
-    case 83: return {Acao::Raiz, {}, {}};
-    case 88: return {Acao::Reciproca, {}, {}};
-    case 220: return {Acao::Sinal, {}, {}};
-    case 80: return {Acao::Porcentagem, {}, {}};
-    case 27: return {Acao::Fechar, {}, {}};
-    default: return {};
+    case 110:
+        return {Acao::Virgula, {}, {}};
+    case 106:
+        return {Acao::Operador, {}, BtnMult};
+    case 107:
+        return {Acao::Operador, {}, BtnAdic};
+    case 109:
+        return {Acao::Operador, {}, BtnSub};
+    case 111:
+        return {Acao::Operador, {}, BtnDiv};
+    case 13:
+        return {Acao::Operador, {}, BtnIgual};
+    case 8:
+        return {Acao::Backspace, {}, {}};
+    case 67:
+        return {Acao::C, {}, {}};
+    case 69:
+        return {Acao::CE, {}, {}};
+    case 83:
+        return {Acao::Raiz, {}, {}};
+    case 88:
+        return {Acao::Reciproca, {}, {}};
+    case 220:
+        return {Acao::Sinal, {}, {}};
+    case 80:
+        return {Acao::Porcentagem, {}, {}};
+    case 27:
+        return {Acao::Fechar, {}, {}};
+    default:
+        return {};
     }
 }
 
-int MotorCalculadora::codigoDaTecla(int teclaQt, Qt::KeyboardModifiers modificadores)
-{
+int MotorCalculadora::codigoDaTecla(int teclaQt, Qt::KeyboardModifiers modificadores) {
     const bool tecladoNumerico = modificadores.testFlag(Qt::KeypadModifier);
     if (teclaQt >= Qt::Key_0 && teclaQt <= Qt::Key_9)
         return (tecladoNumerico ? 96 : 48) + (teclaQt - Qt::Key_0);
@@ -88,28 +98,38 @@ int MotorCalculadora::codigoDaTecla(int teclaQt, Qt::KeyboardModifiers modificad
         return teclaQt; // Qt numbers the letters by their capitals, as the table does
     switch (teclaQt) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Escape: return 27;
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Escape:
+        return 27;
     case Qt::Key_Backslash:
-    case Qt::Key_Bar: return 220;
-    default: break;
+    case Qt::Key_Bar:
+        return 220;
+    default:
+        break;
     }
     if (!tecladoNumerico)
         return 0;
     switch (teclaQt) {
-    case Qt::Key_Asterisk: return 106;
-    case Qt::Key_Plus: return 107;
-    case Qt::Key_Minus: return 109;
-    case Qt::Key_Slash: return 111;
+    case Qt::Key_Asterisk:
+        return 106;
+    case Qt::Key_Plus:
+        return 107;
+    case Qt::Key_Minus:
+        return 109;
+    case Qt::Key_Slash:
+        return 111;
     case Qt::Key_Period:
-    case Qt::Key_Comma: return 110;
-    default: return 0;
+    case Qt::Key_Comma:
+        return 110;
+    default:
+        return 0;
     }
 }
 
-void MotorCalculadora::Digitar()
-{
+void MotorCalculadora::Digitar() {
     if (m_Estado == 0)
         m_visor = m_visor == u"0" ? m_Digito : m_visor + m_Digito;
     else if (m_Estado == 2)
@@ -119,8 +139,7 @@ void MotorCalculadora::Digitar()
     m_Zerado = false;
 }
 
-void MotorCalculadora::RegistrarFita()
-{
+void MotorCalculadora::RegistrarFita() {
     const QString simbolo = simboloDaFita(m_Operacao);
     if (simbolo.isEmpty())
         return;
@@ -131,15 +150,13 @@ void MotorCalculadora::RegistrarFita()
     ++m_LinhaFita;
 }
 
-void MotorCalculadora::LimparFita()
-{
+void MotorCalculadora::LimparFita() {
     m_LinhaFita = 0;
     m_Fita = QStringList(LinhasDaFita);
     m_FitaDigitos = QStringList(LinhasDaFita);
 }
 
-bool MotorCalculadora::Calcular()
-{
+bool MotorCalculadora::Calcular() {
     RegistrarFita();
     if (m_Operacao == Equal || m_Operacao == Percent) {
         m_visor = formatoGeral(m_Acumulador);
@@ -197,15 +214,13 @@ bool MotorCalculadora::Calcular()
     return true;
 }
 
-void MotorCalculadora::teclaDigito(QChar digito)
-{
+void MotorCalculadora::teclaDigito(QChar digito) {
     m_Digito = digito;
     Digitar();
     m_Estado = 0;
 }
 
-void MotorCalculadora::teclaVirgula()
-{
+void MotorCalculadora::teclaVirgula() {
     if (m_visor.contains(u',')) {
         Avisador::atual().bipe();
         return;
@@ -215,8 +230,7 @@ void MotorCalculadora::teclaVirgula()
     Digitar();
 }
 
-void MotorCalculadora::teclaOperador(const QString &nomeDaTecla)
-{
+void MotorCalculadora::teclaOperador(const QString &nomeDaTecla) {
     if (m_Zerado) {
         Avisador::atual().bipe();
         return;
@@ -227,8 +241,7 @@ void MotorCalculadora::teclaOperador(const QString &nomeDaTecla)
     m_Operacao = nomeDaTecla;
 }
 
-void MotorCalculadora::operadorDoTeclado(const QString &nomeDaTecla)
-{
+void MotorCalculadora::operadorDoTeclado(const QString &nomeDaTecla) {
     if (m_Zerado) {
         Avisador::atual().bipe();
         return;
@@ -241,8 +254,7 @@ void MotorCalculadora::operadorDoTeclado(const QString &nomeDaTecla)
 
 // Square root and reciprocal act on the displayed number alone and drop the
 // operation that was pending.
-void MotorCalculadora::operacaoDeUmNumero(const QString &nomeDaTecla)
-{
+void MotorCalculadora::operacaoDeUmNumero(const QString &nomeDaTecla) {
     if (!m_Zerado) {
         m_Estado = 1;
         m_Operacao = nomeDaTecla;
@@ -253,18 +265,15 @@ void MotorCalculadora::operacaoDeUmNumero(const QString &nomeDaTecla)
     m_Operacao = Equal;
 }
 
-void MotorCalculadora::teclaRaiz()
-{
+void MotorCalculadora::teclaRaiz() {
     operacaoDeUmNumero(BtnRaiz);
 }
 
-void MotorCalculadora::teclaReciproca()
-{
+void MotorCalculadora::teclaReciproca() {
     operacaoDeUmNumero(BtnReciproca);
 }
 
-void MotorCalculadora::teclaPorcentagem()
-{
+void MotorCalculadora::teclaPorcentagem() {
     if (m_Zerado) {
         Avisador::atual().bipe();
         return;
@@ -281,8 +290,7 @@ void MotorCalculadora::teclaPorcentagem()
     m_Operacao = Percent;
 }
 
-void MotorCalculadora::teclaSinal()
-{
+void MotorCalculadora::teclaSinal() {
     if (m_visor == u"0")
         Avisador::atual().bipe();
     if (m_visor.contains(u'-'))
@@ -291,8 +299,7 @@ void MotorCalculadora::teclaSinal()
         m_visor.prepend(u'-');
 }
 
-void MotorCalculadora::teclaBackspace()
-{
+void MotorCalculadora::teclaBackspace() {
     if (m_visor.size() < 2) {
         m_visor = QStringLiteral("0");
         Avisador::atual().bipe();
@@ -301,15 +308,13 @@ void MotorCalculadora::teclaBackspace()
     m_visor.chop(1);
 }
 
-void MotorCalculadora::teclaCE()
-{
+void MotorCalculadora::teclaCE() {
     m_Estado = 0;
     m_Operacao = Num;
     m_visor = QStringLiteral("0");
 }
 
-void MotorCalculadora::teclaC()
-{
+void MotorCalculadora::teclaC() {
     m_Estado = 0;
     m_Acumulador = 0;
     m_Operacao = Num;
@@ -317,39 +322,56 @@ void MotorCalculadora::teclaC()
     m_visor = QStringLiteral("0");
 }
 
-void MotorCalculadora::zerarTudo()
-{
+void MotorCalculadora::zerarTudo() {
     LimparFita();
     teclaC();
 }
 
-MotorCalculadora::Acao MotorCalculadora::teclar(int codigo)
-{
+MotorCalculadora::Acao MotorCalculadora::teclar(int codigo) {
     const Atalho atalho = atalhoDoCodigo(codigo);
     switch (atalho.acao) {
-    case Acao::Digito: teclaDigito(atalho.digito); break;
-    case Acao::Virgula: teclaVirgula(); break;
-    case Acao::Operador: operadorDoTeclado(atalho.operacao); break;
-    case Acao::Raiz: teclaRaiz(); break;
-    case Acao::Reciproca: teclaReciproca(); break;
-    case Acao::Porcentagem: teclaPorcentagem(); break;
-    case Acao::Sinal: teclaSinal(); break;
-    case Acao::Backspace: teclaBackspace(); break;
-    case Acao::CE: teclaCE(); break;
-    case Acao::C: teclaC(); break;
+    case Acao::Digito:
+        teclaDigito(atalho.digito);
+        break;
+    case Acao::Virgula:
+        teclaVirgula();
+        break;
+    case Acao::Operador:
+        operadorDoTeclado(atalho.operacao);
+        break;
+    case Acao::Raiz:
+        teclaRaiz();
+        break;
+    case Acao::Reciproca:
+        teclaReciproca();
+        break;
+    case Acao::Porcentagem:
+        teclaPorcentagem();
+        break;
+    case Acao::Sinal:
+        teclaSinal();
+        break;
+    case Acao::Backspace:
+        teclaBackspace();
+        break;
+    case Acao::CE:
+        teclaCE();
+        break;
+    case Acao::C:
+        teclaC();
+        break;
     case Acao::Fechar:
-    case Acao::Nenhuma: break;
+    case Acao::Nenhuma:
+        break;
     }
     return atalho.acao;
 }
 
-void MotorCalculadora::aoAbrir()
-{
+void MotorCalculadora::aoAbrir() {
     LimparFita();
 }
 
-void MotorCalculadora::aoFechar()
-{
+void MotorCalculadora::aoFechar() {
     m_Acumulador = 0;
     m_Estado = 0;
     m_Operacao = Num;

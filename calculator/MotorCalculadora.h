@@ -11,8 +11,20 @@ public:
     static constexpr int LinhasDaFita = 15;
 
     // What a key of the keyboard stands for.
-    enum class Acao { Nenhuma, Digito, Virgula, Operador, Raiz, Reciproca, Porcentagem, Sinal,
-                      Backspace, CE, C, Fechar };
+    enum class Acao {
+        Nenhuma,
+        Digito,
+        Virgula,
+        Operador,
+        Raiz,
+        Reciproca,
+        Porcentagem,
+        Sinal,
+        Backspace,
+        CE,
+        C,
+        Fechar
+    };
     struct Atalho {
         Acao acao = Acao::Nenhuma;
         QChar digito;     // for Digito

@@ -15,15 +15,13 @@ constexpr int MaiorExpoenteFixo = DigitosSignificativos - 1;
 // 0,00001 is the smallest magnitude still written in fixed notation.
 constexpr int MenorExpoenteFixo = -5;
 
-bool ehDigito(QChar c)
-{
+bool ehDigito(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
 // The values from_chars refuses as out of range: tiny ones are kept (as
 // denormals or zero), only those too large for the accumulator are refused.
-std::optional<long double> lerForaDaFaixa(const std::string &normal)
-{
+std::optional<long double> lerForaDaFaixa(const std::string &normal) {
     static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
     const long double valor = strtold_l(normal.c_str(), nullptr, c);
     if (std::isinf(valor))
@@ -33,8 +31,7 @@ std::optional<long double> lerForaDaFaixa(const std::string &normal)
 
 } // namespace
 
-QString formatoGeral(long double valor)
-{
+QString formatoGeral(long double valor) {
     if (valor == 0 || !std::isfinite(valor))
         return QStringLiteral("0");
 
@@ -72,8 +69,7 @@ QString formatoGeral(long double valor)
     return resultado;
 }
 
-std::optional<long double> lerNumeroDoVisor(const QString &texto)
-{
+std::optional<long double> lerNumeroDoVisor(const QString &texto) {
     const qsizetype n = texto.size();
     qsizetype i = 0;
     while (i < n && texto[i] == u' ')

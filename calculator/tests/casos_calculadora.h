@@ -25,14 +25,15 @@ struct TeclaDoTeclado {
 };
 
 // The Qt key of a bracketed key name, or nothing for an on-screen key.
-inline std::optional<TeclaDoTeclado> teclaDoTeclado(const QString &nome)
-{
+inline std::optional<TeclaDoTeclado> teclaDoTeclado(const QString &nome) {
     if (!nome.startsWith(u'[') || !nome.endsWith(u']'))
         return std::nullopt;
     QString resto = nome.mid(1, nome.size() - 2);
     Qt::KeyboardModifiers modificadores;
     const std::pair<const char *, Qt::KeyboardModifier> prefixos[] = {
-        {"Shift+", Qt::ShiftModifier}, {"Ctrl+", Qt::ControlModifier}, {"Alt+", Qt::AltModifier},
+        {"Shift+", Qt::ShiftModifier},
+        {"Ctrl+", Qt::ControlModifier},
+        {"Alt+", Qt::AltModifier},
         {"KP", Qt::KeypadModifier}};
     for (const auto &[prefixo, modificador] : prefixos) {
         if (resto.size() > 1 && resto.startsWith(QLatin1String(prefixo))) {
@@ -45,10 +46,17 @@ inline std::optional<TeclaDoTeclado> teclaDoTeclado(const QString &nome)
     if (resto.size() == 1 && resto[0] >= u'A' && resto[0] <= u'Z')
         return TeclaDoTeclado{Qt::Key(Qt::Key_A + (resto[0].unicode() - u'A')), modificadores};
     const std::pair<const char *, Qt::Key> nomes[] = {
-        {"+", Qt::Key_Plus},         {"-", Qt::Key_Minus},     {"*", Qt::Key_Asterisk},
-        {"/", Qt::Key_Slash},        {",", Qt::Key_Comma},     {".", Qt::Key_Period},
-        {"=", Qt::Key_Equal},        {"\\", Qt::Key_Backslash}, {"Backspace", Qt::Key_Backspace},
-        {"Esc", Qt::Key_Escape},     {"F2", Qt::Key_F2},
+        {"+", Qt::Key_Plus},
+        {"-", Qt::Key_Minus},
+        {"*", Qt::Key_Asterisk},
+        {"/", Qt::Key_Slash},
+        {",", Qt::Key_Comma},
+        {".", Qt::Key_Period},
+        {"=", Qt::Key_Equal},
+        {"\\", Qt::Key_Backslash},
+        {"Backspace", Qt::Key_Backspace},
+        {"Esc", Qt::Key_Escape},
+        {"F2", Qt::Key_F2},
         {"Enter", modificadores.testFlag(Qt::KeypadModifier) ? Qt::Key_Enter : Qt::Key_Return}};
     for (const auto &[texto, tecla] : nomes) {
         if (resto == QLatin1String(texto))
@@ -58,15 +66,13 @@ inline std::optional<TeclaDoTeclado> teclaDoTeclado(const QString &nome)
 }
 
 // The on-screen caption of a key name ("Zerar_TUDO" is "Zerar TUDO").
-inline QString legenda(const QString &nome)
-{
+inline QString legenda(const QString &nome) {
     return QString(nome).replace(u'_', u' ');
 }
 
 // The tape as the table writes it: one "operand symbol" per position, up to
 // the last position that holds anything.
-inline QStringList linhasDaFita(const QStringList &operandos, const QStringList &simbolos)
-{
+inline QStringList linhasDaFita(const QStringList &operandos, const QStringList &simbolos) {
     QStringList linhas;
     for (qsizetype i = 0; i < operandos.size(); ++i)
         linhas << operandos[i] + u' ' + simbolos.value(i);
@@ -75,23 +81,29 @@ inline QStringList linhasDaFita(const QStringList &operandos, const QStringList 
     return linhas;
 }
 
-inline QStringList descrever(const QList<AvisadorGravador::Evento> &eventos)
-{
+inline QStringList descrever(const QList<AvisadorGravador::Evento> &eventos) {
     QStringList textos;
     for (const auto &evento : eventos) {
         switch (evento.tipo) {
-        case AvisadorGravador::Evento::Bipe: textos << QStringLiteral("bipe"); break;
-        case AvisadorGravador::Evento::Mensagem: textos << u"mensagem: " + evento.texto; break;
-        case AvisadorGravador::Evento::Erro: textos << u"erro: " + evento.texto; break;
-        case AvisadorGravador::Evento::Pergunta: textos << u"pergunta: " + evento.texto; break;
+        case AvisadorGravador::Evento::Bipe:
+            textos << QStringLiteral("bipe");
+            break;
+        case AvisadorGravador::Evento::Mensagem:
+            textos << u"mensagem: " + evento.texto;
+            break;
+        case AvisadorGravador::Evento::Erro:
+            textos << u"erro: " + evento.texto;
+            break;
+        case AvisadorGravador::Evento::Pergunta:
+            textos << u"pergunta: " + evento.texto;
+            break;
         }
     }
     return textos;
 }
 
 // Numbers 1 to n, each followed by an operator key.
-inline QString numerosSomados(int n, const QString &operador)
-{
+inline QString numerosSomados(int n, const QString &operador) {
     QStringList teclas;
     for (int i = 1; i <= n; ++i) {
         for (const QChar c : QString::number(i))
@@ -101,8 +113,7 @@ inline QString numerosSomados(int n, const QString &operador)
     return teclas.join(u' ');
 }
 
-inline void preencherCasos()
-{
+inline void preencherCasos() {
     QTest::addColumn<QStringList>("teclas");
     QTest::addColumn<QString>("visor");
     QTest::addColumn<QStringList>("fita");
@@ -113,7 +124,8 @@ inline void preencherCasos()
     const QString invalida = QStringLiteral("erro: Invalid floating point operation");
     const QString estouro = QStringLiteral("erro: Floating point overflow");
     const auto ilegivel = [](const char *visor) {
-        return QStringLiteral("erro: '%1' is not a valid floating point value").arg(QLatin1String(visor));
+        return QStringLiteral("erro: '%1' is not a valid floating point value")
+            .arg(QLatin1String(visor));
     };
     const auto linha = [](const char *nome, const QString &teclas, const char *visor,
                           const QStringList &fita, const QStringList &avisos = {}) {
@@ -146,7 +158,8 @@ inline void preencherCasos()
     linha("sinal duas vezes", "5 +/- +/-", "5", {});
     linha("sinal em 1E-6 deixa um visor ilegível", "1 0 0 0 0 0 0 1/X +/- sqrt", "E-6",
           {"1000000 1/x", "E-6 R"}, {ilegivel("E-6")});
-    linha("segue depois de um erro", "4 +/- sqrt C 2 + 3 =", "5", {"-4 R", "2 +", "3 +"}, {invalida});
+    linha("segue depois de um erro", "4 +/- sqrt C 2 + 3 =", "5", {"-4 R", "2 +", "3 +"},
+          {invalida});
     linha("vírgula repetida bipa", "1 , 5 ,", "1,5", {}, {bipe});
     linha("vírgula após operador vai no resultado", "5 + , 5 =", "10,5", {"5 +", "5,5 +"});
     linha("Backspace tira o último caractere", "1 2 3 Backspace", "12", {});
@@ -175,12 +188,13 @@ inline void preencherCasos()
     linha("modificadores não importam", "[Shift+5] [Ctrl+S]", "2,23606797749979", {"5 R"});
     linha("teclas fora do teclado numérico não fazem nada",
           "5 [+] [-] [*] [/] [=] [.] [,] [A] [F2] 3", "53", {});
-    linha("estouro mantém o visor", "1 0 0 0 0 0 0 0 0 0 0 " + QString("[KP*] ").repeated(10).trimmed(),
-          "1E2560",
+    linha("estouro mantém o visor",
+          "1 0 0 0 0 0 0 0 0 0 0 " + QString("[KP*] ").repeated(10).trimmed(), "1E2560",
           {"10000000000 +", "10000000000 x", "1E20 x", "1E40 x", "1E80 x", "1E160 x", "1E320 x",
            "1E640 x", "1E1280 x", "1E2560 x"},
           {estouro});
-    linha("dígitos sem limite", QString("9 ").repeated(30).trimmed(), "999999999999999999999999999999", {});
+    linha("dígitos sem limite", QString("9 ").repeated(30).trimmed(),
+          "999999999999999999999999999999", {});
 }
 
 } // namespace casos

@@ -13,14 +13,12 @@
 
 namespace {
 
-bool abrir(TFormCalculadora &janela)
-{
+bool abrir(TFormCalculadora &janela) {
     janela.show();
     return QTest::qWaitForWindowActive(&janela);
 }
 
-QAbstractButton *botaoComLegenda(TFormCalculadora &janela, const QString &legenda)
-{
+QAbstractButton *botaoComLegenda(TFormCalculadora &janela, const QString &legenda) {
     const auto botoes = janela.findChildren<QAbstractButton *>();
     for (QAbstractButton *botao : botoes) {
         if (botao->text() == legenda)
@@ -29,8 +27,7 @@ QAbstractButton *botaoComLegenda(TFormCalculadora &janela, const QString &legend
     return nullptr;
 }
 
-QString visor(TFormCalculadora &janela)
-{
+QString visor(TFormCalculadora &janela) {
     return janela.findChild<QLabel *>(QStringLiteral("LbVisor"))->text();
 }
 
@@ -40,16 +37,14 @@ class TstCalculad : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() { Avisador::instalar(&m_avisos); }
-    void cleanup()
-    {
+    void cleanup() {
         Avisador::instalar(nullptr);
         m_avisos.limpar();
     }
 
     // The same sequences the engine runs, pressed as real clicks and keys.
     void sequenciasDeTeclas_data() { casos::preencherCasos(); }
-    void sequenciasDeTeclas()
-    {
+    void sequenciasDeTeclas() {
         QFETCH(QStringList, teclas);
         QFETCH(QString, visor);
         QFETCH(QStringList, fita);
@@ -67,7 +62,8 @@ private Q_SLOTS:
             } else if (nome == u"Limpar_Fita") {
                 // The right button's context menu event, as the window system sends it.
                 QWidget *fita = janela.findChild<QWidget *>(QStringLiteral("Fita"));
-                QContextMenuEvent clique(QContextMenuEvent::Mouse, QPoint(5, 5), fita->mapToGlobal(QPoint(5, 5)));
+                QContextMenuEvent clique(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                         fita->mapToGlobal(QPoint(5, 5)));
                 QApplication::sendEvent(fita, &clique);
                 auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
                 QVERIFY(menu);
@@ -89,8 +85,7 @@ private Q_SLOTS:
         QCOMPARE(casos::descrever(m_avisos.eventos()), avisos);
     }
 
-    void geometria_data()
-    {
+    void geometria_data() {
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QRect>("retangulo");
         const auto linha = [](const char *nome, int x, int y, int w, int h) {
@@ -129,8 +124,7 @@ private Q_SLOTS:
         linha("SpeedButton1", 285, 271, 100, 39);
         linha("EdVisor", 30, 275, 75, 21);
     }
-    void geometria()
-    {
+    void geometria() {
         QFETCH(QString, nome);
         QFETCH(QRect, retangulo);
         TFormCalculadora janela;
@@ -140,8 +134,7 @@ private Q_SLOTS:
         QCOMPARE(QRect(widget->mapTo(&janela, QPoint(0, 0)), widget->size()), retangulo);
     }
 
-    void legendasEDicas_data()
-    {
+    void legendasEDicas_data() {
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QString>("legenda");
         QTest::addColumn<QString>("dica");
@@ -169,8 +162,7 @@ private Q_SLOTS:
         linha("BitBtn1", "Zerar TUDO", "");
         linha("SpeedButton1", "Sair", "");
     }
-    void legendasEDicas()
-    {
+    void legendasEDicas() {
         QFETCH(QString, nome);
         QFETCH(QString, legenda);
         QFETCH(QString, dica);
@@ -182,8 +174,7 @@ private Q_SLOTS:
         QCOMPARE(widget->toolTip(), dica);
     }
 
-    void aberturaModalNoCentro()
-    {
+    void aberturaModalNoCentro() {
         TFormCalculadora janela;
         QCOMPARE(janela.windowTitle(), QStringLiteral("Calculadora"));
         QVERIFY(janela.isModal());
@@ -198,8 +189,7 @@ private Q_SLOTS:
 
     // The hidden entry box holds the focus; keys and the tape never keep it.
     // "Zerar TUDO" does, and then the keyboard acts on it until Tab.
-    void foco()
-    {
+    void foco() {
         TFormCalculadora janela;
         QVERIFY(abrir(janela));
         auto *edVisor = janela.findChild<QLineEdit *>(QStringLiteral("EdVisor"));
@@ -208,7 +198,8 @@ private Q_SLOTS:
 
         QTest::mouseClick(botaoComLegenda(janela, QStringLiteral("5")), Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), edVisor);
-        QTest::mouseClick(janela.findChild<QWidget *>(QStringLiteral("FitaDigitos")), Qt::LeftButton);
+        QTest::mouseClick(janela.findChild<QWidget *>(QStringLiteral("FitaDigitos")),
+                          Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), edVisor);
 
         QTest::keyClick(edVisor, Qt::Key_Tab);

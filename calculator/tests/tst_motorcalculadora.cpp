@@ -7,8 +7,7 @@
 namespace {
 
 // Presses one key of the shared table on the engine, as the window would.
-void pressionar(MotorCalculadora &motor, const QString &nome)
-{
+void pressionar(MotorCalculadora &motor, const QString &nome) {
     if (const auto tecla = casos::teclaDoTeclado(nome)) {
         const int codigo = MotorCalculadora::codigoDaTecla(tecla->tecla, tecla->modificadores);
         if (motor.teclar(codigo) == MotorCalculadora::Acao::Fechar)
@@ -62,15 +61,13 @@ class TstMotorCalculadora : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() { Avisador::instalar(&m_avisos); }
-    void cleanup()
-    {
+    void cleanup() {
         Avisador::instalar(nullptr);
         m_avisos.limpar();
     }
 
     void sequenciasDeTeclas_data() { casos::preencherCasos(); }
-    void sequenciasDeTeclas()
-    {
+    void sequenciasDeTeclas() {
         QFETCH(QStringList, teclas);
         QFETCH(QString, visor);
         QFETCH(QStringList, fita);
@@ -87,21 +84,25 @@ private Q_SLOTS:
 
     // An error stops the key where it was: what the key had set before the
     // calculation stays, the accumulator keeps its value.
-    void erroParaATeclaOndeEstava_data()
-    {
+    void erroParaATeclaOndeEstava_data() {
         QTest::addColumn<QString>("teclas");
         QTest::addColumn<int>("estado");
         QTest::addColumn<QString>("operacao");
         QTest::addColumn<QString>("acumulador");
-        QTest::newRow("raiz de negativo") << "4 +/- sqrt" << 1 << "BtnRaiz" << "0";
-        QTest::newRow("operador do teclado") << "5 [KP+] 3 +/- Backspace [KP-]" << 1 << "BtnAdic" << "5";
-        QTest::newRow("operador da tela") << "5 + 3 +/- Backspace =" << 0 << "BtnAdic" << "5";
-        QTest::newRow("porcentagem") << "5 + 3 +/- Backspace %" << 0 << "BtnAdic" << "5";
-        QTest::newRow("estouro") << "1 0 0 0 0 0 0 0 0 0 0 " + QString("[KP*] ").repeated(10).trimmed()
-                                 << 1 << "BtnMult" << "1E2560";
+        QTest::newRow("raiz de negativo") << "4 +/- sqrt" << 1 << "BtnRaiz"
+                                          << "0";
+        QTest::newRow("operador do teclado") << "5 [KP+] 3 +/- Backspace [KP-]" << 1 << "BtnAdic"
+                                             << "5";
+        QTest::newRow("operador da tela") << "5 + 3 +/- Backspace =" << 0 << "BtnAdic"
+                                          << "5";
+        QTest::newRow("porcentagem") << "5 + 3 +/- Backspace %" << 0 << "BtnAdic"
+                                     << "5";
+        QTest::newRow("estouro") << "1 0 0 0 0 0 0 0 0 0 0 " +
+                                        QString("[KP*] ").repeated(10).trimmed()
+                                 << 1 << "BtnMult"
+                                 << "1E2560";
     }
-    void erroParaATeclaOndeEstava()
-    {
+    void erroParaATeclaOndeEstava() {
         QFETCH(QString, teclas);
         QFETCH(int, estado);
         QFETCH(QString, operacao);
@@ -119,8 +120,7 @@ private Q_SLOTS:
 
     // Closing resets the calculation but keeps the display and whether
     // anything was typed; opening clears only the tape.
-    void fecharEAbrir()
-    {
+    void fecharEAbrir() {
         MotorCalculadora motor;
         for (const QString &tecla : QStringLiteral("3 + 5 =").split(u' '))
             pressionar(motor, tecla);

@@ -11,8 +11,7 @@ Q_DECLARE_METATYPE(Valor)
 class TstNumeroGeral : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void formato_data()
-    {
+    void formato_data() {
         QTest::addColumn<Valor>("valor");
         QTest::addColumn<QString>("texto");
         QTest::newRow("inteiro") << Valor{15} << "15";
@@ -32,22 +31,24 @@ private Q_SLOTS:
         QTest::newRow("menor fixo") << Valor{0.00001L} << "0,00001";
         QTest::newRow("abaixo do menor fixo") << Valor{0.0000099L} << "9,9E-6";
         QTest::newRow("quinze dígitos inteiros") << Valor{123456789012345.0L} << "123456789012345";
-        QTest::newRow("dezesseis dígitos inteiros") << Valor{1234567890123456.0L} << "1,23456789012346E15";
-        QTest::newRow("arredonda para quinze dígitos") << Valor{999999999999999.4L} << "999999999999999";
+        QTest::newRow("dezesseis dígitos inteiros")
+            << Valor{1234567890123456.0L} << "1,23456789012346E15";
+        QTest::newRow("arredonda para quinze dígitos")
+            << Valor{999999999999999.4L} << "999999999999999";
         QTest::newRow("arredonda para dezesseis dígitos") << Valor{999999999999999.6L} << "1E15";
-        QTest::newRow("negativo de quinze dígitos") << Valor{-123456789012345.0L} << "-123456789012345";
-        QTest::newRow("decimais cortados em quinze") << Valor{12345.6789012345678L} << "12345,6789012346";
+        QTest::newRow("negativo de quinze dígitos")
+            << Valor{-123456789012345.0L} << "-123456789012345";
+        QTest::newRow("decimais cortados em quinze")
+            << Valor{12345.6789012345678L} << "12345,6789012346";
         QTest::newRow("ruído binário some") << Valor{0.1L + 0.2L} << "0,3";
     }
-    void formato()
-    {
+    void formato() {
         QFETCH(Valor, valor);
         QFETCH(QString, texto);
         QCOMPARE(formatoGeral(valor.v), texto);
     }
 
-    void leitura_data()
-    {
+    void leitura_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<bool>("valido");
         QTest::addColumn<Valor>("valor");
@@ -72,8 +73,7 @@ private Q_SLOTS:
         QTest::newRow("dois sinais") << "--5" << false << Valor{0};
         QTest::newRow("vírgula após expoente") << "1E-6," << false << Valor{0};
     }
-    void leitura()
-    {
+    void leitura() {
         QFETCH(QString, texto);
         QFETCH(bool, valido);
         QFETCH(Valor, valor);
@@ -86,8 +86,7 @@ private Q_SLOTS:
     }
 
     // What is written reads back as the same 15 digits.
-    void idaEVolta()
-    {
+    void idaEVolta() {
         for (const long double v : {1.0L / 3, -2.0L / 7, 1e-6L, 123456.789L, 6.02214076e23L}) {
             const QString texto = formatoGeral(v);
             const auto lido = lerNumeroDoVisor(texto);
