@@ -186,8 +186,9 @@ inline void preencherCasos() {
     linha("P é porcentagem", "5 0 [KP+] 1 0 [P]", "5", {"50 +", "0,1 x"});
     linha("C e Backspace do teclado", "1 2 [Backspace] [KP+] [C] [KP+]", "0", {"1 +"}, {bipe});
     linha("modificadores não importam", "[Shift+5] [Ctrl+S]", "2,23606797749979", {"5 R"});
-    linha("teclas fora do teclado numérico não fazem nada",
-          "5 [+] [-] [*] [/] [=] [.] [,] [A] [F2] 3", "53", {});
+    linha("teclas fora do teclado numérico não fazem nada", "5 [+] [-] [*] [/] [=] [.] [,] [A] 3",
+          "53", {});
+    linha("F2 não limpa a fita pelo teclado", "1 + [F2]", "1", {"1 +"});
     linha("estouro mantém o visor",
           "1 0 0 0 0 0 0 0 0 0 0 " + QString("[KP*] ").repeated(10).trimmed(), "1E2560",
           {"10000000000 +", "10000000000 x", "1E20 x", "1E40 x", "1E80 x", "1E160 x", "1E320 x",
