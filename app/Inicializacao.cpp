@@ -1,5 +1,6 @@
 #include "Inicializacao.h"
 
+#include "Calculad.h"
 #include "Datamodule1.h"
 #include "Protegido.h"
 #include "UNabreclientes1.h"
@@ -61,6 +62,7 @@ struct Objetos {
     Global<TFRabrerecibos2> abrerecibos2{FRabrerecibos2, {}};
     Global<TFRabreclientes1> abreclientes1{FRabreclientes1, {}};
     Global<TFRconsultarec> consultarec{FRconsultarec, {}};
+    Global<TFormCalculadora> calculadora{FormCalculadora, {}};
     Global<TFRreport> report{FRreport, {}};
     Global<TFRconfiguracoes> configuracoes{FRconfiguracoes, {}};
     Global<TFRcademitente> cademitente{FRcademitente, {}};
@@ -79,6 +81,7 @@ struct Objetos {
         abrerecibos2.criar();
         abreclientes1.criar();
         consultarec.criar();
+        calculadora.criar();
         report.criar();
         configuracoes.criar();
         cademitente.criar();

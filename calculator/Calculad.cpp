@@ -1,6 +1,8 @@
 #include "Calculad.h"
 #include "ui_Calculad.h"
 
+TFormCalculadora *FormCalculadora = nullptr;
+
 #include "Avisador.h"
 
 #include <QFontDatabase>

@@ -57,3 +57,6 @@ private:
     MotorCalculadora m_motor;
     QMenu *m_menuFita = nullptr;
 };
+
+// The one calculator, created at start-up.
+extern TFormCalculadora *FormCalculadora;
