@@ -1,0 +1,204 @@
+// The real program, started as a user starts it, on a real X server: which
+// window the stored mode opens, and how a missing or busy database ends it.
+#include "Datamodule1.h"
+#include "Esquema.h"
+#include "fb/Firebird.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString k_principal = QStringLiteral("Talvano  - V.2.2.2");
+const QString k_reciboRapido = QStringLiteral("Brevano V-1.3");
+const QString k_caixaDeErro = QStringLiteral("Talvano");
+
+// Sets CONFIGURACAO1, or removes the settings row when the value is "sem linha".
+void gravarModo(const QString &caminho, const QString &valor)
+{
+    Fb::Conexao base;
+    base.configurar(caminho, QStringLiteral("sysdba"), QStringLiteral("x"));
+    base.conectar();
+    Fb::Transacao tra(base);
+    tra.iniciar();
+    if (valor == QLatin1String("sem linha")) {
+        Fb::Comando(tra, QStringLiteral("DELETE FROM CONFIGURACOES")).executar();
+    } else {
+        Fb::Comando muda(tra, QStringLiteral("UPDATE CONFIGURACOES SET CONFIGURACAO1 = :V"));
+        muda.definir(QStringLiteral("V"), valor == QLatin1String("NULL") ? QVariant() : QVariant(valor));
+        muda.executar();
+    }
+    tra.commit();
+}
+
+} // namespace
+
+class TstInicio : public QObject {
+    Q_OBJECT
+
+    QProcess m_x;
+    QString m_display;
+
+    QProcessEnvironment ambiente(const QString &home) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home);
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        return env;
+    }
+
+    QString xdotool(const QStringList &args) const
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral("xdotool"), args);
+        p.waitForFinished(10000);
+        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+
+    QStringList janelasVisiveis(const QString &titulo) const
+    {
+        const QString padrao = QLatin1Char('^') + QRegularExpression::escape(titulo) + QLatin1Char('$');
+        const QString saida = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                       QStringLiteral("--name"), padrao});
+        return saida.isEmpty() ? QStringList() : saida.split(QLatin1Char('\n'));
+    }
+
+    // Waits for a window to appear, as long as the program has not ended.
+    QString esperarJanela(const QString &titulo, QProcess &programa) const
+    {
+        QDeadlineTimer prazo(60000);
+        while (!prazo.hasExpired() && programa.state() != QProcess::NotRunning) {
+            const QStringList ids = janelasVisiveis(titulo);
+            if (!ids.isEmpty())
+                return ids.first();
+            QTest::qWait(100);
+        }
+        return {};
+    }
+
+    void clicar(const QString &janela, int x, int y) const
+    {
+        const QString geo = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), janela});
+        const auto valor = [&](const char *nome) {
+            return QRegularExpression(QStringLiteral("%1=(\\d+)").arg(QLatin1String(nome))).match(geo).captured(1).toInt();
+        };
+        xdotool({QStringLiteral("mousemove"), QString::number(valor("X") + x), QString::number(valor("Y") + y),
+                 QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    void teclar(const QString &janela, const QString &tecla) const
+    {
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), janela});
+        xdotool({QStringLiteral("key"), tecla});
+    }
+
+    void iniciar(QProcess &programa, const QString &home) const
+    {
+        programa.setProcessEnvironment(ambiente(home));
+        programa.start(QStringLiteral(TALVANO_BINARIO), {});
+        QVERIFY(programa.waitForStarted());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_x.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                          QStringLiteral("-screen"), QStringLiteral("0"),
+                                          QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                          QStringLiteral("tcp")});
+        QVERIFY2(m_x.waitForStarted(), "Xvfb is missing");
+        QVERIFY(m_x.waitForReadyRead(30000));
+        m_display = QLatin1Char(':') + QString::fromLatin1(m_x.readLine().trimmed());
+    }
+
+    void cleanupTestCase()
+    {
+        m_x.terminate();
+        m_x.waitForFinished();
+        Fb::encerrar();
+    }
+
+    void storedModeChoosesTheWindow_data()
+    {
+        QTest::addColumn<QString>("valor");
+        QTest::addColumn<bool>("simples");
+        QTest::newRow("N: simple mode") << "N" << true;
+        QTest::newRow("Y: full mode") << "Y" << false;
+        QTest::newRow("lower-case n: full mode") << "n" << false;
+        QTest::newRow("blank: full mode") << " " << false;
+        QTest::newRow("NULL: full mode") << "NULL" << false;
+        QTest::newRow("no row: full mode") << "sem linha" << false;
+    }
+    void storedModeChoosesTheWindow()
+    {
+        QFETCH(QString, valor);
+        QFETCH(bool, simples);
+        QTemporaryDir home;
+        const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+        gravarModo(caminho, valor);
+
+        QProcess programa;
+        iniciar(programa, home.path());
+        const QString janela = esperarJanela(simples ? k_reciboRapido : k_principal, programa);
+        QVERIFY2(!janela.isEmpty(), programa.readAllStandardError().constData());
+        QVERIFY(janelasVisiveis(simples ? k_principal : k_reciboRapido).isEmpty());
+
+        if (simples)
+            teclar(janela, QStringLiteral("Escape")); // closing the quick receipt ends the program
+        else
+            clicar(janela, 381 + 110, 368 + 34); // "Sair"
+        QVERIFY(programa.waitForFinished(30000));
+        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(programa.exitCode(), 0);
+    }
+
+    void aMissingDatabaseShowsOneErrorAndEnds()
+    {
+        QTemporaryDir home;
+        QProcess programa;
+        iniciar(programa, home.path());
+        const QString caixa = esperarJanela(k_caixaDeErro, programa);
+        QVERIFY(!caixa.isEmpty());
+        QVERIFY(janelasVisiveis(k_principal).isEmpty());
+        QVERIFY(janelasVisiveis(k_reciboRapido).isEmpty());
+        teclar(caixa, QStringLiteral("Return"));
+        QVERIFY(programa.waitForFinished(30000));
+        QVERIFY(programa.exitCode() != 0);
+        const QString erro = QString::fromLocal8Bit(programa.readAllStandardError());
+        QVERIFY2(erro.contains(home.filePath(QStringLiteral("Talvano/DADOS.GDB"))), qPrintable(erro));
+    }
+
+    void aDatabaseInUseEndsTheSecondInstanceOnly()
+    {
+        QTemporaryDir home;
+        Esquema::criarBanco(home.filePath(QStringLiteral("Talvano/DADOS.GDB")), Esquema::Modo::Completo);
+        QProcess primeiro, segundo;
+        iniciar(primeiro, home.path());
+        const QString principal = esperarJanela(k_principal, primeiro);
+        QVERIFY(!principal.isEmpty());
+
+        iniciar(segundo, home.path());
+        const QString caixa = esperarJanela(k_caixaDeErro, segundo);
+        QVERIFY(!caixa.isEmpty());
+        teclar(caixa, QStringLiteral("Return"));
+        QVERIFY(segundo.waitForFinished(30000));
+        QVERIFY(segundo.exitCode() != 0);
+
+        QCOMPARE(primeiro.state(), QProcess::Running);
+        QCOMPARE(janelasVisiveis(k_principal).size(), 1);
+        clicar(principal, 381 + 110, 368 + 34);
+        QVERIFY(primeiro.waitForFinished(30000));
+        QCOMPARE(primeiro.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstInicio)
+#include "tst_inicio.moc"

@@ -1,0 +1,97 @@
+#include "Aplicacao.h"
+#include "UNprincipal.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+// Receives what the desktop shell would be asked to open.
+class Navegador : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> abertos;
+public Q_SLOTS:
+    void abrir(const QUrl &url) { abertos << url; }
+};
+
+class TstPrincipal : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { Aplicacao::prepararAmbiente(); }
+
+    void geometry_data()
+    {
+        QTest::addColumn<QString>("nome");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<QString>("legenda");
+        QTest::newRow("Emitir Recibo") << "BTrecibo" << QRect(80, 48, 220, 68) << "Emitir Recibo";
+        QTest::newRow("Emitir Recibo, inner face") << "BTrecibo2" << QRect(83, 52, 213, 60) << "Emitir Recibo";
+        QTest::newRow("Cadastro") << "BTcadastro" << QRect(381, 48, 220, 68) << "Cadastro";
+        QTest::newRow("Empresa ou Emitente") << "BTemitente" << QRect(80, 208, 220, 68) << "Empresa ou Emitente";
+        QTest::newRow("Manual Rapido") << "BTmanual" << QRect(381, 208, 220, 68) << "   Manual Rápido";
+        QTest::newRow("Relatorios") << "BTrelatorios" << QRect(80, 368, 220, 68) << "Relatórios";
+        QTest::newRow("Sair") << "BTsair" << QRect(381, 368, 220, 68) << "Sair";
+    }
+    void geometry()
+    {
+        QFETCH(QString, nome);
+        QFETCH(QRect, area);
+        QFETCH(QString, legenda);
+        TFRprincipal janela;
+        QCOMPARE(janela.windowTitle(), QStringLiteral("Talvano  - V.2.2.2"));
+        QCOMPARE(janela.size(), QSize(697, 511));
+        QVERIFY(!(janela.windowFlags() & Qt::WindowMaximizeButtonHint));
+        auto *botao = janela.findChild<QPushButton *>(nome);
+        QVERIFY(botao);
+        QCOMPARE(botao->geometry(), area);
+        QCOMPARE(botao->text(), legenda);
+        QCOMPARE(botao->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(botao->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(botao->iconSize().width(), nome == "BTemitente" || nome == "BTmanual" || nome == "BTsair" ? 48 : 51);
+    }
+
+    void captionFontsAreTheDesignedOnes()
+    {
+        TFRprincipal janela;
+        const QFont cadastro = janela.findChild<QPushButton *>("BTcadastro")->font();
+        QCOMPARE(QFontInfo(cadastro).family(), QStringLiteral("Liberation Sans"));
+        QVERIFY(cadastro.italic());
+        QCOMPARE(cadastro.pointSize(), 12);
+        const QFont recibo = janela.findChild<QPushButton *>("BTrecibo")->font();
+        QVERIFY(recibo.bold() && recibo.italic() && recibo.underline());
+        QCOMPARE(QFontInfo(janela.font()).family(), QStringLiteral("MS Sans Serif"));
+    }
+
+    void manualOpensTheShippedPage()
+    {
+        Navegador navegador;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &navegador, "abrir");
+        TFRprincipal janela;
+        janela.show();
+        QTest::mouseClick(janela.findChild<QPushButton *>("BTmanual"), Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(navegador.abertos.size(), 1);
+        const QString arquivo = navegador.abertos.first().toLocalFile();
+        QVERIFY2(QFileInfo::exists(arquivo), qPrintable(arquivo));
+        QFile pagina(arquivo);
+        QVERIFY(pagina.open(QIODevice::ReadOnly));
+        const QString texto = QString::fromUtf8(pagina.readAll());
+        for (const char *assunto : {"Como emitir", "Como imprimir", "Como encontrar", "Como exportar"})
+            QVERIFY2(texto.contains(QString::fromUtf8(assunto)), assunto);
+    }
+
+    void sairClosesTheWindow()
+    {
+        TFRprincipal janela;
+        janela.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&janela));
+        QTest::mouseClick(janela.findChild<QPushButton *>("BTsair"), Qt::LeftButton);
+        QVERIFY(!janela.isVisible());
+    }
+};
+
+QTEST_MAIN(TstPrincipal)
+#include "tst_principal.moc"
