@@ -1,0 +1,176 @@
+// Figures for large registers: 100,000 clients and 1,000,000 receipts.
+// Prints the time to the first window, to the first screen of clients in name
+// order, to the first rows of a name-prefix search, and the peak memory.
+// Usage: bench_dados [PASTA]   (the filled database is kept there for reruns)
+#include "Aplicacao.h"
+#include "Datamodule1.h"
+#include "Dinheiro.h"
+#include "Esquema.h"
+#include "Inicializacao.h"
+#include "UNprincipal.h"
+#include "fb/Firebird.h"
+
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr int k_clientes = 100000;
+constexpr int k_recibos = 1000000;
+constexpr int k_telaDeLinhas = 25;
+
+const char *const k_nomes[] = {"ANA", "BRUNO", "CARLA", "DANIEL", "EDUARDO", "FERNANDA", "GABRIEL",
+                               "HELENA", "IGOR", "JULIANA", "LUCAS", "MARIA", "NATÁLIA", "OTÁVIO",
+                               "PAULO", "RAQUEL", "SÉRGIO", "TATIANA", "VINÍCIUS", "JOÃO"};
+const char *const k_sobrenomes[] = {"SILVA", "SANTOS", "OLIVEIRA", "SOUZA", "LIMA", "PEREIRA",
+                                    "FERREIRA", "ALVES", "RIBEIRO", "GONÇALVES", "CARVALHO", "ARAÚJO"};
+
+QString nomeDe(QRandomGenerator &r)
+{
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(QString::fromUtf8(k_nomes[r.bounded(20)]), QString::fromUtf8(k_sobrenomes[r.bounded(12)]),
+             QString::fromUtf8(k_sobrenomes[r.bounded(12)]))
+        .arg(r.bounded(1000000));
+}
+
+double segundos(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e9;
+}
+
+long picoDeMemoriaKb()
+{
+    rusage uso{};
+    getrusage(RUSAGE_SELF, &uso);
+    return uso.ru_maxrss;
+}
+
+// Fills through the data module's own update statements and generators.
+void preencher(const QString &caminho)
+{
+    Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+    TDatamodule1 dm(caminho);
+    QRandomGenerator r(2026);
+    QElapsedTimer t;
+    t.start();
+    dm.Clientes->abrir();
+    for (int i = 0; i < k_clientes; ++i) {
+        dm.Clientes->inserir();
+        dm.ClientesCLIENTE->definirValor(nomeDe(r));
+        dm.ClientesCPFCNPJ->definirValor(QString::number(10000000000LL + r.bounded(1000000000)));
+        dm.ClientesCIDADE->definirValor(QStringLiteral("SÃO PAULO"));
+        dm.ClientesPADRAO->definirValor(QStringLiteral("N"));
+        dm.Clientes->gravar();
+        if (i % 10000 == 9999) {
+            dm.Tra->commitRetaining();
+            // The buffer of an insert-only run is not needed for the figures.
+            dm.Clientes->fechar();
+            dm.Clientes->abrir();
+        }
+    }
+    std::printf("preenchimento: %d clientes em %.1f s (%.0f/s)\n", k_clientes, segundos(t),
+                k_clientes / segundos(t));
+    t.restart();
+    dm.Recibos->abrir();
+    for (int i = 0; i < k_recibos; ++i) {
+        dm.Recibos->inserir();
+        dm.RecibosEMITENTE->definirValor(QStringLiteral("OFICINA DO BAIRRO LTDA"));
+        dm.RecibosCLIENTE->definirValor(nomeDe(r));
+        dm.RecibosVALOR->definirValor(QVariant::fromValue(Dinheiro::deCentavos(r.bounded(100000000))));
+        dm.RecibosVALOREXTENSO->definirValor(QStringLiteral("Cento e Vinte e Três Reais, e Quarenta e Cinco Centavos."));
+        dm.RecibosDATA->definirValor(QDate(2020, 1, 1).addDays(r.bounded(2500)));
+        dm.RecibosDATARECIBO->definirValor(QStringLiteral("05 de março de 2024"));
+        dm.RecibosLOCAL->definirValor(QStringLiteral("SÃO PAULO"));
+        dm.RecibosTIPO->definirValor(QStringLiteral("DEVEDOR"));
+        dm.Recibos->gravar();
+        if (i % 10000 == 9999) {
+            dm.Tra->commitRetaining();
+            dm.Recibos->fechar();
+            dm.Recibos->abrir();
+        }
+    }
+    dm.Tra->commitRetaining();
+    std::printf("preenchimento: %d recibos em %.1f s (%.0f/s)\n", k_recibos, segundos(t),
+                k_recibos / segundos(t));
+}
+
+// The child process: the program's start-up, up to its first window.
+int primeiraJanela(int argc, char **argv, const QString &caminho)
+{
+    Aplicacao app(argc, argv);
+    QTimer vigia;
+    QObject::connect(&vigia, &QTimer::timeout, [&] {
+        if (FRprincipal && FRprincipal->isVisible()) {
+            std::printf("JANELA\n");
+            std::fflush(stdout);
+            FRprincipal->close();
+        }
+    });
+    vigia.start(0);
+    const int status = executarPrograma(caminho);
+    Fb::encerrar();
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc >= 3 && QByteArray(argv[1]) == "--primeira-janela")
+        return primeiraJanela(argc, argv, QString::fromLocal8Bit(argv[2]));
+
+    QCoreApplication app(argc, argv);
+    const QString pasta = argc >= 2 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath() + QStringLiteral("/bench-dados");
+    const QString caminho = pasta + QStringLiteral("/DADOS.GDB");
+    if (!QFile::exists(caminho))
+        preencher(caminho);
+
+    // Time from process start to the first window, as a user starts it.
+    {
+        QElapsedTimer t;
+        t.start();
+        QProcess filho;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        filho.setProcessEnvironment(env);
+        filho.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--primeira-janela"), caminho});
+        filho.waitForReadyRead(120000);
+        std::printf("início do processo até a janela principal: %.3f s\n", segundos(t));
+        filho.waitForFinished(120000);
+    }
+
+    TDatamodule1 dm(caminho);
+    QElapsedTimer t;
+    t.start();
+    dm.Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
+    dm.Clientes->carregarMais(k_telaDeLinhas);
+    std::printf("Clientes por nome, primeira tela (%d linhas): %.4f s\n", dm.Clientes->linhasCarregadas(), segundos(t));
+
+    t.restart();
+    dm.Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES WHERE"),
+                                QStringLiteral("CLIENTE LIKE 'MARIA S%' ORDER BY CLIENTE")});
+    dm.Clientes->carregarMais(k_telaDeLinhas);
+    std::printf("busca por começo do nome, primeiras linhas (%d): %.4f s\n", dm.Clientes->linhasCarregadas(), segundos(t));
+
+    t.restart();
+    dm.Recibos->substituirSql({QStringLiteral("SELECT * FROM RECIBOS"), QStringLiteral("ORDER BY ID_RECIBO DESC")});
+    dm.Recibos->carregarMais(k_telaDeLinhas);
+    std::printf("Recibos do mais novo, primeira tela (%d linhas): %.4f s\n", dm.Recibos->linhasCarregadas(), segundos(t));
+
+    t.restart();
+    const bool achou = dm.Clientes->localizar(QStringLiteral("CLIENTE"), QStringLiteral("não existe"));
+    std::printf("locate sem resultado na busca (%d linhas lidas, achou=%d): %.4f s\n",
+                dm.Clientes->linhasCarregadas(), achou, segundos(t));
+
+    std::printf("pico de memória: %ld KiB\n", picoDeMemoriaKb());
+    Fb::encerrar();
+    return 0;
+}
