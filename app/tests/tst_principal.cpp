@@ -2,6 +2,7 @@
 #include "UNprincipal.h"
 
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -81,6 +82,18 @@ private Q_SLOTS:
         const QString texto = QString::fromUtf8(pagina.readAll());
         for (const char *assunto : {"Como emitir", "Como imprimir", "Como encontrar", "Como exportar"})
             QVERIFY2(texto.contains(QString::fromUtf8(assunto)), assunto);
+    }
+
+    void standardButtonsSpeakPortuguese()
+    {
+        QDialogButtonBox caixa(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Ok |
+                               QDialogButtonBox::Cancel);
+        QStringList textos;
+        for (auto b : {QDialogButtonBox::Yes, QDialogButtonBox::No, QDialogButtonBox::Ok, QDialogButtonBox::Cancel})
+            textos << caixa.button(b)->text().remove(QLatin1Char('&'));
+        QCOMPARE(textos, QStringList({"Sim", "Não", "OK", "Cancelar"}));
+        QCOMPARE(QLocale().toString(1234.5, 'f', 2), QStringLiteral("1.234,50"));
+        QCOMPARE(QLocale().monthName(3), QStringLiteral("março"));
     }
 
     void sairClosesTheWindow()
