@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDir>
+#include <QStringDecoder>
 #include <QTime>
 #include <firebird/Interface.h>
 #include <ibase.h>
@@ -29,6 +30,17 @@ IProvider *provedor()
 {
     static IProvider *p = mestre()->getDispatcher();
     return p;
+}
+
+// The engine's messages mix file names in the system's encoding with values in
+// the connection's WIN1252: UTF-8 when the bytes are valid UTF-8, else WIN1252.
+QString textoDoMotor(const char *texto)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString lido = utf8(QByteArrayView(texto));
+    if (!utf8.hasError())
+        return lido;
+    return Win1252::decodificar(texto, int(std::strlen(texto)));
 }
 
 // Owns one status object and turns an error left in it into ErroSistema.
@@ -54,7 +66,7 @@ public:
             v += (tipo == isc_arg_cstring) ? 3 : 2;
         }
         m_wrapper.init();
-        throw ErroSistema(QString::fromLocal8Bit(texto).trimmed(), std::move(codigos));
+        throw ErroSistema(textoDoMotor(texto).trimmed(), std::move(codigos));
     }
 
 private:

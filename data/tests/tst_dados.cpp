@@ -209,6 +209,32 @@ private Q_SLOTS:
         QCOMPARE(novoCliente(*dm, QStringLiteral("C")), 4);
     }
 
+    void aServerErrorKeepsItsTextAndTheRecordItsState()
+    {
+        BancoTeste banco;
+        {
+            Fb::Conexao ddl;
+            ddl.configurar(banco.caminho(), QStringLiteral("sysdba"), QStringLiteral("x"));
+            ddl.conectar();
+            ddl.executarDdl(QStringLiteral("CREATE UNIQUE INDEX UQ_TESTE ON CLIENTES (CLIENTE)"));
+        }
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        novoCliente(*dm, QStringLiteral("São João"));
+        dm->Clientes->inserir();
+        dm->ClientesCLIENTE->definirValor(QStringLiteral("São João"));
+        try {
+            dm->Clientes->gravar();
+            QFAIL("a duplicate was stored");
+        } catch (const ErroSistema &e) {
+            QVERIFY2(e.mensagem().contains(QStringLiteral("UQ_TESTE")), qPrintable(e.mensagem()));
+            QVERIFY2(e.mensagem().contains(QStringLiteral("São João")), qPrintable(e.mensagem()));
+            QVERIFY(e.temCodigo(335544349L)); // isc_no_dup
+        }
+        QCOMPARE(dm->Clientes->estado(), Conjunto::Estado::Inserindo);
+        QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("São João"));
+    }
+
     void commitRetainingPublishesAndDeletesWaitForIt()
     {
         BancoTeste banco;
