@@ -1,8 +1,6 @@
 // The real program, started as a user starts it, on a real X server: which
 // window the stored mode opens, and how a missing or busy database ends it.
-#include "Datamodule1.h"
-#include "Esquema.h"
-#include "fb/Firebird.h"
+#include "BancoTeste.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -19,10 +17,8 @@ const QString k_caixaDeErro = QStringLiteral("Talvano");
 // Sets CONFIGURACAO1, or removes the settings row when the value is "sem linha".
 void gravarModo(const QString &caminho, const QString &valor)
 {
-    Fb::Conexao base;
-    base.configurar(caminho, QStringLiteral("sysdba"), QStringLiteral("x"));
-    base.conectar();
-    Fb::Transacao tra(base);
+    auto base = BancoTeste::conectarDireto(caminho);
+    Fb::Transacao tra(*base);
     tra.iniciar();
     if (valor == QLatin1String("sem linha")) {
         Fb::Comando(tra, QStringLiteral("DELETE FROM CONFIGURACOES")).executar();

@@ -28,10 +28,8 @@ int novoCliente(TDatamodule1 &dm, const QString &nome)
 // Counts rows through a connection of its own, as another program would.
 int contarPorOutraConexao(const QString &caminho, const QString &sql)
 {
-    Fb::Conexao outra;
-    outra.configurar(caminho, QStringLiteral("sysdba"), QStringLiteral("x"));
-    outra.conectar();
-    Fb::Transacao tra(outra);
+    auto outra = BancoTeste::conectarDireto(caminho);
+    Fb::Transacao tra(*outra);
     tra.iniciar();
     const Fb::Linha linha = Fb::Comando(tra, sql).executar();
     return linha.at(0).toInt();
@@ -186,12 +184,7 @@ private Q_SLOTS:
     void generatorNumbersAreConsecutiveAndAFailedInsertLeavesAGap()
     {
         BancoTeste banco;
-        {
-            Fb::Conexao ddl;
-            ddl.configurar(banco.caminho(), QStringLiteral("sysdba"), QStringLiteral("x"));
-            ddl.conectar();
-            ddl.executarDdl(QStringLiteral("ALTER TABLE CLIENTES ADD CONSTRAINT CK_TESTE CHECK (CLIENTE <> 'RECUSADO')"));
-        }
+        BancoTeste::conectarDireto(banco.caminho())->executarDdl(QStringLiteral("ALTER TABLE CLIENTES ADD CONSTRAINT CK_TESTE CHECK (CLIENTE <> 'RECUSADO')"));
         auto dm = banco.abrir();
         dm->Clientes->abrir();
         dm->Clientes->inserir();
@@ -212,12 +205,7 @@ private Q_SLOTS:
     void aServerErrorKeepsItsTextAndTheRecordItsState()
     {
         BancoTeste banco;
-        {
-            Fb::Conexao ddl;
-            ddl.configurar(banco.caminho(), QStringLiteral("sysdba"), QStringLiteral("x"));
-            ddl.conectar();
-            ddl.executarDdl(QStringLiteral("CREATE UNIQUE INDEX UQ_TESTE ON CLIENTES (CLIENTE)"));
-        }
+        BancoTeste::conectarDireto(banco.caminho())->executarDdl(QStringLiteral("CREATE UNIQUE INDEX UQ_TESTE ON CLIENTES (CLIENTE)"));
         auto dm = banco.abrir();
         dm->Clientes->abrir();
         novoCliente(*dm, QStringLiteral("São João"));
