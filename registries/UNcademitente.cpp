@@ -190,14 +190,16 @@ QString TFRcademitente::escolherBitmap(QWidget *janela, const QString &inicial)
     previa->setFrameShape(QFrame::StyledPanel);
     if (auto *grade = qobject_cast<QGridLayout *>(dialogo.layout()))
         grade->addWidget(previa, 0, grade->columnCount(), grade->rowCount(), 1);
-    QObject::connect(&dialogo, &QFileDialog::currentChanged, previa, [previa](const QString &caminho) {
+    const auto mostrarPrevia = [previa](const QString &caminho) {
         QImageReader leitor(caminho, "bmp");
         leitor.setAutoDetectImageFormat(false);
         const QImage imagem = leitor.read();
         previa->setPixmap(imagem.isNull() ? QPixmap()
                                           : QPixmap::fromImage(imagem.scaled(previa->size(), Qt::KeepAspectRatio,
                                                                              Qt::SmoothTransformation)));
-    });
+    };
+    QObject::connect(&dialogo, &QFileDialog::currentChanged, previa, mostrarPrevia);
+    mostrarPrevia(inicial);
     if (dialogo.exec() != QDialog::Accepted)
         return {};
     return dialogo.selectedFiles().value(0);
