@@ -17,10 +17,10 @@ TFRcadcli *FRcadcli = nullptr;
 
 namespace {
 
-const QStringList k_sqlClientes{QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")};
+const QStringList k_sqlClientes{QStringLiteral("SELECT * FROM CLIENTES"),
+                                QStringLiteral("ORDER BY CLIENTE")};
 
-TDatamodule1 &modulo()
-{
+TDatamodule1 &modulo() {
     if (!Datamodule1)
         throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
     return *Datamodule1;
@@ -28,35 +28,27 @@ TDatamodule1 &modulo()
 
 } // namespace
 
-TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadcli)
-{
+TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadcli) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 
     const std::pair<QToolButton *, Figura> figuras[] = {
-        {m_ui->BTnovo, Figura::Novo},         {m_ui->BTsalvar, Figura::Salvar},
-        {m_ui->BTalterar, Figura::Alterar},   {m_ui->BTcancelar, Figura::Cancelar},
-        {m_ui->BTexcluir, Figura::Excluir},   {m_ui->BTconsultar, Figura::Consultar},
+        {m_ui->BTnovo, Figura::Novo},       {m_ui->BTsalvar, Figura::Salvar},
+        {m_ui->BTalterar, Figura::Alterar}, {m_ui->BTcancelar, Figura::Cancelar},
+        {m_ui->BTexcluir, Figura::Excluir}, {m_ui->BTconsultar, Figura::Consultar},
         {m_ui->BTsair, Figura::Sair},
     };
     for (const auto &[botao, figura] : figuras)
         botao->setIcon(desenharFigura(figura, botao->iconSize().width()));
 
-    m_campos = {m_ui->DBEdit2, m_ui->DBEdit14, m_ui->DBEdit3,  m_ui->DBEdit4,  m_ui->DBEdit5,
-                m_ui->DBEdit6, m_ui->DBEdit13, m_ui->DBEdit8,  m_ui->DBEdit9,  m_ui->DBEdit10,
+    m_campos = {m_ui->DBEdit2,  m_ui->DBEdit14, m_ui->DBEdit3, m_ui->DBEdit4, m_ui->DBEdit5,
+                m_ui->DBEdit6,  m_ui->DBEdit13, m_ui->DBEdit8, m_ui->DBEdit9, m_ui->DBEdit10,
                 m_ui->DBEdit11, m_ui->DBEdit12, m_ui->DBEdit7};
-    QList<QWidget *> lista{m_ui->BTnovo,    m_ui->BTalterar,   m_ui->BTexcluir,
-                           m_ui->BTsalvar,  m_ui->BTconsultar, m_ui->BTcancelar};
+    QList<QWidget *> lista{m_ui->BTnovo,   m_ui->BTalterar,   m_ui->BTexcluir,
+                           m_ui->BTsalvar, m_ui->BTconsultar, m_ui->BTcancelar};
     lista += m_campos;
 
-    EsquemaEdicao::Botoes botoes;
-    botoes.novo = m_ui->BTnovo;
-    botoes.salvar = m_ui->BTsalvar;
-    botoes.alterar = m_ui->BTalterar;
-    botoes.cancelar = m_ui->BTcancelar;
-    botoes.excluir = m_ui->BTexcluir;
-    botoes.consultar = m_ui->BTconsultar;
-    m_esquema = new EsquemaEdicao(this, botoes, lista);
+    m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar, lista);
     m_esquema->conjunto = [] { return modulo().Clientes; };
     m_esquema->confirmar = [] { modulo().Tra->commitRetaining(); };
     m_esquema->padroes = [] { modulo().ClientesPADRAO->definirValor(QStringLiteral("N")); };
@@ -87,13 +79,11 @@ TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadc
     vincularControles(this, Datamodule1);
 }
 
-TFRcadcli::~TFRcadcli()
-{
+TFRcadcli::~TFRcadcli() {
     delete m_ui;
 }
 
-void TFRcadcli::showEvent(QShowEvent *evento)
-{
+void TFRcadcli::showEvent(QShowEvent *evento) {
     protegido([this] {
         vincularControles(this, Datamodule1);
         FormShow();
@@ -101,8 +91,7 @@ void TFRcadcli::showEvent(QShowEvent *evento)
     JanelaFixa::showEvent(evento);
 }
 
-void TFRcadcli::closeEvent(QCloseEvent *evento)
-{
+void TFRcadcli::closeEvent(QCloseEvent *evento) {
     try {
         FormClose();
     } catch (...) {
@@ -116,20 +105,18 @@ void TFRcadcli::closeEvent(QCloseEvent *evento)
     JanelaFixa::closeEvent(evento);
 }
 
-void TFRcadcli::restaura()
-{
+void TFRcadcli::restaura() {
     m_esquema->restaura();
 }
 
-void TFRcadcli::FormShow()
-{
-    EsquemaEdicao::habilitar({m_ui->BTnovo, m_ui->BTalterar, m_ui->BTexcluir, m_ui->BTconsultar}, true);
+void TFRcadcli::FormShow() {
+    EsquemaEdicao::habilitar({m_ui->BTnovo, m_ui->BTalterar, m_ui->BTexcluir, m_ui->BTconsultar},
+                             true);
     EsquemaEdicao::habilitar({m_ui->BTsalvar, m_ui->BTcancelar}, false);
     modulo().Clientes->substituirSql(k_sqlClientes);
 }
 
-void TFRcadcli::FormClose()
-{
+void TFRcadcli::FormClose() {
     EsquemaEdicao::habilitar(m_campos, false);
     Conjunto &clientes = *modulo().Clientes;
     if (clientes.emEdicao()) {
@@ -142,8 +129,7 @@ void TFRcadcli::FormClose()
     clientes.substituirSql(k_sqlClientes);
 }
 
-bool TFRcadcli::nomePreenchido()
-{
+bool TFRcadcli::nomePreenchido() {
     if (!m_ui->DBEdit2->text().isEmpty())
         return true;
     Avisador::atual().mensagem(QStringLiteral("O campo NOME no cadastro é obrigatório"));
@@ -151,38 +137,31 @@ bool TFRcadcli::nomePreenchido()
     return false;
 }
 
-void TFRcadcli::BTnovoClick()
-{
+void TFRcadcli::BTnovoClick() {
     m_esquema->novo();
 }
 
-void TFRcadcli::BTalterarClick()
-{
+void TFRcadcli::BTalterarClick() {
     m_esquema->alterar();
 }
 
-void TFRcadcli::BTsalvarClick()
-{
+void TFRcadcli::BTsalvarClick() {
     m_esquema->salvar();
 }
 
-void TFRcadcli::BTcancelarClick()
-{
+void TFRcadcli::BTcancelarClick() {
     m_esquema->cancelar();
 }
 
-void TFRcadcli::BTexcluirClick()
-{
+void TFRcadcli::BTexcluirClick() {
     m_esquema->excluir();
 }
 
-void TFRcadcli::BTsairClick()
-{
+void TFRcadcli::BTsairClick() {
     m_esquema->sair();
 }
 
-void TFRcadcli::DBEdit14Exit()
-{
+void TFRcadcli::DBEdit14Exit() {
     m_ui->DBEdit14->definirTextoDigitado(FormatarCpfCnpj(m_ui->DBEdit14->text()));
     m_ui->DBEdit14->entregarTexto();
 }

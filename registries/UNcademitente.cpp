@@ -23,25 +23,24 @@ TFRcademitente *FRcademitente = nullptr;
 
 namespace {
 
-TDatamodule1 &modulo()
-{
+TDatamodule1 &modulo() {
     if (!Datamodule1)
         throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
     return *Datamodule1;
 }
 
 // Where the logo is looked for first: the Logomarca folder beside the database file.
-QString arquivoInicial()
-{
-    return QFileInfo(TDatamodule1::caminhoPadrao()).dir().filePath(QStringLiteral("Logomarca/Logomarca.bmp"));
+QString arquivoInicial() {
+    return QFileInfo(TDatamodule1::caminhoPadrao())
+        .dir()
+        .filePath(QStringLiteral("Logomarca/Logomarca.bmp"));
 }
 
 } // namespace
 
 TFRcademitente::TFRcademitente(QWidget *parent)
     : JanelaFixa(parent), m_ui(new Ui::TFRcademitente), m_seletor(&TFRcademitente::escolherBitmap),
-      m_arquivoImagem(arquivoInicial())
-{
+      m_arquivoImagem(arquivoInicial()) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 
@@ -57,11 +56,7 @@ TFRcademitente::TFRcademitente(QWidget *parent)
     // Lies on the window, level with the frame's buttons.
     m_ui->BTcancelar->raise();
 
-    EsquemaEdicao::Botoes botoes;
-    botoes.salvar = m_ui->BTsalvar;
-    botoes.alterar = m_ui->BTalterar;
-    botoes.cancelar = m_ui->BTcancelar;
-    m_esquema = new EsquemaEdicao(this, botoes,
+    m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar,
                                   {m_ui->BTalterar, m_ui->BTsalvar, m_ui->BTcancelar, m_ui->DBEdit2,
                                    m_ui->DBEdit3, m_ui->DBEdit4, m_ui->DBImage1, m_ui->btnCarregar,
                                    m_ui->SpeedButton1});
@@ -90,13 +85,11 @@ TFRcademitente::TFRcademitente(QWidget *parent)
     vincularControles(this, Datamodule1);
 }
 
-TFRcademitente::~TFRcademitente()
-{
+TFRcademitente::~TFRcademitente() {
     delete m_ui;
 }
 
-void TFRcademitente::showEvent(QShowEvent *evento)
-{
+void TFRcademitente::showEvent(QShowEvent *evento) {
     protegido([this] {
         vincularControles(this, Datamodule1);
         FormShow();
@@ -104,8 +97,7 @@ void TFRcademitente::showEvent(QShowEvent *evento)
     JanelaFixa::showEvent(evento);
 }
 
-bool TFRcademitente::eventFilter(QObject *objeto, QEvent *evento)
-{
+bool TFRcademitente::eventFilter(QObject *objeto, QEvent *evento) {
     if (objeto == m_ui->Label6 && evento->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(evento)->button() == Qt::LeftButton) {
         protegido([this] { Label6Click(); });
@@ -114,13 +106,11 @@ bool TFRcademitente::eventFilter(QObject *objeto, QEvent *evento)
     return JanelaFixa::eventFilter(objeto, evento);
 }
 
-void TFRcademitente::restaura()
-{
+void TFRcademitente::restaura() {
     m_esquema->restaura();
 }
 
-void TFRcademitente::FormShow()
-{
+void TFRcademitente::FormShow() {
     EsquemaEdicao::habilitar({m_ui->BTalterar}, true);
     EsquemaEdicao::habilitar({m_ui->BTsalvar, m_ui->BTcancelar, m_ui->DBEdit2, m_ui->DBEdit3,
                               m_ui->DBEdit4, m_ui->DBImage1, m_ui->btnCarregar, m_ui->SpeedButton1},
@@ -129,35 +119,29 @@ void TFRcademitente::FormShow()
     modulo().Emitente->abrir();
 }
 
-void TFRcademitente::BTalterarClick()
-{
+void TFRcademitente::BTalterarClick() {
     m_esquema->alterar();
 }
 
-void TFRcademitente::BTsalvarClick()
-{
+void TFRcademitente::BTsalvarClick() {
     m_esquema->salvar();
 }
 
-void TFRcademitente::BTcancelarClick()
-{
+void TFRcademitente::BTcancelarClick() {
     modulo().Emitente->cancelar();
     m_ui->DBEdit2->setFocus(Qt::OtherFocusReason);
     restaura();
 }
 
-void TFRcademitente::BTsairClick()
-{
+void TFRcademitente::BTsairClick() {
     m_esquema->sair();
 }
 
-void TFRcademitente::btnCarregarClick()
-{
+void TFRcademitente::btnCarregarClick() {
     CarregarImagem();
 }
 
-void TFRcademitente::CarregarImagem()
-{
+void TFRcademitente::CarregarImagem() {
     const QString arquivo = m_seletor ? m_seletor(this, m_arquivoImagem) : QString();
     if (arquivo.isEmpty())
         return;
@@ -169,14 +153,14 @@ void TFRcademitente::CarregarImagem()
         m_ui->DBImage1->carregarBitmap(f.readAll());
     } catch (const ErroSistema &e) {
         Avisador::atual().bipe();
-        Avisador::atual().erro(QStringLiteral("Erro ao carregar a imagem \"") +
-                               QDir::toNativeSeparators(QFileInfo(arquivo).absoluteFilePath()).toUpper() +
-                               QStringLiteral("\" . ") + e.mensagem());
+        Avisador::atual().erro(
+            QStringLiteral("Erro ao carregar a imagem \"") +
+            QDir::toNativeSeparators(QFileInfo(arquivo).absoluteFilePath()).toUpper() +
+            QStringLiteral("\" . ") + e.mensagem());
     }
 }
 
-QString TFRcademitente::escolherBitmap(QWidget *janela, const QString &inicial)
-{
+QString TFRcademitente::escolherBitmap(QWidget *janela, const QString &inicial) {
     QFileDialog dialogo(janela, QStringLiteral("Abrir"), QFileInfo(inicial).absolutePath(),
                         QStringLiteral("Bitmaps (*.bmp)"));
     // The platform's own dialog cannot take the picture preview.
@@ -194,9 +178,10 @@ QString TFRcademitente::escolherBitmap(QWidget *janela, const QString &inicial)
         QImageReader leitor(caminho, "bmp");
         leitor.setAutoDetectImageFormat(false);
         const QImage imagem = leitor.read();
-        previa->setPixmap(imagem.isNull() ? QPixmap()
-                                          : QPixmap::fromImage(imagem.scaled(previa->size(), Qt::KeepAspectRatio,
-                                                                             Qt::SmoothTransformation)));
+        previa->setPixmap(
+            imagem.isNull() ? QPixmap()
+                            : QPixmap::fromImage(imagem.scaled(previa->size(), Qt::KeepAspectRatio,
+                                                               Qt::SmoothTransformation)));
     };
     QObject::connect(&dialogo, &QFileDialog::currentChanged, previa, mostrarPrevia);
     mostrarPrevia(inicial);
@@ -205,8 +190,7 @@ QString TFRcademitente::escolherBitmap(QWidget *janela, const QString &inicial)
     return dialogo.selectedFiles().value(0);
 }
 
-void TFRcademitente::SpeedButton1Click()
-{
+void TFRcademitente::SpeedButton1Click() {
     TDatamodule1 &dm = modulo();
     dm.Emitente->editar();
     dm.EmitenteFOTO_MARC->limpar();
@@ -214,13 +198,12 @@ void TFRcademitente::SpeedButton1Click()
     dm.Tra->commitRetaining();
 }
 
-void TFRcademitente::Label6Click()
-{
-    Avisador::atual().mensagem(QStringLiteral("Para inserir a logomarca consulte informações no site"));
+void TFRcademitente::Label6Click() {
+    Avisador::atual().mensagem(
+        QStringLiteral("Para inserir a logomarca consulte informações no site"));
 }
 
-void TFRcademitente::DBEdit3Exit()
-{
+void TFRcademitente::DBEdit3Exit() {
     m_ui->DBEdit3->definirTextoDigitado(FormatarCpfCnpj(m_ui->DBEdit3->text()));
     m_ui->DBEdit3->entregarTexto();
 }

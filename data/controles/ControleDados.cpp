@@ -4,8 +4,7 @@
 
 #include <QtWidgets/QWidget>
 
-void vincularControles(QWidget *janela, QObject *modulo)
-{
+void vincularControles(QWidget *janela, QObject *modulo) {
     if (!janela || !modulo)
         return;
     for (QWidget *w : janela->findChildren<QWidget *>())
@@ -13,20 +12,17 @@ void vincularControles(QWidget *janela, QObject *modulo)
             c->vincular(modulo);
 }
 
-Conjunto *LigacaoCampo::conjunto() const
-{
+Conjunto *LigacaoCampo::conjunto() const {
     return m_fonte ? m_fonte->conjunto() : nullptr;
 }
 
-void LigacaoCampo::vincular(QObject *modulo)
-{
+void LigacaoCampo::vincular(QObject *modulo) {
     if (!modulo || nomeFonte.isEmpty())
         return;
     vincular(modulo->findChild<FonteDados *>(nomeFonte), nomeCampo);
 }
 
-void LigacaoCampo::vincular(FonteDados *fonte, const QString &campo)
-{
+void LigacaoCampo::vincular(FonteDados *fonte, const QString &campo) {
     Campo *c = fonte && fonte->conjunto() ? fonte->conjunto()->campo(campo) : nullptr;
     if (fonte == m_fonte && c == m_campo && !m_conexoes.isEmpty())
         return;
@@ -39,10 +35,11 @@ void LigacaoCampo::vincular(FonteDados *fonte, const QString &campo)
         m_conexoes << connect(cj, &Conjunto::reiniciado, this, &LigacaoCampo::mostrar)
                    << connect(cj, &Conjunto::registroMudou, this, &LigacaoCampo::mostrar)
                    << connect(cj, &Conjunto::estadoMudou, this, &LigacaoCampo::mostrar)
-                   << connect(cj, &Conjunto::campoMudou, this, [this](Campo *mudou) {
-                          if (mudou == m_campo)
-                              mostrar();
-                      })
+                   << connect(cj, &Conjunto::campoMudou, this,
+                              [this](Campo *mudou) {
+                                  if (mudou == m_campo)
+                                      mostrar();
+                              })
                    << connect(cj, &Conjunto::antesDeGravar, this, [this] {
                           if (aoEntregar && m_campo)
                               aoEntregar();
@@ -51,20 +48,17 @@ void LigacaoCampo::vincular(FonteDados *fonte, const QString &campo)
     mostrar();
 }
 
-bool LigacaoCampo::ativa() const
-{
+bool LigacaoCampo::ativa() const {
     const Conjunto *cj = conjunto();
     return cj && cj->aberto() && m_campo;
 }
 
-bool LigacaoCampo::emEdicao() const
-{
+bool LigacaoCampo::emEdicao() const {
     const Conjunto *cj = conjunto();
     return cj && cj->emEdicao();
 }
 
-bool LigacaoCampo::iniciarEdicao()
-{
+bool LigacaoCampo::iniciarEdicao() {
     if (!ativa())
         return false;
     if (emEdicao())
@@ -84,8 +78,7 @@ bool LigacaoCampo::iniciarEdicao()
     return emEdicao();
 }
 
-void LigacaoCampo::mostrar()
-{
+void LigacaoCampo::mostrar() {
     if (!m_iniciando && aoMostrar)
         aoMostrar();
 }

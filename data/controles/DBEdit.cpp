@@ -9,28 +9,23 @@
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 
-TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent), m_ligacao(new LigacaoCampo(this))
-{
+TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent), m_ligacao(new LigacaoCampo(this)) {
     m_ligacao->aoMostrar = [this] { mostrarValor(); };
     m_ligacao->aoEntregar = [this] { entregarTexto(); };
-    connect(this, &QLineEdit::textEdited, this, [this](const QString &t) {
-        protegido([&] { textoEditado(t); });
-    });
+    connect(this, &QLineEdit::textEdited, this,
+            [this](const QString &t) { protegido([&] { textoEditado(t); }); });
 }
 
-void TDBEdit::vincular(QObject *modulo)
-{
+void TDBEdit::vincular(QObject *modulo) {
     m_ligacao->vincular(modulo);
 }
 
-void TDBEdit::vincular(FonteDados *fonte, const QString &campo)
-{
+void TDBEdit::vincular(FonteDados *fonte, const QString &campo) {
     m_ligacao->nomeCampo = campo;
     m_ligacao->vincular(fonte, campo);
 }
 
-QString TDBEdit::comCaixa(const QString &texto) const
-{
+QString TDBEdit::comCaixa(const QString &texto) const {
     switch (m_caixa) {
     case Maiusculas:
         return texto.toUpper();
@@ -42,8 +37,7 @@ QString TDBEdit::comCaixa(const QString &texto) const
     return texto;
 }
 
-void TDBEdit::mostrarValor()
-{
+void TDBEdit::mostrarValor() {
     const Campo *c = campo();
     if (c) {
         m_mascara = MascaraEdicao::converter(c->mascaraEdicao());
@@ -58,8 +52,7 @@ void TDBEdit::mostrarValor()
     setCursorPosition(0);
 }
 
-void TDBEdit::textoEditado(const QString &texto)
-{
+void TDBEdit::textoEditado(const QString &texto) {
     const QString convertido = comCaixa(texto);
     if (convertido != texto) {
         const int cursor = cursorPosition();
@@ -80,16 +73,14 @@ void TDBEdit::textoEditado(const QString &texto)
     m_pendente = true;
 }
 
-void TDBEdit::definirTextoDigitado(const QString &texto)
-{
+void TDBEdit::definirTextoDigitado(const QString &texto) {
     if (m_ligacao->ativa() && !m_ligacao->iniciarEdicao())
         return;
     setText(comCaixa(texto));
     m_pendente = true;
 }
 
-void TDBEdit::entregarTexto()
-{
+void TDBEdit::entregarTexto() {
     if (!m_pendente || !m_ligacao->emEdicao() || !campo())
         return;
     const QString t = text();
@@ -110,8 +101,7 @@ void TDBEdit::entregarTexto()
     m_pendente = false;
 }
 
-void TDBEdit::focusOutEvent(QFocusEvent *evento)
-{
+void TDBEdit::focusOutEvent(QFocusEvent *evento) {
     QLineEdit::focusOutEvent(evento);
     // Another window taking the focus (a message box, a popup) is not leaving the field.
     if (evento->reason() == Qt::ActiveWindowFocusReason || evento->reason() == Qt::PopupFocusReason)
@@ -123,7 +113,8 @@ void TDBEdit::focusOutEvent(QFocusEvent *evento)
     // A click on a button of the window leaves the text to the button's own step: Salvar
     // posts it (and refuses it once, not twice), Cancelar drops it without a complaint.
     const QWidget *destino = QApplication::focusWidget();
-    const bool paraBotao = qobject_cast<const QAbstractButton *>(destino) && destino->window() == window();
+    const bool paraBotao =
+        qobject_cast<const QAbstractButton *>(destino) && destino->window() == window();
     if (!paraBotao) {
         try {
             entregarTexto();

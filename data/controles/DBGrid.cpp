@@ -8,8 +8,7 @@
 
 ModeloConjunto::ModeloConjunto(QObject *parent) : QAbstractTableModel(parent) {}
 
-void ModeloConjunto::definirConjunto(Conjunto *conjunto, const QStringList &colunas)
-{
+void ModeloConjunto::definirConjunto(Conjunto *conjunto, const QStringList &colunas) {
     for (const auto &c : std::as_const(m_conexoes))
         disconnect(c);
     m_conexoes.clear();
@@ -17,17 +16,18 @@ void ModeloConjunto::definirConjunto(Conjunto *conjunto, const QStringList &colu
     m_nomes = colunas;
     if (conjunto) {
         m_conexoes << connect(conjunto, &Conjunto::reiniciado, this, &ModeloConjunto::reiniciar)
-                   << connect(conjunto, &Conjunto::linhasAcrescentadas, this, &ModeloConjunto::acrescentadas)
+                   << connect(conjunto, &Conjunto::linhasAcrescentadas, this,
+                              &ModeloConjunto::acrescentadas)
                    << connect(conjunto, &Conjunto::linhaInserida, this, &ModeloConjunto::inserida)
                    << connect(conjunto, &Conjunto::linhaRemovida, this, &ModeloConjunto::removida)
                    << connect(conjunto, &Conjunto::campoMudou, this, &ModeloConjunto::atualMudou)
-                   << connect(conjunto, &Conjunto::registroMudou, this, &ModeloConjunto::atualMudou);
+                   << connect(conjunto, &Conjunto::registroMudou, this,
+                              &ModeloConjunto::atualMudou);
     }
     reiniciar();
 }
 
-void ModeloConjunto::reiniciar()
-{
+void ModeloConjunto::reiniciar() {
     beginResetModel();
     m_campos.clear();
     if (m_conjunto) {
@@ -45,8 +45,7 @@ void ModeloConjunto::reiniciar()
     endResetModel();
 }
 
-void ModeloConjunto::acrescentadas(int, int)
-{
+void ModeloConjunto::acrescentadas(int, int) {
     const int total = m_conjunto->linhasCarregadas();
     if (total <= m_linhas)
         return;
@@ -55,67 +54,58 @@ void ModeloConjunto::acrescentadas(int, int)
     endInsertRows();
 }
 
-void ModeloConjunto::inserida(int linha)
-{
+void ModeloConjunto::inserida(int linha) {
     beginInsertRows({}, linha, linha);
     ++m_linhas;
     endInsertRows();
 }
 
-void ModeloConjunto::removida(int linha)
-{
+void ModeloConjunto::removida(int linha) {
     beginRemoveRows({}, linha, linha);
     --m_linhas;
     endRemoveRows();
 }
 
-void ModeloConjunto::atualMudou()
-{
+void ModeloConjunto::atualMudou() {
     if (!m_conjunto || m_conjunto->atual() < 0 || m_campos.isEmpty())
         return;
     const int linha = m_conjunto->atual();
     Q_EMIT dataChanged(index(linha, 0), index(linha, int(m_campos.size()) - 1));
 }
 
-int ModeloConjunto::rowCount(const QModelIndex &pai) const
-{
+int ModeloConjunto::rowCount(const QModelIndex &pai) const {
     return pai.isValid() ? 0 : m_linhas;
 }
 
-int ModeloConjunto::columnCount(const QModelIndex &pai) const
-{
+int ModeloConjunto::columnCount(const QModelIndex &pai) const {
     return pai.isValid() ? 0 : int(m_campos.size());
 }
 
-QVariant ModeloConjunto::data(const QModelIndex &indice, int papel) const
-{
+QVariant ModeloConjunto::data(const QModelIndex &indice, int papel) const {
     if (!m_conjunto || !indice.isValid() || papel != Qt::DisplayRole)
         return {};
     const Campo *c = m_campos.value(indice.column());
-    return c ? Campo::formatar(c->tipo(), m_conjunto->valor(indice.row(), c->indice())) : QVariant();
+    return c ? Campo::formatar(c->tipo(), m_conjunto->valor(indice.row(), c->indice()))
+             : QVariant();
 }
 
-QVariant ModeloConjunto::headerData(int secao, Qt::Orientation orientacao, int papel) const
-{
+QVariant ModeloConjunto::headerData(int secao, Qt::Orientation orientacao, int papel) const {
     if (orientacao == Qt::Horizontal && papel == Qt::DisplayRole)
         if (const Campo *c = m_campos.value(secao))
             return c->coluna();
     return QAbstractTableModel::headerData(secao, orientacao, papel);
 }
 
-bool ModeloConjunto::canFetchMore(const QModelIndex &pai) const
-{
+bool ModeloConjunto::canFetchMore(const QModelIndex &pai) const {
     return !pai.isValid() && m_conjunto && m_conjunto->podeCarregarMais();
 }
 
-void ModeloConjunto::fetchMore(const QModelIndex &pai)
-{
+void ModeloConjunto::fetchMore(const QModelIndex &pai) {
     if (canFetchMore(pai))
         protegido([&] { m_conjunto->carregarMais(k_passo); });
 }
 
-TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_modelo(new ModeloConjunto(this))
-{
+TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_modelo(new ModeloConjunto(this)) {
     setModel(m_modelo);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -125,14 +115,12 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_modelo(new ModeloConju
             [this](const QModelIndex &atual) { protegido([&] { linhaEscolhida(atual); }); });
 }
 
-void TDBGrid::vincular(QObject *modulo)
-{
+void TDBGrid::vincular(QObject *modulo) {
     if (modulo && !m_nomeFonte.isEmpty())
         vincular(modulo->findChild<FonteDados *>(m_nomeFonte));
 }
 
-void TDBGrid::vincular(FonteDados *fonte)
-{
+void TDBGrid::vincular(FonteDados *fonte) {
     if (fonte == m_fonte && m_modelo->conjunto())
         return;
     disconnect(m_registro);
@@ -144,8 +132,7 @@ void TDBGrid::vincular(FonteDados *fonte)
     seguirRegistro();
 }
 
-void TDBGrid::seguirRegistro()
-{
+void TDBGrid::seguirRegistro() {
     const Conjunto *cj = m_modelo->conjunto();
     m_seguindo = true;
     if (cj && cj->atual() >= 0 && cj->atual() < m_modelo->rowCount())
@@ -155,8 +142,7 @@ void TDBGrid::seguirRegistro()
     m_seguindo = false;
 }
 
-void TDBGrid::linhaEscolhida(const QModelIndex &atual)
-{
+void TDBGrid::linhaEscolhida(const QModelIndex &atual) {
     Conjunto *cj = m_modelo->conjunto();
     if (m_seguindo || !cj || !atual.isValid() || atual.row() == cj->atual())
         return;

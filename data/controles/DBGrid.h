@@ -24,7 +24,8 @@ public:
     int rowCount(const QModelIndex &pai = {}) const override;
     int columnCount(const QModelIndex &pai = {}) const override;
     QVariant data(const QModelIndex &indice, int papel = Qt::DisplayRole) const override;
-    QVariant headerData(int secao, Qt::Orientation orientacao, int papel = Qt::DisplayRole) const override;
+    QVariant headerData(int secao, Qt::Orientation orientacao,
+                        int papel = Qt::DisplayRole) const override;
     bool canFetchMore(const QModelIndex &pai) const override;
     void fetchMore(const QModelIndex &pai) override;
 

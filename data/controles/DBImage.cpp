@@ -7,20 +7,17 @@
 #include <QtGui/QImageReader>
 #include <QtGui/QPainter>
 
-TDBImage::TDBImage(QWidget *parent) : QFrame(parent), m_ligacao(new LigacaoCampo(this))
-{
+TDBImage::TDBImage(QWidget *parent) : QFrame(parent), m_ligacao(new LigacaoCampo(this)) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
     m_ligacao->aoMostrar = [this] { mostrarValor(); };
 }
 
-void TDBImage::vincular(QObject *modulo)
-{
+void TDBImage::vincular(QObject *modulo) {
     m_ligacao->vincular(modulo);
 }
 
-QImage TDBImage::lerBitmap(const QByteArray &dados)
-{
+QImage TDBImage::lerBitmap(const QByteArray &dados) {
     QByteArray copia(dados);
     QBuffer buffer(&copia);
     buffer.open(QIODevice::ReadOnly);
@@ -33,16 +30,14 @@ QImage TDBImage::lerBitmap(const QByteArray &dados)
     return imagem;
 }
 
-void TDBImage::carregarBitmap(const QByteArray &dados)
-{
+void TDBImage::carregarBitmap(const QByteArray &dados) {
     lerBitmap(dados);
     if (!m_ligacao->iniciarEdicao())
         throw ErroSistema(QStringLiteral("A imagem não pode ser alterada agora."));
     campo()->definirValor(dados);
 }
 
-void TDBImage::mostrarValor()
-{
+void TDBImage::mostrarValor() {
     m_imagem = QImage();
     if (m_ligacao->ativa()) {
         const QByteArray dados = campo()->valor().toByteArray();
@@ -52,8 +47,7 @@ void TDBImage::mostrarValor()
     update();
 }
 
-void TDBImage::paintEvent(QPaintEvent *evento)
-{
+void TDBImage::paintEvent(QPaintEvent *evento) {
     QFrame::paintEvent(evento);
     if (m_imagem.isNull())
         return;

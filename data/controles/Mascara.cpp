@@ -5,21 +5,18 @@
 namespace {
 
 // Characters that mean something in a Qt input mask and must be escaped as literals.
-bool especialQt(QChar c)
-{
+bool especialQt(QChar c) {
     return QStringLiteral("AaNnXx90Dd#HhBb><!{}[];\\").contains(c);
 }
 
 // Positions of the Qt pattern that take typing (not literals, not case switches).
-QString posicoes()
-{
+QString posicoes() {
     return QStringLiteral("AaNnXx90Dd#HhBb");
 }
 
 } // namespace
 
-MascaraEdicao MascaraEdicao::converter(const QString &mascara)
-{
+MascaraEdicao MascaraEdicao::converter(const QString &mascara) {
     MascaraEdicao m;
     if (mascara.isEmpty())
         return m;
@@ -41,17 +38,39 @@ MascaraEdicao MascaraEdicao::converter(const QString &mascara)
             continue;
         }
         switch (c.unicode()) {
-        case '0': qt += QLatin1Char('9'); break;   // required digit
-        case '9': qt += QLatin1Char('0'); break;   // optional digit
-        case '#': qt += QLatin1Char('#'); break;
-        case 'L': qt += QLatin1Char('A'); break;   // required letter
-        case 'l': qt += QLatin1Char('a'); break;
-        case 'A': qt += QLatin1Char('N'); break;   // required letter or digit
-        case 'a': qt += QLatin1Char('n'); break;
-        case 'C': qt += QLatin1Char('X'); break;   // required character
-        case 'c': qt += QLatin1Char('x'); break;
-        case '>': qt += QLatin1Char('>'); break;
-        case '<': qt += QLatin1Char('<'); break;
+        case '0':
+            qt += QLatin1Char('9');
+            break; // required digit
+        case '9':
+            qt += QLatin1Char('0');
+            break; // optional digit
+        case '#':
+            qt += QLatin1Char('#');
+            break;
+        case 'L':
+            qt += QLatin1Char('A');
+            break; // required letter
+        case 'l':
+            qt += QLatin1Char('a');
+            break;
+        case 'A':
+            qt += QLatin1Char('N');
+            break; // required letter or digit
+        case 'a':
+            qt += QLatin1Char('n');
+            break;
+        case 'C':
+            qt += QLatin1Char('X');
+            break; // required character
+        case 'c':
+            qt += QLatin1Char('x');
+            break;
+        case '>':
+            qt += QLatin1Char('>');
+            break;
+        case '<':
+            qt += QLatin1Char('<');
+            break;
         default:
             if (especialQt(c))
                 qt += QLatin1Char('\\');
@@ -62,8 +81,7 @@ MascaraEdicao MascaraEdicao::converter(const QString &mascara)
     return m;
 }
 
-QString MascaraEdicao::valorDoTexto(const QString &texto) const
-{
+QString MascaraEdicao::valorDoTexto(const QString &texto) const {
     if (guardaLiterais || mascaraQt.isEmpty())
         return texto;
     // Keep only what stands at typing positions.
@@ -86,8 +104,7 @@ QString MascaraEdicao::valorDoTexto(const QString &texto) const
     return valor.trimmed();
 }
 
-bool MascaraEdicao::vazio(const QString &texto) const
-{
+bool MascaraEdicao::vazio(const QString &texto) const {
     for (QChar c : texto)
         if (c.isLetterOrNumber())
             return false;

@@ -6,7 +6,7 @@
 // digit and "9" an optional one, the other way round from Qt; a leading "!" only decides on
 // which side optional positions are blank and has no Qt counterpart.
 struct MascaraEdicao {
-    QString mascaraQt;       // for QLineEdit::setInputMask; empty when there is no mask
+    QString mascaraQt; // for QLineEdit::setInputMask; empty when there is no mask
     bool guardaLiterais = true;
 
     static MascaraEdicao converter(const QString &mascara);

@@ -9,56 +9,48 @@
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLineEdit>
 
-EsquemaEdicao::EsquemaEdicao(QWidget *janela, const Botoes &botoes,
-                             const QList<QWidget *> &listaRestaura)
-    : QObject(janela), m_janela(janela), m_botoes(botoes)
-{
+EsquemaEdicao::EsquemaEdicao(QWidget *janela, QAbstractButton *BTsalvar,
+                             QAbstractButton *BTcancelar, const QList<QWidget *> &listaRestaura)
+    : QObject(janela), m_janela(janela), m_salvar(BTsalvar), m_cancelar(BTcancelar) {
     for (QWidget *w : listaRestaura)
         m_lista << w;
     // The window sees every key before its controls do.
     qApp->installEventFilter(this);
 }
 
-EsquemaEdicao::~EsquemaEdicao()
-{
+EsquemaEdicao::~EsquemaEdicao() {
     qApp->removeEventFilter(this);
 }
 
-Conjunto &EsquemaEdicao::dataset() const
-{
+Conjunto &EsquemaEdicao::dataset() const {
     Conjunto *c = conjunto ? conjunto() : nullptr;
     if (!c)
         throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
     return *c;
 }
 
-void EsquemaEdicao::restaura()
-{
+void EsquemaEdicao::restaura() {
     for (const auto &w : std::as_const(m_lista))
         if (w)
             w->setEnabled(!w->isEnabled());
 }
 
-void EsquemaEdicao::habilitar(const QList<QWidget *> &controles, bool habilitado)
-{
+void EsquemaEdicao::habilitar(const QList<QWidget *> &controles, bool habilitado) {
     for (QWidget *w : controles)
         if (w)
             w->setEnabled(habilitado);
 }
 
-bool EsquemaEdicao::editando() const
-{
-    return m_botoes.salvar && m_botoes.salvar->isEnabled();
+bool EsquemaEdicao::editando() const {
+    return m_salvar && m_salvar->isEnabled();
 }
 
-void EsquemaEdicao::focarPrimeiro()
-{
+void EsquemaEdicao::focarPrimeiro() {
     if (primeiroCampo && primeiroCampo->isEnabled())
         primeiroCampo->setFocus(Qt::OtherFocusReason);
 }
 
-void EsquemaEdicao::novo()
-{
+void EsquemaEdicao::novo() {
     dataset().inserir();
     if (padroes)
         padroes();
@@ -66,15 +58,13 @@ void EsquemaEdicao::novo()
     focarPrimeiro();
 }
 
-void EsquemaEdicao::alterar()
-{
+void EsquemaEdicao::alterar() {
     dataset().editar();
     restaura();
     focarPrimeiro();
 }
 
-void EsquemaEdicao::salvar()
-{
+void EsquemaEdicao::salvar() {
     if (verificar && !verificar())
         return;
     Conjunto &c = dataset();
@@ -86,20 +76,17 @@ void EsquemaEdicao::salvar()
     restaura();
 }
 
-void EsquemaEdicao::cancelar()
-{
+void EsquemaEdicao::cancelar() {
     dataset().cancelar();
     restaura();
 }
 
-void EsquemaEdicao::excluir()
-{
+void EsquemaEdicao::excluir() {
     if (Avisador::atual().pergunta(perguntaExcluir))
         dataset().excluir();
 }
 
-void EsquemaEdicao::sair()
-{
+void EsquemaEdicao::sair() {
     if (editando()) {
         if (campoChave && campoChave->text().isEmpty()) {
             m_janela->close();
@@ -107,15 +94,14 @@ void EsquemaEdicao::sair()
         }
         // Through the buttons' click, so both paths behave exactly as a click.
         if (Avisador::atual().pergunta(QStringLiteral("Deseja salvar os dados antes de Sair?")))
-            m_botoes.salvar->click();
+            m_salvar->click();
         else
-            m_botoes.cancelar->click();
+            m_cancelar->click();
     }
     m_janela->close();
 }
 
-bool EsquemaEdicao::focarProximo(QWidget *janela)
-{
+bool EsquemaEdicao::focarProximo(QWidget *janela) {
     QWidget *inicio = QApplication::focusWidget();
     if (!inicio || inicio->window() != janela)
         inicio = janela;
@@ -131,16 +117,14 @@ bool EsquemaEdicao::focarProximo(QWidget *janela)
     return false;
 }
 
-bool EsquemaEdicao::FormKeyPress(QKeyEvent *evento)
-{
+bool EsquemaEdicao::FormKeyPress(QKeyEvent *evento) {
     if (evento->key() != Qt::Key_Return && evento->key() != Qt::Key_Enter)
         return false;
     focarProximo(m_janela);
     return true;
 }
 
-bool EsquemaEdicao::eventFilter(QObject *objeto, QEvent *evento)
-{
+bool EsquemaEdicao::eventFilter(QObject *objeto, QEvent *evento) {
     if (evento->type() != QEvent::KeyPress || !objeto->isWidgetType())
         return false;
     auto *w = static_cast<QWidget *>(objeto);

@@ -3,10 +3,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QtWidgets/QAbstractButton>
 #include <functional>
 
 class Conjunto;
-class QAbstractButton;
 class QKeyEvent;
 class QLineEdit;
 class QWidget;
@@ -19,17 +19,10 @@ class QWidget;
 class EsquemaEdicao : public QObject {
     Q_OBJECT
 public:
-    struct Botoes {
-        QAbstractButton *novo = nullptr;      // absent in the issuer window
-        QAbstractButton *salvar = nullptr;
-        QAbstractButton *alterar = nullptr;
-        QAbstractButton *cancelar = nullptr;
-        QAbstractButton *excluir = nullptr;   // absent in the issuer window
-        QAbstractButton *consultar = nullptr; // absent in the issuer window
-    };
-
     // listaRestaura: exactly the controls whose enabled state differs between the layouts.
-    EsquemaEdicao(QWidget *janela, const Botoes &botoes, const QList<QWidget *> &listaRestaura);
+    // Salvar tells the layouts apart and, with Cancelar, is clicked by Sair.
+    EsquemaEdicao(QWidget *janela, QAbstractButton *BTsalvar, QAbstractButton *BTcancelar,
+                  const QList<QWidget *> &listaRestaura);
     ~EsquemaEdicao() override;
 
     // The window's shared dataset, asked for at each step (the data module may be created
@@ -48,8 +41,8 @@ public:
     // Sair while editing closes at once, storing nothing, when this field is empty; null
     // means Sair always asks.
     QPointer<QLineEdit> campoChave;
-    QString mensagemSalvo;     // "Cliente salvo"
-    QString perguntaExcluir;   // "Deseja excluir o Cliente?"
+    QString mensagemSalvo;   // "Cliente salvo"
+    QString perguntaExcluir; // "Deseja excluir o Cliente?"
 
     // Inverts the enabled state of every control of the list.
     void restaura();
@@ -80,6 +73,7 @@ private:
     void focarPrimeiro();
 
     QWidget *m_janela;
-    Botoes m_botoes;
+    QPointer<QAbstractButton> m_salvar;
+    QPointer<QAbstractButton> m_cancelar;
     QList<QPointer<QWidget>> m_lista;
 };

@@ -26,19 +26,16 @@ struct Ambiente {
     BancoTeste banco;
     std::unique_ptr<TDatamodule1> dm = banco.abrir();
     AvisadorGravador aviso;
-    Ambiente()
-    {
+    Ambiente() {
         Datamodule1 = dm.get();
         Avisador::instalar(&aviso);
     }
-    ~Ambiente()
-    {
+    ~Ambiente() {
         Avisador::instalar(nullptr);
         Datamodule1 = nullptr;
     }
 
-    void novoCliente(const QString &nome)
-    {
+    void novoCliente(const QString &nome) {
         dm->Clientes->abrir();
         dm->Clientes->inserir();
         dm->ClientesCLIENTE->definirValor(nome);
@@ -47,8 +44,7 @@ struct Ambiente {
     }
 
     // What another program sees: only committed rows.
-    Fb::Linha consultarDeFora(const QString &sql) const
-    {
+    Fb::Linha consultarDeFora(const QString &sql) const {
         Fb::Conexao outra;
         outra.configurar(banco.caminho(), QStringLiteral("sysdba"), QStringLiteral("x"));
         outra.conectar();
@@ -56,57 +52,48 @@ struct Ambiente {
         tra.iniciar();
         return Fb::Comando(tra, sql).executar();
     }
-    int contarDeFora(const QString &tabela) const
-    {
+    int contarDeFora(const QString &tabela) const {
         return consultarDeFora(QStringLiteral("select count(*) from ") + tabela).at(0).toInt();
     }
 };
 
-bool abrir(QWidget &janela)
-{
+bool abrir(QWidget &janela) {
     janela.show();
     janela.activateWindow();
     return QTest::qWaitFor([&] { return QApplication::activeWindow() == &janela; });
 }
 
-template <class T = QWidget>
-T *filho(const QWidget &janela, const char *nome)
-{
+template <class T = QWidget> T *filho(const QWidget &janela, const char *nome) {
     auto *w = janela.findChild<T *>(QLatin1String(nome));
     if (!w)
         qFatal("widget %s not found", nome);
     return w;
 }
 
-void clicar(const QWidget &janela, const char *botao)
-{
+void clicar(const QWidget &janela, const char *botao) {
     QTest::mouseClick(filho<QAbstractButton>(janela, botao), Qt::LeftButton);
 }
 
-QString texto(const QWidget &janela, const char *campo)
-{
+QString texto(const QWidget &janela, const char *campo) {
     return filho<TDBEdit>(janela, campo)->text();
 }
 
-void digitar(const QWidget &janela, const char *campo, const QString &t)
-{
+void digitar(const QWidget &janela, const char *campo, const QString &t) {
     auto *w = filho<QWidget>(janela, campo);
     w->setFocus(Qt::TabFocusReason);
     QTest::keyClicks(w, t);
 }
 
-QString focado()
-{
+QString focado() {
     return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
 }
 
-const char *const k_camposCliente[] = {"DBEdit2", "DBEdit14", "DBEdit3", "DBEdit4", "DBEdit5",
-                                        "DBEdit6", "DBEdit13", "DBEdit8", "DBEdit9", "DBEdit10",
-                                        "DBEdit11", "DBEdit12", "DBEdit7"};
+const char *const k_camposCliente[] = {"DBEdit2",  "DBEdit14", "DBEdit3", "DBEdit4", "DBEdit5",
+                                       "DBEdit6",  "DBEdit13", "DBEdit8", "DBEdit9", "DBEdit10",
+                                       "DBEdit11", "DBEdit12", "DBEdit7"};
 
 // The browsing layout of the client registry, as FormShow and every completed step leave it.
-bool navegandoCliente(const QWidget &j)
-{
+bool navegandoCliente(const QWidget &j) {
     for (const char *b : {"BTnovo", "BTalterar", "BTexcluir", "BTconsultar", "BTsair"})
         if (!filho(j, b)->isEnabled())
             return false;
@@ -119,8 +106,7 @@ bool navegandoCliente(const QWidget &j)
     return true;
 }
 
-bool editandoCliente(const QWidget &j)
-{
+bool editandoCliente(const QWidget &j) {
     for (const char *b : {"BTnovo", "BTalterar", "BTexcluir", "BTconsultar", "DBEdit1"})
         if (filho(j, b)->isEnabled())
             return false;
@@ -133,8 +119,7 @@ bool editandoCliente(const QWidget &j)
     return true;
 }
 
-QByteArray bitmap(QImage::Format formato, QSize tamanho, const char *tipo = "BMP")
-{
+QByteArray bitmap(QImage::Format formato, QSize tamanho, const char *tipo = "BMP") {
     QImage img(tamanho, formato);
     if (formato == QImage::Format_Indexed8) {
         img.setColorCount(2);
@@ -149,8 +134,7 @@ QByteArray bitmap(QImage::Format formato, QSize tamanho, const char *tipo = "BMP
     return dados;
 }
 
-QString gravarArquivo(const QTemporaryDir &pasta, const QString &nome, const QByteArray &dados)
-{
+QString gravarArquivo(const QTemporaryDir &pasta, const QString &nome, const QByteArray &dados) {
     const QString caminho = pasta.filePath(nome);
     QFile f(caminho);
     f.open(QIODevice::WriteOnly);
@@ -184,6 +168,7 @@ private Q_SLOTS:
 
     void emitenteAlterarNaTabelaVaziaCriaALinha();
     void emitenteSairSemprePergunta();
+    void emitenteCaixaDeFecharDeixaPendente();
     void logotipoIdaEVolta_data();
     void logotipoIdaEVolta();
     void arquivoQueNaoEBitmapMantemOLogotipo_data();
@@ -191,14 +176,13 @@ private Q_SLOTS:
     void retirarLogotipoGravaNaHora();
 };
 
-void TstCadastros::geometria_data()
-{
+void TstCadastros::geometria_data() {
     QTest::addColumn<QString>("janela");
     QTest::addColumn<QString>("nome");
     QTest::addColumn<QRect>("esperado");
     const auto linha = [](const char *janela, const char *nome, int x, int y, int w, int h) {
-        QTest::addRow("%s %s", janela, nome) << QString::fromLatin1(janela) << QString::fromLatin1(nome)
-                                             << QRect(x, y, w, h);
+        QTest::addRow("%s %s", janela, nome)
+            << QString::fromLatin1(janela) << QString::fromLatin1(nome) << QRect(x, y, w, h);
     };
     // Client registry: the button column, the data frame, the instructions; fields inside
     // the data frame.
@@ -244,8 +228,7 @@ void TstCadastros::geometria_data()
     linha("cademitente", "SpeedButton1", 256, 345, 105, 40);
 }
 
-void TstCadastros::geometria()
-{
+void TstCadastros::geometria() {
     QFETCH(QString, janela);
     QFETCH(QString, nome);
     QFETCH(QRect, esperado);
@@ -266,8 +249,7 @@ void TstCadastros::geometria()
         QCOMPARE(w->size(), QSize(216, 205));
 }
 
-void TstCadastros::novoClienteSalvoEConfirmado()
-{
+void TstCadastros::novoClienteSalvoEConfirmado() {
     Ambiente a;
     TFRcadcli j;
     QVERIFY(abrir(j));
@@ -289,7 +271,8 @@ void TstCadastros::novoClienteSalvoEConfirmado()
     QVERIFY(a.aviso.eventos().isEmpty());
 
     clicar(j, "BTsalvar");
-    QCOMPARE(a.aviso.eventos(), (QList<Evento>{{Evento::Mensagem, QStringLiteral("Cliente salvo")}}));
+    QCOMPARE(a.aviso.eventos(),
+             (QList<Evento>{{Evento::Mensagem, QStringLiteral("Cliente salvo")}}));
     QVERIFY(navegandoCliente(j));
     QVERIFY(!texto(j, "DBEdit1").isEmpty());
     // Committed: another program sees the client as typed.
@@ -305,8 +288,7 @@ void TstCadastros::novoClienteSalvoEConfirmado()
     QVERIFY(!filho(j, "BTsalvar")->isEnabled());
 }
 
-void TstCadastros::salvarSemNomeRecusado()
-{
+void TstCadastros::salvarSemNomeRecusado() {
     Ambiente a;
     TFRcadcli j;
     QVERIFY(abrir(j));
@@ -314,15 +296,15 @@ void TstCadastros::salvarSemNomeRecusado()
     digitar(j, "DBEdit5", QStringLiteral("1199999"));
     clicar(j, "BTsalvar");
     QCOMPARE(a.aviso.eventos(),
-             (QList<Evento>{{Evento::Mensagem, QStringLiteral("O campo NOME no cadastro é obrigatório")}}));
+             (QList<Evento>{
+                 {Evento::Mensagem, QStringLiteral("O campo NOME no cadastro é obrigatório")}}));
     QCOMPARE(focado(), QStringLiteral("DBEdit2"));
     QVERIFY(editandoCliente(j));
     QCOMPARE(a.dm->Clientes->estado(), Conjunto::Estado::Inserindo);
     QCOMPARE(texto(j, "DBEdit5"), QStringLiteral("1199999"));
 }
 
-void TstCadastros::alterarECancelarVoltaAoGuardado()
-{
+void TstCadastros::alterarECancelarVoltaAoGuardado() {
     Ambiente a;
     a.novoCliente(QStringLiteral("ANA"));
     TFRcadcli j;
@@ -348,8 +330,7 @@ void TstCadastros::alterarECancelarVoltaAoGuardado()
              QStringLiteral("ANALICE"));
 }
 
-void TstCadastros::alterarNaTabelaVaziaComecaCliente()
-{
+void TstCadastros::alterarNaTabelaVaziaComecaCliente() {
     Ambiente a;
     TFRcadcli j;
     QVERIFY(abrir(j));
@@ -357,13 +338,13 @@ void TstCadastros::alterarNaTabelaVaziaComecaCliente()
     QCOMPARE(a.dm->Clientes->estado(), Conjunto::Estado::Inserindo);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("JOSE"));
     clicar(j, "BTsalvar");
-    const Fb::Linha linha = a.consultarDeFora(QStringLiteral("select CLIENTE, PADRAO from CLIENTES"));
+    const Fb::Linha linha =
+        a.consultarDeFora(QStringLiteral("select CLIENTE, PADRAO from CLIENTES"));
     QCOMPARE(linha.at(0).toString(), QStringLiteral("JOSE"));
     QVERIFY(!linha.at(1).isValid() || linha.at(1).toString().trimmed().isEmpty());
 }
 
-void TstCadastros::excluirPerguntaEFechamentoConfirma()
-{
+void TstCadastros::excluirPerguntaEFechamentoConfirma() {
     Ambiente a;
     a.novoCliente(QStringLiteral("BETO"));
     a.novoCliente(QStringLiteral("ALICE"));
@@ -373,7 +354,8 @@ void TstCadastros::excluirPerguntaEFechamentoConfirma()
 
     a.aviso.responder(false);
     clicar(j, "BTexcluir");
-    QCOMPARE(a.aviso.eventos(), (QList<Evento>{{Evento::Pergunta, QStringLiteral("Deseja excluir o Cliente?")}}));
+    QCOMPARE(a.aviso.eventos(),
+             (QList<Evento>{{Evento::Pergunta, QStringLiteral("Deseja excluir o Cliente?")}}));
     QCOMPARE(texto(j, "DBEdit2"), QStringLiteral("ALICE"));
 
     a.aviso.limpar();
@@ -390,24 +372,25 @@ void TstCadastros::excluirPerguntaEFechamentoConfirma()
     QCOMPARE(a.contarDeFora(QStringLiteral("CLIENTES")), 1);
 }
 
-void TstCadastros::fechamento_data()
-{
+void TstCadastros::fechamento_data() {
     QTest::addColumn<QString>("nome");
     QTest::addColumn<bool>("pelaCaixa");
     QTest::addColumn<bool>("resposta");
     QTest::addColumn<QList<Evento>>("eventos");
     QTest::addColumn<int>("gravados");
-    const Evento pergunta{Evento::Pergunta, QStringLiteral("Deseja salvar os dados antes de Sair?")};
+    const Evento pergunta{Evento::Pergunta,
+                          QStringLiteral("Deseja salvar os dados antes de Sair?")};
     const Evento salvo{Evento::Mensagem, QStringLiteral("Cliente salvo")};
     QTest::newRow("Sair com o nome vazio") << QString() << false << true << QList<Evento>{} << 0;
-    QTest::newRow("Sair, resposta Sim") << "JOAO" << false << true << QList<Evento>{pergunta, salvo} << 1;
+    QTest::newRow("Sair, resposta Sim")
+        << "JOAO" << false << true << QList<Evento>{pergunta, salvo} << 1;
     QTest::newRow("Sair, resposta Nao") << "JOAO" << false << false << QList<Evento>{pergunta} << 0;
     QTest::newRow("caixa de fechar com nome") << "JOAO" << true << false << QList<Evento>{} << 1;
-    QTest::newRow("caixa de fechar com o nome vazio") << QString() << true << false << QList<Evento>{} << 0;
+    QTest::newRow("caixa de fechar com o nome vazio")
+        << QString() << true << false << QList<Evento>{} << 0;
 }
 
-void TstCadastros::fechamento()
-{
+void TstCadastros::fechamento() {
     QFETCH(QString, nome);
     QFETCH(bool, pelaCaixa);
     QFETCH(bool, resposta);
@@ -438,8 +421,7 @@ void TstCadastros::fechamento()
     QCOMPARE(texto(j, "DBEdit2"), gravados ? nome : QString());
 }
 
-void TstCadastros::sempreAbreNoPrimeiroPorNome()
-{
+void TstCadastros::sempreAbreNoPrimeiroPorNome() {
     Ambiente a;
     a.novoCliente(QStringLiteral("ZULMIRA"));
     a.novoCliente(QStringLiteral("CARLOS"));
@@ -453,8 +435,7 @@ void TstCadastros::sempreAbreNoPrimeiroPorNome()
     QCOMPARE(texto(j, "DBEdit2"), QStringLiteral("CARLOS"));
 }
 
-void TstCadastros::enterComoTabPulaDesabilitadosEVolta()
-{
+void TstCadastros::enterComoTabPulaDesabilitadosEVolta() {
     Ambiente a;
     TFRcadcli j;
     QVERIFY(abrir(j));
@@ -466,28 +447,29 @@ void TstCadastros::enterComoTabPulaDesabilitadosEVolta()
         visitados << focado();
     }
     // The code field and the buttons are never reached; the last field wraps to the first.
-    QCOMPARE(visitados, (QStringList{"DBEdit2", "DBEdit14", "DBEdit3", "DBEdit5", "DBEdit6", "DBEdit13",
-                                     "DBEdit8", "DBEdit9", "DBEdit10", "DBEdit11", "DBEdit12", "DBEdit7",
-                                     "DBEdit2", "DBEdit14"}));
+    QCOMPARE(visitados, (QStringList{"DBEdit2", "DBEdit14", "DBEdit3", "DBEdit5", "DBEdit6",
+                                     "DBEdit13", "DBEdit8", "DBEdit9", "DBEdit10", "DBEdit11",
+                                     "DBEdit12", "DBEdit7", "DBEdit2", "DBEdit14"}));
     // Enter is swallowed: the field did not take it as a character.
     QCOMPARE(texto(j, "DBEdit2"), QString());
 }
 
-void TstCadastros::entradaInvalidaFicaNoCampo_data()
-{
+void TstCadastros::entradaInvalidaFicaNoCampo_data() {
     QTest::addColumn<QString>("campo");
     QTest::addColumn<QString>("digitado");
     QTest::addColumn<bool>("colar");
     QTest::addColumn<QString>("trechoDaMensagem");
-    QTest::newRow("CEP incompleto") << "DBEdit10" << "0131" << false << "Complete os dígitos";
-    QTest::newRow("31/02/2020 como nascimento") << "DBEdit13" << "31022020" << false << "não é uma data válida";
-    QTest::newRow("data sem o ano completo") << "DBEdit13" << "010120" << false << "Complete os dígitos";
-    QTest::newRow("texto colado fora do WIN1252") << "DBEdit7" << QStringLiteral("ok \u2713 feito") << true
-                                                   << "\u2713";
+    QTest::newRow("CEP incompleto") << "DBEdit10"
+                                    << "0131" << false << "Complete os dígitos";
+    QTest::newRow("31/02/2020 como nascimento") << "DBEdit13"
+                                                << "31022020" << false << "não é uma data válida";
+    QTest::newRow("data sem o ano completo") << "DBEdit13"
+                                             << "010120" << false << "Complete os dígitos";
+    QTest::newRow("texto colado fora do WIN1252")
+        << "DBEdit7" << QStringLiteral("ok \u2713 feito") << true << "\u2713";
 }
 
-void TstCadastros::entradaInvalidaFicaNoCampo()
-{
+void TstCadastros::entradaInvalidaFicaNoCampo() {
     QFETCH(QString, campo);
     QFETCH(QString, digitado);
     QFETCH(bool, colar);
@@ -509,7 +491,8 @@ void TstCadastros::entradaInvalidaFicaNoCampo()
     QTest::keyClick(w, Qt::Key_Tab);
     QCOMPARE(a.aviso.eventos().size(), 1);
     QCOMPARE(a.aviso.eventos().at(0).tipo, Evento::Erro);
-    QVERIFY2(a.aviso.eventos().at(0).texto.contains(trechoDaMensagem), qPrintable(a.aviso.eventos().at(0).texto));
+    QVERIFY2(a.aviso.eventos().at(0).texto.contains(trechoDaMensagem),
+             qPrintable(a.aviso.eventos().at(0).texto));
     QCOMPARE(focado(), campo);
 
     // Salvar refuses too, with the same message; the record stays pending and the window editing.
@@ -528,20 +511,23 @@ void TstCadastros::entradaInvalidaFicaNoCampo()
     QTest::keyClick(w, Qt::Key_Delete);
     a.aviso.limpar();
     clicar(j, "BTsalvar");
-    QCOMPARE(a.aviso.eventos(), (QList<Evento>{{Evento::Mensagem, QStringLiteral("Cliente salvo")}}));
+    QCOMPARE(a.aviso.eventos(),
+             (QList<Evento>{{Evento::Mensagem, QStringLiteral("Cliente salvo")}}));
 }
 
-void TstCadastros::destaqueDoCampoComFoco_data()
-{
+void TstCadastros::destaqueDoCampoComFoco_data() {
     QTest::addColumn<QString>("janela");
     QTest::addColumn<QString>("primeiro");
     QTest::addColumn<QString>("segundo");
-    QTest::newRow("clientes") << "cadcli" << "DBEdit2" << "DBEdit14";
-    QTest::newRow("emitente") << "cademitente" << "DBEdit2" << "DBEdit3";
+    QTest::newRow("clientes") << "cadcli"
+                              << "DBEdit2"
+                              << "DBEdit14";
+    QTest::newRow("emitente") << "cademitente"
+                              << "DBEdit2"
+                              << "DBEdit3";
 }
 
-void TstCadastros::destaqueDoCampoComFoco()
-{
+void TstCadastros::destaqueDoCampoComFoco() {
     QFETCH(QString, janela);
     QFETCH(QString, primeiro);
     QFETCH(QString, segundo);
@@ -560,8 +546,9 @@ void TstCadastros::destaqueDoCampoComFoco()
 
     const auto destacado = [&](QWidget *w) {
         const QWidget *anel = j->findChild<QWidget *>(QStringLiteral("molduraFoco"));
-        return w->palette().color(QPalette::Base) == QColor(Qt::yellow) && anel && anel->isVisible() &&
-               anel->parentWidget() == w->parentWidget() && anel->geometry() == w->geometry().adjusted(-1, -1, 1, 1);
+        return w->palette().color(QPalette::Base) == QColor(Qt::yellow) && anel &&
+               anel->isVisible() && anel->parentWidget() == w->parentWidget() &&
+               anel->geometry() == w->geometry().adjusted(-1, -1, 1, 1);
     };
     QVERIFY(destacado(p));
     QTest::keyClick(p, Qt::Key_Tab);
@@ -576,8 +563,7 @@ void TstCadastros::destaqueDoCampoComFoco()
     QVERIFY(!j->findChild<QWidget *>(QStringLiteral("molduraFoco"))->isVisible());
 }
 
-void TstCadastros::emitenteAlterarNaTabelaVaziaCriaALinha()
-{
+void TstCadastros::emitenteAlterarNaTabelaVaziaCriaALinha() {
     Ambiente a;
     TFRcademitente j;
     QVERIFY(abrir(j));
@@ -597,7 +583,8 @@ void TstCadastros::emitenteAlterarNaTabelaVaziaCriaALinha()
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Campinas"));
     clicar(j, "BTsalvar");
 
-    QCOMPARE(a.aviso.eventos(), (QList<Evento>{{Evento::Mensagem, QStringLiteral("Emitente salvo")}}));
+    QCOMPARE(a.aviso.eventos(),
+             (QList<Evento>{{Evento::Mensagem, QStringLiteral("Emitente salvo")}}));
     QVERIFY(!filho(j, "BTsalvar")->isEnabled());
     QVERIFY(!filho(j, "DBEdit2")->isEnabled());
     const int id = a.dm->EmitenteID_EMITENTE->valor().toInt();
@@ -606,15 +593,15 @@ void TstCadastros::emitenteAlterarNaTabelaVaziaCriaALinha()
     // Written without a commit: the next commit of any window makes it permanent.
     QCOMPARE(a.contarDeFora(QStringLiteral("EMITENTE")), 0);
     a.dm->Tra->commitRetaining();
-    const Fb::Linha linha = a.consultarDeFora(QStringLiteral("select ID_EMITENTE, EMITENTE, CPFCNPJ, CIDADE from EMITENTE"));
+    const Fb::Linha linha = a.consultarDeFora(
+        QStringLiteral("select ID_EMITENTE, EMITENTE, CPFCNPJ, CIDADE from EMITENTE"));
     QCOMPARE(linha.at(0).toInt(), id);
     QCOMPARE(linha.at(1).toString(), QStringLiteral("PADARIA BOA"));
     QCOMPARE(linha.at(2).toString(), QStringLiteral("12.345.678/0001-90"));
     QCOMPARE(linha.at(3).toString(), QStringLiteral("Campinas"));
 }
 
-void TstCadastros::emitenteSairSemprePergunta()
-{
+void TstCadastros::emitenteSairSemprePergunta() {
     Ambiente a;
     TFRcademitente j;
     QVERIFY(abrir(j));
@@ -622,24 +609,52 @@ void TstCadastros::emitenteSairSemprePergunta()
     a.aviso.responder(false);
     clicar(j, "BTsair");
     QCOMPARE(a.aviso.eventos(),
-             (QList<Evento>{{Evento::Pergunta, QStringLiteral("Deseja salvar os dados antes de Sair?")}}));
+             (QList<Evento>{
+                 {Evento::Pergunta, QStringLiteral("Deseja salvar os dados antes de Sair?")}}));
     QVERIFY(!j.isVisible());
     QCOMPARE(a.dm->Emitente->estado(), Conjunto::Estado::Navegando);
     QVERIFY(a.dm->Emitente->vazio());
 }
 
-void TstCadastros::logotipoIdaEVolta_data()
-{
+void TstCadastros::emitenteCaixaDeFecharDeixaPendente() {
+    Ambiente a;
+    TFRcademitente j;
+    QVERIFY(abrir(j));
+    clicar(j, "BTalterar");
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("loja"));
+    // Escape closes nothing; the close box neither saves nor cancels.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(j.isVisible());
+    j.close();
+    QVERIFY(!j.isVisible());
+    QVERIFY(a.aviso.eventos().isEmpty());
+    QCOMPARE(a.dm->Emitente->estado(), Conjunto::Estado::Inserindo);
+
+    // Shown again: browsing layout over the pending values; Alterar goes on with them.
+    QVERIFY(abrir(j));
+    QVERIFY(!filho(j, "DBEdit2")->isEnabled());
+    QVERIFY(!filho(j, "BTsalvar")->isEnabled());
+    QCOMPARE(texto(j, "DBEdit2"), QStringLiteral("LOJA"));
+    clicar(j, "BTalterar");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" nova"));
+    clicar(j, "BTsalvar");
+    QCOMPARE(a.dm->EmitenteEMITENTE->valor().toString(), QStringLiteral("LOJA NOVA"));
+    QCOMPARE(a.dm->Emitente->linhasCarregadas(), 1);
+}
+
+void TstCadastros::logotipoIdaEVolta_data() {
     QTest::addColumn<QByteArray>("dados");
     QTest::addColumn<QSize>("tamanho");
-    QTest::newRow("24 bits, menor que a caixa") << bitmap(QImage::Format_RGB888, {40, 30}) << QSize(40, 30);
-    QTest::newRow("32 bits, maior que a caixa") << bitmap(QImage::Format_RGB32, {400, 300}) << QSize(400, 300);
+    QTest::newRow("24 bits, menor que a caixa")
+        << bitmap(QImage::Format_RGB888, {40, 30}) << QSize(40, 30);
+    QTest::newRow("32 bits, maior que a caixa")
+        << bitmap(QImage::Format_RGB32, {400, 300}) << QSize(400, 300);
     QTest::newRow("8 bits com paleta") << bitmap(QImage::Format_Indexed8, {17, 9}) << QSize(17, 9);
     QTest::newRow("1 bit") << bitmap(QImage::Format_Mono, {33, 5}) << QSize(33, 5);
 }
 
-void TstCadastros::logotipoIdaEVolta()
-{
+void TstCadastros::logotipoIdaEVolta() {
     QFETCH(QByteArray, dados);
     QFETCH(QSize, tamanho);
     Ambiente a;
@@ -659,7 +674,9 @@ void TstCadastros::logotipoIdaEVolta()
     QCOMPARE(filho<TDBImage>(j, "DBImage1")->imagem().size(), tamanho);
     clicar(j, "BTsalvar");
     a.dm->Tra->commitRetaining();
-    QCOMPARE(a.consultarDeFora(QStringLiteral("select FOTO_MARC from EMITENTE")).at(0).toByteArray(), dados);
+    QCOMPARE(
+        a.consultarDeFora(QStringLiteral("select FOTO_MARC from EMITENTE")).at(0).toByteArray(),
+        dados);
 
     // The chooser starts on the file chosen last.
     clicar(j, "BTalterar");
@@ -667,22 +684,22 @@ void TstCadastros::logotipoIdaEVolta()
     QCOMPARE(inicial, arquivo);
 }
 
-void TstCadastros::arquivoQueNaoEBitmapMantemOLogotipo_data()
-{
+void TstCadastros::arquivoQueNaoEBitmapMantemOLogotipo_data() {
     QTest::addColumn<QString>("nome");
     QTest::addColumn<QByteArray>("dados");
     QTest::addColumn<QString>("motivo");
     const QString naoBitmap = QStringLiteral("O arquivo não é uma imagem bitmap (BMP) válida.");
-    QTest::newRow("PNG com nome de bitmap") << "falso.bmp" << bitmap(QImage::Format_RGB32, {8, 8}, "PNG") << naoBitmap;
+    QTest::newRow("PNG com nome de bitmap")
+        << "falso.bmp" << bitmap(QImage::Format_RGB32, {8, 8}, "PNG") << naoBitmap;
     QTest::newRow("texto") << "leia-me.bmp" << QByteArray("isto nao e imagem") << naoBitmap;
     QTest::newRow("bitmap cortado ao meio")
         << "cortado.bmp" << bitmap(QImage::Format_RGB888, {64, 64}).left(40) << naoBitmap;
     QTest::newRow("arquivo vazio") << "vazio.bmp" << QByteArray() << naoBitmap;
-    QTest::newRow("arquivo que não existe") << "sumiu.bmp" << QByteArray("-") << "O arquivo não pôde ser lido.";
+    QTest::newRow("arquivo que não existe")
+        << "sumiu.bmp" << QByteArray("-") << "O arquivo não pôde ser lido.";
 }
 
-void TstCadastros::arquivoQueNaoEBitmapMantemOLogotipo()
-{
+void TstCadastros::arquivoQueNaoEBitmapMantemOLogotipo() {
     QFETCH(QString, nome);
     QFETCH(QByteArray, dados);
     QFETCH(QString, motivo);
@@ -704,15 +721,15 @@ void TstCadastros::arquivoQueNaoEBitmapMantemOLogotipo()
 
     QCOMPARE(a.aviso.eventos(),
              (QList<Evento>{{Evento::Bipe, {}},
-                            {Evento::Erro, QStringLiteral("Erro ao carregar a imagem \"") + arquivoRuim.toUpper() +
-                                               QStringLiteral("\" . ") + motivo}}));
+                            {Evento::Erro, QStringLiteral("Erro ao carregar a imagem \"") +
+                                               arquivoRuim.toUpper() + QStringLiteral("\" . ") +
+                                               motivo}}));
     QCOMPARE(a.dm->EmitenteFOTO_MARC->valor().toByteArray(), bom);
     QCOMPARE(filho<TDBImage>(j, "DBImage1")->imagem().size(), QSize(20, 20));
     QVERIFY(filho(j, "BTsalvar")->isEnabled());
 }
 
-void TstCadastros::retirarLogotipoGravaNaHora()
-{
+void TstCadastros::retirarLogotipoGravaNaHora() {
     Ambiente a;
     a.dm->Emitente->abrir();
     a.dm->Emitente->inserir();
@@ -729,7 +746,10 @@ void TstCadastros::retirarLogotipoGravaNaHora()
     QVERIFY(filho<TDBImage>(j, "DBImage1")->imagem().isNull());
     // Stored and committed at once; the window stays in the editing layout.
     QVERIFY(!a.consultarDeFora(QStringLiteral("select FOTO_MARC from EMITENTE")).at(0).isValid() ||
-            a.consultarDeFora(QStringLiteral("select FOTO_MARC from EMITENTE")).at(0).toByteArray().isEmpty());
+            a.consultarDeFora(QStringLiteral("select FOTO_MARC from EMITENTE"))
+                .at(0)
+                .toByteArray()
+                .isEmpty());
     QVERIFY(filho(j, "BTsalvar")->isEnabled());
     clicar(j, "BTcancelar");
     QVERIFY(filho<TDBImage>(j, "DBImage1")->imagem().isNull());

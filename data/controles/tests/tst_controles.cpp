@@ -20,20 +20,20 @@ struct Ambiente {
     Ambiente() { Avisador::instalar(&aviso); }
     ~Ambiente() { Avisador::instalar(nullptr); }
 
-    void clientes(int quantos)
-    {
+    void clientes(int quantos) {
         dm->Clientes->abrir();
         for (int i = 0; i < quantos; ++i) {
             dm->Clientes->inserir();
-            dm->ClientesCLIENTE->definirValor(QStringLiteral("CLIENTE %1").arg(i, 4, 10, QLatin1Char('0')));
+            dm->ClientesCLIENTE->definirValor(
+                QStringLiteral("CLIENTE %1").arg(i, 4, 10, QLatin1Char('0')));
             dm->Clientes->gravar();
         }
-        dm->Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
+        dm->Clientes->substituirSql(
+            {QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
     }
 };
 
-bool ativar(QWidget &w)
-{
+bool ativar(QWidget &w) {
     w.show();
     w.activateWindow();
     return QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; });
@@ -44,24 +44,25 @@ bool ativar(QWidget &w)
 class TstControles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void mascara_data()
-    {
+    void mascara_data() {
         QTest::addColumn<QString>("mascara");
         QTest::addColumn<QString>("qt");
-        QTest::newRow("CEP") << "00000\\-999;1;_" << "99999-000;_";
-        QTest::newRow("nascimento") << "!99/99/0000;1;_" << "00/00/9999;_";
-        QTest::newRow("data do recibo") << "!00/00/0000;1;_" << "99/99/9999;_";
-        QTest::newRow("sem máscara") << "" << "";
+        QTest::newRow("CEP") << "00000\\-999;1;_"
+                             << "99999-000;_";
+        QTest::newRow("nascimento") << "!99/99/0000;1;_"
+                                    << "00/00/9999;_";
+        QTest::newRow("data do recibo") << "!00/00/0000;1;_"
+                                        << "99/99/9999;_";
+        QTest::newRow("sem máscara") << ""
+                                     << "";
     }
-    void mascara()
-    {
+    void mascara() {
         QFETCH(QString, mascara);
         QFETCH(QString, qt);
         QCOMPARE(MascaraEdicao::converter(mascara).mascaraQt, qt);
     }
 
-    void campoSegueORegistroEComecaAEdicaoAoDigitar()
-    {
+    void campoSegueORegistroEComecaAEdicaoAoDigitar() {
         Ambiente a;
         a.clientes(2);
         QWidget janela;
@@ -98,8 +99,7 @@ private Q_SLOTS:
         QVERIFY(nome->isReadOnly());
     }
 
-    void valorMostradoNoFormatoDoCampo()
-    {
+    void valorMostradoNoFormatoDoCampo() {
         Ambiente a;
         a.dm->Recibos->abrir();
         a.dm->Recibos->inserir();
@@ -111,12 +111,12 @@ private Q_SLOTS:
         valor->setFocus();
         QTest::keyClicks(valor, QStringLiteral("1234,5"));
         outro->setFocus();
-        QCOMPARE(a.dm->RecibosVALOR->valor().value<Dinheiro>(), *Dinheiro::lerTexto(QStringLiteral("1234,50")));
+        QCOMPARE(a.dm->RecibosVALOR->valor().value<Dinheiro>(),
+                 *Dinheiro::lerTexto(QStringLiteral("1234,50")));
         QCOMPARE(valor->text(), QStringLiteral("1.234,50"));
     }
 
-    void gradeBuscaSobDemandaESegueORegistro()
-    {
+    void gradeBuscaSobDemandaESegueORegistro() {
         Ambiente a;
         a.clientes(250);
         TDBGrid grade;
@@ -151,10 +151,10 @@ private Q_SLOTS:
         QCOMPARE(grade.modelo()->index(7, 1).data().toString(), QStringLiteral("CLIENTE 0008"));
     }
 
-    void listaDeEscolhaGravaAChave()
-    {
+    void listaDeEscolhaGravaAChave() {
         Ambiente a;
-        a.dm->Tipo->substituirSql({QStringLiteral("SELECT * FROM TIPO"), QStringLiteral("ORDER BY ID_TIPO")});
+        a.dm->Tipo->substituirSql(
+            {QStringLiteral("SELECT * FROM TIPO"), QStringLiteral("ORDER BY ID_TIPO")});
         a.dm->Recibos->abrir();
         TDBLookupComboBox tipo;
         tipo.setDataSource(QStringLiteral("DSrecibos"));
@@ -175,20 +175,21 @@ private Q_SLOTS:
         QCOMPARE(tipo.currentIndex(), -1);
     }
 
-    void caixaDeMarcarGravaOIndicador()
-    {
+    void caixaDeMarcarGravaOIndicador() {
         Ambiente a;
         a.dm->Configuracao->abrir();
         TDBCheckBox caixa;
         caixa.setDataSource(QStringLiteral("DSconfiguracao"));
         caixa.setDataField(QStringLiteral("CONFIGURACAO1"));
         caixa.vincular(a.dm.get());
-        const bool antes = a.dm->ConfiguracaoCONFIGURACAO1->valor().toString() == QLatin1String("Y");
+        const bool antes =
+            a.dm->ConfiguracaoCONFIGURACAO1->valor().toString() == QLatin1String("Y");
         QCOMPARE(caixa.isChecked(), antes);
         QVERIFY(ativar(caixa));
         QTest::mouseClick(&caixa, Qt::LeftButton, {}, QPoint(5, caixa.height() / 2));
         QCOMPARE(a.dm->Configuracao->estado(), Conjunto::Estado::Editando);
-        QCOMPARE(a.dm->ConfiguracaoCONFIGURACAO1->valor().toString(), antes ? QStringLiteral("N") : QStringLiteral("Y"));
+        QCOMPARE(a.dm->ConfiguracaoCONFIGURACAO1->valor().toString(),
+                 antes ? QStringLiteral("N") : QStringLiteral("Y"));
         a.dm->Configuracao->cancelar();
         QCOMPARE(caixa.isChecked(), antes);
     }
