@@ -168,6 +168,7 @@ private Q_SLOTS:
 
     void emitenteAlterarNaTabelaVaziaCriaALinha();
     void emitenteSairSemprePergunta();
+    void emitenteEnterPercorreOsCampos();
     void emitenteCaixaDeFecharDeixaPendente();
     void logotipoIdaEVolta_data();
     void logotipoIdaEVolta();
@@ -614,6 +615,22 @@ void TstCadastros::emitenteSairSemprePergunta() {
     QVERIFY(!j.isVisible());
     QCOMPARE(a.dm->Emitente->estado(), Conjunto::Estado::Navegando);
     QVERIFY(a.dm->Emitente->vazio());
+}
+
+void TstCadastros::emitenteEnterPercorreOsCampos() {
+    Ambiente a;
+    TFRcademitente j;
+    QVERIFY(abrir(j));
+    clicar(j, "BTalterar");
+    QStringList visitados{focado()};
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        visitados << focado();
+    }
+    // The image box takes the focus but no highlight; Enter on "Carregar ..." moves on.
+    QCOMPARE(visitados,
+             (QStringList{"DBEdit2", "DBEdit3", "DBEdit4", "DBImage1", "btnCarregar", "DBEdit2"}));
+    QVERIFY(a.aviso.eventos().isEmpty());
 }
 
 void TstCadastros::emitenteCaixaDeFecharDeixaPendente() {
