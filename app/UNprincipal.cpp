@@ -3,6 +3,8 @@
 #include "Figuras.h"
 #include "Janela.h"
 #include "Protegido.h"
+#include "UNcadcli.h"
+#include "UNcademitente.h"
 #include "ui_UNprincipal.h"
 
 #include <QCoreApplication>
@@ -47,6 +49,14 @@ TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRp
     // The inner face of "Emitir Recibo" lies over the outer one, leaving its frame visible.
     m_ui->BTrecibo2->raise();
 
+    ligar(m_ui->BTcadastro, &QPushButton::clicked, this, [] {
+        if (FRcadcli)
+            FRcadcli->exec();
+    });
+    ligar(m_ui->BTemitente, &QPushButton::clicked, this, [] {
+        if (FRcademitente)
+            FRcademitente->exec();
+    });
     ligar(m_ui->BTmanual, &QPushButton::clicked, this, &TFRprincipal::BTmanualClick);
     ligar(m_ui->BTsair, &QPushButton::clicked, this, &TFRprincipal::BTsairClick);
 }

@@ -1,16 +1,167 @@
 #include "UNcadcli.h"
 
+#include "Avisador.h"
+#include "ColFocus.h"
+#include "Datamodule1.h"
+#include "ErroSistema.h"
+#include "EsquemaEdicao.h"
+#include "Extens.h"
+#include "Figuras.h"
+#include "Protegido.h"
+#include "fb/Firebird.h"
 #include "ui_UNcadcli.h"
+
+#include <QtGui/QCloseEvent>
 
 TFRcadcli *FRcadcli = nullptr;
 
-TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadcli)
-{
-    m_ui->setupUi(this);
-    fixarJanela(this, BotoesTitulo::SoFechar);
+namespace {
+
+const QStringList k_sqlClientes{QStringLiteral("SELECT * FROM CLIENTES"),
+                                QStringLiteral("ORDER BY CLIENTE")};
+
+TDatamodule1 &modulo() {
+    if (!Datamodule1)
+        throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
+    return *Datamodule1;
 }
 
-TFRcadcli::~TFRcadcli()
-{
+} // namespace
+
+TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadcli) {
+    m_ui->setupUi(this);
+    fixarJanela(this, BotoesTitulo::SoFechar);
+
+    const std::pair<QToolButton *, Figura> figuras[] = {
+        {m_ui->BTnovo, Figura::Novo},       {m_ui->BTsalvar, Figura::Salvar},
+        {m_ui->BTalterar, Figura::Alterar}, {m_ui->BTcancelar, Figura::Cancelar},
+        {m_ui->BTexcluir, Figura::Excluir}, {m_ui->BTconsultar, Figura::Consultar},
+        {m_ui->BTsair, Figura::Sair},
+    };
+    for (const auto &[botao, figura] : figuras)
+        botao->setIcon(desenharFigura(figura, botao->iconSize().width()));
+
+    m_campos = {m_ui->DBEdit2,  m_ui->DBEdit14, m_ui->DBEdit3, m_ui->DBEdit4, m_ui->DBEdit5,
+                m_ui->DBEdit6,  m_ui->DBEdit13, m_ui->DBEdit8, m_ui->DBEdit9, m_ui->DBEdit10,
+                m_ui->DBEdit11, m_ui->DBEdit12, m_ui->DBEdit7};
+    QList<QWidget *> lista{m_ui->BTnovo,   m_ui->BTalterar,   m_ui->BTexcluir,
+                           m_ui->BTsalvar, m_ui->BTconsultar, m_ui->BTcancelar};
+    lista += m_campos;
+
+    m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar, lista);
+    m_esquema->conjunto = [] { return modulo().Clientes; };
+    m_esquema->confirmar = [] { modulo().Tra->commitRetaining(); };
+    m_esquema->padroes = [] { modulo().ClientesPADRAO->definirValor(QStringLiteral("N")); };
+    m_esquema->verificar = [this] { return nomePreenchido(); };
+    m_esquema->primeiroCampo = m_ui->DBEdit2;
+    m_esquema->campoChave = m_ui->DBEdit2;
+    m_esquema->mensagemSalvo = QStringLiteral("Cliente salvo");
+    m_esquema->perguntaExcluir = QStringLiteral("Deseja excluir o Cliente?");
+
+    ColFocus1 = new TColFocus(this);
+    ColFocus1->setAtivaBorda(true);
+    ColFocus1->setAtivaColor(true);
+    ColFocus1->setAtivaFontColor(false);
+    ColFocus1->setColor(Qt::yellow);
+    ColFocus1->setBordaColor(Qt::red);
+    ColFocus1->setFontFocus(Qt::black);
+
+    ligar(m_ui->BTnovo, &QToolButton::clicked, this, &TFRcadcli::BTnovoClick);
+    ligar(m_ui->BTalterar, &QToolButton::clicked, this, &TFRcadcli::BTalterarClick);
+    ligar(m_ui->BTsalvar, &QToolButton::clicked, this, &TFRcadcli::BTsalvarClick);
+    ligar(m_ui->BTcancelar, &QToolButton::clicked, this, &TFRcadcli::BTcancelarClick);
+    ligar(m_ui->BTexcluir, &QToolButton::clicked, this, &TFRcadcli::BTexcluirClick);
+    ligar(m_ui->BTsair, &QToolButton::clicked, this, &TFRcadcli::BTsairClick);
+    ligar(m_ui->DBEdit14, &TDBEdit::saiu, this, &TFRcadcli::DBEdit14Exit);
+
+    // Created before the data module at start-up: the fields are bound when it exists,
+    // at the latest when the window is shown.
+    vincularControles(this, Datamodule1);
+}
+
+TFRcadcli::~TFRcadcli() {
     delete m_ui;
+}
+
+void TFRcadcli::showEvent(QShowEvent *evento) {
+    protegido([this] {
+        vincularControles(this, Datamodule1);
+        FormShow();
+    });
+    JanelaFixa::showEvent(evento);
+}
+
+void TFRcadcli::closeEvent(QCloseEvent *evento) {
+    try {
+        FormClose();
+    } catch (...) {
+        // The post failed: the window stays open, editing, with the data layer's message.
+        if (m_ui->BTsalvar->isEnabled())
+            EsquemaEdicao::habilitar(m_campos, true);
+        evento->ignore();
+        tratarErro(std::current_exception());
+        return;
+    }
+    JanelaFixa::closeEvent(evento);
+}
+
+void TFRcadcli::restaura() {
+    m_esquema->restaura();
+}
+
+void TFRcadcli::FormShow() {
+    EsquemaEdicao::habilitar({m_ui->BTnovo, m_ui->BTalterar, m_ui->BTexcluir, m_ui->BTconsultar},
+                             true);
+    EsquemaEdicao::habilitar({m_ui->BTsalvar, m_ui->BTcancelar}, false);
+    modulo().Clientes->substituirSql(k_sqlClientes);
+}
+
+void TFRcadcli::FormClose() {
+    EsquemaEdicao::habilitar(m_campos, false);
+    Conjunto &clientes = *modulo().Clientes;
+    if (clientes.emEdicao()) {
+        if (m_ui->DBEdit2->text().isEmpty())
+            clientes.cancelar();
+        else
+            clientes.gravar();
+    }
+    modulo().Tra->commitRetaining();
+    clientes.substituirSql(k_sqlClientes);
+}
+
+bool TFRcadcli::nomePreenchido() {
+    if (!m_ui->DBEdit2->text().isEmpty())
+        return true;
+    Avisador::atual().mensagem(QStringLiteral("O campo NOME no cadastro é obrigatório"));
+    m_ui->DBEdit2->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+void TFRcadcli::BTnovoClick() {
+    m_esquema->novo();
+}
+
+void TFRcadcli::BTalterarClick() {
+    m_esquema->alterar();
+}
+
+void TFRcadcli::BTsalvarClick() {
+    m_esquema->salvar();
+}
+
+void TFRcadcli::BTcancelarClick() {
+    m_esquema->cancelar();
+}
+
+void TFRcadcli::BTexcluirClick() {
+    m_esquema->excluir();
+}
+
+void TFRcadcli::BTsairClick() {
+    m_esquema->sair();
+}
+
+void TFRcadcli::DBEdit14Exit() {
+    m_ui->DBEdit14->definirTextoDigitado(FormatarCpfCnpj(m_ui->DBEdit14->text()));
+    m_ui->DBEdit14->entregarTexto();
 }

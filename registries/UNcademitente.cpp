@@ -1,16 +1,209 @@
 #include "UNcademitente.h"
 
+#include "Avisador.h"
+#include "ColFocus.h"
+#include "Datamodule1.h"
+#include "ErroSistema.h"
+#include "EsquemaEdicao.h"
+#include "Extens.h"
+#include "Figuras.h"
+#include "Protegido.h"
+#include "fb/Firebird.h"
 #include "ui_UNcademitente.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtGui/QImageReader>
+#include <QtGui/QMouseEvent>
+#include <QtWidgets/QFileDialog>
+#include <QtWidgets/QGridLayout>
 
 TFRcademitente *FRcademitente = nullptr;
 
-TFRcademitente::TFRcademitente(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcademitente)
-{
-    m_ui->setupUi(this);
-    fixarJanela(this, BotoesTitulo::SoFechar);
+namespace {
+
+TDatamodule1 &modulo() {
+    if (!Datamodule1)
+        throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
+    return *Datamodule1;
 }
 
-TFRcademitente::~TFRcademitente()
-{
+// Where the logo is looked for first: the Logomarca folder beside the database file.
+QString arquivoInicial() {
+    return QFileInfo(TDatamodule1::caminhoPadrao())
+        .dir()
+        .filePath(QStringLiteral("Logomarca/Logomarca.bmp"));
+}
+
+} // namespace
+
+TFRcademitente::TFRcademitente(QWidget *parent)
+    : JanelaFixa(parent), m_ui(new Ui::TFRcademitente), m_seletor(&TFRcademitente::escolherBitmap),
+      m_arquivoImagem(arquivoInicial()) {
+    m_ui->setupUi(this);
+    fixarJanela(this, BotoesTitulo::SoFechar);
+
+    const std::pair<QToolButton *, Figura> figuras[] = {
+        {m_ui->BTalterar, Figura::Alterar},
+        {m_ui->BTsalvar, Figura::Salvar},
+        {m_ui->BTcancelar, Figura::Cancelar},
+        {m_ui->BTsair, Figura::Sair},
+    };
+    for (const auto &[botao, figura] : figuras)
+        botao->setIcon(desenharFigura(figura, botao->iconSize().width()));
+    m_ui->btnCarregar->setIcon(desenharFigura(Figura::Carregar, 20));
+    // Lies on the window, level with the frame's buttons.
+    m_ui->BTcancelar->raise();
+
+    m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar,
+                                  {m_ui->BTalterar, m_ui->BTsalvar, m_ui->BTcancelar, m_ui->DBEdit2,
+                                   m_ui->DBEdit3, m_ui->DBEdit4, m_ui->DBImage1, m_ui->btnCarregar,
+                                   m_ui->SpeedButton1});
+    m_esquema->conjunto = [] { return modulo().Emitente; };
+    // The issuer's save is committed by the next commit of any window, or at exit.
+    m_esquema->primeiroCampo = m_ui->DBEdit2;
+    m_esquema->mensagemSalvo = QStringLiteral("Emitente salvo");
+
+    ColFocus1 = new TColFocus(this);
+    ColFocus1->setAtivaBorda(true);
+    ColFocus1->setAtivaColor(true);
+    ColFocus1->setAtivaFontColor(false);
+    ColFocus1->setColor(Qt::yellow);
+    ColFocus1->setBordaColor(Qt::red);
+    ColFocus1->setFontFocus(Qt::black);
+
+    ligar(m_ui->BTalterar, &QToolButton::clicked, this, &TFRcademitente::BTalterarClick);
+    ligar(m_ui->BTsalvar, &QToolButton::clicked, this, &TFRcademitente::BTsalvarClick);
+    ligar(m_ui->BTcancelar, &QToolButton::clicked, this, &TFRcademitente::BTcancelarClick);
+    ligar(m_ui->BTsair, &QToolButton::clicked, this, &TFRcademitente::BTsairClick);
+    ligar(m_ui->btnCarregar, &QPushButton::clicked, this, &TFRcademitente::btnCarregarClick);
+    ligar(m_ui->SpeedButton1, &QPushButton::clicked, this, &TFRcademitente::SpeedButton1Click);
+    ligar(m_ui->DBEdit3, &TDBEdit::saiu, this, &TFRcademitente::DBEdit3Exit);
+    m_ui->Label6->installEventFilter(this);
+
+    vincularControles(this, Datamodule1);
+}
+
+TFRcademitente::~TFRcademitente() {
     delete m_ui;
+}
+
+void TFRcademitente::showEvent(QShowEvent *evento) {
+    protegido([this] {
+        vincularControles(this, Datamodule1);
+        FormShow();
+    });
+    JanelaFixa::showEvent(evento);
+}
+
+bool TFRcademitente::eventFilter(QObject *objeto, QEvent *evento) {
+    if (objeto == m_ui->Label6 && evento->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(evento)->button() == Qt::LeftButton) {
+        protegido([this] { Label6Click(); });
+        return true;
+    }
+    return JanelaFixa::eventFilter(objeto, evento);
+}
+
+void TFRcademitente::restaura() {
+    m_esquema->restaura();
+}
+
+void TFRcademitente::FormShow() {
+    EsquemaEdicao::habilitar({m_ui->BTalterar}, true);
+    EsquemaEdicao::habilitar({m_ui->BTsalvar, m_ui->BTcancelar, m_ui->DBEdit2, m_ui->DBEdit3,
+                              m_ui->DBEdit4, m_ui->DBImage1, m_ui->btnCarregar, m_ui->SpeedButton1},
+                             false);
+    // Neither reloaded nor moved: a change left pending by the close box is shown again.
+    modulo().Emitente->abrir();
+}
+
+void TFRcademitente::BTalterarClick() {
+    m_esquema->alterar();
+}
+
+void TFRcademitente::BTsalvarClick() {
+    m_esquema->salvar();
+}
+
+void TFRcademitente::BTcancelarClick() {
+    modulo().Emitente->cancelar();
+    m_ui->DBEdit2->setFocus(Qt::OtherFocusReason);
+    restaura();
+}
+
+void TFRcademitente::BTsairClick() {
+    m_esquema->sair();
+}
+
+void TFRcademitente::btnCarregarClick() {
+    CarregarImagem();
+}
+
+void TFRcademitente::CarregarImagem() {
+    const QString arquivo = m_seletor ? m_seletor(this, m_arquivoImagem) : QString();
+    if (arquivo.isEmpty())
+        return;
+    m_arquivoImagem = arquivo;
+    try {
+        QFile f(arquivo);
+        if (!f.open(QIODevice::ReadOnly))
+            throw ErroSistema(QStringLiteral("O arquivo não pôde ser lido."));
+        m_ui->DBImage1->carregarBitmap(f.readAll());
+    } catch (const ErroSistema &e) {
+        Avisador::atual().bipe();
+        Avisador::atual().erro(
+            QStringLiteral("Erro ao carregar a imagem \"") +
+            QDir::toNativeSeparators(QFileInfo(arquivo).absoluteFilePath()).toUpper() +
+            QStringLiteral("\" . ") + e.mensagem());
+    }
+}
+
+QString TFRcademitente::escolherBitmap(QWidget *janela, const QString &inicial) {
+    QFileDialog dialogo(janela, QStringLiteral("Abrir"), QFileInfo(inicial).absolutePath(),
+                        QStringLiteral("Bitmaps (*.bmp)"));
+    // The platform's own dialog cannot take the picture preview.
+    dialogo.setOption(QFileDialog::DontUseNativeDialog);
+    dialogo.setFileMode(QFileDialog::ExistingFile);
+    dialogo.selectFile(QFileInfo(inicial).fileName());
+
+    auto *previa = new QLabel(&dialogo);
+    previa->setFixedSize(180, 180);
+    previa->setAlignment(Qt::AlignCenter);
+    previa->setFrameShape(QFrame::StyledPanel);
+    if (auto *grade = qobject_cast<QGridLayout *>(dialogo.layout()))
+        grade->addWidget(previa, 0, grade->columnCount(), grade->rowCount(), 1);
+    const auto mostrarPrevia = [previa](const QString &caminho) {
+        QImageReader leitor(caminho, "bmp");
+        leitor.setAutoDetectImageFormat(false);
+        const QImage imagem = leitor.read();
+        previa->setPixmap(
+            imagem.isNull() ? QPixmap()
+                            : QPixmap::fromImage(imagem.scaled(previa->size(), Qt::KeepAspectRatio,
+                                                               Qt::SmoothTransformation)));
+    };
+    QObject::connect(&dialogo, &QFileDialog::currentChanged, previa, mostrarPrevia);
+    mostrarPrevia(inicial);
+    if (dialogo.exec() != QDialog::Accepted)
+        return {};
+    return dialogo.selectedFiles().value(0);
+}
+
+void TFRcademitente::SpeedButton1Click() {
+    TDatamodule1 &dm = modulo();
+    dm.Emitente->editar();
+    dm.EmitenteFOTO_MARC->limpar();
+    dm.Emitente->gravar();
+    dm.Tra->commitRetaining();
+}
+
+void TFRcademitente::Label6Click() {
+    Avisador::atual().mensagem(
+        QStringLiteral("Para inserir a logomarca consulte informações no site"));
+}
+
+void TFRcademitente::DBEdit3Exit() {
+    m_ui->DBEdit3->definirTextoDigitado(FormatarCpfCnpj(m_ui->DBEdit3->text()));
+    m_ui->DBEdit3->entregarTexto();
 }

@@ -1,19 +1,53 @@
 #pragma once
 #include "Janela.h"
 
+#include <QString>
+#include <functional>
+
 namespace Ui {
 class TFRcademitente;
 }
+class EsquemaEdicao;
+class TColFocus;
 
-// The issuer registry.
+// The issuer registry: the one row of EMITENTE (name, tax number, city, logo), shown from the
+// shared dataset Emitente and kept with Alterar, Salvar, Cancelar and Sair.
 class TFRcademitente : public JanelaFixa {
     Q_OBJECT
 public:
     explicit TFRcademitente(QWidget *parent = nullptr);
     ~TFRcademitente() override;
 
+    void restaura();
+
+    // Chooses the logo file, given the file to start on; empty when the user cancels. The
+    // window's own chooser is a file dialog with a picture preview; tests put another.
+    using Seletor = std::function<QString(QWidget *janela, const QString &inicial)>;
+    void definirSeletor(Seletor seletor) { m_seletor = std::move(seletor); }
+    static QString escolherBitmap(QWidget *janela, const QString &inicial);
+
+protected:
+    void showEvent(QShowEvent *evento) override;
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
+
 private:
+    void FormShow();
+    void BTalterarClick();
+    void BTsalvarClick();
+    void BTcancelarClick();
+    void BTsairClick();
+    void btnCarregarClick();
+    void CarregarImagem();
+    void SpeedButton1Click();
+    void Label6Click();
+    void DBEdit3Exit();
+
     Ui::TFRcademitente *m_ui;
+    TColFocus *ColFocus1;
+    EsquemaEdicao *m_esquema;
+    Seletor m_seletor;
+    // The chooser starts on the last file chosen during the run.
+    QString m_arquivoImagem;
 };
 
 extern TFRcademitente *FRcademitente;

@@ -81,6 +81,59 @@ void desenhar(QPainter &p, Figura figura, qreal s)
         p.drawPath(ponta);
         break;
     }
+    case Figura::Novo:
+        folha(p, QRectF(s * 0.2, s * 0.08, s * 0.55, s * 0.8));
+        p.setPen(QPen(QColor(0, 140, 0), s * 0.12, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(s * 0.72, s * 0.55), QPointF(s * 0.72, s * 0.9));
+        p.drawLine(QPointF(s * 0.55, s * 0.72), QPointF(s * 0.89, s * 0.72));
+        break;
+    case Figura::Salvar:
+        p.setPen(QPen(QColor(20, 20, 60), 1.2));
+        p.setBrush(QColor(40, 70, 160));
+        p.drawRoundedRect(QRectF(s * 0.12, s * 0.12, s * 0.76, s * 0.76), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(s * 0.25, s * 0.12, s * 0.5, s * 0.3));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(s * 0.28, s * 0.58, s * 0.44, s * 0.3));
+        break;
+    case Figura::Alterar: {
+        folha(p, QRectF(s * 0.12, s * 0.08, s * 0.55, s * 0.8));
+        p.setPen(QPen(QColor(200, 140, 0), s * 0.12, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(s * 0.45, s * 0.82), QPointF(s * 0.88, s * 0.35));
+        p.setPen(QPen(QColor(60, 60, 60), s * 0.12, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(s * 0.40, s * 0.88), QPointF(s * 0.45, s * 0.82));
+        break;
+    }
+    case Figura::Cancelar:
+        p.setPen(QPen(QColor(200, 0, 0), s * 0.1));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(s * 0.15, s * 0.15, s * 0.7, s * 0.7));
+        p.drawLine(QPointF(s * 0.3, s * 0.7), QPointF(s * 0.7, s * 0.3));
+        break;
+    case Figura::Excluir:
+        p.setPen(QPen(QColor(60, 60, 60), 1.2));
+        p.setBrush(QColor(170, 170, 170));
+        p.drawRect(QRectF(s * 0.25, s * 0.3, s * 0.5, s * 0.6));
+        p.drawRect(QRectF(s * 0.18, s * 0.18, s * 0.64, s * 0.1));
+        p.setPen(QPen(QColor(200, 0, 0), s * 0.1, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(s * 0.35, s * 0.45), QPointF(s * 0.65, s * 0.78));
+        p.drawLine(QPointF(s * 0.65, s * 0.45), QPointF(s * 0.35, s * 0.78));
+        break;
+    case Figura::Consultar:
+        p.setPen(QPen(QColor(40, 40, 40), s * 0.09));
+        p.setBrush(QColor(210, 235, 255));
+        p.drawEllipse(QRectF(s * 0.12, s * 0.12, s * 0.5, s * 0.5));
+        p.setPen(QPen(QColor(110, 70, 30), s * 0.14, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(s * 0.58, s * 0.58), QPointF(s * 0.86, s * 0.86));
+        break;
+    case Figura::Carregar:
+        p.setPen(QPen(QColor(70, 70, 70), 1.2));
+        p.setBrush(QColor(240, 200, 90));
+        p.drawRect(QRectF(s * 0.1, s * 0.3, s * 0.8, s * 0.55));
+        p.drawRect(QRectF(s * 0.1, s * 0.2, s * 0.35, s * 0.12));
+        p.setBrush(QColor(120, 180, 240));
+        p.drawRect(QRectF(s * 0.3, s * 0.45, s * 0.4, s * 0.3));
+        break;
     }
 }
 

@@ -1,0 +1,150 @@
+#include "DBGrid.h"
+
+#include "Campo.h"
+#include "Conjunto.h"
+#include "Protegido.h"
+
+#include <QtWidgets/QHeaderView>
+
+ModeloConjunto::ModeloConjunto(QObject *parent) : QAbstractTableModel(parent) {}
+
+void ModeloConjunto::definirConjunto(Conjunto *conjunto, const QStringList &colunas) {
+    for (const auto &c : std::as_const(m_conexoes))
+        disconnect(c);
+    m_conexoes.clear();
+    m_conjunto = conjunto;
+    m_nomes = colunas;
+    if (conjunto) {
+        m_conexoes << connect(conjunto, &Conjunto::reiniciado, this, &ModeloConjunto::reiniciar)
+                   << connect(conjunto, &Conjunto::linhasAcrescentadas, this,
+                              &ModeloConjunto::acrescentadas)
+                   << connect(conjunto, &Conjunto::linhaInserida, this, &ModeloConjunto::inserida)
+                   << connect(conjunto, &Conjunto::linhaRemovida, this, &ModeloConjunto::removida)
+                   << connect(conjunto, &Conjunto::campoMudou, this, &ModeloConjunto::atualMudou)
+                   << connect(conjunto, &Conjunto::registroMudou, this,
+                              &ModeloConjunto::atualMudou);
+    }
+    reiniciar();
+}
+
+void ModeloConjunto::reiniciar() {
+    beginResetModel();
+    m_campos.clear();
+    if (m_conjunto) {
+        if (m_nomes.isEmpty()) {
+            for (Campo *c : m_conjunto->campos())
+                if (c->tipo() != TipoCampo::Blob)
+                    m_campos << c;
+        } else {
+            for (const QString &nome : std::as_const(m_nomes))
+                if (Campo *c = m_conjunto->campo(nome))
+                    m_campos << c;
+        }
+    }
+    m_linhas = m_conjunto ? m_conjunto->linhasCarregadas() : 0;
+    endResetModel();
+}
+
+void ModeloConjunto::acrescentadas(int, int) {
+    const int total = m_conjunto->linhasCarregadas();
+    if (total <= m_linhas)
+        return;
+    beginInsertRows({}, m_linhas, total - 1);
+    m_linhas = total;
+    endInsertRows();
+}
+
+void ModeloConjunto::inserida(int linha) {
+    beginInsertRows({}, linha, linha);
+    ++m_linhas;
+    endInsertRows();
+}
+
+void ModeloConjunto::removida(int linha) {
+    beginRemoveRows({}, linha, linha);
+    --m_linhas;
+    endRemoveRows();
+}
+
+void ModeloConjunto::atualMudou() {
+    if (!m_conjunto || m_conjunto->atual() < 0 || m_campos.isEmpty())
+        return;
+    const int linha = m_conjunto->atual();
+    Q_EMIT dataChanged(index(linha, 0), index(linha, int(m_campos.size()) - 1));
+}
+
+int ModeloConjunto::rowCount(const QModelIndex &pai) const {
+    return pai.isValid() ? 0 : m_linhas;
+}
+
+int ModeloConjunto::columnCount(const QModelIndex &pai) const {
+    return pai.isValid() ? 0 : int(m_campos.size());
+}
+
+QVariant ModeloConjunto::data(const QModelIndex &indice, int papel) const {
+    if (!m_conjunto || !indice.isValid() || papel != Qt::DisplayRole)
+        return {};
+    const Campo *c = m_campos.value(indice.column());
+    return c ? Campo::formatar(c->tipo(), m_conjunto->valor(indice.row(), c->indice()))
+             : QVariant();
+}
+
+QVariant ModeloConjunto::headerData(int secao, Qt::Orientation orientacao, int papel) const {
+    if (orientacao == Qt::Horizontal && papel == Qt::DisplayRole)
+        if (const Campo *c = m_campos.value(secao))
+            return c->coluna();
+    return QAbstractTableModel::headerData(secao, orientacao, papel);
+}
+
+bool ModeloConjunto::canFetchMore(const QModelIndex &pai) const {
+    return !pai.isValid() && m_conjunto && m_conjunto->podeCarregarMais();
+}
+
+void ModeloConjunto::fetchMore(const QModelIndex &pai) {
+    if (canFetchMore(pai))
+        protegido([&] { m_conjunto->carregarMais(k_passo); });
+}
+
+TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_modelo(new ModeloConjunto(this)) {
+    setModel(m_modelo);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    verticalHeader()->setDefaultSectionSize(18);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &atual) { protegido([&] { linhaEscolhida(atual); }); });
+}
+
+void TDBGrid::vincular(QObject *modulo) {
+    if (modulo && !m_nomeFonte.isEmpty())
+        vincular(modulo->findChild<FonteDados *>(m_nomeFonte));
+}
+
+void TDBGrid::vincular(FonteDados *fonte) {
+    if (fonte == m_fonte && m_modelo->conjunto())
+        return;
+    disconnect(m_registro);
+    m_fonte = fonte;
+    Conjunto *cj = fonte ? fonte->conjunto() : nullptr;
+    m_modelo->definirConjunto(cj, m_colunas);
+    if (cj)
+        m_registro = connect(cj, &Conjunto::registroMudou, this, &TDBGrid::seguirRegistro);
+    seguirRegistro();
+}
+
+void TDBGrid::seguirRegistro() {
+    const Conjunto *cj = m_modelo->conjunto();
+    m_seguindo = true;
+    if (cj && cj->atual() >= 0 && cj->atual() < m_modelo->rowCount())
+        setCurrentIndex(m_modelo->index(cj->atual(), qMax(0, currentIndex().column())));
+    else
+        setCurrentIndex({});
+    m_seguindo = false;
+}
+
+void TDBGrid::linhaEscolhida(const QModelIndex &atual) {
+    Conjunto *cj = m_modelo->conjunto();
+    if (m_seguindo || !cj || !atual.isValid() || atual.row() == cj->atual())
+        return;
+    cj->irPara(atual.row());
+}

@@ -1,0 +1,74 @@
+#pragma once
+#include "ControleDados.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QtWidgets/QTableView>
+
+class Campo;
+
+// The rows of a dataset as a read-only table: rows are fetched from the statement only as the
+// view asks for them (canFetchMore/fetchMore), and inserted, removed or changed records show
+// at once. Columns are the named fields, or every non-binary field.
+class ModeloConjunto : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ModeloConjunto(QObject *parent = nullptr);
+
+    void definirConjunto(Conjunto *conjunto, const QStringList &colunas = {});
+    Conjunto *conjunto() const { return m_conjunto; }
+    Campo *campoDaColuna(int coluna) const { return m_campos.value(coluna); }
+    // Rows fetched per call of fetchMore.
+    static constexpr int k_passo = 100;
+
+    int rowCount(const QModelIndex &pai = {}) const override;
+    int columnCount(const QModelIndex &pai = {}) const override;
+    QVariant data(const QModelIndex &indice, int papel = Qt::DisplayRole) const override;
+    QVariant headerData(int secao, Qt::Orientation orientacao,
+                        int papel = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex &pai) const override;
+    void fetchMore(const QModelIndex &pai) override;
+
+private:
+    void reiniciar();
+    void acrescentadas(int primeira, int ultima);
+    void inserida(int linha);
+    void removida(int linha);
+    void atualMudou();
+
+    QPointer<Conjunto> m_conjunto;
+    QStringList m_nomes;
+    QList<Campo *> m_campos;
+    int m_linhas = 0;
+    QList<QMetaObject::Connection> m_conexoes;
+};
+
+// A read-only grid over a data source: its current row follows the dataset's current record,
+// and clicking a row makes that record current.
+class TDBGrid : public QTableView, public ControleDados {
+    Q_OBJECT
+    Q_PROPERTY(QString dataSource READ dataSource WRITE setDataSource)
+    Q_PROPERTY(QStringList columns READ columns WRITE setColumns)
+public:
+    explicit TDBGrid(QWidget *parent = nullptr);
+
+    QString dataSource() const { return m_nomeFonte; }
+    void setDataSource(const QString &nome) { m_nomeFonte = nome; }
+    QStringList columns() const { return m_colunas; }
+    void setColumns(const QStringList &colunas) { m_colunas = colunas; }
+
+    void vincular(QObject *modulo) override;
+    void vincular(FonteDados *fonte);
+    ModeloConjunto *modelo() const { return m_modelo; }
+
+private:
+    void seguirRegistro();
+    void linhaEscolhida(const QModelIndex &atual);
+
+    QString m_nomeFonte;
+    QStringList m_colunas;
+    ModeloConjunto *m_modelo;
+    QPointer<FonteDados> m_fonte;
+    QMetaObject::Connection m_registro;
+    bool m_seguindo = false;
+};

@@ -1,0 +1,199 @@
+#include "Avisador.h"
+#include "BancoTeste.h"
+#include "DBCheckBox.h"
+#include "DBEdit.h"
+#include "DBGrid.h"
+#include "DBLookupComboBox.h"
+#include "Dinheiro.h"
+#include "Mascara.h"
+
+#include <QTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QScrollBar>
+
+namespace {
+
+struct Ambiente {
+    BancoTeste banco;
+    std::unique_ptr<TDatamodule1> dm = banco.abrir();
+    AvisadorGravador aviso;
+    Ambiente() { Avisador::instalar(&aviso); }
+    ~Ambiente() { Avisador::instalar(nullptr); }
+
+    void clientes(int quantos) {
+        dm->Clientes->abrir();
+        for (int i = 0; i < quantos; ++i) {
+            dm->Clientes->inserir();
+            dm->ClientesCLIENTE->definirValor(
+                QStringLiteral("CLIENTE %1").arg(i, 4, 10, QLatin1Char('0')));
+            dm->Clientes->gravar();
+        }
+        dm->Clientes->substituirSql(
+            {QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
+    }
+};
+
+bool ativar(QWidget &w) {
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitFor([&] { return QApplication::activeWindow() == &w; });
+}
+
+} // namespace
+
+class TstControles : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void mascara_data() {
+        QTest::addColumn<QString>("mascara");
+        QTest::addColumn<QString>("qt");
+        QTest::newRow("CEP") << "00000\\-999;1;_"
+                             << "99999-000;_";
+        QTest::newRow("nascimento") << "!99/99/0000;1;_"
+                                    << "00/00/9999;_";
+        QTest::newRow("data do recibo") << "!00/00/0000;1;_"
+                                        << "99/99/9999;_";
+        QTest::newRow("sem máscara") << ""
+                                     << "";
+    }
+    void mascara() {
+        QFETCH(QString, mascara);
+        QFETCH(QString, qt);
+        QCOMPARE(MascaraEdicao::converter(mascara).mascaraQt, qt);
+    }
+
+    void campoSegueORegistroEComecaAEdicaoAoDigitar() {
+        Ambiente a;
+        a.clientes(2);
+        QWidget janela;
+        auto *nome = new TDBEdit(&janela);
+        auto *outro = new TDBEdit(&janela);
+        outro->move(0, 40);
+        nome->setCharCase(TDBEdit::Maiusculas);
+        nome->vincular(a.dm->DSclientes, QStringLiteral("CLIENTE"));
+        QVERIFY(ativar(janela));
+        QCOMPARE(nome->text(), QStringLiteral("CLIENTE 0000"));
+        QCOMPARE(nome->maxLength(), 50);
+        a.dm->Clientes->proximo();
+        QCOMPARE(nome->text(), QStringLiteral("CLIENTE 0001"));
+
+        nome->setFocus();
+        nome->selectAll();
+        QTest::keyClicks(nome, QStringLiteral("nova"));
+        QCOMPARE(a.dm->Clientes->estado(), Conjunto::Estado::Editando);
+        QCOMPARE(nome->text(), QStringLiteral("NOVA"));
+        // The field gets the text when the control is left...
+        QCOMPARE(a.dm->ClientesCLIENTE->valor().toString(), QStringLiteral("CLIENTE 0001"));
+        outro->setFocus();
+        QCOMPARE(a.dm->ClientesCLIENTE->valor().toString(), QStringLiteral("NOVA"));
+        // ...or, at the latest, when the record is posted.
+        nome->setFocus();
+        QTest::keyClick(nome, Qt::Key_End);
+        QTest::keyClicks(nome, QStringLiteral("!"));
+        a.dm->Clientes->gravar();
+        QCOMPARE(a.dm->ClientesCLIENTE->valor().toString(), QStringLiteral("NOVA!"));
+        QVERIFY(a.aviso.eventos().isEmpty());
+
+        a.dm->Clientes->fechar();
+        QCOMPARE(nome->text(), QString());
+        QVERIFY(nome->isReadOnly());
+    }
+
+    void valorMostradoNoFormatoDoCampo() {
+        Ambiente a;
+        a.dm->Recibos->abrir();
+        a.dm->Recibos->inserir();
+        QWidget janela;
+        auto *valor = new TDBEdit(&janela);
+        auto *outro = new TDBEdit(&janela);
+        valor->vincular(a.dm->DSrecibos, QStringLiteral("VALOR"));
+        QVERIFY(ativar(janela));
+        valor->setFocus();
+        QTest::keyClicks(valor, QStringLiteral("1234,5"));
+        outro->setFocus();
+        QCOMPARE(a.dm->RecibosVALOR->valor().value<Dinheiro>(),
+                 *Dinheiro::lerTexto(QStringLiteral("1234,50")));
+        QCOMPARE(valor->text(), QStringLiteral("1.234,50"));
+    }
+
+    void gradeBuscaSobDemandaESegueORegistro() {
+        Ambiente a;
+        a.clientes(250);
+        TDBGrid grade;
+        grade.resize(300, 200);
+        grade.vincular(a.dm->DSclientes);
+        QVERIFY(ativar(grade));
+        const int iniciais = grade.modelo()->rowCount();
+        QVERIFY2(iniciais < 250, qPrintable(QString::number(iniciais)));
+        QCOMPARE(iniciais, a.dm->Clientes->linhasCarregadas());
+
+        for (int i = 0; i < 20 && grade.modelo()->canFetchMore({}); ++i) {
+            grade.scrollToBottom();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(grade.modelo()->rowCount(), 250);
+        QVERIFY(!a.dm->Clientes->podeCarregarMais());
+
+        grade.setCurrentIndex(grade.modelo()->index(3, 1));
+        QCOMPARE(a.dm->Clientes->atual(), 3);
+        QCOMPARE(a.dm->ClientesCLIENTE->valor().toString(), QStringLiteral("CLIENTE 0003"));
+        a.dm->Clientes->irPara(7);
+        QCOMPARE(grade.currentIndex().row(), 7);
+
+        a.dm->Clientes->inserir();
+        QCOMPARE(grade.modelo()->rowCount(), 251);
+        a.dm->ClientesCLIENTE->definirValor(QStringLiteral("NOVO"));
+        QCOMPARE(grade.modelo()->index(7, 1).data().toString(), QStringLiteral("NOVO"));
+        a.dm->Clientes->cancelar();
+        QCOMPARE(grade.modelo()->rowCount(), 250);
+        a.dm->Clientes->excluir();
+        QCOMPARE(grade.modelo()->rowCount(), 249);
+        QCOMPARE(grade.modelo()->index(7, 1).data().toString(), QStringLiteral("CLIENTE 0008"));
+    }
+
+    void listaDeEscolhaGravaAChave() {
+        Ambiente a;
+        a.dm->Tipo->substituirSql(
+            {QStringLiteral("SELECT * FROM TIPO"), QStringLiteral("ORDER BY ID_TIPO")});
+        a.dm->Recibos->abrir();
+        TDBLookupComboBox tipo;
+        tipo.setDataSource(QStringLiteral("DSrecibos"));
+        tipo.setDataField(QStringLiteral("TIPO"));
+        tipo.setListSource(QStringLiteral("DStipo"));
+        tipo.setKeyField(QStringLiteral("TIPO"));
+        tipo.setListField(QStringLiteral("TIPO"));
+        tipo.vincular(a.dm.get());
+        QCOMPARE(tipo.count(), 2);
+        QCOMPARE(tipo.itemText(0), QStringLiteral("DEVEDOR"));
+        QCOMPARE(tipo.currentIndex(), -1);
+
+        QVERIFY(ativar(tipo));
+        QTest::keyClick(&tipo, Qt::Key_Down);
+        QCOMPARE(a.dm->Recibos->estado(), Conjunto::Estado::Inserindo);
+        QCOMPARE(a.dm->RecibosTIPO->valor().toString(), tipo.currentText());
+        a.dm->Recibos->cancelar();
+        QCOMPARE(tipo.currentIndex(), -1);
+    }
+
+    void caixaDeMarcarGravaOIndicador() {
+        Ambiente a;
+        a.dm->Configuracao->abrir();
+        TDBCheckBox caixa;
+        caixa.setDataSource(QStringLiteral("DSconfiguracao"));
+        caixa.setDataField(QStringLiteral("CONFIGURACAO1"));
+        caixa.vincular(a.dm.get());
+        const bool antes =
+            a.dm->ConfiguracaoCONFIGURACAO1->valor().toString() == QLatin1String("Y");
+        QCOMPARE(caixa.isChecked(), antes);
+        QVERIFY(ativar(caixa));
+        QTest::mouseClick(&caixa, Qt::LeftButton, {}, QPoint(5, caixa.height() / 2));
+        QCOMPARE(a.dm->Configuracao->estado(), Conjunto::Estado::Editando);
+        QCOMPARE(a.dm->ConfiguracaoCONFIGURACAO1->valor().toString(),
+                 antes ? QStringLiteral("N") : QStringLiteral("Y"));
+        a.dm->Configuracao->cancelar();
+        QCOMPARE(caixa.isChecked(), antes);
+    }
+};
+
+QTEST_MAIN(TstControles)
+#include "tst_controles.moc"
