@@ -38,9 +38,14 @@ void preencherRecibo(Relatorio &relatorio, const QString &valor = QStringLiteral
     SetPicture(FindObject(relatorio, "picture1"), logo);
 }
 
-QString executar(const QString &programa, const QStringList &argumentos)
+QString executar(const QString &programa, const QStringList &argumentos, const QString &casa = {})
 {
     QProcess processo;
+    if (!casa.isEmpty()) {
+        QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+        ambiente.insert(QStringLiteral("HOME"), casa);
+        processo.setProcessEnvironment(ambiente);
+    }
     processo.start(programa, argumentos);
     if (!processo.waitForFinished(60000) || processo.exitCode() != 0)
         return QStringLiteral("<falhou: %1>").arg(QString::fromUtf8(processo.readAllStandardError()));
@@ -110,6 +115,8 @@ private Q_SLOTS:
     void bmpUmArquivoPorPagina();
     void listaEmPdfComTahoma();
     void exportacaoSubstituiArquivo();
+    void xlsxTemCelulasENumeros();
+    void rtfAbreNoLibreOffice();
 
 private:
     QTemporaryDir m_dir;
@@ -280,6 +287,80 @@ void TstExportacao::exportacaoSubstituiArquivo()
     const QString texto = executar(QStringLiteral("pdftotext"), {arquivo, QStringLiteral("-")});
     QVERIFY(texto.contains(u"7,77"));
     QVERIFY(!texto.contains(u"454.454,54"));
+}
+
+namespace {
+
+// Three receipts whose amounts are known, for checking numbers and the total.
+Relatorio *listaCurta(FonteEmMemoria &fonte)
+{
+    fonte = FonteEmMemoria({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    fonte.adicionar({1, QStringLiteral("Ana & Cia <Ltda>"), QVariant::fromValue(Dinheiro::deCentavos(123450)),
+                     QDate(2011, 3, 5)});
+    fonte.adicionar({2, QStringLiteral("Bento"), QVariant::fromValue(Dinheiro::deCentavos(0)), QDate(2011, 3, 6)});
+    fonte.adicionar({3, QStringLiteral("Conceição"), QVariant::fromValue(Dinheiro::deCentavos(777)), QDate(2011, 3, 7)});
+    auto *lista = new Relatorio(QStringLiteral("recibos_por_periodo"));
+    lista->ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    lista->prepararTudo();
+    return lista;
+}
+
+} // namespace
+
+void TstExportacao::xlsxTemCelulasENumeros()
+{
+    FonteEmMemoria fonte;
+    std::unique_ptr<Relatorio> lista(listaCurta(fonte));
+    const QString arquivo = m_dir.filePath(QStringLiteral("lista.xlsx"));
+    Exportadores::xlsx(lista->preparado(), arquivo, ConfigExportacaoExcel{});
+    const QString folha = executar(QStringLiteral("unzip"), {QStringLiteral("-p"), arquivo, QStringLiteral("xl/worksheets/sheet1.xml")});
+    const QString textos = executar(QStringLiteral("unzip"), {QStringLiteral("-p"), arquivo, QStringLiteral("xl/sharedStrings.xml")});
+    const QString estilos = executar(QStringLiteral("unzip"), {QStringLiteral("-p"), arquivo, QStringLiteral("xl/styles.xml")});
+    QVERIFY2(folha.contains(u"<v>1234.5</v>"), qPrintable(folha.left(2000)));
+    QVERIFY(folha.contains(u"<v>7.77</v>"));
+    QVERIFY(folha.contains(u"<v>0</v>"));
+    QVERIFY(folha.contains(u"<v>1242.27</v>")); // the total
+    QVERIFY(estilos.contains(u"formatCode=\"#,##0.00\""));
+    for (const char *t : {"Relatório de Emissão de Recibos por Período", "Recibo Nr.", "Valor R$", "Conceição",
+                          "Ana &amp; Cia &lt;Ltda&gt;", "05/03/2011"})
+        QVERIFY2(textos.contains(QString::fromUtf8(t)), t);
+    // The title spans several columns of the grid: merged.
+    QVERIFY(folha.contains(u"<mergeCell "));
+
+    const QString recibo = m_dir.filePath(QStringLiteral("recibo.xlsx"));
+    Exportadores::xlsx(m_recibo.preparado(), recibo, ConfigExportacaoExcel{});
+    const QString conteudo = executar(QStringLiteral("unzip"), {QStringLiteral("-l"), recibo});
+    QVERIFY2(conteudo.contains(u"xl/media/image1.png"), qPrintable(conteudo));
+    const QString textosRecibo = executar(QStringLiteral("unzip"), {QStringLiteral("-p"), recibo, QStringLiteral("xl/sharedStrings.xml")});
+    QVERIFY(textosRecibo.contains(u"Maria das Graças Conceição"));
+    QVERIFY(textosRecibo.contains(u"454.454,54"));
+}
+
+void TstExportacao::rtfAbreNoLibreOffice()
+{
+    FonteEmMemoria fonte;
+    std::unique_ptr<Relatorio> lista(listaCurta(fonte));
+    for (const auto &[nome, relatorio] : {std::pair<QString, const RelatorioPreparado *>{"recibo", &m_recibo.preparado()},
+                                          {"lista", &lista->preparado()}}) {
+        const QString arquivo = m_dir.filePath(nome + QStringLiteral(".rtf"));
+        Exportadores::rtf(*relatorio, arquivo, ConfigExportacaoRtf{});
+        const QString saida = m_dir.filePath(QStringLiteral("lo"));
+        executar(QStringLiteral("soffice"), {QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
+                                             QStringLiteral("--outdir"), saida, arquivo},
+                 m_dir.filePath(QStringLiteral("casa")));
+        const QString pdf = saida + u'/' + nome + QStringLiteral(".pdf");
+        QVERIFY2(QFile::exists(pdf), qPrintable(pdf));
+        const QString texto = executar(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QStringList esperados;
+        if (nome == u"recibo")
+            esperados = {"Recebi de", "Maria das Graças Conceição", "454.454,54", "São Paulo", "05 de março de 2011"};
+        else
+            esperados = {"Relatório de Emissão de Recibos por Período", "Ana & Cia <Ltda>", "Conceição", "1.234,50",
+                         "1.242,27"};
+        for (const QString &e : esperados)
+            QVERIFY2(texto.contains(e), qPrintable(e + QStringLiteral(" não está em:\n") + texto));
+        QVERIFY(executar(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(u"Pages:\\s+1\\n"_s)));
+    }
 }
 
 QTEST_MAIN(TstExportacao)
