@@ -21,8 +21,7 @@
 
 namespace {
 
-long picoDeMemoriaKb()
-{
+long picoDeMemoriaKb() {
     rusage uso{};
     getrusage(RUSAGE_SELF, &uso);
     return uso.ru_maxrss;
@@ -30,8 +29,7 @@ long picoDeMemoriaKb()
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const int linhas = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
 
@@ -51,13 +49,15 @@ int main(int argc, char **argv)
     relatorio.prepararTudo();
     const double sPreparo = relogio.nsecsElapsed() / 1e9;
     const int paginas = int(relatorio.preparado().paginas.size());
-    std::printf("preparação: %d páginas em %.2f s = %.0f páginas/s\n", paginas, sPreparo, paginas / sPreparo);
+    std::printf("preparação: %d páginas em %.2f s = %.0f páginas/s\n", paginas, sPreparo,
+                paginas / sPreparo);
     std::printf("memória após preparar: %.1f MB\n", picoDeMemoriaKb() / 1024.0);
 
     {
         relogio.restart();
         relatorio.preparado().limpar();
-        auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
+        auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(),
+                                                       relatorio.preparado());
         preparador->continuar(1);
         TFRpreview preview;
         preview.resize(1280, 900);
@@ -69,8 +69,8 @@ int main(int argc, char **argv)
         relogio.restart();
         while (preview.preparando())
             QApplication::processEvents();
-        std::printf("restante preparado com a janela aberta: %.2f s (%d páginas)\n", relogio.nsecsElapsed() / 1e9,
-                    preview.paginasProntas());
+        std::printf("restante preparado com a janela aberta: %.2f s (%d páginas)\n",
+                    relogio.nsecsElapsed() / 1e9, preview.paginasProntas());
         relogio.restart();
         preview.ultimaPagina();
         preview.visao()->viewport()->repaint();
@@ -87,7 +87,8 @@ int main(int argc, char **argv)
                 tamanho / 1048576.0, tamanho / 1024.0 / paginas);
 
     relogio.restart();
-    Exportadores::xlsx(relatorio.preparado(), dir.filePath(QStringLiteral("lista.xlsx")), ConfigExportacaoExcel{});
+    Exportadores::xlsx(relatorio.preparado(), dir.filePath(QStringLiteral("lista.xlsx")),
+                       ConfigExportacaoExcel{});
     std::printf("Excel: %.2f s; %.1f MB\n", relogio.nsecsElapsed() / 1e9,
                 QFileInfo(dir.filePath(QStringLiteral("lista.xlsx"))).size() / 1048576.0);
     std::printf("pico de memória: %.1f MB\n", picoDeMemoriaKb() / 1024.0);

@@ -11,8 +11,9 @@ namespace Impressao {
 
 // Whether the system knows any printer at all.
 bool haImpressora();
-inline const QString semImpressora = QStringLiteral(
-    "Nenhuma impressora está instalada neste computador. Instale uma impressora para poder imprimir.");
+inline const QString semImpressora =
+    QStringLiteral("Nenhuma impressora está instalada neste computador. Instale uma impressora "
+                   "para poder imprimir.");
 
 // Prints pages de..ate (1-based, inclusive); the callback is told each page
 // done and may answer false to stop. Throws ErroSistema when the printer fails.

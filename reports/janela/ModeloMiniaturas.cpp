@@ -3,8 +3,7 @@
 #include "PaginaPreparada.h"
 #include "Renderizador.h"
 
-void ModeloMiniaturas::definir(const RelatorioPreparado *relatorio, int quantidade)
-{
+void ModeloMiniaturas::definir(const RelatorioPreparado *relatorio, int quantidade) {
     beginResetModel();
     m_relatorio = relatorio;
     m_quantidade = relatorio ? qMin(quantidade, int(relatorio->paginas.size())) : 0;
@@ -12,8 +11,7 @@ void ModeloMiniaturas::definir(const RelatorioPreparado *relatorio, int quantida
     endResetModel();
 }
 
-void ModeloMiniaturas::definirQuantidade(int quantidade)
-{
+void ModeloMiniaturas::definirQuantidade(int quantidade) {
     if (!m_relatorio)
         return;
     quantidade = qMin(quantidade, int(m_relatorio->paginas.size()));
@@ -28,13 +26,11 @@ void ModeloMiniaturas::definirQuantidade(int quantidade)
     endInsertRows();
 }
 
-int ModeloMiniaturas::rowCount(const QModelIndex &pai) const
-{
+int ModeloMiniaturas::rowCount(const QModelIndex &pai) const {
     return pai.isValid() ? 0 : m_quantidade;
 }
 
-QVariant ModeloMiniaturas::data(const QModelIndex &indice, int papel) const
-{
+QVariant ModeloMiniaturas::data(const QModelIndex &indice, int papel) const {
     if (!m_relatorio || !indice.isValid() || indice.row() >= m_quantidade)
         return {};
     if (papel == Qt::DisplayRole)
@@ -47,7 +43,8 @@ QVariant ModeloMiniaturas::data(const QModelIndex &indice, int papel) const
     if (it == m_cache.end()) {
         if (m_cache.size() > 200)
             m_cache.clear();
-        it = m_cache.insert(indice.row(), QPixmap::fromImage(Renderizador::imagem(*m_relatorio, indice.row(), 12)));
+        it = m_cache.insert(
+            indice.row(), QPixmap::fromImage(Renderizador::imagem(*m_relatorio, indice.row(), 12)));
     }
     return *it;
 }

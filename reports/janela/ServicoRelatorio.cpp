@@ -18,23 +18,22 @@ namespace {
 
 // The standard windows the preview opens (files, printing) speak Portuguese
 // whatever the machine's language.
-void garantirTraducao()
-{
+void garantirTraducao() {
     static bool instalada = false;
     if (instalada)
         return;
     instalada = true;
     auto *tradutor = new QTranslator(QCoreApplication::instance());
-    if (tradutor->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (tradutor->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(tradutor);
 }
 
-void mostrarPreview(Relatorio &relatorio, ExportacoesRelatorio &exportacoes, QWidget *pai)
-{
+void mostrarPreview(Relatorio &relatorio, ExportacoesRelatorio &exportacoes, QWidget *pai) {
     garantirTraducao();
     relatorio.preparado().limpar();
-    auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
+    auto preparador =
+        std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
     // The first page is there when the window appears; the rest follow.
     preparador->continuar(1);
     TFRpreview preview(pai);
@@ -46,18 +45,15 @@ void mostrarPreview(Relatorio &relatorio, ExportacoesRelatorio &exportacoes, QWi
 
 } // namespace
 
-void ShowReport(Relatorio &relatorio, ExportacoesRelatorio &exportacoes, QWidget *pai)
-{
+void ShowReport(Relatorio &relatorio, ExportacoesRelatorio &exportacoes, QWidget *pai) {
     mostrarPreview(relatorio, exportacoes, pai);
 }
 
-void Preview(Relatorio &relatorio, ExportacoesRelatorio &exportacoes, QWidget *pai)
-{
+void Preview(Relatorio &relatorio, ExportacoesRelatorio &exportacoes, QWidget *pai) {
     mostrarPreview(relatorio, exportacoes, pai);
 }
 
-void Print(Relatorio &relatorio, QWidget *pai)
-{
+void Print(Relatorio &relatorio, QWidget *pai) {
     garantirTraducao();
     relatorio.prepararTudo();
     if (!Impressao::haImpressora()) {
@@ -68,7 +64,8 @@ void Print(Relatorio &relatorio, QWidget *pai)
     impressora.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
     impressora.setCopyCount(1);
     const int total = int(relatorio.preparado().paginas.size());
-    QProgressDialog progresso(QStringLiteral("Imprimindo..."), QStringLiteral("Cancelar"), 0, total, pai);
+    QProgressDialog progresso(QStringLiteral("Imprimindo..."), QStringLiteral("Cancelar"), 0, total,
+                              pai);
     progresso.setWindowTitle(QStringLiteral("Impressão"));
     progresso.setWindowModality(Qt::WindowModal);
     progresso.setMinimumDuration(0);

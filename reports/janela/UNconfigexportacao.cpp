@@ -4,13 +4,13 @@
 #include "ConfigExportacao.h"
 #include "UNpreview.h"
 
-TFRconfigexportacao::TFRconfigexportacao(FormatoExportacao formato, ExportacoesRelatorio &configuracoes,
-                                         QWidget *pai)
-    : QDialog(pai), ui(std::make_unique<Ui::TFRconfigexportacao>()), m_formato(formato), m_config(configuracoes)
-{
+TFRconfigexportacao::TFRconfigexportacao(FormatoExportacao formato,
+                                         ExportacoesRelatorio &configuracoes, QWidget *pai)
+    : QDialog(pai), ui(std::make_unique<Ui::TFRconfigexportacao>()), m_formato(formato),
+      m_config(configuracoes) {
     ui->setupUi(this);
-    static const char *titulos[] = {"Exportar para PDF", "Exportar para o Excel", "Exportar para RTF",
-                                    "Exportar para JPEG", "Exportar para BMP"};
+    static const char *titulos[] = {"Exportar para PDF", "Exportar para o Excel",
+                                    "Exportar para RTF", "Exportar para JPEG", "Exportar para BMP"};
     setWindowTitle(QString::fromUtf8(titulos[int(formato)]));
     ui->paginas->setCurrentIndex(int(formato));
     connect(ui->btOk, &QPushButton::clicked, this, &TFRconfigexportacao::BTokClick);
@@ -20,8 +20,7 @@ TFRconfigexportacao::TFRconfigexportacao(FormatoExportacao formato, ExportacoesR
 
 TFRconfigexportacao::~TFRconfigexportacao() = default;
 
-void TFRconfigexportacao::carregar()
-{
+void TFRconfigexportacao::carregar() {
     const ConfigExportacaoPdf &p = m_config.pdf;
     ui->cbPdfCompactado->setChecked(p.compactado);
     ui->cbPdfFontesEmbutidas->setChecked(p.fontesEmbutidas);
@@ -80,8 +79,7 @@ void TFRconfigexportacao::carregar()
     ui->cbBmpMonocromatico->setChecked(m_config.bmp.monocromatico);
 }
 
-void TFRconfigexportacao::gravar()
-{
+void TFRconfigexportacao::gravar() {
     ConfigExportacaoPdf &p = m_config.pdf;
     p.compactado = ui->cbPdfCompactado->isChecked();
     p.fontesEmbutidas = ui->cbPdfFontesEmbutidas->isChecked();
@@ -140,8 +138,7 @@ void TFRconfigexportacao::gravar()
     m_config.bmp.monocromatico = ui->cbBmpMonocromatico->isChecked();
 }
 
-void TFRconfigexportacao::BTokClick()
-{
+void TFRconfigexportacao::BTokClick() {
     gravar();
     accept();
 }

@@ -15,7 +15,8 @@ class TFRconfigexportacao : public QDialog {
     Q_OBJECT
 
 public:
-    TFRconfigexportacao(FormatoExportacao formato, ExportacoesRelatorio &configuracoes, QWidget *pai = nullptr);
+    TFRconfigexportacao(FormatoExportacao formato, ExportacoesRelatorio &configuracoes,
+                        QWidget *pai = nullptr);
     ~TFRconfigexportacao() override;
 
     // Copies what the window shows into the settings (OK does it too).

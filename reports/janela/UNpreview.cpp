@@ -30,8 +30,7 @@
 #include <QToolButton>
 
 // The toolbar pictures live in a static library: registered by hand.
-static void registrarIcones()
-{
+static void registrarIcones() {
     static const bool registrados = [] {
         Q_INIT_RESOURCE(icones);
         return true;
@@ -50,14 +49,14 @@ struct Formato {
 
 const Formato formatos[] = {
     {FormatoExportacao::Pdf, "Documento PDF", ".pdf", "Documento PDF (*.pdf)"},
-    {FormatoExportacao::Excel, "Pasta de trabalho do Excel", ".xlsx", "Pasta de trabalho do Excel (*.xlsx)"},
+    {FormatoExportacao::Excel, "Pasta de trabalho do Excel", ".xlsx",
+     "Pasta de trabalho do Excel (*.xlsx)"},
     {FormatoExportacao::Rtf, "Documento RTF (texto formatado)", ".rtf", "Documento RTF (*.rtf)"},
     {FormatoExportacao::Jpeg, "Imagem JPEG", ".jpg", "Imagem JPEG (*.jpg)"},
     {FormatoExportacao::Bmp, "Imagem BMP", ".bmp", "Imagem BMP (*.bmp)"},
 };
 
-const Formato &dadosDo(FormatoExportacao f)
-{
+const Formato &dadosDo(FormatoExportacao f) {
     for (const Formato &d : formatos)
         if (d.formato == f)
             return d;
@@ -73,13 +72,13 @@ constexpr int msPorEtapa = 25;
 
 } // namespace
 
-TFRpreview::TFRpreview(QWidget *pai) : QDialog(pai), ui(std::make_unique<Ui::TFRpreview>())
-{
+TFRpreview::TFRpreview(QWidget *pai) : QDialog(pai), ui(std::make_unique<Ui::TFRpreview>()) {
     registrarIcones();
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     m_miniaturas = new ModeloMiniaturas(this);
     ui->listaMiniaturas->setModel(m_miniaturas);
+    ui->listaMiniaturas->setWrapping(false);
     ui->painelLateral->hide();
     m_timerPreparo = new QTimer(this);
     m_timerPreparo->setSingleShot(true);
@@ -96,26 +95,25 @@ TFRpreview::TFRpreview(QWidget *pai) : QDialog(pai), ui(std::make_unique<Ui::TFR
 TFRpreview::~TFRpreview() = default;
 
 QAction *TFRpreview::novaAcao(const QString &nome, const QString &icone, const QString &dica,
-                              void (TFRpreview::*slot)())
-{
-    QAction *a = new QAction(QIcon(QStringLiteral(":/relatorio/icones/%1.svg").arg(icone)), dica, this);
+                              void (TFRpreview::*slot)()) {
+    QAction *a =
+        new QAction(QIcon(QStringLiteral(":/relatorio/icones/%1.svg").arg(icone)), dica, this);
     a->setObjectName(nome);
     a->setToolTip(dica);
     connect(a, &QAction::triggered, this, slot);
     return a;
 }
 
-void TFRpreview::criarBarra()
-{
+void TFRpreview::criarBarra() {
     QToolBar *b = ui->barra;
-    QAction *imprimir = novaAcao(QStringLiteral("acImprimir"), QStringLiteral("imprimir"), QStringLiteral("Imprimir"),
-                                 &TFRpreview::imprimir);
+    QAction *imprimir = novaAcao(QStringLiteral("acImprimir"), QStringLiteral("imprimir"),
+                                 QStringLiteral("Imprimir"), &TFRpreview::imprimir);
     imprimir->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
     b->addAction(imprimir);
-    b->addAction(novaAcao(QStringLiteral("acAbrir"), QStringLiteral("abrir"), QStringLiteral("Abrir relatório salvo"),
-                          &TFRpreview::abrir));
-    b->addAction(novaAcao(QStringLiteral("acSalvar"), QStringLiteral("salvar"), QStringLiteral("Salvar relatório"),
-                          &TFRpreview::salvar));
+    b->addAction(novaAcao(QStringLiteral("acAbrir"), QStringLiteral("abrir"),
+                          QStringLiteral("Abrir relatório salvo"), &TFRpreview::abrir));
+    b->addAction(novaAcao(QStringLiteral("acSalvar"), QStringLiteral("salvar"),
+                          QStringLiteral("Salvar relatório"), &TFRpreview::salvar));
 
     m_exportar = new QToolButton(this);
     m_exportar->setObjectName(QStringLiteral("btExportar"));
@@ -130,16 +128,16 @@ void TFRpreview::criarBarra()
     }
     m_exportar->setMenu(menu);
     b->addWidget(m_exportar);
-    b->addAction(novaAcao(QStringLiteral("acPdfRapido"), QStringLiteral("pdf"), QStringLiteral("Exportar para PDF"),
-                          &TFRpreview::exportarPdfRapido));
+    b->addAction(novaAcao(QStringLiteral("acPdfRapido"), QStringLiteral("pdf"),
+                          QStringLiteral("Exportar para PDF"), &TFRpreview::exportarPdfRapido));
     b->addSeparator();
 
     QAction *localizar = novaAcao(QStringLiteral("acLocalizar"), QStringLiteral("localizar"),
                                   QStringLiteral("Localizar texto"), &TFRpreview::localizar);
     localizar->setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
     b->addAction(localizar);
-    b->addAction(novaAcao(QStringLiteral("acAmpliar"), QStringLiteral("ampliar"), QStringLiteral("Ampliar"),
-                          &TFRpreview::ampliar));
+    b->addAction(novaAcao(QStringLiteral("acAmpliar"), QStringLiteral("ampliar"),
+                          QStringLiteral("Ampliar"), &TFRpreview::ampliar));
     b->addAction(novaAcao(QStringLiteral("acPaginaInteira"), QStringLiteral("paginaInteira"),
                           QStringLiteral("Página inteira"), &TFRpreview::paginaInteira));
     m_zoom = new QComboBox(this);
@@ -152,28 +150,29 @@ void TFRpreview::criarBarra()
     m_zoom->setCurrentIndex(3);
     connect(m_zoom, &QComboBox::activated, this, &TFRpreview::zoomEscolhido);
     b->addWidget(m_zoom);
-    b->addAction(novaAcao(QStringLiteral("acTelaCheia"), QStringLiteral("telaCheia"), QStringLiteral("Tela cheia"),
-                          &TFRpreview::telaCheia));
+    b->addAction(novaAcao(QStringLiteral("acTelaCheia"), QStringLiteral("telaCheia"),
+                          QStringLiteral("Tela cheia"), &TFRpreview::telaCheia));
     b->addSeparator();
 
-    QAction *sumario = novaAcao(QStringLiteral("acSumario"), QStringLiteral("sumario"), QStringLiteral("Sumário"),
-                                &TFRpreview::alternarSumario);
-    QAction *miniaturas = novaAcao(QStringLiteral("acMiniaturas"), QStringLiteral("miniaturas"),
-                                   QStringLiteral("Miniaturas das páginas"), &TFRpreview::alternarMiniaturas);
+    QAction *sumario = novaAcao(QStringLiteral("acSumario"), QStringLiteral("sumario"),
+                                QStringLiteral("Sumário"), &TFRpreview::alternarSumario);
+    QAction *miniaturas =
+        novaAcao(QStringLiteral("acMiniaturas"), QStringLiteral("miniaturas"),
+                 QStringLiteral("Miniaturas das páginas"), &TFRpreview::alternarMiniaturas);
     sumario->setCheckable(true);
     miniaturas->setCheckable(true);
     b->addAction(sumario);
     b->addAction(miniaturas);
     b->addAction(novaAcao(QStringLiteral("acConfigurarPagina"), QStringLiteral("configurarPagina"),
                           QStringLiteral("Configurar página"), &TFRpreview::configurarPagina));
-    b->addAction(novaAcao(QStringLiteral("acEditar"), QStringLiteral("editar"), QStringLiteral("Editar"),
-                          &TFRpreview::editar));
+    b->addAction(novaAcao(QStringLiteral("acEditar"), QStringLiteral("editar"),
+                          QStringLiteral("Editar"), &TFRpreview::editar));
     b->addSeparator();
 
-    b->addAction(novaAcao(QStringLiteral("acPrimeira"), QStringLiteral("primeira"), QStringLiteral("Primeira página"),
-                          &TFRpreview::primeiraPagina));
-    b->addAction(novaAcao(QStringLiteral("acAnterior"), QStringLiteral("anterior"), QStringLiteral("Página anterior"),
-                          &TFRpreview::paginaAnterior));
+    b->addAction(novaAcao(QStringLiteral("acPrimeira"), QStringLiteral("primeira"),
+                          QStringLiteral("Primeira página"), &TFRpreview::primeiraPagina));
+    b->addAction(novaAcao(QStringLiteral("acAnterior"), QStringLiteral("anterior"),
+                          QStringLiteral("Página anterior"), &TFRpreview::paginaAnterior));
     m_numeroPagina = new QLineEdit(this);
     m_numeroPagina->setObjectName(QStringLiteral("edPagina"));
     m_numeroPagina->setToolTip(QStringLiteral("Número da página"));
@@ -182,36 +181,33 @@ void TFRpreview::criarBarra()
     m_numeroPagina->setValidator(new QIntValidator(1, 9999999, m_numeroPagina));
     connect(m_numeroPagina, &QLineEdit::returnPressed, this, &TFRpreview::numeroDigitado);
     b->addWidget(m_numeroPagina);
-    b->addAction(novaAcao(QStringLiteral("acProxima"), QStringLiteral("proxima"), QStringLiteral("Próxima página"),
-                          &TFRpreview::proximaPagina));
-    b->addAction(novaAcao(QStringLiteral("acUltima"), QStringLiteral("ultima"), QStringLiteral("Última página"),
-                          &TFRpreview::ultimaPagina));
+    b->addAction(novaAcao(QStringLiteral("acProxima"), QStringLiteral("proxima"),
+                          QStringLiteral("Próxima página"), &TFRpreview::proximaPagina));
+    b->addAction(novaAcao(QStringLiteral("acUltima"), QStringLiteral("ultima"),
+                          QStringLiteral("Última página"), &TFRpreview::ultimaPagina));
     b->addSeparator();
-    QAction *fechar = new QAction(QIcon(QStringLiteral(":/relatorio/icones/fechar.svg")), QStringLiteral("Fechar"), this);
+    QAction *fechar = new QAction(QIcon(QStringLiteral(":/relatorio/icones/fechar.svg")),
+                                  QStringLiteral("Fechar"), this);
     fechar->setObjectName(QStringLiteral("acFechar"));
     fechar->setToolTip(QStringLiteral("Fechar"));
     connect(fechar, &QAction::triggered, this, &QDialog::close);
     b->addAction(fechar);
 }
 
-QAction *TFRpreview::acao(const QString &nome) const
-{
+QAction *TFRpreview::acao(const QString &nome) const {
     return findChild<QAction *>(nome);
 }
 
-VisaoPaginas *TFRpreview::visao() const
-{
+VisaoPaginas *TFRpreview::visao() const {
     return ui->visao;
 }
 
-QToolBar *TFRpreview::barra() const
-{
+QToolBar *TFRpreview::barra() const {
     return ui->barra;
 }
 
 void TFRpreview::mostrar(RelatorioPreparado *relatorio, std::unique_ptr<Preparador> preparador,
-                         ExportacoesRelatorio *exportacoes)
-{
+                         ExportacoesRelatorio *exportacoes) {
     m_relatorio = relatorio;
     m_preparador = std::move(preparador);
     m_exportacoes = exportacoes;
@@ -227,20 +223,17 @@ void TFRpreview::mostrar(RelatorioPreparado *relatorio, std::unique_ptr<Preparad
     atualizarStatus();
 }
 
-bool TFRpreview::preparando() const
-{
+bool TFRpreview::preparando() const {
     return m_preparador && !m_preparador->terminado();
 }
 
-int TFRpreview::paginasProntas() const
-{
+int TFRpreview::paginasProntas() const {
     if (!m_relatorio)
         return 0;
     return preparando() ? m_preparador->paginasProntas() : int(m_relatorio->paginas.size());
 }
 
-void TFRpreview::prepararMais()
-{
+void TFRpreview::prepararMais() {
     if (!preparando())
         return;
     try {
@@ -257,8 +250,7 @@ void TFRpreview::prepararMais()
         m_timerPreparo->start();
 }
 
-void TFRpreview::concluirPreparo()
-{
+void TFRpreview::concluirPreparo() {
     if (!preparando())
         return;
     m_timerPreparo->stop();
@@ -266,15 +258,13 @@ void TFRpreview::concluirPreparo()
     paginasNovas();
 }
 
-void TFRpreview::paginasNovas()
-{
+void TFRpreview::paginasNovas() {
     ui->visao->definirQuantidade(paginasProntas());
     m_miniaturas->definirQuantidade(paginasProntas());
     atualizarStatus();
 }
 
-void TFRpreview::atualizarStatus()
-{
+void TFRpreview::atualizarStatus() {
     const int atual = ui->visao->paginaAtual() + 1;
     QString texto = QStringLiteral("Página %1 de %2").arg(atual).arg(paginasProntas());
     if (preparando())
@@ -284,45 +274,37 @@ void TFRpreview::atualizarStatus()
         m_numeroPagina->setText(QString::number(atual));
 }
 
-void TFRpreview::falhar(const QString &mensagem)
-{
+void TFRpreview::falhar(const QString &mensagem) {
     Avisador::atual().erro(mensagem);
 }
 
-void TFRpreview::irParaPagina(int pagina)
-{
+void TFRpreview::irParaPagina(int pagina) {
     ui->visao->irParaPagina(pagina);
     atualizarStatus();
 }
 
-void TFRpreview::primeiraPagina()
-{
+void TFRpreview::primeiraPagina() {
     irParaPagina(0);
 }
 
-void TFRpreview::paginaAnterior()
-{
+void TFRpreview::paginaAnterior() {
     irParaPagina(ui->visao->paginaAtual() - 1);
 }
 
-void TFRpreview::proximaPagina()
-{
+void TFRpreview::proximaPagina() {
     irParaPagina(ui->visao->paginaAtual() + 1);
 }
 
-void TFRpreview::ultimaPagina()
-{
+void TFRpreview::ultimaPagina() {
     irParaPagina(paginasProntas() - 1);
 }
 
-void TFRpreview::numeroDigitado()
-{
+void TFRpreview::numeroDigitado() {
     irParaPagina(m_numeroPagina->text().toInt() - 1);
     ui->visao->setFocus();
 }
 
-void TFRpreview::zoomEscolhido(int indice)
-{
+void TFRpreview::zoomEscolhido(int indice) {
     if (indice == itemLargura)
         ui->visao->definirZoom(ui->visao->zoomLarguraPagina());
     else if (indice == itemPaginaInteira)
@@ -331,8 +313,7 @@ void TFRpreview::zoomEscolhido(int indice)
         ui->visao->definirZoom(zooms[indice] / 100.0);
 }
 
-void TFRpreview::mostrarZoom(double zoom)
-{
+void TFRpreview::mostrarZoom(double zoom) {
     const int porcento = qRound(zoom * 100);
     const int indice = int(zooms.indexOf(porcento));
     if (indice >= 0)
@@ -342,18 +323,15 @@ void TFRpreview::mostrarZoom(double zoom)
     m_zoom->setToolTip(QStringLiteral("Zoom: %1%").arg(porcento));
 }
 
-void TFRpreview::ampliar()
-{
+void TFRpreview::ampliar() {
     ui->visao->definirZoom(ui->visao->zoom() * 1.25);
 }
 
-void TFRpreview::paginaInteira()
-{
+void TFRpreview::paginaInteira() {
     ui->visao->definirZoom(ui->visao->zoomPaginaInteira());
 }
 
-void TFRpreview::telaCheia()
-{
+void TFRpreview::telaCheia() {
     m_telaCheia = !m_telaCheia;
     if (m_telaCheia)
         showFullScreen();
@@ -361,9 +339,9 @@ void TFRpreview::telaCheia()
         showMaximized();
 }
 
-void TFRpreview::alternarSumario()
-{
-    const bool mostrar = !(ui->painelLateral->isVisible() && ui->painelLateral->currentWidget() == ui->arvoreSumario);
+void TFRpreview::alternarSumario() {
+    const bool mostrar = !(ui->painelLateral->isVisible() &&
+                           ui->painelLateral->currentWidget() == ui->arvoreSumario);
     ui->painelLateral->setCurrentWidget(ui->arvoreSumario);
     ui->painelLateral->setVisible(mostrar);
     acao(QStringLiteral("acSumario"))->setChecked(mostrar);
@@ -371,10 +349,9 @@ void TFRpreview::alternarSumario()
     posicionar();
 }
 
-void TFRpreview::alternarMiniaturas()
-{
-    const bool mostrar =
-        !(ui->painelLateral->isVisible() && ui->painelLateral->currentWidget() == ui->listaMiniaturas);
+void TFRpreview::alternarMiniaturas() {
+    const bool mostrar = !(ui->painelLateral->isVisible() &&
+                           ui->painelLateral->currentWidget() == ui->listaMiniaturas);
     ui->painelLateral->setCurrentWidget(ui->listaMiniaturas);
     ui->painelLateral->setVisible(mostrar);
     acao(QStringLiteral("acMiniaturas"))->setChecked(mostrar);
@@ -382,13 +359,11 @@ void TFRpreview::alternarMiniaturas()
     posicionar();
 }
 
-void TFRpreview::editar()
-{
+void TFRpreview::editar() {
     // There is no layout editor: the command is offered and changes nothing.
 }
 
-bool TFRpreview::localizarTexto(const QString &texto)
-{
+bool TFRpreview::localizarTexto(const QString &texto) {
     if (!m_relatorio)
         return false;
     if (texto != m_textoProcurado)
@@ -412,8 +387,7 @@ bool TFRpreview::localizarTexto(const QString &texto)
     return true;
 }
 
-void TFRpreview::localizar()
-{
+void TFRpreview::localizar() {
     QInputDialog dlg(this);
     dlg.setWindowTitle(QStringLiteral("Localizar"));
     dlg.setLabelText(QStringLiteral("Texto a localizar:"));
@@ -425,8 +399,7 @@ void TFRpreview::localizar()
     localizarTexto(dlg.textValue());
 }
 
-void TFRpreview::imprimir()
-{
+void TFRpreview::imprimir() {
     try {
         if (!Impressao::haImpressora()) {
             Avisador::atual().mensagem(Impressao::semImpressora);
@@ -448,7 +421,8 @@ void TFRpreview::imprimir()
         } else if (impressora.printRange() == QPrinter::CurrentPage) {
             de = ate = ui->visao->paginaAtual() + 1;
         }
-        QProgressDialog progresso(QStringLiteral("Imprimindo..."), QStringLiteral("Cancelar"), 0, ate - de + 1, this);
+        QProgressDialog progresso(QStringLiteral("Imprimindo..."), QStringLiteral("Cancelar"), 0,
+                                  ate - de + 1, this);
         progresso.setWindowTitle(QStringLiteral("Impressão"));
         progresso.setWindowModality(Qt::WindowModal);
         Impressao::imprimir(*m_relatorio, impressora, de, ate, [&](int feitas, int) {
@@ -460,8 +434,7 @@ void TFRpreview::imprimir()
     }
 }
 
-bool TFRpreview::abrirArquivo(const QString &arquivo)
-{
+bool TFRpreview::abrirArquivo(const QString &arquivo) {
     try {
         RelatorioPreparado lido = ArquivoRelatorio::ler(arquivo);
         m_timerPreparo->stop();
@@ -475,16 +448,15 @@ bool TFRpreview::abrirArquivo(const QString &arquivo)
     }
 }
 
-void TFRpreview::abrir()
-{
-    const QString arquivo = QFileDialog::getOpenFileName(this, QStringLiteral("Abrir relatório salvo"), QString(),
-                                                         QStringLiteral("Relatório salvo (*.trp);;Todos os arquivos (*)"));
+void TFRpreview::abrir() {
+    const QString arquivo = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Abrir relatório salvo"), QString(),
+        QStringLiteral("Relatório salvo (*.trp);;Todos os arquivos (*)"));
     if (!arquivo.isEmpty())
         abrirArquivo(arquivo);
 }
 
-bool TFRpreview::salvarEm(const QString &arquivo)
-{
+bool TFRpreview::salvarEm(const QString &arquivo) {
     try {
         concluirPreparo();
         ArquivoRelatorio::gravar(*m_relatorio, arquivo);
@@ -495,11 +467,10 @@ bool TFRpreview::salvarEm(const QString &arquivo)
     }
 }
 
-void TFRpreview::salvar()
-{
-    QString arquivo = QFileDialog::getSaveFileName(this, QStringLiteral("Salvar relatório"), QString(),
-                                                   QStringLiteral("Relatório salvo (*.trp)"), nullptr,
-                                                   QFileDialog::DontConfirmOverwrite);
+void TFRpreview::salvar() {
+    QString arquivo = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Salvar relatório"), QString(),
+        QStringLiteral("Relatório salvo (*.trp)"), nullptr, QFileDialog::DontConfirmOverwrite);
     if (arquivo.isEmpty())
         return;
     if (!arquivo.endsWith(QLatin1String(ArquivoRelatorio::extensao), Qt::CaseInsensitive))
@@ -507,22 +478,32 @@ void TFRpreview::salvar()
     salvarEm(arquivo);
 }
 
-bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo)
-{
+bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo) {
     try {
         concluirPreparo();
         const ExportacoesRelatorio &c = *m_exportacoes;
-        QProgressDialog progresso(QStringLiteral("Exportando..."), QString(), 0, paginasProntas(), this);
+        QProgressDialog progresso(QStringLiteral("Exportando..."), QString(), 0, paginasProntas(),
+                                  this);
         progresso.setWindowTitle(QString::fromUtf8(dadosDo(formato).nome));
         progresso.setWindowModality(Qt::WindowModal);
         progresso.setMinimumDuration(400);
         const auto avancar = [&](int feitas, int) { progresso.setValue(feitas); };
         switch (formato) {
-        case FormatoExportacao::Pdf: Exportadores::pdf(*m_relatorio, arquivo, c.pdf, avancar); break;
-        case FormatoExportacao::Excel: Exportadores::xlsx(*m_relatorio, arquivo, c.excel, avancar); break;
-        case FormatoExportacao::Rtf: Exportadores::rtf(*m_relatorio, arquivo, c.rtf, avancar); break;
-        case FormatoExportacao::Jpeg: Exportadores::jpeg(*m_relatorio, arquivo, c.jpeg, avancar); break;
-        case FormatoExportacao::Bmp: Exportadores::bmp(*m_relatorio, arquivo, c.bmp, avancar); break;
+        case FormatoExportacao::Pdf:
+            Exportadores::pdf(*m_relatorio, arquivo, c.pdf, avancar);
+            break;
+        case FormatoExportacao::Excel:
+            Exportadores::xlsx(*m_relatorio, arquivo, c.excel, avancar);
+            break;
+        case FormatoExportacao::Rtf:
+            Exportadores::rtf(*m_relatorio, arquivo, c.rtf, avancar);
+            break;
+        case FormatoExportacao::Jpeg:
+            Exportadores::jpeg(*m_relatorio, arquivo, c.jpeg, avancar);
+            break;
+        case FormatoExportacao::Bmp:
+            Exportadores::bmp(*m_relatorio, arquivo, c.bmp, avancar);
+            break;
         }
         return true;
     } catch (const ErroSistema &e) {
@@ -531,8 +512,7 @@ bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo)
     }
 }
 
-void TFRpreview::exportar(FormatoExportacao formato)
-{
+void TFRpreview::exportar(FormatoExportacao formato) {
     // The settings window works on a copy: what the user changes holds for this export only.
     ExportacoesRelatorio *daAplicacao = m_exportacoes;
     ExportacoesRelatorio copia = *daAplicacao;
@@ -541,9 +521,9 @@ void TFRpreview::exportar(FormatoExportacao formato)
         return;
     const Formato &f = dadosDo(formato);
     const QString extensao = QString::fromUtf8(f.extensao);
-    QString arquivo = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar"), QStringLiteral("relatorio") + extensao,
-                                                   QString::fromUtf8(f.filtro), nullptr,
-                                                   QFileDialog::DontConfirmOverwrite);
+    QString arquivo = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Exportar"), QStringLiteral("relatorio") + extensao,
+        QString::fromUtf8(f.filtro), nullptr, QFileDialog::DontConfirmOverwrite);
     if (arquivo.isEmpty())
         return;
     if (!arquivo.endsWith(extensao, Qt::CaseInsensitive))
@@ -553,12 +533,10 @@ void TFRpreview::exportar(FormatoExportacao formato)
     m_exportacoes = daAplicacao;
 }
 
-void TFRpreview::exportarPdfRapido()
-{
-    QString arquivo = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar para PDF"),
-                                                   QStringLiteral("relatorio.pdf"),
-                                                   QStringLiteral("Documento PDF (*.pdf)"), nullptr,
-                                                   QFileDialog::DontConfirmOverwrite);
+void TFRpreview::exportarPdfRapido() {
+    QString arquivo = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Exportar para PDF"), QStringLiteral("relatorio.pdf"),
+        QStringLiteral("Documento PDF (*.pdf)"), nullptr, QFileDialog::DontConfirmOverwrite);
     if (arquivo.isEmpty())
         return;
     if (!arquivo.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
@@ -566,15 +544,15 @@ void TFRpreview::exportarPdfRapido()
     exportarPara(FormatoExportacao::Pdf, arquivo);
 }
 
-void TFRpreview::configurarPagina()
-{
+void TFRpreview::configurarPagina() {
     if (!m_relatorio || m_relatorio->paginas.isEmpty())
         return;
     concluirPreparo();
     const PaginaPreparada &primeira = m_relatorio->paginas.first();
     QPrinter impressora(QPrinter::HighResolution);
     impressora.setPageLayout(QPageLayout(
-        QPageSize(QSizeF(qMin(primeira.larguraMm, primeira.alturaMm), qMax(primeira.larguraMm, primeira.alturaMm)),
+        QPageSize(QSizeF(qMin(primeira.larguraMm, primeira.alturaMm),
+                         qMax(primeira.larguraMm, primeira.alturaMm)),
                   QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
         primeira.paisagem ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
     QPageSetupDialog dlg(&impressora, this);
@@ -593,8 +571,7 @@ void TFRpreview::configurarPagina()
     m_miniaturas->definir(m_relatorio, paginasProntas());
 }
 
-void TFRpreview::posicionar()
-{
+void TFRpreview::posicionar() {
     // No layouts: the parts follow the window's size by hand.
     const int alturaBarra = ui->barra->sizeHint().height();
     const int alturaStatus = 22;
@@ -609,20 +586,17 @@ void TFRpreview::posicionar()
     ui->lbStatus->setGeometry(6, height() - alturaStatus, width() - 12, alturaStatus);
 }
 
-void TFRpreview::resizeEvent(QResizeEvent *evento)
-{
+void TFRpreview::resizeEvent(QResizeEvent *evento) {
     QDialog::resizeEvent(evento);
     posicionar();
 }
 
-void TFRpreview::showEvent(QShowEvent *evento)
-{
+void TFRpreview::showEvent(QShowEvent *evento) {
     QDialog::showEvent(evento);
     posicionar();
 }
 
-void TFRpreview::closeEvent(QCloseEvent *evento)
-{
+void TFRpreview::closeEvent(QCloseEvent *evento) {
     // Closing stops the preparation; the pages made so far stay with the layout.
     m_timerPreparo->stop();
     QDialog::closeEvent(evento);

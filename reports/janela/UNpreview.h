@@ -83,7 +83,8 @@ protected:
 
 private:
     void criarBarra();
-    QAction *novaAcao(const QString &nome, const QString &icone, const QString &dica, void (TFRpreview::*slot)());
+    QAction *novaAcao(const QString &nome, const QString &icone, const QString &dica,
+                      void (TFRpreview::*slot)());
     void prepararMais();
     void paginasNovas();
     void atualizarStatus();

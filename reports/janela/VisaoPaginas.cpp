@@ -14,8 +14,7 @@ namespace {
 constexpr int paginasNoCache = 12;
 }
 
-VisaoPaginas::VisaoPaginas(QWidget *pai) : QAbstractScrollArea(pai)
-{
+VisaoPaginas::VisaoPaginas(QWidget *pai) : QAbstractScrollArea(pai) {
     viewport()->setAutoFillBackground(true);
     QPalette paleta = viewport()->palette();
     paleta.setColor(QPalette::Window, QColor(128, 128, 128));
@@ -24,8 +23,7 @@ VisaoPaginas::VisaoPaginas(QWidget *pai) : QAbstractScrollArea(pai)
     horizontalScrollBar()->setSingleStep(20);
 }
 
-void VisaoPaginas::definirRelatorio(const RelatorioPreparado *relatorio, int quantidade)
-{
+void VisaoPaginas::definirRelatorio(const RelatorioPreparado *relatorio, int quantidade) {
     m_relatorio = relatorio;
     m_topos.clear();
     m_alturaTotal = 0;
@@ -38,8 +36,7 @@ void VisaoPaginas::definirRelatorio(const RelatorioPreparado *relatorio, int qua
     verticalScrollBar()->setValue(0);
 }
 
-void VisaoPaginas::definirQuantidade(int quantidade)
-{
+void VisaoPaginas::definirQuantidade(int quantidade) {
     if (!m_relatorio)
         return;
     quantidade = qMin(quantidade, int(m_relatorio->paginas.size()));
@@ -58,29 +55,26 @@ void VisaoPaginas::definirQuantidade(int quantidade)
     viewport()->update();
 }
 
-void VisaoPaginas::paginasAlteradas()
-{
+void VisaoPaginas::paginasAlteradas() {
     m_cache.clear();
     m_ordemCache.clear();
     recalcular();
 }
 
-QSizeF VisaoPaginas::tamanhoPagina(int pagina) const
-{
+QSizeF VisaoPaginas::tamanhoPagina(int pagina) const {
     return m_relatorio->paginas[pagina].tamanhoPx() * m_zoom;
 }
 
-void VisaoPaginas::recalcular()
-{
-    const int quantidade = m_relatorio ? qMin(int(m_topos.size()), int(m_relatorio->paginas.size())) : 0;
+void VisaoPaginas::recalcular() {
+    const int quantidade =
+        m_relatorio ? qMin(int(m_topos.size()), int(m_relatorio->paginas.size())) : 0;
     m_topos.clear();
     m_alturaTotal = 0;
     m_larguraMaxima = 0;
     definirQuantidade(quantidade);
 }
 
-void VisaoPaginas::atualizarBarras()
-{
+void VisaoPaginas::atualizarBarras() {
     const QSize v = viewport()->size();
     verticalScrollBar()->setPageStep(v.height());
     horizontalScrollBar()->setPageStep(v.width());
@@ -88,8 +82,7 @@ void VisaoPaginas::atualizarBarras()
     horizontalScrollBar()->setRange(0, qMax(0, qCeil(m_larguraMaxima + 2 * espaco) - v.width()));
 }
 
-void VisaoPaginas::definirZoom(double zoom)
-{
+void VisaoPaginas::definirZoom(double zoom) {
     zoom = qBound(0.1, zoom, 8.0);
     if (qFuzzyCompare(zoom, m_zoom))
         return;
@@ -102,8 +95,7 @@ void VisaoPaginas::definirZoom(double zoom)
     Q_EMIT zoomMudou(m_zoom);
 }
 
-double VisaoPaginas::zoomPaginaInteira() const
-{
+double VisaoPaginas::zoomPaginaInteira() const {
     if (!m_relatorio || m_relatorio->paginas.isEmpty())
         return 1.0;
     const QSizeF t = m_relatorio->paginas[qMax(0, paginaAtual())].tamanhoPx();
@@ -111,22 +103,20 @@ double VisaoPaginas::zoomPaginaInteira() const
     return qMin((v.width() - 2 * espaco) / t.width(), (v.height() - 2 * espaco) / t.height());
 }
 
-double VisaoPaginas::zoomLarguraPagina() const
-{
+double VisaoPaginas::zoomLarguraPagina() const {
     if (!m_relatorio || m_relatorio->paginas.isEmpty())
         return 1.0;
-    return (viewport()->width() - 2 * espaco) / m_relatorio->paginas[qMax(0, paginaAtual())].tamanhoPx().width();
+    return (viewport()->width() - 2 * espaco) /
+           m_relatorio->paginas[qMax(0, paginaAtual())].tamanhoPx().width();
 }
 
-int VisaoPaginas::paginaAtual() const
-{
+int VisaoPaginas::paginaAtual() const {
     if (m_topos.isEmpty())
         return -1;
     return qBound(0, m_atual, int(m_topos.size()) - 1);
 }
 
-int VisaoPaginas::paginaNaPosicao() const
-{
+int VisaoPaginas::paginaNaPosicao() const {
     if (m_topos.isEmpty())
         return -1;
     // The page that holds the line a third of the way down the view.
@@ -135,8 +125,7 @@ int VisaoPaginas::paginaNaPosicao() const
     return qMax(0, int(it - m_topos.cbegin()) - 1);
 }
 
-void VisaoPaginas::irParaPagina(int pagina)
-{
+void VisaoPaginas::irParaPagina(int pagina) {
     if (m_topos.isEmpty())
         return;
     pagina = qBound(0, pagina, int(m_topos.size()) - 1);
@@ -147,14 +136,14 @@ void VisaoPaginas::irParaPagina(int pagina)
     avisarPaginaAtual();
 }
 
-void VisaoPaginas::destacar(int pagina, const QRectF &area)
-{
+void VisaoPaginas::destacar(int pagina, const QRectF &area) {
     m_paginaDestaque = pagina;
     m_destaque = area;
     if (pagina >= 0 && pagina < m_topos.size()) {
         // Bring the found text into view.
         const double y = m_topos[pagina] + area.top() * m_zoom;
-        if (y < verticalScrollBar()->value() || y > verticalScrollBar()->value() + viewport()->height() - 40) {
+        if (y < verticalScrollBar()->value() ||
+            y > verticalScrollBar()->value() + viewport()->height() - 40) {
             m_navegando = true;
             verticalScrollBar()->setValue(qRound(y - viewport()->height() / 3.0));
             m_navegando = false;
@@ -165,8 +154,7 @@ void VisaoPaginas::destacar(int pagina, const QRectF &area)
     avisarPaginaAtual();
 }
 
-const QImage &VisaoPaginas::imagemDaPagina(int pagina)
-{
+const QImage &VisaoPaginas::imagemDaPagina(int pagina) {
     auto it = m_cache.find(pagina);
     if (it != m_cache.end())
         return *it;
@@ -179,12 +167,12 @@ const QImage &VisaoPaginas::imagemDaPagina(int pagina)
     return *m_cache.insert(pagina, std::move(img));
 }
 
-void VisaoPaginas::paintEvent(QPaintEvent *)
-{
+void VisaoPaginas::paintEvent(QPaintEvent *) {
     m_pintadas.clear();
+    QPainter p(viewport());
+    p.fillRect(viewport()->rect(), QColor(128, 128, 128));
     if (!m_relatorio || m_topos.isEmpty())
         return;
-    QPainter p(viewport());
     const double y0 = verticalScrollBar()->value();
     const double y1 = y0 + viewport()->height();
     const double x0 = horizontalScrollBar()->value();
@@ -208,14 +196,12 @@ void VisaoPaginas::paintEvent(QPaintEvent *)
     }
 }
 
-void VisaoPaginas::resizeEvent(QResizeEvent *evento)
-{
+void VisaoPaginas::resizeEvent(QResizeEvent *evento) {
     QAbstractScrollArea::resizeEvent(evento);
     atualizarBarras();
 }
 
-void VisaoPaginas::scrollContentsBy(int, int)
-{
+void VisaoPaginas::scrollContentsBy(int, int) {
     viewport()->update();
     if (m_navegando)
         return;
@@ -223,8 +209,7 @@ void VisaoPaginas::scrollContentsBy(int, int)
     avisarPaginaAtual();
 }
 
-void VisaoPaginas::wheelEvent(QWheelEvent *evento)
-{
+void VisaoPaginas::wheelEvent(QWheelEvent *evento) {
     if (evento->modifiers() & Qt::ControlModifier) {
         definirZoom(m_zoom * (evento->angleDelta().y() > 0 ? 1.25 : 0.8));
         evento->accept();
@@ -233,8 +218,7 @@ void VisaoPaginas::wheelEvent(QWheelEvent *evento)
     QAbstractScrollArea::wheelEvent(evento);
 }
 
-void VisaoPaginas::avisarPaginaAtual()
-{
+void VisaoPaginas::avisarPaginaAtual() {
     const int atual = paginaAtual();
     if (atual != m_ultimaAvisada) {
         m_ultimaAvisada = atual;

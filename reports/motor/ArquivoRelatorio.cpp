@@ -16,20 +16,17 @@ constexpr auto versaoStream = QDataStream::Qt_6_4;
 
 enum TipoElemento : quint8 { ElTexto = 1, ElTraco, ElRetangulo, ElFigura };
 
-void escrever(QDataStream &s, const MolduraLayout &m)
-{
+void escrever(QDataStream &s, const MolduraLayout &m) {
     s << m.topo << m.baixo << m.esquerda << m.direita << quint8(m.estilo) << m.largura;
 }
 
-void ler(QDataStream &s, MolduraLayout &m)
-{
+void ler(QDataStream &s, MolduraLayout &m) {
     quint8 estilo = 0;
     s >> m.topo >> m.baixo >> m.esquerda >> m.direita >> estilo >> m.largura;
     m.estilo = MolduraLayout::Estilo(qMin<quint8>(estilo, MolduraLayout::Duplo));
 }
 
-QByteArray serializar(const RelatorioPreparado &r)
-{
+QByteArray serializar(const RelatorioPreparado &r) {
     QByteArray dados;
     QDataStream s(&dados, QIODevice::WriteOnly);
     s.setVersion(versaoStream);
@@ -44,13 +41,15 @@ QByteArray serializar(const RelatorioPreparado &r)
         s << p.larguraMm << p.alturaMm << p.paisagem << quint32(p.elementos.size());
         for (const ElementoPreparado &e : p.elementos) {
             if (const auto *t = std::get_if<TextoPreparado>(&e)) {
-                s << quint8(ElTexto) << t->nome << t->caixa << t->recortar << qint32(t->fonte) << t->cor << t->fundo;
+                s << quint8(ElTexto) << t->nome << t->caixa << t->recortar << qint32(t->fonte)
+                  << t->cor << t->fundo;
                 escrever(s, t->moldura);
                 s << t->temNumero << t->numero << qint32(t->casas) << quint32(t->linhas.size());
                 for (const LinhaDeTexto &l : t->linhas)
                     s << l.base << l.texto << l.largura;
             } else if (const auto *l = std::get_if<TracoPreparado>(&e)) {
-                s << quint8(ElTraco) << l->inicio << l->fim << l->largura << quint8(l->estilo) << l->cor;
+                s << quint8(ElTraco) << l->inicio << l->fim << l->largura << quint8(l->estilo)
+                  << l->cor;
             } else if (const auto *r2 = std::get_if<RetanguloPreparado>(&e)) {
                 s << quint8(ElRetangulo) << r2->caixa << r2->largura << r2->borda << r2->fundo;
             } else if (const auto *f = std::get_if<FiguraPreparada>(&e)) {
@@ -61,13 +60,13 @@ QByteArray serializar(const RelatorioPreparado &r)
     return dados;
 }
 
-[[noreturn]] void danificado(const QString &arquivo)
-{
-    throw ErroSistema(QStringLiteral("O arquivo %1 está incompleto ou danificado e não pôde ser aberto.").arg(arquivo));
+[[noreturn]] void danificado(const QString &arquivo) {
+    throw ErroSistema(
+        QStringLiteral("O arquivo %1 está incompleto ou danificado e não pôde ser aberto.")
+            .arg(arquivo));
 }
 
-RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo)
-{
+RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo) {
     QDataStream s(dados);
     s.setVersion(versaoStream);
     RelatorioPreparado r;
@@ -157,8 +156,7 @@ RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo
 
 } // namespace
 
-void gravar(const RelatorioPreparado &relatorio, const QString &arquivo)
-{
+void gravar(const RelatorioPreparado &relatorio, const QString &arquivo) {
     const QByteArray compactado = qCompress(serializar(relatorio));
     QSaveFile saida(arquivo);
     if (saida.open(QIODevice::WriteOnly)) {
@@ -169,25 +167,30 @@ void gravar(const RelatorioPreparado &relatorio, const QString &arquivo)
         if (s.status() == QDataStream::Ok && saida.commit())
             return;
     }
-    throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(arquivo, saida.errorString()));
+    throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                          .arg(arquivo, saida.errorString()));
 }
 
-RelatorioPreparado ler(const QString &arquivo)
-{
+RelatorioPreparado ler(const QString &arquivo) {
     QFile entrada(arquivo);
     if (!entrada.open(QIODevice::ReadOnly))
-        throw ErroSistema(QStringLiteral("Não foi possível abrir o arquivo %1: %2").arg(arquivo, entrada.errorString()));
+        throw ErroSistema(QStringLiteral("Não foi possível abrir o arquivo %1: %2")
+                              .arg(arquivo, entrada.errorString()));
     QDataStream s(&entrada);
     s.setVersion(versaoStream);
     char lida[sizeof assinatura] = {};
-    if (s.readRawData(lida, sizeof lida) != sizeof lida || memcmp(lida, assinatura, sizeof lida) != 0)
-        throw ErroSistema(QStringLiteral("O arquivo %1 não é um relatório salvo por este programa.").arg(arquivo));
+    if (s.readRawData(lida, sizeof lida) != sizeof lida ||
+        memcmp(lida, assinatura, sizeof lida) != 0)
+        throw ErroSistema(QStringLiteral("O arquivo %1 não é um relatório salvo por este programa.")
+                              .arg(arquivo));
     quint16 versaoLida = 0;
     s >> versaoLida;
     if (s.status() != QDataStream::Ok)
         danificado(arquivo);
     if (versaoLida != versao)
-        throw ErroSistema(QStringLiteral("O arquivo %1 foi salvo por uma versão mais nova do programa.").arg(arquivo));
+        throw ErroSistema(
+            QStringLiteral("O arquivo %1 foi salvo por uma versão mais nova do programa.")
+                .arg(arquivo));
     QByteArray compactado;
     quint32 verificacao = 0;
     s >> compactado >> verificacao;

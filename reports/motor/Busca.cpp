@@ -8,10 +8,10 @@ namespace Busca {
 
 namespace {
 
-QRectF areaDoAchado(const RelatorioPreparado &r, const TextoPreparado &t, const LinhaDeTexto &l, int posicao,
-                    int tamanho)
-{
-    const QFontMetricsF fm(Fontes::criar(r.fontes.value(t.fonte), 96), Fontes::dispositivoDeMedida());
+QRectF areaDoAchado(const RelatorioPreparado &r, const TextoPreparado &t, const LinhaDeTexto &l,
+                    int posicao, int tamanho) {
+    const QFontMetricsF fm(Fontes::criar(r.fontes.value(t.fonte), 96),
+                           Fontes::dispositivoDeMedida());
     const double x = l.base.x() + fm.horizontalAdvance(l.texto.left(posicao));
     const double largura = fm.horizontalAdvance(l.texto.mid(posicao, tamanho));
     return QRectF(x, l.base.y() - fm.ascent(), largura, fm.ascent() + fm.descent());
@@ -20,8 +20,7 @@ QRectF areaDoAchado(const RelatorioPreparado &r, const TextoPreparado &t, const 
 } // namespace
 
 std::optional<Achado> localizar(const RelatorioPreparado &relatorio, const QString &texto,
-                                const std::optional<Achado> &depois)
-{
+                                const std::optional<Achado> &depois) {
     const int paginas = int(relatorio.paginas.size());
     if (texto.isEmpty() || paginas == 0)
         return std::nullopt;
@@ -47,7 +46,8 @@ std::optional<Achado> localizar(const RelatorioPreparado &relatorio, const QStri
                 const qsizetype k = t->linhas[l].texto.indexOf(texto, de, Qt::CaseInsensitive);
                 if (k < 0)
                     continue;
-                return Achado{p, e, l, int(k), areaDoAchado(relatorio, *t, t->linhas[l], int(k), int(texto.size()))};
+                return Achado{p, e, l, int(k),
+                              areaDoAchado(relatorio, *t, t->linhas[l], int(k), int(texto.size()))};
             }
         }
     }

@@ -10,8 +10,7 @@
 using namespace Qt::StringLiterals;
 
 // The layouts live in a static library: their resources must be registered by hand.
-static void registrarLayouts()
-{
+static void registrarLayouts() {
     static const bool registrados = [] {
         Q_INIT_RESOURCE(layouts);
         return true;
@@ -25,32 +24,30 @@ struct Leitor {
     QString origem;
     double escala = 1; // layout pixels per unit of the file's positions
 
-    [[noreturn]] void falhar(const QString &motivo) const
-    {
-        throw ErroSistema(QStringLiteral("Layout de relatório inválido (%1): %2").arg(origem, motivo));
+    [[noreturn]] void falhar(const QString &motivo) const {
+        throw ErroSistema(
+            QStringLiteral("Layout de relatório inválido (%1): %2").arg(origem, motivo));
     }
 
     template <typename T, typename Mapa>
-    T escolher(const QJsonValue &v, const Mapa &opcoes, T padrao, const QString &campo) const
-    {
+    T escolher(const QJsonValue &v, const Mapa &opcoes, T padrao, const QString &campo) const {
         if (v.isUndefined())
             return padrao;
         for (const auto &[texto, valor] : opcoes)
             if (v.toString() == QLatin1String(texto))
                 return valor;
-        falhar(QStringLiteral("valor \"%1\" desconhecido em %2").arg(v.toVariant().toString(), campo));
+        falhar(
+            QStringLiteral("valor \"%1\" desconhecido em %2").arg(v.toVariant().toString(), campo));
     }
 
-    QColor cor(const QJsonValue &v, const QString &campo) const
-    {
+    QColor cor(const QJsonValue &v, const QString &campo) const {
         const QColor c = QColor::fromString(v.toString());
         if (!c.isValid())
             falhar(QStringLiteral("cor inválida em %1").arg(campo));
         return c;
     }
 
-    void lerTexto(const QJsonObject &o, ObjetoLayout &obj) const
-    {
+    void lerTexto(const QJsonObject &o, ObjetoLayout &obj) const {
         if (o.contains(u"texto"_s)) {
             const QJsonValue t = o.value(u"texto"_s);
             if (t.isArray()) {
@@ -78,14 +75,16 @@ struct Leitor {
         if (o.contains(u"preenchimento"_s))
             obj.preenchimento = cor(o.value(u"preenchimento"_s), obj.nome);
         using H = AlinhamentoH;
-        obj.alinhamentoH = escolher(o.value(u"alinhamento"_s),
-            std::initializer_list<std::pair<const char *, H>>{
-                {"esquerda", H::Esquerda}, {"centro", H::Centro}, {"direita", H::Direita}},
-            obj.alinhamentoH, obj.nome);
+        obj.alinhamentoH =
+            escolher(o.value(u"alinhamento"_s),
+                     std::initializer_list<std::pair<const char *, H>>{
+                         {"esquerda", H::Esquerda}, {"centro", H::Centro}, {"direita", H::Direita}},
+                     obj.alinhamentoH, obj.nome);
         using V = AlinhamentoV;
         obj.alinhamentoV = escolher(o.value(u"vertical"_s),
-            std::initializer_list<std::pair<const char *, V>>{{"topo", V::Topo}, {"centro", V::Centro}},
-            obj.alinhamentoV, obj.nome);
+                                    std::initializer_list<std::pair<const char *, V>>{
+                                        {"topo", V::Topo}, {"centro", V::Centro}},
+                                    obj.alinhamentoV, obj.nome);
         obj.quebraLinha = o.value(u"quebraLinha"_s).toBool(obj.quebraLinha);
         obj.recortado = o.value(u"recortado"_s).toBool(obj.recortado);
         obj.tamanhoAutomatico = o.value(u"tamanhoAutomatico"_s).toBool(obj.tamanhoAutomatico);
@@ -95,8 +94,7 @@ struct Leitor {
         }
     }
 
-    void lerMoldura(const QJsonObject &o, ObjetoLayout &obj) const
-    {
+    void lerMoldura(const QJsonObject &o, ObjetoLayout &obj) const {
         if (!o.contains(u"moldura"_s))
             return;
         const QJsonObject m = o.value(u"moldura"_s).toObject();
@@ -106,15 +104,16 @@ struct Leitor {
         obj.moldura.esquerda = lados.contains(u"esquerda"_s);
         obj.moldura.direita = lados.contains(u"direita"_s);
         using E = MolduraLayout::Estilo;
-        obj.moldura.estilo = escolher(m.value(u"estilo"_s),
-            std::initializer_list<std::pair<const char *, E>>{
-                {"solido", E::Solido}, {"pontilhado", E::Pontilhado}, {"duplo", E::Duplo}},
-            obj.moldura.estilo, obj.nome);
+        obj.moldura.estilo =
+            escolher(m.value(u"estilo"_s),
+                     std::initializer_list<std::pair<const char *, E>>{
+                         {"solido", E::Solido}, {"pontilhado", E::Pontilhado}, {"duplo", E::Duplo}},
+                     obj.moldura.estilo, obj.nome);
         obj.moldura.largura = m.value(u"largura"_s).toDouble(obj.moldura.largura);
     }
 
-    ObjetoLayout lerObjeto(const QJsonObject &o, const QJsonObject &estilos, Layout::Familia familia) const
-    {
+    ObjetoLayout lerObjeto(const QJsonObject &o, const QJsonObject &estilos,
+                           Layout::Familia familia) const {
         ObjetoLayout obj;
         obj.nome = o.value(u"nome"_s).toString();
         if (obj.nome.isEmpty())
@@ -123,10 +122,14 @@ struct Leitor {
         const QJsonValue tipo = o.value(u"tipo"_s);
         if (tipo.isUndefined())
             falhar(QStringLiteral("objeto %1 sem tipo").arg(obj.nome));
-        obj.tipo = escolher(tipo,
+        obj.tipo = escolher(
+            tipo,
             std::initializer_list<std::pair<const char *, T>>{{"texto", T::Texto},
-                {"textoSistema", T::TextoSistema}, {"linha", T::Linha}, {"figura", T::Figura},
-                {"rotulo", T::Rotulo}, {"retangulo", T::Retangulo}},
+                                                              {"textoSistema", T::TextoSistema},
+                                                              {"linha", T::Linha},
+                                                              {"figura", T::Figura},
+                                                              {"rotulo", T::Rotulo},
+                                                              {"retangulo", T::Retangulo}},
             T::Texto, obj.nome);
         const bool rapido = familia == Layout::Rapido;
         if (rapido != (obj.tipo == T::Rotulo || obj.tipo == T::Retangulo))
@@ -169,22 +172,20 @@ struct Leitor {
 
 namespace CarregadorLayout {
 
-Layout carregar(const QString &nome)
-{
+Layout carregar(const QString &nome) {
     registrarLayouts();
     return carregarArquivo(QStringLiteral(":/layouts/%1.json").arg(nome));
 }
 
-Layout carregarArquivo(const QString &caminho)
-{
+Layout carregarArquivo(const QString &caminho) {
     QFile arquivo(caminho);
     if (!arquivo.open(QIODevice::ReadOnly))
-        throw ErroSistema(QStringLiteral("Não foi possível abrir o layout de relatório %1.").arg(caminho));
+        throw ErroSistema(
+            QStringLiteral("Não foi possível abrir o layout de relatório %1.").arg(caminho));
     return carregarBytes(arquivo.readAll(), caminho);
 }
 
-Layout carregarBytes(const QByteArray &json, const QString &origem)
-{
+Layout carregarBytes(const QByteArray &json, const QString &origem) {
     Leitor leitor{origem};
     QJsonParseError erro;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &erro);
@@ -194,13 +195,15 @@ Layout carregarBytes(const QByteArray &json, const QString &origem)
 
     Layout layout;
     layout.nome = raiz.value(u"nome"_s).toString();
-    layout.familia = leitor.escolher(raiz.value(u"familia"_s),
-        std::initializer_list<std::pair<const char *, Layout::Familia>>{
-            {"relatorio", Layout::Relatorio}, {"rapido", Layout::Rapido}},
-        Layout::Relatorio, QStringLiteral("familia"));
+    layout.familia =
+        leitor.escolher(raiz.value(u"familia"_s),
+                        std::initializer_list<std::pair<const char *, Layout::Familia>>{
+                            {"relatorio", Layout::Relatorio}, {"rapido", Layout::Rapido}},
+                        Layout::Relatorio, QStringLiteral("familia"));
     leitor.escala = leitor.escolher(raiz.value(u"unidade"_s),
-        std::initializer_list<std::pair<const char *, double>>{{"px", 1.0}, {"mm", Layout::pixelsPorMm}},
-        1.0, QStringLiteral("unidade"));
+                                    std::initializer_list<std::pair<const char *, double>>{
+                                        {"px", 1.0}, {"mm", Layout::pixelsPorMm}},
+                                    1.0, QStringLiteral("unidade"));
     for (const QJsonValue &a : raiz.value(u"aliases"_s).toArray())
         layout.aliases << a.toString();
 
@@ -238,17 +241,20 @@ Layout carregarBytes(const QByteArray &json, const QString &origem)
         BandaLayout banda;
         banda.nome = b.value(u"nome"_s).toString();
         using B = TipoBanda;
-        banda.tipo = leitor.escolher(b.value(u"tipo"_s),
+        banda.tipo = leitor.escolher(
+            b.value(u"tipo"_s),
             std::initializer_list<std::pair<const char *, B>>{{"titulo", B::TituloRelatorio},
-                {"cabecalho", B::CabecalhoPagina}, {"dados", B::DadosMestre},
-                {"sumario", B::SumarioRelatorio}},
+                                                              {"cabecalho", B::CabecalhoPagina},
+                                                              {"dados", B::DadosMestre},
+                                                              {"sumario", B::SumarioRelatorio}},
             B::TituloRelatorio, banda.nome);
         banda.altura = b.value(u"altura"_s).toDouble() * leitor.escala;
         banda.alias = b.value(u"alias"_s).toString();
         if (b.contains(u"fundo"_s))
             banda.fundo = leitor.cor(b.value(u"fundo"_s), banda.nome);
         if (banda.tipo == B::DadosMestre && !layout.aliases.contains(banda.alias))
-            leitor.falhar(QStringLiteral("banda %1 sobre um conjunto de dados não declarado").arg(banda.nome));
+            leitor.falhar(QStringLiteral("banda %1 sobre um conjunto de dados não declarado")
+                              .arg(banda.nome));
         for (const QJsonValue &vo : b.value(u"objetos"_s).toArray())
             banda.objetos.push_back(leitor.lerObjeto(vo.toObject(), estilos, layout.familia));
         layout.bandas.push_back(std::move(banda));

@@ -10,8 +10,7 @@ namespace Exportadores {
 
 namespace {
 
-QImage recortarMargemBranca(const QImage &img)
-{
+QImage recortarMargemBranca(const QImage &img) {
     int esquerda = img.width(), direita = -1, topo = img.height(), baixo = -1;
     for (int y = 0; y < img.height(); ++y) {
         const QRgb *linha = reinterpret_cast<const QRgb *>(img.constScanLine(y));
@@ -29,10 +28,10 @@ QImage recortarMargemBranca(const QImage &img)
     return img.copy(QRect(QPoint(esquerda, topo), QPoint(direita, baixo)));
 }
 
-QStringList exportarImagens(const RelatorioPreparado &relatorio, const QString &arquivo, const char *formato,
-                            int qualidade, int resolucao, bool arquivoPorPagina, bool cortar, bool monocromatico,
-                            const Progresso &progresso)
-{
+QStringList exportarImagens(const RelatorioPreparado &relatorio, const QString &arquivo,
+                            const char *formato, int qualidade, int resolucao,
+                            bool arquivoPorPagina, bool cortar, bool monocromatico,
+                            const Progresso &progresso) {
     QStringList gravados;
     const int total = int(relatorio.paginas.size());
     const int paginas = arquivoPorPagina ? total : qMin(total, 1);
@@ -46,8 +45,10 @@ QStringList exportarImagens(const RelatorioPreparado &relatorio, const QString &
             img = img.convertToFormat(QImage::Format_Grayscale8);
         const QString nome = arquivoDaPagina(arquivo, i);
         QSaveFile saida(nome);
-        if (!saida.open(QIODevice::WriteOnly) || !img.save(&saida, formato, qualidade) || !saida.commit())
-            throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(nome, saida.errorString()));
+        if (!saida.open(QIODevice::WriteOnly) || !img.save(&saida, formato, qualidade) ||
+            !saida.commit())
+            throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                                  .arg(nome, saida.errorString()));
         gravados << nome;
         if (progresso)
             progresso(i + 1, paginas);
@@ -57,8 +58,7 @@ QStringList exportarImagens(const RelatorioPreparado &relatorio, const QString &
 
 } // namespace
 
-QString arquivoDaPagina(const QString &arquivo, int pagina)
-{
+QString arquivoDaPagina(const QString &arquivo, int pagina) {
     if (pagina == 0)
         return arquivo;
     const QFileInfo info(arquivo);
@@ -67,16 +67,15 @@ QString arquivoDaPagina(const QString &arquivo, int pagina)
     return QStringLiteral("%1_%2%3").arg(base).arg(pagina + 1).arg(sufixo);
 }
 
-QStringList jpeg(const RelatorioPreparado &relatorio, const QString &arquivo, const ConfigExportacaoJpeg &config,
-                 const Progresso &progresso)
-{
-    return exportarImagens(relatorio, arquivo, "JPEG", config.qualidade, config.resolucao, config.arquivoPorPagina,
-                           config.cortarPaginas, config.monocromatico, progresso);
+QStringList jpeg(const RelatorioPreparado &relatorio, const QString &arquivo,
+                 const ConfigExportacaoJpeg &config, const Progresso &progresso) {
+    return exportarImagens(relatorio, arquivo, "JPEG", config.qualidade, config.resolucao,
+                           config.arquivoPorPagina, config.cortarPaginas, config.monocromatico,
+                           progresso);
 }
 
-QStringList bmp(const RelatorioPreparado &relatorio, const QString &arquivo, const ConfigExportacaoBmp &config,
-                const Progresso &progresso)
-{
+QStringList bmp(const RelatorioPreparado &relatorio, const QString &arquivo,
+                const ConfigExportacaoBmp &config, const Progresso &progresso) {
     return exportarImagens(relatorio, arquivo, "BMP", -1, config.resolucao, config.arquivoPorPagina,
                            config.cortarPaginas, config.monocromatico, progresso);
 }

@@ -12,14 +12,12 @@ namespace {
 // Twips (1/1440 inch) per layout pixel (1/96 inch).
 constexpr int twipsPorPixel = 15;
 
-int twips(double px)
-{
+int twips(double px) {
     return qRound(px * twipsPorPixel);
 }
 
 // Plain text as RTF: control characters escaped, everything beyond ASCII as \uN?.
-QByteArray escapar(const QString &texto)
-{
+QByteArray escapar(const QString &texto) {
     QByteArray saida;
     saida.reserve(texto.size() + 8);
     for (const QChar c : texto) {
@@ -42,8 +40,7 @@ struct Escritor {
     QByteArray rtf;
     QList<QRgb> cores{0xff000000};
 
-    int cor(QRgb c)
-    {
+    int cor(QRgb c) {
         c |= 0xff000000;
         const qsizetype i = cores.indexOf(c);
         if (i >= 0)
@@ -53,15 +50,15 @@ struct Escritor {
     }
 
     // An absolutely placed frame on the page holding one paragraph.
-    void abrirQuadro(const QRectF &caixa)
-    {
-        rtf += "{\\pard\\plain\\pvpg\\phpg\\posx" + QByteArray::number(twips(caixa.left())) + "\\posy"
-               + QByteArray::number(twips(caixa.top())) + "\\absw" + QByteArray::number(qMax(1, twips(caixa.width())))
-               + "\\absh-" + QByteArray::number(qMax(1, twips(caixa.height()))) + "\\nowrap\\dxfrtext0\\dfrmtxtx0\\dfrmtxty0";
+    void abrirQuadro(const QRectF &caixa) {
+        rtf += "{\\pard\\plain\\pvpg\\phpg\\posx" + QByteArray::number(twips(caixa.left())) +
+               "\\posy" + QByteArray::number(twips(caixa.top())) + "\\absw" +
+               QByteArray::number(qMax(1, twips(caixa.width()))) + "\\absh-" +
+               QByteArray::number(qMax(1, twips(caixa.height()))) +
+               "\\nowrap\\dxfrtext0\\dfrmtxtx0\\dfrmtxty0";
     }
 
-    void texto(const RelatorioPreparado &r, const TextoPreparado &t)
-    {
+    void texto(const RelatorioPreparado &r, const TextoPreparado &t) {
         const FontePreparada &f = r.fontes.value(t.fonte);
         abrirQuadro(t.caixa);
         if (!t.linhas.isEmpty()) {
@@ -80,7 +77,8 @@ struct Escritor {
             rtf += "\\cbpat" + c + "\\cfpat" + c + "\\shading10000";
         }
         if (t.moldura.topo)
-            rtf += t.moldura.estilo == MolduraLayout::Duplo ? "\\brdrt\\brdrdb\\brdrw10" : "\\brdrt\\brdrs\\brdrw10";
+            rtf += t.moldura.estilo == MolduraLayout::Duplo ? "\\brdrt\\brdrdb\\brdrw10"
+                                                            : "\\brdrt\\brdrs\\brdrw10";
         rtf += "\\sl-" + QByteArray::number(twips(f.alturaEm() * 1.15 + 2)) + "\\slmult0";
         rtf += "\\f" + QByteArray::number(t.fonte) + "\\fs" + QByteArray::number(f.pontos * 2);
         if (f.negrito)
@@ -98,8 +96,7 @@ struct Escritor {
         rtf += "\\par}\n";
     }
 
-    void figura(const RelatorioPreparado &r, const FiguraPreparada &f)
-    {
+    void figura(const RelatorioPreparado &r, const FiguraPreparada &f) {
         const QImage &img = r.imagens.value(f.imagem);
         if (img.isNull())
             return;
@@ -108,9 +105,10 @@ struct Escritor {
         buffer.open(QIODevice::WriteOnly);
         img.save(&buffer, "PNG");
         abrirQuadro(f.destino);
-        rtf += "\\ql {\\pict\\pngblip\\picw" + QByteArray::number(img.width()) + "\\pich"
-               + QByteArray::number(img.height()) + "\\picwgoal" + QByteArray::number(twips(f.destino.width()))
-               + "\\pichgoal" + QByteArray::number(twips(f.destino.height())) + "\n";
+        rtf += "\\ql {\\pict\\pngblip\\picw" + QByteArray::number(img.width()) + "\\pich" +
+               QByteArray::number(img.height()) + "\\picwgoal" +
+               QByteArray::number(twips(f.destino.width())) + "\\pichgoal" +
+               QByteArray::number(twips(f.destino.height())) + "\n";
         const QByteArray hex = png.toHex();
         for (qsizetype i = 0; i < hex.size(); i += 128)
             rtf += hex.mid(i, 128) + '\n';
@@ -118,24 +116,22 @@ struct Escritor {
     }
 
     // A horizontal rule: a paragraph border at the top of a thin frame.
-    void traco(const TracoPreparado &l)
-    {
+    void traco(const TracoPreparado &l) {
         if (!qFuzzyCompare(l.inicio.y(), l.fim.y()))
             return;
         abrirQuadro(QRectF(l.inicio.x(), l.inicio.y(), l.fim.x() - l.inicio.x(), 2));
         const char *estilo = l.estilo == MolduraLayout::Pontilhado ? "\\brdrdot"
-                             : l.estilo == MolduraLayout::Duplo     ? "\\brdrdb"
-                                                                    : "\\brdrs";
-        rtf += QByteArray("\\brdrt") + estilo + "\\brdrw" + QByteArray::number(qMax(1, twips(l.largura)))
-               + "\\fs2 \\par}\n";
+                             : l.estilo == MolduraLayout::Duplo    ? "\\brdrdb"
+                                                                   : "\\brdrs";
+        rtf += QByteArray("\\brdrt") + estilo + "\\brdrw" +
+               QByteArray::number(qMax(1, twips(l.largura))) + "\\fs2 \\par}\n";
     }
 };
 
 } // namespace
 
-void rtf(const RelatorioPreparado &relatorio, const QString &arquivo, const ConfigExportacaoRtf &config,
-         const Progresso &progresso)
-{
+void rtf(const RelatorioPreparado &relatorio, const QString &arquivo,
+         const ConfigExportacaoRtf &config, const Progresso &progresso) {
     Escritor e;
     QByteArray corpo;
     const int total = int(relatorio.paginas.size());
@@ -145,9 +141,10 @@ void rtf(const RelatorioPreparado &relatorio, const QString &arquivo, const Conf
         e.rtf.clear();
         if (p > 0)
             e.rtf += config.quebrasDePagina ? "\\sect" : "";
-        e.rtf += "\\sectd\\sbkpage\\pgwsxn" + QByteArray::number(twips(tamanho.width())) + "\\pghsxn"
-                 + QByteArray::number(twips(tamanho.height()))
-                 + (pagina.paisagem ? "\\lndscpsxn" : "") + "\\marglsxn0\\margrsxn0\\margtsxn0\\margbsxn0\n";
+        e.rtf += "\\sectd\\sbkpage\\pgwsxn" + QByteArray::number(twips(tamanho.width())) +
+                 "\\pghsxn" + QByteArray::number(twips(tamanho.height())) +
+                 (pagina.paisagem ? "\\lndscpsxn" : "") +
+                 "\\marglsxn0\\margrsxn0\\margtsxn0\\margbsxn0\n";
         for (const ElementoPreparado &el : pagina.elementos) {
             if (const auto *t = std::get_if<TextoPreparado>(&el))
                 e.texto(relatorio, *t);
@@ -166,27 +163,29 @@ void rtf(const RelatorioPreparado &relatorio, const QString &arquivo, const Conf
     QByteArray documento = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
     for (int i = 0; i < relatorio.fontes.size(); ++i) {
         const QString &nome = relatorio.fontes[i].nome;
-        documento += "{\\f" + QByteArray::number(i) + (nome.contains(u"Serif") ? "\\fswiss " : "\\fswiss ")
-                     + escapar(nome) + ";}";
+        documento += "{\\f" + QByteArray::number(i) +
+                     (nome.contains(u"Serif") ? "\\fswiss " : "\\fswiss ") + escapar(nome) + ";}";
     }
     if (relatorio.fontes.isEmpty())
         documento += "{\\f0\\fswiss Arial;}";
     documento += "}\n{\\colortbl;";
     for (QRgb c : e.cores)
-        documento += "\\red" + QByteArray::number(qRed(c)) + "\\green" + QByteArray::number(qGreen(c)) + "\\blue"
-                     + QByteArray::number(qBlue(c)) + ';';
-    documento += "}\n{\\info{\\title " + escapar(relatorio.nome) + "}{\\author " + escapar(config.criador)
-                 + "}{\\doccomm " + escapar(config.criador) + "}}\n";
+        documento += "\\red" + QByteArray::number(qRed(c)) + "\\green" +
+                     QByteArray::number(qGreen(c)) + "\\blue" + QByteArray::number(qBlue(c)) + ';';
+    documento += "}\n{\\info{\\title " + escapar(relatorio.nome) + "}{\\author " +
+                 escapar(config.criador) + "}{\\doccomm " + escapar(config.criador) + "}}\n";
     if (!relatorio.paginas.isEmpty()) {
         const QSizeF t = relatorio.paginas.first().tamanhoPx();
-        documento += "\\paperw" + QByteArray::number(twips(t.width())) + "\\paperh" + QByteArray::number(twips(t.height()))
-                     + "\\margl0\\margr0\\margt0\\margb0\n";
+        documento += "\\paperw" + QByteArray::number(twips(t.width())) + "\\paperh" +
+                     QByteArray::number(twips(t.height())) + "\\margl0\\margr0\\margt0\\margb0\n";
     }
     documento += corpo + "}\n";
 
     QSaveFile saida(arquivo);
-    if (!saida.open(QIODevice::WriteOnly) || saida.write(documento) != documento.size() || !saida.commit())
-        throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(arquivo, saida.errorString()));
+    if (!saida.open(QIODevice::WriteOnly) || saida.write(documento) != documento.size() ||
+        !saida.commit())
+        throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                              .arg(arquivo, saida.errorString()));
 }
 
 } // namespace Exportadores

@@ -22,8 +22,7 @@ namespace {
 // Edges closer than this (layout pixels) make one grid line.
 constexpr double tolerancia = 1.0;
 
-QList<double> arestas(QList<double> valores)
-{
+QList<double> arestas(QList<double> valores) {
     std::sort(valores.begin(), valores.end());
     QList<double> unicas;
     for (double v : valores)
@@ -32,8 +31,7 @@ QList<double> arestas(QList<double> valores)
     return unicas;
 }
 
-int indiceDa(const QList<double> &linhas, double v)
-{
+int indiceDa(const QList<double> &linhas, double v) {
     const auto it = std::lower_bound(linhas.cbegin(), linhas.cend(), v - tolerancia);
     return int(qMin<qsizetype>(it - linhas.cbegin(), linhas.size() - 1));
 }
@@ -51,8 +49,7 @@ struct Planilha {
     const RelatorioPreparado *relatorio = nullptr;
     const ConfigExportacaoExcel *config = nullptr;
 
-    lxw_format *formato(const TextoPreparado &t, bool multilinha)
-    {
+    lxw_format *formato(const TextoPreparado &t, bool multilinha) {
         const FontePreparada &f = relatorio->fontes.value(t.fonte);
         const QString chave = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
                                   .arg(t.fonte)
@@ -69,8 +66,10 @@ struct Planilha {
             return *it;
         lxw_format *fmt = workbook_add_format(livro);
         if (config->estilos) {
-            const QByteArray nome = (f.nome.compare(u"Arial", Qt::CaseInsensitive) == 0 ? QStringLiteral("Arial")
-                                                                                         : f.nome).toUtf8();
+            const QByteArray nome =
+                (f.nome.compare(u"Arial", Qt::CaseInsensitive) == 0 ? QStringLiteral("Arial")
+                                                                    : f.nome)
+                    .toUtf8();
             format_set_font_name(fmt, nome.constData());
             format_set_font_size(fmt, f.pontos);
             if (f.negrito)
@@ -85,12 +84,16 @@ struct Planilha {
                 format_set_bg_color(fmt, t.fundo & 0xffffff);
             }
             if (t.moldura.topo)
-                format_set_top(fmt, t.moldura.estilo == MolduraLayout::Duplo ? LXW_BORDER_DOUBLE : LXW_BORDER_THIN);
+                format_set_top(fmt, t.moldura.estilo == MolduraLayout::Duplo ? LXW_BORDER_DOUBLE
+                                                                             : LXW_BORDER_THIN);
             if (t.moldura.baixo)
-                format_set_bottom(fmt, t.moldura.estilo == MolduraLayout::Duplo ? LXW_BORDER_DOUBLE : LXW_BORDER_THIN);
+                format_set_bottom(fmt, t.moldura.estilo == MolduraLayout::Duplo ? LXW_BORDER_DOUBLE
+                                                                                : LXW_BORDER_THIN);
         }
         const int a = alinhamento(t);
-        format_set_align(fmt, a == 0 ? LXW_ALIGN_LEFT : a == 1 ? LXW_ALIGN_CENTER : LXW_ALIGN_RIGHT);
+        format_set_align(fmt, a == 0   ? LXW_ALIGN_LEFT
+                              : a == 1 ? LXW_ALIGN_CENTER
+                                       : LXW_ALIGN_RIGHT);
         format_set_align(fmt, LXW_ALIGN_VERTICAL_TOP);
         if (multilinha)
             format_set_text_wrap(fmt);
@@ -101,8 +104,7 @@ struct Planilha {
     }
 
     // Left, centre or right, judged from where the text's lines sit in its box.
-    static int alinhamento(const TextoPreparado &t)
-    {
+    static int alinhamento(const TextoPreparado &t) {
         if (t.linhas.isEmpty())
             return 0;
         const LinhaDeTexto &l = t.linhas.first();
@@ -114,17 +116,15 @@ struct Planilha {
     }
 };
 
-void falhar(const QString &arquivo, lxw_error erro)
-{
+void falhar(const QString &arquivo, lxw_error erro) {
     throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1: %2")
                           .arg(arquivo, QString::fromUtf8(lxw_strerror(erro))));
 }
 
 } // namespace
 
-void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo, const ConfigExportacaoExcel &config,
-          const Progresso &progresso)
-{
+void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
+          const ConfigExportacaoExcel &config, const Progresso &progresso) {
     // Pages are stacked down the one sheet.
     QList<Celula> celulas;
     QList<std::pair<const FiguraPreparada *, QPointF>> figuras;
@@ -155,9 +155,11 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo, const Con
     const QList<double> colunas = arestas(xs);
     const QList<double> linhas = arestas(ys);
 
-    QTemporaryFile temporario(QFileInfo(arquivo).absoluteDir().filePath(QStringLiteral(".exportacao-XXXXXX.xlsx")));
+    QTemporaryFile temporario(
+        QFileInfo(arquivo).absoluteDir().filePath(QStringLiteral(".exportacao-XXXXXX.xlsx")));
     if (!temporario.open())
-        throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1: %2").arg(arquivo, temporario.errorString()));
+        throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1: %2")
+                              .arg(arquivo, temporario.errorString()));
     const QByteArray caminhoTemporario = QFile::encodeName(temporario.fileName());
     temporario.close();
 
@@ -170,16 +172,19 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo, const Con
     pl.livro = workbook_new_opt(caminhoTemporario.constData(), &opcoes);
     if (!pl.livro)
         throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
-    const QByteArray nomeFolha = relatorio.nome.isEmpty() ? QByteArray("Relatório") : relatorio.nome.left(31).toUtf8();
+    const QByteArray nomeFolha =
+        relatorio.nome.isEmpty() ? QByteArray("Relatório") : relatorio.nome.left(31).toUtf8();
     pl.folha = workbook_add_worksheet(pl.livro, nomeFolha.constData());
     lxw_doc_properties propriedades = {};
     propriedades.title = const_cast<char *>(nomeFolha.constData());
     workbook_set_properties(pl.livro, &propriedades);
 
     for (int c = 0; c + 1 < colunas.size(); ++c)
-        worksheet_set_column_pixels(pl.folha, lxw_col_t(c), lxw_col_t(c), qMax(1, qRound(colunas[c + 1] - colunas[c])), nullptr);
+        worksheet_set_column_pixels(pl.folha, lxw_col_t(c), lxw_col_t(c),
+                                    qMax(1, qRound(colunas[c + 1] - colunas[c])), nullptr);
     for (int r = 0; r + 1 < linhas.size(); ++r)
-        worksheet_set_row_pixels(pl.folha, lxw_row_t(r), qMax(1, qRound(linhas[r + 1] - linhas[r])), nullptr);
+        worksheet_set_row_pixels(pl.folha, lxw_row_t(r), qMax(1, qRound(linhas[r + 1] - linhas[r])),
+                                 nullptr);
 
     QSet<quint64> ocupadas;
     auto chave = [](int r, int c) { return (quint64(quint32(r)) << 32) | quint32(c); };
@@ -206,7 +211,8 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo, const Con
         const QByteArray utf8 = texto.join(u'\n').toUtf8();
         const bool mesclar = livre && config.mesclarCelulas && (r1 > r0 || c1 > c0);
         if (mesclar) {
-            worksheet_merge_range(pl.folha, lxw_row_t(r0), lxw_col_t(c0), lxw_row_t(r1), lxw_col_t(c1), "", fmt);
+            worksheet_merge_range(pl.folha, lxw_row_t(r0), lxw_col_t(c0), lxw_row_t(r1),
+                                  lxw_col_t(c1), "", fmt);
             for (int r = r0; r <= r1; ++r)
                 for (int c = c0; c <= c1; ++c)
                     ocupadas.insert(chave(r, c));
@@ -220,7 +226,8 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo, const Con
                 valor /= 10;
             erro = worksheet_write_number(pl.folha, lxw_row_t(r0), lxw_col_t(c0), valor, fmt);
         } else {
-            erro = worksheet_write_string(pl.folha, lxw_row_t(r0), lxw_col_t(c0), utf8.constData(), fmt);
+            erro = worksheet_write_string(pl.folha, lxw_row_t(r0), lxw_col_t(c0), utf8.constData(),
+                                          fmt);
         }
         if (erro != LXW_NO_ERROR) {
             workbook_close(pl.livro);
@@ -248,9 +255,10 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo, const Con
         o.y_offset = qRound(onde.y() - linhas[r]);
         o.x_scale = f->destino.width() / img.width();
         o.y_scale = f->destino.height() / img.height();
-        worksheet_insert_image_buffer_opt(pl.folha, lxw_row_t(r), lxw_col_t(c),
-                                          reinterpret_cast<const unsigned char *>(imagens.last().constData()),
-                                          size_t(imagens.last().size()), &o);
+        worksheet_insert_image_buffer_opt(
+            pl.folha, lxw_row_t(r), lxw_col_t(c),
+            reinterpret_cast<const unsigned char *>(imagens.last().constData()),
+            size_t(imagens.last().size()), &o);
     }
 
     std::vector<lxw_row_t> quebrasDePagina;

@@ -14,15 +14,13 @@ public:
     void adicionar(QVariantList linha) { m_linhas.push_back(std::move(linha)); }
     qsizetype quantidade() const { return m_linhas.size(); }
 
-    bool primeira() override
-    {
+    bool primeira() override {
         m_atual = 0;
         return !m_linhas.isEmpty();
     }
     bool proxima() override { return ++m_atual < m_linhas.size(); }
     bool temCampo(const QString &campo) const override { return indice(campo) >= 0; }
-    QVariant valor(const QString &campo) const override
-    {
+    QVariant valor(const QString &campo) const override {
         const qsizetype i = indice(campo);
         if (i < 0 || m_atual < 0 || m_atual >= m_linhas.size())
             return {};
@@ -30,8 +28,7 @@ public:
     }
 
 private:
-    qsizetype indice(const QString &campo) const
-    {
+    qsizetype indice(const QString &campo) const {
         for (qsizetype i = 0; i < m_campos.size(); ++i)
             if (m_campos[i].compare(campo, Qt::CaseInsensitive) == 0)
                 return i;

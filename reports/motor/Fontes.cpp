@@ -5,8 +5,7 @@
 
 namespace Fontes {
 
-void garantirCarregadas()
-{
+void garantirCarregadas() {
     static const bool carregadas = [] {
         const QStringList familias = QFontDatabase::families();
         const struct {
@@ -21,16 +20,15 @@ void garantirCarregadas()
                 continue;
             for (const char *arquivo : f.arquivos)
                 if (arquivo)
-                    QFontDatabase::addApplicationFont(
-                        QStringLiteral("/usr/share/wine/fonts/") + QLatin1String(arquivo));
+                    QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") +
+                                                      QLatin1String(arquivo));
         }
         return true;
     }();
     Q_UNUSED(carregadas);
 }
 
-QFont criar(const FontePreparada &fonte, double dpiDispositivo)
-{
+QFont criar(const FontePreparada &fonte, double dpiDispositivo) {
     garantirCarregadas();
     QFont f;
     if (fonte.nome.compare(u"Arial", Qt::CaseInsensitive) == 0)
@@ -50,8 +48,7 @@ QFont criar(const FontePreparada &fonte, double dpiDispositivo)
     return f;
 }
 
-const QPaintDevice *dispositivoDeMedida()
-{
+const QPaintDevice *dispositivoDeMedida() {
     static const QImage imagem = [] {
         QImage i(1, 1, QImage::Format_ARGB32_Premultiplied);
         const int pontosPorMetro = qRound(96 / 0.0254);

@@ -7,8 +7,7 @@
 
 #include <cmath>
 
-int FormatoExibicao::casasDecimais() const
-{
+int FormatoExibicao::casasDecimais() const {
     // "%w.dn": the digits after the point are the decimals.
     const qsizetype ponto = padrao.indexOf(u'.');
     if (ponto < 0)
@@ -23,8 +22,7 @@ namespace Formatacao {
 
 namespace {
 
-qint64 potencia10(int n)
-{
+qint64 potencia10(int n) {
     qint64 p = 1;
     while (n-- > 0)
         p *= 10;
@@ -33,8 +31,7 @@ qint64 potencia10(int n)
 
 } // namespace
 
-QString numero(qint64 valor, int casasValor, int casas)
-{
+QString numero(qint64 valor, int casasValor, int casas) {
     const bool negativo = valor < 0;
     quint64 magnitude = negativo ? quint64(0) - quint64(valor) : quint64(valor);
     if (casasValor > casas) {
@@ -60,8 +57,7 @@ QString numero(qint64 valor, int casasValor, int casas)
     return resultado;
 }
 
-bool comoNumero(const QVariant &valor, qint64 &escalado, int &casas)
-{
+bool comoNumero(const QVariant &valor, qint64 &escalado, int &casas) {
     if (!valor.isValid() || valor.isNull())
         return false;
     if (valor.metaType() == QMetaType::fromType<Dinheiro>()) {
@@ -87,8 +83,7 @@ bool comoNumero(const QVariant &valor, qint64 &escalado, int &casas)
     }
 }
 
-QString texto(const QVariant &valor, const FormatoExibicao &formato)
-{
+QString texto(const QVariant &valor, const FormatoExibicao &formato) {
     if (!valor.isValid() || valor.isNull())
         return {};
     if (formato.tipo == FormatoExibicao::Numerico) {

@@ -6,17 +6,16 @@
 
 namespace {
 
-QString erroExpressao(const QString &expressao)
-{
+QString erroExpressao(const QString &expressao) {
     return QStringLiteral("Expressão inválida no relatório: [%1]").arg(expressao);
 }
 
-Trecho analisarExpressao(const QString &expressao)
-{
+Trecho analisarExpressao(const QString &expressao) {
     static const QRegularExpression campo(
         QString::fromLatin1(R"re(^\s*(\w+)\s*\.\s*"([^"]+)"\s*$)re"));
-    static const QRegularExpression soma(QString::fromLatin1(
-        R"re(^\s*SUM\s*\(\s*<\s*(\w+)\s*\.\s*"([^"]+)"\s*>\s*,\s*(\w+)\s*\)\s*$)re"),
+    static const QRegularExpression soma(
+        QString::fromLatin1(
+            R"re(^\s*SUM\s*\(\s*<\s*(\w+)\s*\.\s*"([^"]+)"\s*>\s*,\s*(\w+)\s*\)\s*$)re"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression contagem(
         QString::fromLatin1(R"re(^\s*COUNT\s*\(\s*(\w+)\s*\)\s*$)re"),
@@ -43,8 +42,7 @@ Trecho analisarExpressao(const QString &expressao)
 
 } // namespace
 
-QList<Trecho> analisarMarcadores(const QString &texto)
-{
+QList<Trecho> analisarMarcadores(const QString &texto) {
     QList<Trecho> trechos;
     QString literal;
     auto fecharLiteral = [&] {
@@ -77,8 +75,7 @@ QList<Trecho> analisarMarcadores(const QString &texto)
     return trechos;
 }
 
-QList<Trecho> trechoLiteral(const QString &texto)
-{
+QList<Trecho> trechoLiteral(const QString &texto) {
     if (texto.isEmpty())
         return {};
     return {Trecho{Trecho::Literal, texto, {}, {}, {}}};

@@ -76,7 +76,8 @@ struct FiguraPreparada {
     bool operator==(const FiguraPreparada &) const = default;
 };
 
-using ElementoPreparado = std::variant<TextoPreparado, TracoPreparado, RetanguloPreparado, FiguraPreparada>;
+using ElementoPreparado =
+    std::variant<TextoPreparado, TracoPreparado, RetanguloPreparado, FiguraPreparada>;
 
 struct PaginaPreparada {
     double larguraMm = 210;
@@ -84,8 +85,7 @@ struct PaginaPreparada {
     bool paisagem = false;
     QList<ElementoPreparado> elementos;
 
-    QSizeF tamanhoPx() const
-    {
+    QSizeF tamanhoPx() const {
         return {larguraMm * Layout::pixelsPorMm, alturaMm * Layout::pixelsPorMm};
     }
     bool operator==(const PaginaPreparada &) const = default;

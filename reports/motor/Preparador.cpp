@@ -8,8 +8,7 @@
 
 #include <limits>
 
-int RelatorioPreparado::indiceFonte(const FontePreparada &fonte)
-{
+int RelatorioPreparado::indiceFonte(const FontePreparada &fonte) {
     const qsizetype i = fontes.indexOf(fonte);
     if (i >= 0)
         return int(i);
@@ -17,8 +16,7 @@ int RelatorioPreparado::indiceFonte(const FontePreparada &fonte)
     return int(fontes.size() - 1);
 }
 
-int RelatorioPreparado::indiceImagem(const QImage &imagem)
-{
+int RelatorioPreparado::indiceImagem(const QImage &imagem) {
     for (qsizetype i = 0; i < imagens.size(); ++i)
         if (imagens[i].cacheKey() == imagem.cacheKey() || imagens[i] == imagem)
             return int(i);
@@ -26,15 +24,14 @@ int RelatorioPreparado::indiceImagem(const QImage &imagem)
     return int(imagens.size() - 1);
 }
 
-double Layout::larguraImprimivel() const
-{
+double Layout::larguraImprimivel() const {
     return (pagina.larguraPapel - pagina.margemEsquerda - pagina.margemDireita) * pixelsPorMm;
 }
 
 namespace {
 
-QStringList quebrar(const QString &texto, const QFontMetricsF &fm, double largura, bool quebraLinha)
-{
+QStringList quebrar(const QString &texto, const QFontMetricsF &fm, double largura,
+                    bool quebraLinha) {
     QStringList linhas;
     QString normalizado = texto;
     normalizado.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -68,8 +65,7 @@ QStringList quebrar(const QString &texto, const QFontMetricsF &fm, double largur
     return linhas;
 }
 
-FontePreparada fontePreparada(const FonteLayout &f)
-{
+FontePreparada fontePreparada(const FonteLayout &f) {
     return {f.nome, f.pontos(), f.negrito, f.italico, f.sublinhado};
 }
 
@@ -77,17 +73,24 @@ FontePreparada fontePreparada(const FonteLayout &f)
 
 Preparador::Preparador(const Layout &layout, QHash<QString, FonteDeLinhas *> fontes,
                        RelatorioPreparado &destino)
-    : m_layout(layout), m_destino(destino)
-{
+    : m_layout(layout), m_destino(destino) {
     for (auto it = fontes.cbegin(); it != fontes.cend(); ++it)
         m_fontes.insert(it.key().toLower(), it.value());
     m_destino.nome = layout.nome;
     for (const BandaLayout &b : layout.bandas) {
         switch (b.tipo) {
-        case TipoBanda::TituloRelatorio: m_titulo = &b; break;
-        case TipoBanda::CabecalhoPagina: m_cabecalho = &b; break;
-        case TipoBanda::DadosMestre: m_dados = &b; break;
-        case TipoBanda::SumarioRelatorio: m_sumario = &b; break;
+        case TipoBanda::TituloRelatorio:
+            m_titulo = &b;
+            break;
+        case TipoBanda::CabecalhoPagina:
+            m_cabecalho = &b;
+            break;
+        case TipoBanda::DadosMestre:
+            m_dados = &b;
+            break;
+        case TipoBanda::SumarioRelatorio:
+            m_sumario = &b;
+            break;
         }
     }
     validar();
@@ -95,13 +98,13 @@ Preparador::Preparador(const Layout &layout, QHash<QString, FonteDeLinhas *> fon
 
 Preparador::~Preparador() = default;
 
-void Preparador::validar()
-{
+void Preparador::validar() {
     auto fonteDe = [&](const QString &alias) {
         FonteDeLinhas *f = m_fontes.value(alias.toLower());
         if (!f)
-            throw ErroSistema(QStringLiteral("O relatório usa o conjunto de dados \"%1\", que não foi fornecido.")
-                                  .arg(alias));
+            throw ErroSistema(
+                QStringLiteral("O relatório usa o conjunto de dados \"%1\", que não foi fornecido.")
+                    .arg(alias));
         return f;
     };
     if (m_dados)
@@ -112,12 +115,14 @@ void Preparador::validar()
             for (const Trecho &t : o.trechos) {
                 if (t.tipo == Trecho::Campo || t.tipo == Trecho::Soma) {
                     if (!fonteDe(t.alias)->temCampo(t.campo))
-                        throw ErroSistema(QStringLiteral("O campo \"%1\" não existe no conjunto de dados \"%2\".")
-                                              .arg(t.campo, t.alias));
+                        throw ErroSistema(
+                            QStringLiteral("O campo \"%1\" não existe no conjunto de dados \"%2\".")
+                                .arg(t.campo, t.alias));
                 }
                 if (t.tipo == Trecho::Soma || t.tipo == Trecho::Contagem) {
                     if (!m_dados || m_dados->nome.compare(t.banda, Qt::CaseInsensitive) != 0)
-                        throw ErroSistema(QStringLiteral("A banda \"%1\" não existe no relatório.").arg(t.banda));
+                        throw ErroSistema(
+                            QStringLiteral("A banda \"%1\" não existe no relatório.").arg(t.banda));
                 }
                 if (t.tipo == Trecho::Soma)
                     m_somas.push_back({t.banda, t.alias, t.campo});
@@ -126,18 +131,15 @@ void Preparador::validar()
     }
 }
 
-int Preparador::paginasProntas() const
-{
+int Preparador::paginasProntas() const {
     return m_paginasCompletas;
 }
 
-double Preparador::limiteInferior() const
-{
+double Preparador::limiteInferior() const {
     return (m_layout.pagina.alturaPapel - m_layout.pagina.margemBaixo) * Layout::pixelsPorMm;
 }
 
-bool Preparador::continuar(int paginas)
-{
+bool Preparador::continuar(int paginas) {
     const int alvo = paginas > std::numeric_limits<int>::max() - m_paginasCompletas
                          ? std::numeric_limits<int>::max()
                          : m_paginasCompletas + paginas;
@@ -181,8 +183,7 @@ bool Preparador::continuar(int paginas)
     return terminado();
 }
 
-void Preparador::novaPagina()
-{
+void Preparador::novaPagina() {
     PaginaPreparada pagina;
     pagina.larguraMm = m_layout.pagina.larguraPapel;
     pagina.alturaMm = m_layout.pagina.alturaPapel;
@@ -192,10 +193,9 @@ void Preparador::novaPagina()
     m_y = m_layout.pagina.margemTopo * Layout::pixelsPorMm;
 }
 
-void Preparador::imprimirBandaComQuebra(const BandaLayout &banda)
-{
-    const double topoLivre = m_layout.pagina.margemTopo * Layout::pixelsPorMm
-                             + (m_cabecalho ? m_cabecalho->altura : 0);
+void Preparador::imprimirBandaComQuebra(const BandaLayout &banda) {
+    const double topoLivre =
+        m_layout.pagina.margemTopo * Layout::pixelsPorMm + (m_cabecalho ? m_cabecalho->altura : 0);
     // A band taller than a whole page still prints, on a page of its own.
     if (m_y + banda.altura > limiteInferior() + 0.01 && m_y > topoLivre + 0.01) {
         novaPagina();
@@ -205,22 +205,21 @@ void Preparador::imprimirBandaComQuebra(const BandaLayout &banda)
     imprimirBanda(banda);
 }
 
-void Preparador::imprimirBanda(const BandaLayout &banda)
-{
+void Preparador::imprimirBanda(const BandaLayout &banda) {
     PaginaPreparada &pagina = m_destino.paginas.last();
     const double x = m_layout.pagina.margemEsquerda * Layout::pixelsPorMm;
     if (banda.fundo.isValid() && banda.fundo != Qt::white) {
-        pagina.elementos.push_back(RetanguloPreparado{
-            QRectF(x, m_y, m_layout.larguraImprimivel(), banda.altura), 0, banda.fundo.rgba(),
-            banda.fundo.rgba()});
+        pagina.elementos.push_back(
+            RetanguloPreparado{QRectF(x, m_y, m_layout.larguraImprimivel(), banda.altura), 0,
+                               banda.fundo.rgba(), banda.fundo.rgba()});
     }
     for (const ObjetoLayout &obj : banda.objetos)
         imprimirObjeto(obj, x, m_y, pagina);
     m_y += banda.altura;
 }
 
-void Preparador::imprimirObjeto(const ObjetoLayout &obj, double x, double y, PaginaPreparada &pagina)
-{
+void Preparador::imprimirObjeto(const ObjetoLayout &obj, double x, double y,
+                                PaginaPreparada &pagina) {
     const QRectF caixa(x + obj.left, y + obj.top, obj.width, obj.height);
     switch (obj.tipo) {
     case TipoObjeto::Texto:
@@ -229,9 +228,9 @@ void Preparador::imprimirObjeto(const ObjetoLayout &obj, double x, double y, Pag
         imprimirTexto(obj, caixa, pagina);
         break;
     case TipoObjeto::Linha:
-        pagina.elementos.push_back(TracoPreparado{caixa.topLeft(), QPointF(caixa.right(), caixa.top()),
-                                                  obj.moldura.largura, obj.moldura.estilo,
-                                                  obj.fonte.cor.rgba()});
+        pagina.elementos.push_back(
+            TracoPreparado{caixa.topLeft(), QPointF(caixa.right(), caixa.top()),
+                           obj.moldura.largura, obj.moldura.estilo, obj.fonte.cor.rgba()});
         break;
     case TipoObjeto::Retangulo:
         pagina.elementos.push_back(RetanguloPreparado{caixa, 1, 0xff000000, 0xffffffff});
@@ -240,25 +239,24 @@ void Preparador::imprimirObjeto(const ObjetoLayout &obj, double x, double y, Pag
         if (obj.imagem.isNull() || obj.imagem.width() <= 0 || obj.imagem.height() <= 0)
             break;
         const QSizeF tamanho = QSizeF(obj.imagem.size()).scaled(caixa.size(), Qt::KeepAspectRatio);
-        pagina.elementos.push_back(
-            FiguraPreparada{caixa, QRectF(caixa.topLeft(), tamanho), m_destino.indiceImagem(obj.imagem)});
+        pagina.elementos.push_back(FiguraPreparada{caixa, QRectF(caixa.topLeft(), tamanho),
+                                                   m_destino.indiceImagem(obj.imagem)});
         break;
     }
     }
 }
 
-const QFontMetricsF &Preparador::medidas(int fonte)
-{
+const QFontMetricsF &Preparador::medidas(int fonte) {
     auto it = m_medidas.find(fonte);
     if (it == m_medidas.end())
-        it = m_medidas.insert(fonte, std::make_shared<QFontMetricsF>(
-                                         Fontes::criar(m_destino.fontes[fonte], 96),
-                                         Fontes::dispositivoDeMedida()));
+        it = m_medidas.insert(
+            fonte, std::make_shared<QFontMetricsF>(Fontes::criar(m_destino.fontes[fonte], 96),
+                                                   Fontes::dispositivoDeMedida()));
     return *it.value();
 }
 
-QString Preparador::avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &escalado, int &casas) const
-{
+QString Preparador::avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &escalado,
+                            int &casas) const {
     numerico = false;
     QString texto;
     for (const Trecho &t : obj.trechos) {
@@ -272,9 +270,9 @@ QString Preparador::avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &esc
             break;
         case Trecho::Soma:
             for (const Acumulado &a : m_somas) {
-                if (a.banda.compare(t.banda, Qt::CaseInsensitive) == 0
-                    && a.alias.compare(t.alias, Qt::CaseInsensitive) == 0
-                    && a.campo.compare(t.campo, Qt::CaseInsensitive) == 0) {
+                if (a.banda.compare(t.banda, Qt::CaseInsensitive) == 0 &&
+                    a.alias.compare(t.alias, Qt::CaseInsensitive) == 0 &&
+                    a.campo.compare(t.campo, Qt::CaseInsensitive) == 0) {
                     valor = a.soInteiros ? QVariant(qint64(a.escalado / 100))
                                          : QVariant::fromValue(Dinheiro::deCentavos(a.escalado));
                     break;
@@ -292,11 +290,12 @@ QString Preparador::avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &esc
     return texto;
 }
 
-void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjeto, PaginaPreparada &pagina)
-{
+void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjeto,
+                               PaginaPreparada &pagina) {
     TextoPreparado t;
     const QString texto = avaliar(obj, t.temNumero, t.numero, t.casas);
-    const bool temMoldura = obj.moldura.topo || obj.moldura.baixo || obj.moldura.esquerda || obj.moldura.direita;
+    const bool temMoldura =
+        obj.moldura.topo || obj.moldura.baixo || obj.moldura.esquerda || obj.moldura.direita;
     const bool fundoVisivel = obj.preenchimento.isValid() && obj.preenchimento != Qt::white;
     if (texto.isEmpty() && !fundoVisivel && !temMoldura)
         return;
@@ -349,8 +348,7 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
     pagina.elementos.push_back(std::move(t));
 }
 
-void Preparador::acumularLinha(const BandaLayout &banda)
-{
+void Preparador::acumularLinha(const BandaLayout &banda) {
     ++m_contagens[banda.nome.toLower()];
     for (Acumulado &a : m_somas) {
         if (a.banda.compare(banda.nome, Qt::CaseInsensitive) != 0)
@@ -368,8 +366,8 @@ void Preparador::acumularLinha(const BandaLayout &banda)
     }
 }
 
-QStringList Preparador::quebrarLinhas(const QString &texto, const FontePreparada &fonte, double largura)
-{
+QStringList Preparador::quebrarLinhas(const QString &texto, const FontePreparada &fonte,
+                                      double largura) {
     const QFontMetricsF fm(Fontes::criar(fonte, 96), Fontes::dispositivoDeMedida());
     return quebrar(texto, fm, largura, true);
 }

@@ -18,7 +18,8 @@ class FonteDeLinhas;
 // sources must outlive it. Errors are thrown as ErroSistema.
 class Preparador {
 public:
-    Preparador(const Layout &layout, QHash<QString, FonteDeLinhas *> fontes, RelatorioPreparado &destino);
+    Preparador(const Layout &layout, QHash<QString, FonteDeLinhas *> fontes,
+               RelatorioPreparado &destino);
     ~Preparador();
 
     // Goes on until `paginas` more pages are complete or everything is done;
@@ -32,7 +33,8 @@ public:
 
     // One text as it would be cut into lines in a box of the given width: for
     // callers that need the engine's line breaking on its own.
-    static QStringList quebrarLinhas(const QString &texto, const FontePreparada &fonte, double largura);
+    static QStringList quebrarLinhas(const QString &texto, const FontePreparada &fonte,
+                                     double largura);
 
 private:
     enum class Estado { Inicio, Linhas, Sumario, Fim };

@@ -16,8 +16,7 @@ struct Contexto {
     QList<QFont> fontes;
 };
 
-QPen caneta(QRgb cor, double largura, MolduraLayout::Estilo estilo)
-{
+QPen caneta(QRgb cor, double largura, MolduraLayout::Estilo estilo) {
     QPen pen(QColor::fromRgba(cor), largura);
     pen.setCapStyle(Qt::FlatCap);
     if (estilo == MolduraLayout::Pontilhado)
@@ -25,8 +24,7 @@ QPen caneta(QRgb cor, double largura, MolduraLayout::Estilo estilo)
     return pen;
 }
 
-void desenharTraco(QPainter &p, const TracoPreparado &t)
-{
+void desenharTraco(QPainter &p, const TracoPreparado &t) {
     if (t.estilo != MolduraLayout::Duplo) {
         p.setPen(caneta(t.cor, t.largura, t.estilo));
         p.drawLine(t.inicio, t.fim);
@@ -41,8 +39,7 @@ void desenharTraco(QPainter &p, const TracoPreparado &t)
     p.drawLine(t.inicio + desvio, t.fim + desvio);
 }
 
-void desenharTexto(Contexto &c, const TextoPreparado &t)
-{
+void desenharTexto(Contexto &c, const TextoPreparado &t) {
     QPainter &p = c.p;
     if (qAlpha(t.fundo) != 0)
         p.fillRect(t.caixa, QColor::fromRgba(t.fundo));
@@ -52,8 +49,9 @@ void desenharTexto(Contexto &c, const TextoPreparado &t)
         const double em = c.r.fontes[t.fonte].alturaEm();
         bool excede = false;
         for (const LinhaDeTexto &l : t.linhas)
-            excede = excede || l.base.x() < t.caixa.left() || l.base.x() + l.largura > t.caixa.right()
-                     || l.base.y() + em * 0.3 > t.caixa.bottom();
+            excede = excede || l.base.x() < t.caixa.left() ||
+                     l.base.x() + l.largura > t.caixa.right() ||
+                     l.base.y() + em * 0.3 > t.caixa.bottom();
         const bool recortar = t.recortar && excede;
         if (recortar) {
             p.save();
@@ -69,7 +67,9 @@ void desenharTexto(Contexto &c, const TextoPreparado &t)
 
     const MolduraLayout &m = t.moldura;
     const QRectF &b = t.caixa;
-    auto lado = [&](QPointF a, QPointF z) { desenharTraco(p, {a, z, m.largura, m.estilo, 0xff000000}); };
+    auto lado = [&](QPointF a, QPointF z) {
+        desenharTraco(p, {a, z, m.largura, m.estilo, 0xff000000});
+    };
     if (m.topo)
         lado(b.topLeft(), b.topRight());
     if (m.baixo)
@@ -80,8 +80,7 @@ void desenharTexto(Contexto &c, const TextoPreparado &t)
         lado(b.topRight(), b.bottomRight());
 }
 
-void desenharRetangulo(QPainter &p, const RetanguloPreparado &r)
-{
+void desenharRetangulo(QPainter &p, const RetanguloPreparado &r) {
     p.fillRect(r.caixa, QColor::fromRgba(r.fundo));
     if (r.largura <= 0)
         return;
@@ -91,8 +90,7 @@ void desenharRetangulo(QPainter &p, const RetanguloPreparado &r)
     p.drawRect(r.caixa.adjusted(meio, meio, -meio, -meio));
 }
 
-void desenharFigura(Contexto &c, const FiguraPreparada &f)
-{
+void desenharFigura(Contexto &c, const FiguraPreparada &f) {
     if (f.imagem < 0 || f.imagem >= c.r.imagens.size())
         return;
     c.p.save();
@@ -103,8 +101,7 @@ void desenharFigura(Contexto &c, const FiguraPreparada &f)
 
 } // namespace
 
-void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int pagina)
-{
+void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int pagina) {
     if (pagina < 0 || pagina >= relatorio.paginas.size())
         return;
     painter.save();
@@ -134,21 +131,19 @@ void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int 
     painter.restore();
 }
 
-void desenharPaginaEm(QPainter &painter, const RelatorioPreparado &relatorio, int pagina, double dpi)
-{
+void desenharPaginaEm(QPainter &painter, const RelatorioPreparado &relatorio, int pagina,
+                      double dpi) {
     painter.save();
     painter.scale(dpi / 96.0, dpi / 96.0);
     desenharPagina(painter, relatorio, pagina);
     painter.restore();
 }
 
-QSize tamanhoEmPixels(const PaginaPreparada &pagina, double dpi)
-{
+QSize tamanhoEmPixels(const PaginaPreparada &pagina, double dpi) {
     return QSize(qRound(pagina.larguraMm / 25.4 * dpi), qRound(pagina.alturaMm / 25.4 * dpi));
 }
 
-QImage imagem(const RelatorioPreparado &relatorio, int pagina, double dpi, QImage::Format formato)
-{
+QImage imagem(const RelatorioPreparado &relatorio, int pagina, double dpi, QImage::Format formato) {
     if (pagina < 0 || pagina >= relatorio.paginas.size())
         return {};
     QImage img(tamanhoEmPixels(relatorio.paginas[pagina], dpi), formato);

@@ -15,7 +15,8 @@ void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int 
 
 // Draws a page onto the painter's device scaled so that the page's layout
 // pixels land at `dpi` device pixels per inch, from the painter's origin.
-void desenharPaginaEm(QPainter &painter, const RelatorioPreparado &relatorio, int pagina, double dpi);
+void desenharPaginaEm(QPainter &painter, const RelatorioPreparado &relatorio, int pagina,
+                      double dpi);
 
 // The size in pixels of a page at a resolution (A4 portrait at 96 dpi: 794 × 1123).
 QSize tamanhoEmPixels(const PaginaPreparada &pagina, double dpi);

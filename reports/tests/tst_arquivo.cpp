@@ -25,8 +25,7 @@ private:
     QByteArray m_bom;
 };
 
-RelatorioPreparado TstArquivo::recibo()
-{
+RelatorioPreparado TstArquivo::recibo() {
     Relatorio r(QStringLiteral("recibo_2vias"));
     SetText(FindObject(r, "valor"), QStringLiteral("1.234,56"));
     SetText(FindObject(r, "recebi2"), QStringLiteral("Conceição"));
@@ -38,8 +37,7 @@ RelatorioPreparado TstArquivo::recibo()
     return r.preparado();
 }
 
-void TstArquivo::initTestCase()
-{
+void TstArquivo::initTestCase() {
     QVERIFY(m_dir.isValid());
     const QString arquivo = m_dir.filePath(QStringLiteral("bom.trp"));
     ArquivoRelatorio::gravar(recibo(), arquivo);
@@ -48,16 +46,14 @@ void TstArquivo::initTestCase()
     m_bom = f.readAll();
 }
 
-void TstArquivo::idaEVolta_data()
-{
+void TstArquivo::idaEVolta_data() {
     QTest::addColumn<int>("linhas");
     QTest::newRow("recibo com logo") << -1;
     QTest::newRow("lista vazia") << 0;
     QTest::newRow("lista de três páginas") << 140;
 }
 
-void TstArquivo::idaEVolta()
-{
+void TstArquivo::idaEVolta() {
     QFETCH(int, linhas);
     RelatorioPreparado original;
     if (linhas < 0) {
@@ -81,8 +77,7 @@ void TstArquivo::idaEVolta()
     QCOMPARE(lido.paginas, original.paginas);
 }
 
-void TstArquivo::arquivoRecusado_data()
-{
+void TstArquivo::arquivoRecusado_data() {
     QTest::addColumn<QByteArray>("conteudo");
     QTest::addColumn<QString>("mensagem");
     QTest::newRow("vazio") << QByteArray() << "não é um relatório";
@@ -99,8 +94,7 @@ void TstArquivo::arquivoRecusado_data()
     QTest::newRow("versão mais nova") << novo << "versão mais nova";
 }
 
-void TstArquivo::arquivoRecusado()
-{
+void TstArquivo::arquivoRecusado() {
     QFETCH(QByteArray, conteudo);
     QFETCH(QString, mensagem);
     const QString arquivo = m_dir.filePath(QStringLiteral("ruim.trp"));

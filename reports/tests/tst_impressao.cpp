@@ -13,23 +13,23 @@
 namespace {
 
 // The first page of the nth PDF the printer wrote, rasterised at 96 dpi, once it is whole.
-QImage paginaImpressa(const QString &pasta, int n)
-{
-    const QStringList arquivos = QDir(pasta).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time | QDir::Reversed);
+QImage paginaImpressa(const QString &pasta, int n) {
+    const QStringList arquivos =
+        QDir(pasta).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time | QDir::Reversed);
     if (arquivos.size() < n)
         return {};
     const QString prefixo = QDir(pasta).filePath(QStringLiteral("pagina%1").arg(n));
     QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
-                                         QStringLiteral("-singlefile"), QDir(pasta).filePath(arquivos[n - 1]), prefixo});
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+             QStringLiteral("-singlefile"), QDir(pasta).filePath(arquivos[n - 1]), prefixo});
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return {};
     return QImage(prefixo + QStringLiteral(".png"));
 }
 
 // Columns of ink in a band of rows: the left and right ends, or -1.
-std::pair<int, int> tinta(const QImage &img, const QRect &regiao)
-{
+std::pair<int, int> tinta(const QImage &img, const QRect &regiao) {
     int esquerda = -1, direita = -1;
     const QRect r = regiao.intersected(img.rect());
     for (int x = r.left(); x <= r.right(); ++x) {
@@ -46,8 +46,7 @@ std::pair<int, int> tinta(const QImage &img, const QRect &regiao)
 }
 
 // The printed sheet shows every line of text where the renderer puts it.
-void conferir(const QImage &impressa, const RelatorioPreparado &relatorio)
-{
+void conferir(const QImage &impressa, const RelatorioPreparado &relatorio) {
     QCOMPARE(impressa.size(), QSize(794, 1123));
     const QImage nossa = Renderizador::imagem(relatorio, 0, 96);
     int linhas = 0;
@@ -56,12 +55,17 @@ void conferir(const QImage &impressa, const RelatorioPreparado &relatorio)
         if (!t)
             continue;
         for (const LinhaDeTexto &l : t->linhas) {
-            const QRect faixa(qFloor(t->caixa.left()), qRound(l.base.y() - 8), qCeil(t->caixa.width()), 9);
+            const QRect faixa(qFloor(t->caixa.left()), qRound(l.base.y() - 8),
+                              qCeil(t->caixa.width()), 9);
             const auto [e1, d1] = tinta(nossa, faixa);
             const auto [e2, d2] = tinta(impressa, faixa);
             QVERIFY2(qAbs(e1 - e2) <= 2 && qAbs(d1 - d2) <= 2,
                      qPrintable(QStringLiteral("%1: tinta %2..%3 na tela, %4..%5 no papel")
-                                    .arg(t->nome).arg(e1).arg(d1).arg(e2).arg(d2)));
+                                    .arg(t->nome)
+                                    .arg(e1)
+                                    .arg(d1)
+                                    .arg(e2)
+                                    .arg(d2)));
             ++linhas;
         }
     }
@@ -87,8 +91,7 @@ private:
     AvisadorGravador m_avisos;
 };
 
-void TstImpressao::initTestCase()
-{
+void TstImpressao::initTestCase() {
     m_saida = qEnvironmentVariable("TALVANO_SAIDA_CUPS");
     if (m_saida.isEmpty() || qEnvironmentVariableIsEmpty("CUPS_SERVER"))
         QSKIP("sem o servidor CUPS de teste (rode pelo ctest)");
@@ -97,8 +100,7 @@ void TstImpressao::initTestCase()
     Avisador::instalar(&m_avisos);
 }
 
-void TstImpressao::imprimeReciboNaFila()
-{
+void TstImpressao::imprimeReciboNaFila() {
     Relatorio recibo(QStringLiteral("recibo_1via"));
     SetText(FindObject(recibo, "recebi"), QStringLiteral("Maria das Graças Conceição"));
     SetText(FindObject(recibo, "valor"), QStringLiteral("1.234,56"));
@@ -111,8 +113,7 @@ void TstImpressao::imprimeReciboNaFila()
     conferir(paginaImpressa(m_saida, 1), recibo.preparado());
 }
 
-void TstImpressao::printVaiDiretoParaAPadrao()
-{
+void TstImpressao::printVaiDiretoParaAPadrao() {
     Relatorio rapido(QStringLiteral("recibo_rapido"));
     SetText(FindObject(rapido, "Lnome"), QStringLiteral("João Batista"));
     SetText(FindObject(rapido, "LBemitente"), QStringLiteral("Assinatura"));

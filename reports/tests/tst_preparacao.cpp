@@ -18,8 +18,7 @@ const QString extensoMaisLongo = QStringLiteral(
     "Quatrocentos e Cinqüenta e Quatro Mil, e Quatrocentos e Cinqüenta e Quatro Reais, "
     "e Cinqüenta e Quatro Centavos.");
 
-QList<const TextoPreparado *> textos(const PaginaPreparada &pagina, const QString &nome)
-{
+QList<const TextoPreparado *> textos(const PaginaPreparada &pagina, const QString &nome) {
     QList<const TextoPreparado *> achados;
     for (const ElementoPreparado &e : pagina.elementos)
         if (const auto *t = std::get_if<TextoPreparado>(&e); t && t->nome == nome)
@@ -27,8 +26,7 @@ QList<const TextoPreparado *> textos(const PaginaPreparada &pagina, const QStrin
     return achados;
 }
 
-QString textoUnico(const PaginaPreparada &pagina, const QString &nome)
-{
+QString textoUnico(const PaginaPreparada &pagina, const QString &nome) {
     const auto achados = textos(pagina, nome);
     if (achados.size() != 1)
         return QStringLiteral("<%1 vezes>").arg(achados.size());
@@ -38,13 +36,13 @@ QString textoUnico(const PaginaPreparada &pagina, const QString &nome)
     return linhas.join(u'\n');
 }
 
-FonteEmMemoria recibos(int quantidade)
-{
-    FonteEmMemoria fonte({QStringLiteral("ID_RECIBO"), QStringLiteral("CLIENTE"), QStringLiteral("VALOR"),
-                          QStringLiteral("DATA"), QStringLiteral("HORA")});
+FonteEmMemoria recibos(int quantidade) {
+    FonteEmMemoria fonte({QStringLiteral("ID_RECIBO"), QStringLiteral("CLIENTE"),
+                          QStringLiteral("VALOR"), QStringLiteral("DATA"), QStringLiteral("HORA")});
     for (int i = 1; i <= quantidade; ++i)
-        fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i), QVariant::fromValue(Dinheiro::deCentavos(i * 100 + 50)),
-                         QDate(2011, 3, 5), QTime(10, 0)});
+        fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                         QVariant::fromValue(Dinheiro::deCentavos(i * 100 + 50)), QDate(2011, 3, 5),
+                         QTime(10, 0)});
     return fonte;
 }
 
@@ -79,8 +77,7 @@ private Q_SLOTS:
     void fontesResolvidas();
 };
 
-void TstPreparacao::layoutsCarregam_data()
-{
+void TstPreparacao::layoutsCarregam_data() {
     QTest::addColumn<QString>("arquivo");
     QTest::addColumn<int>("bandas");
     QTest::addColumn<int>("objetos");
@@ -93,8 +90,7 @@ void TstPreparacao::layoutsCarregam_data()
     QTest::newRow("recibo rápido") << "recibo_rapido" << 1 << 19 << 718.1;
 }
 
-void TstPreparacao::layoutsCarregam()
-{
+void TstPreparacao::layoutsCarregam() {
     QFETCH(QString, arquivo);
     QFETCH(int, bandas);
     QFETCH(int, objetos);
@@ -109,25 +105,23 @@ void TstPreparacao::layoutsCarregam()
              qPrintable(QString::number(layout.larguraImprimivel())));
 }
 
-void TstPreparacao::layoutQuebrado_data()
-{
+void TstPreparacao::layoutQuebrado_data() {
     QTest::addColumn<QByteArray>("json");
     QTest::newRow("não é JSON") << QByteArray("{ \"bandas\": [");
     QTest::newRow("sem bandas") << QByteArray(R"({"nome":"x","bandas":[]})");
-    QTest::newRow("objeto sem posição")
-        << QByteArray(R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"texto"}]}]})");
-    QTest::newRow("tipo desconhecido")
-        << QByteArray(R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"bolha","pos":[0,0,1,1]}]}]})");
-    QTest::newRow("rótulo num relatório")
-        << QByteArray(R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"rotulo","pos":[0,0,1,1]}]}]})");
+    QTest::newRow("objeto sem posição") << QByteArray(
+        R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"texto"}]}]})");
+    QTest::newRow("tipo desconhecido") << QByteArray(
+        R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"bolha","pos":[0,0,1,1]}]}]})");
+    QTest::newRow("rótulo num relatório") << QByteArray(
+        R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"rotulo","pos":[0,0,1,1]}]}]})");
     QTest::newRow("banda de dados sem conjunto")
         << QByteArray(R"({"bandas":[{"tipo":"dados","nome":"M","alias":"q","altura":10}]})");
-    QTest::newRow("expressão inválida")
-        << QByteArray(R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"texto","pos":[0,0,1,1],"texto":"[1+]"}]}]})");
+    QTest::newRow("expressão inválida") << QByteArray(
+        R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"texto","pos":[0,0,1,1],"texto":"[1+]"}]}]})");
 }
 
-void TstPreparacao::layoutQuebrado()
-{
+void TstPreparacao::layoutQuebrado() {
     QFETCH(QByteArray, json);
     try {
         CarregadorLayout::carregarBytes(json, QStringLiteral("teste.json"));
@@ -137,11 +131,11 @@ void TstPreparacao::layoutQuebrado()
     }
 }
 
-void TstPreparacao::marcadores_data()
-{
+void TstPreparacao::marcadores_data() {
     QTest::addColumn<QString>("texto");
     QTest::addColumn<QList<Trecho>>("esperado");
-    QTest::newRow("só texto") << "Valor R$" << QList<Trecho>{{Trecho::Literal, "Valor R$", {}, {}, {}}};
+    QTest::newRow("só texto") << "Valor R$"
+                              << QList<Trecho>{{Trecho::Literal, "Valor R$", {}, {}, {}}};
     QTest::newRow("campo") << R"([ibqEvento."VALOR"])"
                            << QList<Trecho>{{Trecho::Campo, {}, "ibqEvento", "VALOR", {}}};
     QTest::newRow("soma") << R"([SUM(<ibqEvento."VALOR">,MasterData1)])"
@@ -154,29 +148,25 @@ void TstPreparacao::marcadores_data()
                                                      {Trecho::Literal, " reais", {}, {}, {}}};
 }
 
-void TstPreparacao::marcadores()
-{
+void TstPreparacao::marcadores() {
     QFETCH(QString, texto);
     QFETCH(QList<Trecho>, esperado);
     QCOMPARE(analisarMarcadores(texto), esperado);
 }
 
-void TstPreparacao::marcadorInvalido_data()
-{
+void TstPreparacao::marcadorInvalido_data() {
     QTest::addColumn<QString>("texto");
     QTest::newRow("colchete sem fim") << R"(Total [ibqEvento."VALOR")";
     QTest::newRow("expressão desconhecida") << "[AVG(MasterData1)]";
     QTest::newRow("vazio") << "[]";
 }
 
-void TstPreparacao::marcadorInvalido()
-{
+void TstPreparacao::marcadorInvalido() {
     QFETCH(QString, texto);
     QVERIFY_THROWS_EXCEPTION(ErroSistema, analisarMarcadores(texto));
 }
 
-void TstPreparacao::formatos_data()
-{
+void TstPreparacao::formatos_data() {
     QTest::addColumn<QVariant>("valor");
     QTest::addColumn<bool>("numerico");
     QTest::addColumn<QString>("esperado");
@@ -193,8 +183,7 @@ void TstPreparacao::formatos_data()
     QTest::newRow("nulo") << QVariant() << false << "";
 }
 
-void TstPreparacao::formatos()
-{
+void TstPreparacao::formatos() {
     QFETCH(QVariant, valor);
     QFETCH(bool, numerico);
     QFETCH(QString, esperado);
@@ -206,8 +195,7 @@ void TstPreparacao::formatos()
     QCOMPARE(Formatacao::texto(valor, formato), esperado);
 }
 
-void TstPreparacao::quebrasDePagina_data()
-{
+void TstPreparacao::quebrasDePagina_data() {
     // First page: 10 mm margin, 11 mm title, 6 mm headings, then rows of 4 mm
     // down to 282 mm: 63 rows. Later pages: 66 rows. The 6 mm summary needs room too.
     QTest::addColumn<int>("linhas");
@@ -220,8 +208,7 @@ void TstPreparacao::quebrasDePagina_data()
     QTest::newRow("três páginas") << 63 + 66 + 5 << QList<int>{63, 66, 5};
 }
 
-void TstPreparacao::quebrasDePagina()
-{
+void TstPreparacao::quebrasDePagina() {
     QFETCH(int, linhas);
     QFETCH(QList<int>, linhasPorPagina);
     FonteEmMemoria fonte = recibos(linhas);
@@ -246,7 +233,8 @@ void TstPreparacao::quebrasDePagina()
                 QVERIFY(t->caixa.bottom() <= limite + 0.01);
         for (const TextoPreparado *t : textos(pagina, QStringLiteral("Memo8")))
             QCOMPARE(t->linhas.first().texto, QString::number(numero++));
-        QCOMPARE(textos(pagina, QStringLiteral("SysMemo4")).size(), p == r.paginas.size() - 1 ? 1 : 0);
+        QCOMPARE(textos(pagina, QStringLiteral("SysMemo4")).size(),
+                 p == r.paginas.size() - 1 ? 1 : 0);
     }
     // The total of every row: sum of i reais and 50 centavos.
     const qint64 centavos = qint64(linhas) * (linhas + 1) / 2 * 100 + qint64(linhas) * 50;
@@ -264,27 +252,31 @@ void TstPreparacao::quebrasDePagina()
     }
 }
 
-void TstPreparacao::listaDeClientesConta_data()
-{
+void TstPreparacao::listaDeClientesConta_data() {
     QTest::addColumn<int>("clientes");
     QTest::newRow("nenhum cliente") << 0;
     QTest::newRow("três clientes") << 3;
     QTest::newRow("várias páginas") << 150;
 }
 
-void TstPreparacao::listaDeClientesConta()
-{
+void TstPreparacao::listaDeClientesConta() {
     QFETCH(int, clientes);
-    FonteEmMemoria fonte({"ID_CLIENTE", "CLIENTE", "EMAIL", "EMAIL2", "TELEFONE", "TELEFONE2", "CPFCNPJ"});
+    FonteEmMemoria fonte(
+        {"ID_CLIENTE", "CLIENTE", "EMAIL", "EMAIL2", "TELEFONE", "TELEFONE2", "CPFCNPJ"});
     for (int i = 0; i < clientes; ++i)
-        fonte.adicionar({i + 1, QStringLiteral("Cliente com um nome muito mais comprido do que cabe na coluna de oitenta e sete milímetros, número %1").arg(i),
-                         QVariant(), QStringLiteral("b@c.br"), QVariant(), "(11) 5555-0000", "123.456.789-09"});
+        fonte.adicionar({i + 1,
+                         QStringLiteral("Cliente com um nome muito mais comprido do que cabe na "
+                                        "coluna de oitenta e sete milímetros, número %1")
+                             .arg(i),
+                         QVariant(), QStringLiteral("b@c.br"), QVariant(), "(11) 5555-0000",
+                         "123.456.789-09"});
     Relatorio relatorio(QStringLiteral("clientes"));
     relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
     relatorio.prepararTudo();
     const RelatorioPreparado &r = relatorio.preparado();
     QCOMPARE(textoUnico(r.paginas.last(), QStringLiteral("SysMemo4")), QString::number(clientes));
-    QCOMPARE(textoUnico(r.paginas.last(), QStringLiteral("Memo13")), QStringLiteral("Clientes Cadastrados"));
+    QCOMPARE(textoUnico(r.paginas.last(), QStringLiteral("Memo13")),
+             QStringLiteral("Clientes Cadastrados"));
     QVERIFY(r.paginas.first().paisagem);
     if (clientes > 0) {
         // A long name stays on one line, cut at the cell edge by the renderer.
@@ -292,12 +284,12 @@ void TstPreparacao::listaDeClientesConta()
         QCOMPARE(nome->linhas.size(), 1);
         QVERIFY(nome->recortar);
         QVERIFY(nome->linhas.first().largura > nome->caixa.width());
-        QVERIFY(textos(r.paginas.first(), QStringLiteral("Memo3")).isEmpty()); // empty e-mail prints nothing
+        QVERIFY(textos(r.paginas.first(), QStringLiteral("Memo3"))
+                    .isEmpty()); // empty e-mail prints nothing
     }
 }
 
-void TstPreparacao::campoInexistenteRecusado()
-{
+void TstPreparacao::campoInexistenteRecusado() {
     FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE"});
     Relatorio relatorio(QStringLiteral("recibos_por_cliente"));
     relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
@@ -306,22 +298,34 @@ void TstPreparacao::campoInexistenteRecusado()
     QVERIFY_THROWS_EXCEPTION(ErroSistema, semFonte.prepararTudo());
 }
 
-void TstPreparacao::findObjectIgnoraCaixa_data()
-{
+void TstPreparacao::findObjectIgnoraCaixa_data() {
     QTest::addColumn<QString>("arquivo");
     QTest::addColumn<QString>("procurado");
     QTest::addColumn<QString>("achado");
-    QTest::newRow("maiúsculas") << "recibo_1via" << "VALOR" << "Valor";
-    QTest::newRow("minúsculas") << "recibo_1via" << "recebi" << "Recebi";
-    QTest::newRow("figura") << "recibo_1via" << "picture1" << "Picture1";
-    QTest::newRow("segunda via") << "recibo_2vias" << "recebi2" << "Recebi2";
-    QTest::newRow("emitente com E maiúsculo") << "recibo_2vias" << "emitente" << "Emitente";
-    QTest::newRow("desconhecido") << "recibo_1via" << "emitente2" << "";
-    QTest::newRow("rótulo rápido") << "recibo_rapido" << "LVALOR" << "Lvalor";
+    QTest::newRow("maiúsculas") << "recibo_1via"
+                                << "VALOR"
+                                << "Valor";
+    QTest::newRow("minúsculas") << "recibo_1via"
+                                << "recebi"
+                                << "Recebi";
+    QTest::newRow("figura") << "recibo_1via"
+                            << "picture1"
+                            << "Picture1";
+    QTest::newRow("segunda via") << "recibo_2vias"
+                                 << "recebi2"
+                                 << "Recebi2";
+    QTest::newRow("emitente com E maiúsculo") << "recibo_2vias"
+                                              << "emitente"
+                                              << "Emitente";
+    QTest::newRow("desconhecido") << "recibo_1via"
+                                  << "emitente2"
+                                  << "";
+    QTest::newRow("rótulo rápido") << "recibo_rapido"
+                                   << "LVALOR"
+                                   << "Lvalor";
 }
 
-void TstPreparacao::findObjectIgnoraCaixa()
-{
+void TstPreparacao::findObjectIgnoraCaixa() {
     QFETCH(QString, arquivo);
     QFETCH(QString, procurado);
     QFETCH(QString, achado);
@@ -330,14 +334,19 @@ void TstPreparacao::findObjectIgnoraCaixa()
     QCOMPARE(obj ? obj->nome : QString(), achado);
 }
 
-void TstPreparacao::reciboPreenchido()
-{
+void TstPreparacao::reciboPreenchido() {
     Relatorio relatorio(QStringLiteral("recibo_1via"));
-    const QList<std::pair<QString, QString>> campos = {
-        {"Valor", "1.234,56"}, {"recebi", "Maria [da] Silva"}, {"extenso", "Um Real."},
-        {"referente", "Aluguel"}, {"observacoes", ""}, {"local", "Campinas"},
-        {"data1", "05 de março de 2011"}, {"emitente", "José"}, {"cpfcnpjemitente", "123.456.789-09"},
-        {"cpfcnpjcliente", "12.345.678/0001-95"}, {"naoexiste", "x"}};
+    const QList<std::pair<QString, QString>> campos = {{"Valor", "1.234,56"},
+                                                       {"recebi", "Maria [da] Silva"},
+                                                       {"extenso", "Um Real."},
+                                                       {"referente", "Aluguel"},
+                                                       {"observacoes", ""},
+                                                       {"local", "Campinas"},
+                                                       {"data1", "05 de março de 2011"},
+                                                       {"emitente", "José"},
+                                                       {"cpfcnpjemitente", "123.456.789-09"},
+                                                       {"cpfcnpjcliente", "12.345.678/0001-95"},
+                                                       {"naoexiste", "x"}};
     for (const auto &[nome, texto] : campos)
         if (ObjetoLayout *obj = FindObject(relatorio, nome))
             SetText(obj, texto);
@@ -355,11 +364,11 @@ void TstPreparacao::reciboPreenchido()
     // Centred text: the same room left and right.
     const TextoPreparado *recebi = textos(p, "Recebi").first();
     const LinhaDeTexto &l = recebi->linhas.first();
-    QVERIFY(qAbs((l.base.x() - recebi->caixa.left()) - (recebi->caixa.right() - l.base.x() - l.largura)) < 0.01);
+    QVERIFY(qAbs((l.base.x() - recebi->caixa.left()) -
+                 (recebi->caixa.right() - l.base.x() - l.largura)) < 0.01);
 }
 
-void TstPreparacao::extensoLongoQuebraECorta()
-{
+void TstPreparacao::extensoLongoQuebraECorta() {
     QCOMPARE(extensoMaisLongo.size(), 112);
     Relatorio relatorio(QStringLiteral("recibo_1via"));
     ObjetoLayout *obj = FindObject(relatorio, QStringLiteral("extenso"));
@@ -367,8 +376,8 @@ void TstPreparacao::extensoLongoQuebraECorta()
     relatorio.prepararTudo();
     const TextoPreparado *t = textos(relatorio.preparado().paginas.first(), "Extenso").first();
 
-    const QStringList todas = Preparador::quebrarLinhas(extensoMaisLongo, relatorio.preparado().fontes[t->fonte],
-                                                        obj->width - 4);
+    const QStringList todas = Preparador::quebrarLinhas(
+        extensoMaisLongo, relatorio.preparado().fontes[t->fonte], obj->width - 4);
     QCOMPARE(todas.size(), 2);
     // Only the first line shows; the words that wrap are cut off whole.
     QCOMPARE(t->linhas.size(), 1);
@@ -378,8 +387,7 @@ void TstPreparacao::extensoLongoQuebraECorta()
     QVERIFY(t->recortar);
 }
 
-void TstPreparacao::figuraVaziaNaoImprime()
-{
+void TstPreparacao::figuraVaziaNaoImprime() {
     Relatorio relatorio(QStringLiteral("recibo_2vias"));
     relatorio.prepararTudo();
     const PaginaPreparada semLogo = relatorio.preparado().paginas.first();
@@ -407,8 +415,7 @@ void TstPreparacao::figuraVaziaNaoImprime()
     QCOMPARE(relatorio.preparado().paginas.first(), semLogo);
 }
 
-void TstPreparacao::reciboRapido()
-{
+void TstPreparacao::reciboRapido() {
     Relatorio relatorio(QStringLiteral("recibo_rapido"));
     SetText(FindObject(relatorio, "Lvalor"), QStringLiteral("1.234,50"));
     SetText(FindObject(relatorio, "Lnome"), QStringLiteral("Maria"));
@@ -424,7 +431,8 @@ void TstPreparacao::reciboRapido()
     const TextoPreparado *emitente = textos(p, "LBemitente").first();
     QCOMPARE(emitente->caixa.width(), 368.0);
     const LinhaDeTexto &l = emitente->linhas.first();
-    QVERIFY(qAbs((l.base.x() - emitente->caixa.left()) - (emitente->caixa.right() - l.base.x() - l.largura)) < 0.01);
+    QVERIFY(qAbs((l.base.x() - emitente->caixa.left()) -
+                 (emitente->caixa.right() - l.base.x() - l.largura)) < 0.01);
     int retangulos = 0;
     for (const ElementoPreparado &e : p.elementos)
         retangulos += std::holds_alternative<RetanguloPreparado>(e);
@@ -432,16 +440,16 @@ void TstPreparacao::reciboRapido()
     QVERIFY(textos(p, "LBdadosemitente").isEmpty());
 }
 
-void TstPreparacao::fontesResolvidas_data()
-{
+void TstPreparacao::fontesResolvidas_data() {
     QTest::addColumn<QString>("nome");
     QTest::addColumn<QString>("familia");
-    QTest::newRow("Arial") << "Arial" << "Liberation Sans";
-    QTest::newRow("Tahoma") << "Tahoma" << "Tahoma";
+    QTest::newRow("Arial") << "Arial"
+                           << "Liberation Sans";
+    QTest::newRow("Tahoma") << "Tahoma"
+                            << "Tahoma";
 }
 
-void TstPreparacao::fontesResolvidas()
-{
+void TstPreparacao::fontesResolvidas() {
     QFETCH(QString, nome);
     QFETCH(QString, familia);
     const QFont fonte = Fontes::criar(FontePreparada{nome, 8});

@@ -26,12 +26,12 @@
 
 namespace {
 
-std::unique_ptr<FonteEmMemoria> recibos(int quantidade)
-{
-    auto fonte = std::make_unique<FonteEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+std::unique_ptr<FonteEmMemoria> recibos(int quantidade) {
+    auto fonte =
+        std::make_unique<FonteEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
     for (int i = 1; i <= quantidade; ++i)
-        fonte->adicionar({i, QStringLiteral("Cliente %1").arg(i), QVariant::fromValue(Dinheiro::deCentavos(i)),
-                          QDate(2011, 3, 5)});
+        fonte->adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                          QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
     return fonte;
 }
 
@@ -42,10 +42,10 @@ struct Cena {
     ExportacoesRelatorio exportacoes;
     TFRpreview preview;
 
-    explicit Cena(int linhas) : fonte(recibos(linhas))
-    {
+    explicit Cena(int linhas) : fonte(recibos(linhas)) {
         relatorio.ligarFonte(QStringLiteral("ibqEvento"), fonte.get());
-        auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
+        auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(),
+                                                       relatorio.preparado());
         preparador->continuar(1);
         preview.resize(1000, 800);
         preview.mostrar(&relatorio.preparado(), std::move(preparador), &exportacoes);
@@ -54,8 +54,7 @@ struct Cena {
     }
 };
 
-int paginaDaLinha(int linha)
-{
+int paginaDaLinha(int linha) {
     // 63 rows on the first page, 66 on each later one.
     return linha <= 63 ? 0 : 1 + (linha - 64) / 66;
 }
@@ -90,24 +89,22 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TstPreview::init()
-{
+void TstPreview::init() {
     m_avisos.limpar();
     Avisador::instalar(&m_avisos);
 }
 
-void TstPreview::cleanup()
-{
+void TstPreview::cleanup() {
     Avisador::instalar(nullptr);
 }
 
-void TstPreview::barraEmPortugues()
-{
+void TstPreview::barraEmPortugues() {
     Cena c(10);
-    const QStringList esperadas = {"acImprimir", "acAbrir", "acSalvar", "acPdfRapido", "acLocalizar", "acAmpliar",
-                                   "acPaginaInteira", "acTelaCheia", "acSumario", "acMiniaturas",
-                                   "acConfigurarPagina", "acEditar", "acPrimeira", "acAnterior", "acProxima",
-                                   "acUltima", "acFechar"};
+    const QStringList esperadas = {
+        "acImprimir",         "acAbrir",         "acSalvar",    "acPdfRapido", "acLocalizar",
+        "acAmpliar",          "acPaginaInteira", "acTelaCheia", "acSumario",   "acMiniaturas",
+        "acConfigurarPagina", "acEditar",        "acPrimeira",  "acAnterior",  "acProxima",
+        "acUltima",           "acFechar"};
     for (const QString &nome : esperadas) {
         QAction *a = c.preview.acao(nome);
         QVERIFY2(a, qPrintable(nome));
@@ -121,18 +118,17 @@ void TstPreview::barraEmPortugues()
     QCOMPARE(c.preview.listaZoom()->currentText(), QStringLiteral("100%"));
 }
 
-void TstPreview::listaDeExportacaoNaOrdem()
-{
+void TstPreview::listaDeExportacaoNaOrdem() {
     Cena c(10);
     QStringList textos;
     for (QAction *a : c.preview.botaoExportar()->menu()->actions())
         textos << a->text();
     QCOMPARE(textos, (QStringList{"Documento PDF...", "Pasta de trabalho do Excel...",
-                                  "Documento RTF (texto formatado)...", "Imagem JPEG...", "Imagem BMP..."}));
+                                  "Documento RTF (texto formatado)...", "Imagem JPEG...",
+                                  "Imagem BMP..."}));
 }
 
-void TstPreview::paginasChegamEnquantoAJanelaEstaAberta()
-{
+void TstPreview::paginasChegamEnquantoAJanelaEstaAberta() {
     Cena c(2000 * 66);
     QVERIFY(c.preview.preparando());
     QVERIFY(c.preview.paginasProntas() >= 1);
@@ -149,8 +145,7 @@ void TstPreview::paginasChegamEnquantoAJanelaEstaAberta()
     QVERIFY(c.preview.findChild<QLabel *>("lbStatus")->text().startsWith(u"Página 3 de 2001"));
 }
 
-void TstPreview::navegacao()
-{
+void TstPreview::navegacao() {
     Cena c(63 + 66 * 4 + 10);
     c.preview.concluirPreparo();
     QCOMPARE(c.preview.paginasProntas(), 6);
@@ -171,8 +166,7 @@ void TstPreview::navegacao()
     QVERIFY(c.preview.listaZoom()->currentText().endsWith(u'%'));
 }
 
-void TstPreview::localizarDestacaOTexto()
-{
+void TstPreview::localizarDestacaOTexto() {
     Cena c(1000);
     QVERIFY(c.preview.localizarTexto(QStringLiteral("cliente 500")));
     QCOMPARE(c.preview.ultimoAchado()->pagina, paginaDaLinha(500));
@@ -187,16 +181,15 @@ void TstPreview::localizarDestacaOTexto()
     QVERIFY(c.preview.visao()->ultimasPintadas().contains(c.preview.ultimoAchado()->pagina));
 }
 
-void TstPreview::textoAusente()
-{
+void TstPreview::textoAusente() {
     Cena c(200);
     QVERIFY(!c.preview.localizarTexto(QStringLiteral("Fulano")));
     QCOMPARE(m_avisos.eventos().size(), 1);
-    QCOMPARE(m_avisos.eventos().first().texto, QStringLiteral("O texto \"Fulano\" não foi encontrado."));
+    QCOMPARE(m_avisos.eventos().first().texto,
+             QStringLiteral("O texto \"Fulano\" não foi encontrado."));
 }
 
-void TstPreview::dezMilPaginas()
-{
+void TstPreview::dezMilPaginas() {
     Relatorio recibo(QStringLiteral("recibo_1via"));
     recibo.prepararTudo();
     RelatorioPreparado muitas = recibo.preparado();
@@ -217,8 +210,7 @@ void TstPreview::dezMilPaginas()
     QVERIFY(pintadas.contains(9999));
 }
 
-void TstPreview::salvarEAbrir()
-{
+void TstPreview::salvarEAbrir() {
     Cena c(150);
     const QString arquivo = m_dir.filePath(QStringLiteral("lista.trp"));
     QVERIFY(c.preview.salvarEm(arquivo));
@@ -230,8 +222,7 @@ void TstPreview::salvarEAbrir()
     QVERIFY(m_avisos.eventos().isEmpty());
 }
 
-void TstPreview::arquivoRuimNaoMudaNada()
-{
+void TstPreview::arquivoRuimNaoMudaNada() {
     Cena c(150);
     c.preview.concluirPreparo();
     const QString arquivo = m_dir.filePath(QStringLiteral("ruim.trp"));
@@ -248,20 +239,20 @@ void TstPreview::arquivoRuimNaoMudaNada()
     QVERIFY(m_avisos.eventos().first().texto.contains(u"não é um relatório salvo"));
 }
 
-void TstPreview::exportacoes_data()
-{
+void TstPreview::exportacoes_data() {
     QTest::addColumn<FormatoExportacao>("formato");
     QTest::addColumn<QString>("arquivo");
     QTest::addColumn<QStringList>("esperados");
     QTest::newRow("PDF") << FormatoExportacao::Pdf << "l.pdf" << QStringList{"l.pdf"};
     QTest::newRow("Excel") << FormatoExportacao::Excel << "l.xlsx" << QStringList{"l.xlsx"};
     QTest::newRow("RTF") << FormatoExportacao::Rtf << "l.rtf" << QStringList{"l.rtf"};
-    QTest::newRow("JPEG") << FormatoExportacao::Jpeg << "l.jpg" << QStringList{"l.jpg", "l_2.jpg", "l_3.jpg"};
-    QTest::newRow("BMP") << FormatoExportacao::Bmp << "l.bmp" << QStringList{"l.bmp", "l_2.bmp", "l_3.bmp"};
+    QTest::newRow("JPEG") << FormatoExportacao::Jpeg << "l.jpg"
+                          << QStringList{"l.jpg", "l_2.jpg", "l_3.jpg"};
+    QTest::newRow("BMP") << FormatoExportacao::Bmp << "l.bmp"
+                         << QStringList{"l.bmp", "l_2.bmp", "l_3.bmp"};
 }
 
-void TstPreview::exportacoes()
-{
+void TstPreview::exportacoes() {
     QFETCH(FormatoExportacao, formato);
     QFETCH(QString, arquivo);
     QFETCH(QStringList, esperados);
@@ -275,8 +266,7 @@ void TstPreview::exportacoes()
     QVERIFY(m_avisos.eventos().isEmpty());
 }
 
-void TstPreview::imprimirSemImpressora()
-{
+void TstPreview::imprimirSemImpressora() {
     if (Impressao::haImpressora())
         QSKIP("há impressoras instaladas nesta máquina");
     Cena c(10);
@@ -285,8 +275,7 @@ void TstPreview::imprimirSemImpressora()
     QCOMPARE(m_avisos.eventos().first().texto, Impressao::semImpressora);
 }
 
-void TstPreview::showReportModalMaximizado()
-{
+void TstPreview::showReportModalMaximizado() {
     auto fonte = recibos(5000);
     Relatorio relatorio(QStringLiteral("recibos_por_periodo"));
     relatorio.ligarFonte(QStringLiteral("ibqEvento"), fonte.get());
@@ -295,8 +284,8 @@ void TstPreview::showReportModalMaximizado()
     QTimer::singleShot(0, [&] {
         auto *preview = qobject_cast<TFRpreview *>(QApplication::activeModalWidget());
         QVERIFY(preview);
-        vista = preview->isModal() && (preview->windowState() & Qt::WindowMaximized)
-                && qFuzzyCompare(preview->visao()->zoom(), 1.0) && preview->paginasProntas() >= 1;
+        vista = preview->isModal() && (preview->windowState() & Qt::WindowMaximized) &&
+                qFuzzyCompare(preview->visao()->zoom(), 1.0) && preview->paginasProntas() >= 1;
         preview->close();
     });
     ShowReport(relatorio, exportacoes);
@@ -305,8 +294,7 @@ void TstPreview::showReportModalMaximizado()
     QVERIFY(!relatorio.preparado().paginas.isEmpty());
 }
 
-void TstPreview::configuracoesIniciais_data()
-{
+void TstPreview::configuracoesIniciais_data() {
     QTest::addColumn<FormatoExportacao>("formato");
     QTest::addColumn<QString>("controle");
     QTest::addColumn<QVariant>("valor");
@@ -318,11 +306,13 @@ void TstPreview::configuracoesIniciais_data()
     QTest::newRow("PDF assunto") << F::Pdf << "edPdfAssunto" << QVariant("FastReport PDF export");
     QTest::newRow("PDF anotar") << F::Pdf << "cbPdfAnotar" << QVariant(true);
     QTest::newRow("PDF centralizar") << F::Pdf << "cbPdfCentralizarJanela" << QVariant(false);
-    QTest::newRow("Excel células como texto") << F::Excel << "cbExcelCelulasTexto" << QVariant(false);
+    QTest::newRow("Excel células como texto")
+        << F::Excel << "cbExcelCelulasTexto" << QVariant(false);
     QTest::newRow("Excel mesclar") << F::Excel << "cbExcelMesclarCelulas" << QVariant(true);
     QTest::newRow("Excel suprimir") << F::Excel << "cbExcelSuprimirCabecalhos" << QVariant(false);
     QTest::newRow("RTF criador") << F::Rtf << "edRtfCriador" << QVariant("FastReport");
-    QTest::newRow("RTF tamanho automático") << F::Rtf << "cbRtfTamanhoAutomatico" << QVariant(false);
+    QTest::newRow("RTF tamanho automático")
+        << F::Rtf << "cbRtfTamanhoAutomatico" << QVariant(false);
     QTest::newRow("RTF modo") << F::Rtf << "cbxRtfModo" << QVariant(0);
     QTest::newRow("JPEG qualidade") << F::Jpeg << "spJpegQualidade" << QVariant(90);
     QTest::newRow("JPEG resolução") << F::Jpeg << "spJpegResolucao" << QVariant(96);
@@ -332,8 +322,7 @@ void TstPreview::configuracoesIniciais_data()
     QTest::newRow("BMP cortar") << F::Bmp << "cbBmpCortar" << QVariant(false);
 }
 
-void TstPreview::configuracoesIniciais()
-{
+void TstPreview::configuracoesIniciais() {
     QFETCH(FormatoExportacao, formato);
     QFETCH(QString, controle);
     QFETCH(QVariant, valor);
@@ -354,8 +343,7 @@ void TstPreview::configuracoesIniciais()
         QFAIL("controle de tipo inesperado");
 }
 
-void TstPreview::configuracoesGravadas()
-{
+void TstPreview::configuracoesGravadas() {
     ExportacoesRelatorio config;
     TFRconfigexportacao janela(FormatoExportacao::Jpeg, config);
     janela.findChild<QSpinBox *>("spJpegQualidade")->setValue(70);
