@@ -550,11 +550,12 @@ void TFRpreview::configurarPagina() {
     concluirPreparo();
     const PaginaPreparada &primeira = m_relatorio->paginas.first();
     QPrinter impressora(QPrinter::HighResolution);
-    impressora.setPageLayout(QPageLayout(
-        QPageSize(QSizeF(qMin(primeira.larguraMm, primeira.alturaMm),
-                         qMax(primeira.larguraMm, primeira.alturaMm)),
-                  QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
-        primeira.paisagem ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+    impressora.setPageLayout(
+        QPageLayout(QPageSize(QSizeF(qMin(primeira.larguraMm, primeira.alturaMm),
+                                     qMax(primeira.larguraMm, primeira.alturaMm)),
+                              QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
+                    primeira.paisagem ? QPageLayout::Landscape : QPageLayout::Portrait,
+                    primeira.margensMm, QPageLayout::Millimeter, QMarginsF()));
     QPageSetupDialog dlg(&impressora, this);
     dlg.setWindowTitle(QStringLiteral("Configurar página"));
     if (dlg.exec() != QDialog::Accepted)
@@ -562,10 +563,23 @@ void TFRpreview::configurarPagina() {
     const QPageLayout leiaute = impressora.pageLayout();
     const QSizeF tamanho = leiaute.pageSize().size(QPageSize::Millimeter);
     const bool paisagem = leiaute.orientation() == QPageLayout::Landscape;
+    aplicarPagina(tamanho, paisagem, leiaute.margins(QPageLayout::Millimeter));
+}
+
+void TFRpreview::aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMarginsF &margensMm) {
+    if (!m_relatorio)
+        return;
+    concluirPreparo();
+    const double menor = qMin(tamanhoMm.width(), tamanhoMm.height());
+    const double maior = qMax(tamanhoMm.width(), tamanhoMm.height());
     for (PaginaPreparada &p : m_relatorio->paginas) {
         p.paisagem = paisagem;
-        p.larguraMm = paisagem ? tamanho.height() : tamanho.width();
-        p.alturaMm = paisagem ? tamanho.width() : tamanho.height();
+        p.larguraMm = paisagem ? maior : menor;
+        p.alturaMm = paisagem ? menor : maior;
+        // New margins move the content by the difference from the ones it was laid out with.
+        p.deslocamentoMm +=
+            QPointF(margensMm.left() - p.margensMm.left(), margensMm.top() - p.margensMm.top());
+        p.margensMm = margensMm;
     }
     ui->visao->paginasAlteradas();
     m_miniaturas->definir(m_relatorio, paginasProntas());

@@ -13,6 +13,8 @@ class TFRpreview;
 class ModeloMiniaturas;
 class Preparador;
 class QAction;
+class QMarginsF;
+class QSizeF;
 class QComboBox;
 class QLineEdit;
 class QTimer;
@@ -56,6 +58,8 @@ public:
     bool localizarTexto(const QString &texto);
     void irParaPagina(int pagina); // 0-based
     void concluirPreparo();
+    // What page setup does once the user has chosen: new paper and margins for every page.
+    void aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMarginsF &margensMm);
 
 public Q_SLOTS:
     void imprimir();

@@ -187,7 +187,10 @@ void VisaoPaginas::paintEvent(QPaintEvent *) {
         p.fillRect(QRectF(origem + QPointF(3, 3), t), QColor(60, 60, 60));
         p.drawImage(origem, imagemDaPagina(pagina));
         if (pagina == m_paginaDestaque) {
-            const QRectF area(origem + m_destaque.topLeft() * m_zoom, m_destaque.size() * m_zoom);
+            const QPointF desloc =
+                m_relatorio->paginas[pagina].deslocamentoMm * Layout::pixelsPorMm;
+            const QRectF area(origem + (m_destaque.topLeft() + desloc) * m_zoom,
+                              m_destaque.size() * m_zoom);
             p.fillRect(area.adjusted(-1, -1, 1, 1), QColor(255, 200, 0, 110));
             p.setPen(QPen(QColor(230, 120, 0), 1));
             p.drawRect(area.adjusted(-1, -1, 1, 1));

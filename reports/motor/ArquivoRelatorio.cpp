@@ -38,7 +38,8 @@ QByteArray serializar(const RelatorioPreparado &r) {
         s << img;
     s << quint32(r.paginas.size());
     for (const PaginaPreparada &p : r.paginas) {
-        s << p.larguraMm << p.alturaMm << p.paisagem << quint32(p.elementos.size());
+        s << p.larguraMm << p.alturaMm << p.paisagem << p.margensMm << p.deslocamentoMm
+          << quint32(p.elementos.size());
         for (const ElementoPreparado &e : p.elementos) {
             if (const auto *t = std::get_if<TextoPreparado>(&e)) {
                 s << quint8(ElTexto) << t->nome << t->caixa << t->recortar << qint32(t->fonte)
@@ -95,7 +96,8 @@ RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo
     for (quint32 i = 0, paginas = contagem(n); i < paginas; ++i) {
         PaginaPreparada p;
         quint32 elementos = 0;
-        s >> p.larguraMm >> p.alturaMm >> p.paisagem >> elementos;
+        s >> p.larguraMm >> p.alturaMm >> p.paisagem >> p.margensMm >> p.deslocamentoMm >>
+            elementos;
         for (quint32 k = 0, total = contagem(elementos); k < total; ++k) {
             quint8 tipo = 0;
             s >> tipo;

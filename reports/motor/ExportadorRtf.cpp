@@ -50,7 +50,10 @@ struct Escritor {
     }
 
     // An absolutely placed frame on the page holding one paragraph.
-    void abrirQuadro(const QRectF &caixa) {
+    QPointF deslocamento; // the page's content moved by page setup, layout pixels
+
+    void abrirQuadro(const QRectF &caixaNaPagina) {
+        const QRectF caixa = caixaNaPagina.translated(deslocamento);
         rtf += "{\\pard\\plain\\pvpg\\phpg\\posx" + QByteArray::number(twips(caixa.left())) +
                "\\posy" + QByteArray::number(twips(caixa.top())) + "\\absw" +
                QByteArray::number(qMax(1, twips(caixa.width()))) + "\\absh-" +
@@ -145,6 +148,7 @@ void rtf(const RelatorioPreparado &relatorio, const QString &arquivo,
                  "\\pghsxn" + QByteArray::number(twips(tamanho.height())) +
                  (pagina.paisagem ? "\\lndscpsxn" : "") +
                  "\\marglsxn0\\margrsxn0\\margtsxn0\\margbsxn0\n";
+        e.deslocamento = pagina.deslocamentoMm * Layout::pixelsPorMm;
         for (const ElementoPreparado &el : pagina.elementos) {
             if (const auto *t = std::get_if<TextoPreparado>(&el))
                 e.texto(relatorio, *t);

@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QMarginsF>
 #include <QPointF>
 #include <QRectF>
 #include <QRgb>
@@ -83,6 +84,10 @@ struct PaginaPreparada {
     double larguraMm = 210;
     double alturaMm = 297;
     bool paisagem = false;
+    // The margins the page was laid out with, as page setup shows them; a
+    // change there moves the whole content by the difference.
+    QMarginsF margensMm;
+    QPointF deslocamentoMm;
     QList<ElementoPreparado> elementos;
 
     QSizeF tamanhoPx() const {

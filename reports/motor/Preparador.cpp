@@ -188,6 +188,8 @@ void Preparador::novaPagina() {
     pagina.larguraMm = m_layout.pagina.larguraPapel;
     pagina.alturaMm = m_layout.pagina.alturaPapel;
     pagina.paisagem = m_layout.pagina.paisagem;
+    pagina.margensMm = QMarginsF(m_layout.pagina.margemEsquerda, m_layout.pagina.margemTopo,
+                                 m_layout.pagina.margemDireita, m_layout.pagina.margemBaixo);
     m_destino.paginas.push_back(std::move(pagina));
     m_paginasCompletas = int(m_destino.paginas.size()) - 1;
     m_y = m_layout.pagina.margemTopo * Layout::pixelsPorMm;

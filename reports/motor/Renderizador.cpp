@@ -109,6 +109,7 @@ void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int 
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
 
+    painter.translate(relatorio.paginas[pagina].deslocamentoMm * Layout::pixelsPorMm);
     Contexto c{painter, relatorio, double(painter.device()->logicalDpiY()), {}};
     for (const FontePreparada &f : relatorio.fontes)
         c.fontes << Fontes::criar(f, c.dpi);

@@ -1,9 +1,11 @@
 #include "ArquivoRelatorio.h"
 #include "Avisador.h"
 #include "Dinheiro.h"
+#include "ErroSistema.h"
 #include "FonteEmMemoria.h"
 #include "Impressao.h"
 #include "Preparador.h"
+#include "Renderizador.h"
 #include "ServicoRelatorio.h"
 #include "UNconfigexportacao.h"
 #include "UNpreview.h"
@@ -14,9 +16,11 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +87,9 @@ private Q_SLOTS:
     void configuracoesIniciais_data();
     void configuracoesIniciais();
     void configuracoesGravadas();
+    void configurarPaginaMoveOConteudo();
+    void erroAntesDaJanelaLancado();
+    void exportarPelasJanelas();
 
 private:
     AvisadorGravador m_avisos;
@@ -353,6 +360,84 @@ void TstPreview::configuracoesGravadas() {
     QCOMPARE(config.jpeg.qualidade, 70);
     QVERIFY(config.jpeg.monocromatico);
     QCOMPARE(config.pdf.autor, QStringLiteral("FastReport"));
+}
+
+namespace {
+
+// The first column and the first row with ink.
+QPoint cantoDaTinta(const QImage &img) {
+    int x0 = img.width(), y0 = img.height();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128) {
+                x0 = qMin(x0, x);
+                y0 = qMin(y0, y);
+            }
+    return {x0, y0};
+}
+
+} // namespace
+
+void TstPreview::configurarPaginaMoveOConteudo() {
+    Relatorio recibo(QStringLiteral("recibo_1via"));
+    recibo.prepararTudo();
+    TFRpreview preview;
+    preview.mostrar(&recibo.preparado(), nullptr, nullptr);
+    const QPoint antes = cantoDaTinta(Renderizador::imagem(recibo.preparado(), 0, 96));
+    // The receipt has no margins: 20 mm left and 10 mm top move everything by that much.
+    preview.aplicarPagina(QSizeF(210, 297), false, QMarginsF(20, 10, 0, 0));
+    const QPoint depois = cantoDaTinta(Renderizador::imagem(recibo.preparado(), 0, 96));
+    QVERIFY2(qAbs(depois.x() - antes.x() - 76) <= 1 && qAbs(depois.y() - antes.y() - 38) <= 1,
+             qPrintable(QStringLiteral("%1,%2 -> %3,%4")
+                            .arg(antes.x())
+                            .arg(antes.y())
+                            .arg(depois.x())
+                            .arg(depois.y())));
+    // Landscape with the same margins: new paper, content where it was.
+    preview.aplicarPagina(QSizeF(210, 297), true, QMarginsF(20, 10, 0, 0));
+    const PaginaPreparada &p = recibo.preparado().paginas.first();
+    QVERIFY(p.paisagem);
+    QCOMPARE(p.larguraMm, 297.0);
+    QCOMPARE(p.deslocamentoMm, QPointF(20, 10));
+    QCOMPARE(Renderizador::imagem(recibo.preparado(), 0, 96).size(), QSize(1123, 794));
+}
+
+void TstPreview::erroAntesDaJanelaLancado() {
+    // A list report whose dataset was not linked: the error reaches the caller.
+    Relatorio relatorio(QStringLiteral("clientes"));
+    ExportacoesRelatorio exportacoes;
+    QVERIFY_THROWS_EXCEPTION(ErroSistema, ShowReport(relatorio, exportacoes));
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TstPreview::exportarPelasJanelas() {
+    Cena c(10);
+    QTemporaryDir dir;
+    const QString arquivo = dir.filePath(QStringLiteral("pelas_janelas"));
+    bool viuConfiguracao = false, viuArquivo = false;
+    QTimer::singleShot(0, [&] {
+        auto *config = qobject_cast<TFRconfigexportacao *>(QApplication::activeModalWidget());
+        if (!config)
+            return;
+        viuConfiguracao = config->windowTitle() == u"Exportar para JPEG";
+        config->findChild<QSpinBox *>("spJpegQualidade")->setValue(50);
+        QTimer::singleShot(0, [&] {
+            auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            viuArquivo = dlg->selectedFiles().value(0).endsWith(u"relatorio.jpg");
+            dlg->selectFile(arquivo);
+            static_cast<QDialog *>(dlg)->accept();
+        });
+        config->findChild<QPushButton *>("btOk")->click();
+    });
+    c.preview.exportar(FormatoExportacao::Jpeg);
+    QVERIFY(viuConfiguracao);
+    QVERIFY(viuArquivo); // the save window proposes the format's extension
+    QVERIFY(QFile::exists(arquivo + QStringLiteral(".jpg")));
+    // What the settings window changed held for this export only.
+    QCOMPARE(c.exportacoes.jpeg.qualidade, 90);
+    QVERIFY(m_avisos.eventos().isEmpty());
 }
 
 QTEST_MAIN(TstPreview)
