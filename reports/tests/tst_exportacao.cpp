@@ -358,9 +358,18 @@ void TstExportacao::xlsxTemCelulasENumeros() {
 void TstExportacao::rtfAbreNoLibreOffice() {
     FonteEmMemoria fonte;
     std::unique_ptr<Relatorio> lista(listaCurta(fonte));
+    FonteEmMemoria muitas({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    for (int i = 1; i <= 140; ++i)
+        muitas.adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                          QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
+    Relatorio longa(QStringLiteral("recibos_por_periodo"));
+    longa.ligarFonte(QStringLiteral("ibqEvento"), &muitas);
+    longa.prepararTudo();
+    QCOMPARE(longa.preparado().paginas.size(), 3);
     for (const auto &[nome, relatorio] :
          {std::pair<QString, const RelatorioPreparado *>{"recibo", &m_recibo.preparado()},
-          {"lista", &lista->preparado()}}) {
+          {"lista", &lista->preparado()},
+          {"longa", &longa.preparado()}}) {
         const QString arquivo = m_dir.filePath(nome + QStringLiteral(".rtf"));
         Exportadores::rtf(*relatorio, arquivo, ConfigExportacaoRtf{});
         const QString saida = m_dir.filePath(QStringLiteral("lo"));
@@ -375,13 +384,17 @@ void TstExportacao::rtfAbreNoLibreOffice() {
         if (nome == u"recibo")
             esperados = {"Recebi de", "Maria das Graças Conceição", "454.454,54", "São Paulo",
                          "05 de março de 2011"};
-        else
+        else if (nome == u"lista")
             esperados = {"Relatório de Emissão de Recibos por Período", "Ana & Cia <Ltda>",
                          "Conceição", "1.234,50", "1.242,27"};
+        else
+            esperados = {"Cliente 1\n", "Cliente 63", "Cliente 64", "Cliente 140", "98,70"};
         for (const QString &e : esperados)
             QVERIFY2(texto.contains(e), qPrintable(e + QStringLiteral(" não está em:\n") + texto));
+        // A page break between pages: as many pages as prepared.
+        const QString paginas = QString::number(relatorio->paginas.size());
         QVERIFY(executar(QStringLiteral("pdfinfo"), {pdf})
-                    .contains(QRegularExpression(u"Pages:\\s+1\\n"_s)));
+                    .contains(QRegularExpression(u"Pages:\\s+"_s + paginas + u"\\n"_s)));
     }
 }
 
