@@ -41,7 +41,7 @@ void VisaoPaginas::definirQuantidade(int quantidade) {
         return;
     quantidade = qMin(quantidade, int(m_relatorio->paginas.size()));
     if (quantidade < m_topos.size()) {
-        recalcular();
+        recalcular(quantidade);
         return;
     }
     // Pages only ever come at the end: extend the positions already known.
@@ -65,13 +65,15 @@ QSizeF VisaoPaginas::tamanhoPagina(int pagina) const {
     return m_relatorio->paginas[pagina].tamanhoPx() * m_zoom;
 }
 
-void VisaoPaginas::recalcular() {
-    const int quantidade =
-        m_relatorio ? qMin(int(m_topos.size()), int(m_relatorio->paginas.size())) : 0;
+void VisaoPaginas::recalcular(int quantidade) {
     m_topos.clear();
     m_alturaTotal = 0;
     m_larguraMaxima = 0;
     definirQuantidade(quantidade);
+}
+
+void VisaoPaginas::recalcular() {
+    recalcular(m_relatorio ? qMin(int(m_topos.size()), int(m_relatorio->paginas.size())) : 0);
 }
 
 void VisaoPaginas::atualizarBarras() {

@@ -51,6 +51,7 @@ private:
     static constexpr int espaco = 12;
     QSizeF tamanhoPagina(int pagina) const; // screen pixels at the zoom
     void recalcular();
+    void recalcular(int quantidade);
     void atualizarBarras();
     const QImage &imagemDaPagina(int pagina);
     void avisarPaginaAtual();
