@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -120,6 +121,10 @@ private Q_SLOTS:
     void exportacaoSubstituiArquivo();
     void xlsxTemCelulasENumeros();
     void rtfAbreNoLibreOffice();
+    void opcoesDeImagem_data();
+    void opcoesDeImagem();
+    void opcoesDoExcel_data();
+    void opcoesDoExcel();
 
 private:
     QTemporaryDir m_dir;
@@ -396,6 +401,76 @@ void TstExportacao::rtfAbreNoLibreOffice() {
         QVERIFY(executar(QStringLiteral("pdfinfo"), {pdf})
                     .contains(QRegularExpression(u"Pages:\\s+"_s + paginas + u"\\n"_s)));
     }
+}
+
+void TstExportacao::opcoesDeImagem_data() {
+    QTest::addColumn<bool>("cortar");
+    QTest::addColumn<bool>("monocromatico");
+    QTest::addColumn<int>("resolucao");
+    QTest::newRow("como vem") << false << false << 96;
+    QTest::newRow("cortada") << true << false << 96;
+    QTest::newRow("monocromática") << false << true << 96;
+    QTest::newRow("150 dpi") << false << false << 150;
+}
+
+void TstExportacao::opcoesDeImagem() {
+    QFETCH(bool, cortar);
+    QFETCH(bool, monocromatico);
+    QFETCH(int, resolucao);
+    ConfigExportacaoBmp config;
+    config.cortarPaginas = cortar;
+    config.monocromatico = monocromatico;
+    config.resolucao = resolucao;
+    const QString arquivo = m_dir.filePath(QStringLiteral("opcao.bmp"));
+    Exportadores::bmp(m_recibo.preparado(), arquivo, config);
+    const QImage img(arquivo);
+    const QSize pagina =
+        Renderizador::tamanhoEmPixels(m_recibo.preparado().paginas.first(), resolucao);
+    if (cortar) {
+        // From the logo's corner to the end of the rules and the signer's data.
+        QVERIFY(img.width() < pagina.width() && img.height() < pagina.height());
+        QCOMPARE(img.width(), qRound(763.47 - 30.24) + 1);
+    } else {
+        QCOMPARE(img.size(), pagina);
+    }
+    QSet<QRgb> cores;
+    for (int y = 0; y < img.height(); y += 3)
+        for (int x = 0; x < img.width(); x += 3)
+            cores.insert(img.pixel(x, y) & 0xffffff);
+    if (monocromatico)
+        QVERIFY(cores.size() <= 2);
+    else
+        QVERIFY(cores.size() > 2);
+}
+
+void TstExportacao::opcoesDoExcel_data() {
+    QTest::addColumn<bool>("comoTexto");
+    QTest::addColumn<bool>("mesclar");
+    QTest::newRow("como vem") << false << true;
+    QTest::newRow("células como texto") << true << true;
+    QTest::newRow("sem mesclar") << false << false;
+}
+
+void TstExportacao::opcoesDoExcel() {
+    QFETCH(bool, comoTexto);
+    QFETCH(bool, mesclar);
+    FonteEmMemoria fonte;
+    std::unique_ptr<Relatorio> lista(listaCurta(fonte));
+    ConfigExportacaoExcel config;
+    config.celulasComoTexto = comoTexto;
+    config.mesclarCelulas = mesclar;
+    const QString arquivo = m_dir.filePath(QStringLiteral("opcao.xlsx"));
+    Exportadores::xlsx(lista->preparado(), arquivo, config);
+    const QString folha =
+        executar(QStringLiteral("unzip"),
+                 {QStringLiteral("-p"), arquivo, QStringLiteral("xl/worksheets/sheet1.xml")});
+    const QString textos =
+        executar(QStringLiteral("unzip"),
+                 {QStringLiteral("-p"), arquivo, QStringLiteral("xl/sharedStrings.xml")});
+    QCOMPARE(folha.contains(u"<v>1234.5</v>"), !comoTexto);
+    QCOMPARE(textos.contains(u"1.234,50"), comoTexto);
+    QCOMPARE(folha.contains(u"<mergeCell "), mesclar);
+    QVERIFY(textos.contains(u"Conceição"));
 }
 
 QTEST_MAIN(TstExportacao)

@@ -303,6 +303,9 @@ void TstPreview::showReportModalMaximizado() {
     });
     ShowReport(relatorio, exportacoes);
     QVERIFY(vista);
+    // The standard windows it opens (files, printing) speak Portuguese.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
+    QCOMPARE(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Imprimir"));
     // Closed before the end: the pages made so far stay with the layout.
     QVERIFY(!relatorio.preparado().paginas.isEmpty());
 }
