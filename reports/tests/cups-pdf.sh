@@ -11,9 +11,11 @@ if [ "$acao" = parar ]; then
     [ -f "$dir/cupsd.pid" ] && kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true
     exit 0
 fi
-command -v cupsd >/dev/null || { echo "cupsd não está instalado (pacote cups)"; exit 1; }
-[ -x /usr/lib/cups/backend/cups-pdf ] || { echo "cups-pdf não está instalado (pacote printer-driver-cups-pdf)"; exit 1; }
 rm -rf "$dir"
+# Without CUPS, cups-pdf or root rights the printing test skips itself (no socket).
+command -v cupsd >/dev/null || { echo "cupsd não está instalado (pacote cups)"; exit 0; }
+[ -x /usr/lib/cups/backend/cups-pdf ] || { echo "cups-pdf não está instalado (pacote printer-driver-cups-pdf)"; exit 0; }
+[ "$(id -u)" -eq 0 ] || { echo "o servidor CUPS de teste precisa do usuário root"; exit 0; }
 mkdir -p "$dir/spool/tmp" "$dir/log" "$dir/cache" "$dir/state" "$dir/saida" "$dir/ppd"
 chmod 1777 "$dir/saida"
 cat > "$dir/cupsd.conf" <<CONF
