@@ -3,9 +3,12 @@
 #include "ErroSistema.h"
 #include "Renderizador.h"
 
+#include <QBuffer>
+#include <QDateTime>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace Exportadores {
@@ -50,16 +53,62 @@ QByteArray metadadosXmp(const RelatorioPreparado &relatorio, const ConfigExporta
     return xmp.toUtf8();
 }
 
+// A PDF text string: UTF-16BE with its byte-order mark, in hex.
+QByteArray textoPdf(const QString &texto) {
+    QByteArray utf16("\xfe\xff", 2);
+    for (const QChar c : texto) {
+        utf16 += char(c.unicode() >> 8);
+        utf16 += char(c.unicode() & 0xff);
+    }
+    return '<' + utf16.toHex() + '>';
+}
+
+// Qt writes only the title and the creator into the document information; an
+// incremental update appended to the file gives it the author and the subject too.
+QByteArray comInformacoes(const QByteArray &pdf, const RelatorioPreparado &relatorio,
+                          const ConfigExportacaoPdf &config) {
+    static const QRegularExpression trailer(
+        QStringLiteral("trailer\\s*<<(.*?)>>\\s*startxref\\s*(\\d+)\\s*%%EOF\\s*$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QString fim = QString::fromLatin1(pdf.right(600));
+    const auto m = trailer.match(fim);
+    static const QRegularExpression tamanho(QStringLiteral("/Size\\s+(\\d+)"));
+    static const QRegularExpression raiz(QStringLiteral("/Root\\s+(\\d+\\s+\\d+\\s+R)"));
+    const auto t = tamanho.match(m.captured(1));
+    const auto r = raiz.match(m.captured(1));
+    if (!m.hasMatch() || !t.hasMatch() || !r.hasMatch())
+        return pdf; // not the layout expected: the file stays as Qt wrote it
+    const int objeto = t.captured(1).toInt();
+    QByteArray saida = pdf;
+    if (!saida.endsWith('\n'))
+        saida += '\n';
+    const qsizetype posicaoObjeto = saida.size();
+    saida +=
+        QByteArray::number(objeto) + " 0 obj\n<<\n/Title " + textoPdf(relatorio.nome) +
+        "\n/Author " + textoPdf(config.autor) + "\n/Subject " + textoPdf(config.assunto) +
+        "\n/Creator " + textoPdf(config.criador) + "\n/Producer " +
+        textoPdf(QStringLiteral("Qt ") + QString::fromLatin1(qVersion())) + "\n/CreationDate (D:" +
+        QDateTime::currentDateTimeUtc().toString(u"yyyyMMddHHmmss").toLatin1() + "Z)\n>>\nendobj\n";
+    const qsizetype posicaoXref = saida.size();
+    saida += "xref\n" + QByteArray::number(objeto) + " 1\n" +
+             QByteArray::number(posicaoObjeto).rightJustified(10, '0') + " 00000 n \n";
+    saida += "trailer\n<<\n/Size " + QByteArray::number(objeto + 1) + "\n/Root " +
+             r.captured(1).toLatin1() + "\n/Info " + QByteArray::number(objeto) + " 0 R\n/Prev " +
+             m.captured(2).toLatin1() + "\n>>\nstartxref\n" + QByteArray::number(posicaoXref) +
+             "\n%%EOF\n";
+    return saida;
+}
+
 } // namespace
 
 void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
          const ConfigExportacaoPdf &config, const Progresso &progresso) {
-    QSaveFile saida(arquivo);
-    if (!saida.open(QIODevice::WriteOnly))
-        throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                              .arg(arquivo, saida.errorString()));
+    // Written in memory first, so the document information can be completed before saving.
+    QByteArray documento;
     {
-        QPdfWriter escritor(&saida);
+        QBuffer buffer(&documento);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter escritor(&buffer);
         escritor.setResolution(resolucaoPdf);
         escritor.setCreator(config.criador);
         escritor.setTitle(relatorio.nome);
@@ -82,7 +131,11 @@ void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
         }
         painter.end();
     }
-    if (!saida.commit())
+    documento = comInformacoes(documento, relatorio, config);
+
+    QSaveFile saida(arquivo);
+    if (!saida.open(QIODevice::WriteOnly) || saida.write(documento) != documento.size() ||
+        !saida.commit())
         throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
                               .arg(arquivo, saida.errorString()));
 }
