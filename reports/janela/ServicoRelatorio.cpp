@@ -62,7 +62,7 @@ void Print(Relatorio &relatorio, QWidget *pai) {
     }
     QPrinter impressora(QPrinter::HighResolution);
     impressora.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
-    impressora.setCopyCount(1);
+    impressora.setCopyCount(relatorio.layout().copias);
     const int total = int(relatorio.preparado().paginas.size());
     QProgressDialog progresso(QStringLiteral("Imprimindo..."), QStringLiteral("Cancelar"), 0, total,
                               pai);

@@ -149,6 +149,12 @@ struct Leitor {
         obj.width = pos[2].toDouble() * escala;
         obj.height = pos[3].toDouble() * escala;
         obj.centralizadoNaBanda = o.value(u"centralizadoNaBanda"_s).toBool();
+        obj.esticada = o.value(u"esticada"_s).toBool(obj.esticada);
+        obj.manterProporcao = o.value(u"manterProporcao"_s).toBool(obj.manterProporcao);
+        obj.centralizada = o.value(u"centralizada"_s).toBool(obj.centralizada);
+        obj.altaQualidade = o.value(u"altaQualidade"_s).toBool(obj.altaQualidade);
+        if (o.contains(u"corTransparente"_s))
+            obj.corTransparente = cor(o.value(u"corTransparente"_s), obj.nome);
 
         if (o.contains(u"estilo"_s)) {
             const QString nomeEstilo = o.value(u"estilo"_s).toString();
@@ -160,6 +166,12 @@ struct Leitor {
         }
         lerTexto(o, obj);
         lerMoldura(o, obj);
+        // A data field binding prints as a text made of that one field placeholder.
+        if (o.contains(u"campo"_s)) {
+            const QJsonObject c = o.value(u"campo"_s).toObject();
+            obj.texto = QStringLiteral("[%1.\"%2\"]")
+                            .arg(c.value(u"alias"_s).toString(), c.value(u"nome"_s).toString());
+        }
         if (obj.tipo == T::Texto || obj.tipo == T::TextoSistema)
             obj.trechos = analisarMarcadores(obj.texto);
         else
@@ -206,11 +218,30 @@ Layout carregarBytes(const QByteArray &json, const QString &origem) {
                                     1.0, QStringLiteral("unidade"));
     for (const QJsonValue &a : raiz.value(u"aliases"_s).toArray())
         layout.aliases << a.toString();
+    layout.zoomInicial = raiz.value(u"zoom"_s).toDouble(layout.zoomInicial);
+    layout.impressora = raiz.value(u"impressora"_s).toString(layout.impressora);
+    layout.imprimirEmFolha = raiz.value(u"imprimirEmFolha"_s).toInt(layout.imprimirEmFolha);
+    layout.chaveConfiguracoes =
+        raiz.value(u"chaveConfiguracoes"_s).toString(layout.chaveConfiguracoes);
+    if (raiz.contains(u"comandosPreview"_s)) {
+        layout.comandosPreview.clear();
+        for (const QJsonValue &c : raiz.value(u"comandosPreview"_s).toArray())
+            layout.comandosPreview << c.toString();
+    }
+    const QJsonObject rapido = raiz.value(u"impressao"_s).toObject();
+    layout.colunas = rapido.value(u"colunas"_s).toInt(layout.colunas);
+    layout.espacoColunasMm =
+        rapido.value(u"espacoColunas"_s).toDouble(layout.espacoColunasMm * 10) / 10;
+    layout.zoomPorcento = rapido.value(u"zoom"_s).toInt(layout.zoomPorcento);
+    layout.copias = rapido.value(u"copias"_s).toInt(layout.copias);
+    layout.duplex = rapido.value(u"duplex"_s).toBool(layout.duplex);
 
     const QJsonObject pag = raiz.value(u"pagina"_s).toObject();
     PaginaLayout &p = layout.pagina;
     p.codigoPapel = pag.value(u"papel"_s).toInt(9);
     p.paisagem = pag.value(u"orientacao"_s).toString() == u"paisagem"_s;
+    p.tituloAntesDoCabecalho = pag.value(u"tituloAntesDoCabecalho"_s).toBool(true);
+    p.imprimirSeVazio = pag.value(u"imprimirSeVazio"_s).toBool(true);
     p.larguraPapel = p.paisagem ? 297 : 210;
     p.alturaPapel = p.paisagem ? 210 : 297;
     if (pag.contains(u"decimosMm"_s)) {
@@ -250,6 +281,7 @@ Layout carregarBytes(const QByteArray &json, const QString &origem) {
             B::TituloRelatorio, banda.nome);
         banda.altura = b.value(u"altura"_s).toDouble() * leitor.escala;
         banda.alias = b.value(u"alias"_s).toString();
+        banda.quantidadeLinhas = b.value(u"quantidadeLinhas"_s).toInt(0);
         if (b.contains(u"fundo"_s))
             banda.fundo = leitor.cor(b.value(u"fundo"_s), banda.nome);
         if (banda.tipo == B::DadosMestre && !layout.aliases.contains(banda.alias))

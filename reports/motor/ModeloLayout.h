@@ -76,8 +76,13 @@ struct ObjetoLayout {
     MolduraLayout moldura;
     bool tamanhoAutomatico = false; // labels: the width follows the caption
 
-    // Picture.
+    // Picture: scaled to fit with its aspect kept, at the top-left of the box.
     QImage imagem;
+    bool esticada = true;
+    bool manterProporcao = true;
+    bool centralizada = false;
+    bool altaQualidade = false;
+    QColor corTransparente; // invalid: none
 
     // The text cut into literal runs and placeholders; kept in step with `texto`.
     QList<Trecho> trechos;
@@ -89,8 +94,9 @@ struct BandaLayout {
     TipoBanda tipo = TipoBanda::TituloRelatorio;
     QString nome;
     double altura = 0;
-    QString alias; // master data: the dataset it repeats over
-    QColor fundo;  // invalid: transparent
+    QString alias;            // master data: the dataset it repeats over
+    int quantidadeLinhas = 0; // master data: 0 is one band per dataset row
+    QColor fundo;             // invalid: transparent
     QList<ObjetoLayout> objetos;
 };
 
@@ -117,7 +123,22 @@ struct Layout {
     QStringList aliases;
     double zoomInicial = 1.0;
     QString impressora = QStringLiteral("Default");
+    int imprimirEmFolha = 0; // 0: each page on paper of its own size
     QString chaveConfiguracoes = QStringLiteral("\\Software\\Fast Reports");
+    // The preview's command groups: all twelve.
+    QStringList comandosPreview = {
+        QStringLiteral("imprimir"),    QStringLiteral("abrir"),
+        QStringLiteral("salvar"),      QStringLiteral("exportar"),
+        QStringLiteral("zoom"),        QStringLiteral("localizar"),
+        QStringLiteral("sumario"),     QStringLiteral("configurarPagina"),
+        QStringLiteral("ferramentas"), QStringLiteral("editar"),
+        QStringLiteral("navegador"),   QStringLiteral("exportacaoRapida")};
+    // The quick layout's print settings.
+    int colunas = 1;
+    double espacoColunasMm = 0;
+    int zoomPorcento = 100;
+    int copias = 1;
+    bool duplex = false;
     QList<BandaLayout> bandas;
 
     static constexpr double pixelsPorMm = 96.0 / 25.4;

@@ -146,6 +146,11 @@ bool Preparador::continuar(int paginas) {
     while (m_estado != Estado::Fim && m_paginasCompletas < alvo) {
         switch (m_estado) {
         case Estado::Inicio:
+            m_temLinha = m_fonteDados && m_fonteDados->primeira();
+            if (m_dados && !m_temLinha && !m_layout.pagina.imprimirSeVazio) {
+                m_estado = Estado::Fim; // no rows and no page asked for them
+                break;
+            }
             novaPagina();
             if (m_layout.pagina.tituloAntesDoCabecalho) {
                 if (m_titulo)
@@ -158,7 +163,6 @@ bool Preparador::continuar(int paginas) {
                 if (m_titulo)
                     imprimirBanda(*m_titulo);
             }
-            m_temLinha = m_fonteDados && m_fonteDados->primeira();
             m_estado = m_dados ? Estado::Linhas : Estado::Sumario;
             break;
         case Estado::Linhas:
@@ -240,9 +244,16 @@ void Preparador::imprimirObjeto(const ObjetoLayout &obj, double x, double y,
     case TipoObjeto::Figura: {
         if (obj.imagem.isNull() || obj.imagem.width() <= 0 || obj.imagem.height() <= 0)
             break;
-        const QSizeF tamanho = QSizeF(obj.imagem.size()).scaled(caixa.size(), Qt::KeepAspectRatio);
-        pagina.elementos.push_back(FiguraPreparada{caixa, QRectF(caixa.topLeft(), tamanho),
-                                                   m_destino.indiceImagem(obj.imagem)});
+        QSizeF tamanho = obj.imagem.size(); // unstretched: one picture pixel per layout pixel
+        if (obj.esticada)
+            tamanho = tamanho.scaled(caixa.size(), obj.manterProporcao ? Qt::KeepAspectRatio
+                                                                       : Qt::IgnoreAspectRatio);
+        QPointF canto = caixa.topLeft();
+        if (obj.centralizada)
+            canto +=
+                QPointF(caixa.width() - tamanho.width(), caixa.height() - tamanho.height()) / 2;
+        pagina.elementos.push_back(
+            FiguraPreparada{caixa, QRectF(canto, tamanho), m_destino.indiceImagem(obj.imagem)});
         break;
     }
     }

@@ -73,6 +73,9 @@ private Q_SLOTS:
     void extensoLongoQuebraECorta();
     void figuraVaziaNaoImprime();
     void reciboRapido();
+    void opcoesDaFigura_data();
+    void opcoesDaFigura();
+    void campoLigadoEVazioSemPagina();
     void fontesResolvidas_data();
     void fontesResolvidas();
 };
@@ -438,6 +441,67 @@ void TstPreparacao::reciboRapido() {
         retangulos += std::holds_alternative<RetanguloPreparado>(e);
     QCOMPARE(retangulos, 4);
     QVERIFY(textos(p, "LBdadosemitente").isEmpty());
+}
+
+void TstPreparacao::opcoesDaFigura_data() {
+    // A 400 × 100 picture in the 185.20 × 71.81 box of the two-copy receipt's logo.
+    QTest::addColumn<bool>("esticada");
+    QTest::addColumn<bool>("proporcao");
+    QTest::addColumn<bool>("centralizada");
+    QTest::addColumn<QRectF>("destino"); // relative to the box
+    QTest::newRow("como nos layouts") << true << true << false << QRectF(0, 0, 185.20, 46.30);
+    QTest::newRow("sem manter a proporção")
+        << true << false << false << QRectF(0, 0, 185.20, 71.81);
+    QTest::newRow("centralizada") << true << true << true
+                                  << QRectF(0, (71.81 - 46.30) / 2, 185.20, 46.30);
+    QTest::newRow("sem esticar") << false << true << false << QRectF(0, 0, 400, 100);
+}
+
+void TstPreparacao::opcoesDaFigura() {
+    QFETCH(bool, esticada);
+    QFETCH(bool, proporcao);
+    QFETCH(bool, centralizada);
+    QFETCH(QRectF, destino);
+    Relatorio relatorio(QStringLiteral("recibo_2vias"));
+    ObjetoLayout *figura = FindObject(relatorio, "picture1");
+    figura->esticada = esticada;
+    figura->manterProporcao = proporcao;
+    figura->centralizada = centralizada;
+    QImage logo(400, 100, QImage::Format_RGB32);
+    logo.fill(Qt::green);
+    SetPicture(figura, logo);
+    relatorio.prepararTudo();
+    for (const ElementoPreparado &e : relatorio.preparado().paginas.first().elementos) {
+        if (const auto *f = std::get_if<FiguraPreparada>(&e)) {
+            const QRectF relativo = f->destino.translated(-f->caixa.topLeft());
+            QVERIFY2(qAbs(relativo.left() - destino.left()) < 0.01 &&
+                         qAbs(relativo.top() - destino.top()) < 0.01 &&
+                         qAbs(relativo.width() - destino.width()) < 0.01 &&
+                         qAbs(relativo.height() - destino.height()) < 0.01,
+                     qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                    .arg(relativo.left())
+                                    .arg(relativo.top())
+                                    .arg(relativo.width())
+                                    .arg(relativo.height())));
+            return;
+        }
+    }
+    QFAIL("a figura não foi impressa");
+}
+
+void TstPreparacao::campoLigadoEVazioSemPagina() {
+    const QByteArray json = R"({"aliases":["q"],"pagina":{"imprimirSeVazio":false},"bandas":[
+        {"tipo":"dados","nome":"M","alias":"q","altura":20,"objetos":[
+          {"nome":"a","tipo":"texto","pos":[0,0,100,20],"campo":{"alias":"q","nome":"NOME"}}]}]})";
+    Relatorio relatorio(CarregadorLayout::carregarBytes(json, QStringLiteral("teste.json")));
+    FonteEmMemoria fonte({"NOME"});
+    relatorio.ligarFonte(QStringLiteral("q"), &fonte);
+    relatorio.prepararTudo();
+    QVERIFY(relatorio.preparado().paginas.isEmpty());
+    fonte.adicionar({QStringLiteral("Zé")});
+    relatorio.prepararTudo();
+    QCOMPARE(relatorio.preparado().paginas.size(), 1);
+    QCOMPARE(textoUnico(relatorio.preparado().paginas.first(), "a"), QStringLiteral("Zé"));
 }
 
 void TstPreparacao::fontesResolvidas_data() {
