@@ -9,6 +9,7 @@
 #include "Relatorio.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFontInfo>
 #include <QTest>
 
@@ -76,6 +77,8 @@ private Q_SLOTS:
     void opcoesDaFigura_data();
     void opcoesDaFigura();
     void campoLigadoEVazioSemPagina();
+    void paginaDeOuro_data();
+    void paginaDeOuro();
     void fontesResolvidas_data();
     void fontesResolvidas();
 };
@@ -502,6 +505,81 @@ void TstPreparacao::campoLigadoEVazioSemPagina() {
     relatorio.prepararTudo();
     QCOMPARE(relatorio.preparado().paginas.size(), 1);
     QCOMPARE(textoUnico(relatorio.preparado().paginas.first(), "a"), QStringLiteral("Zé"));
+}
+
+namespace {
+
+// A prepared page as text, one line of text per row: object, baseline x and y,
+// width, the line. Rounded to hundredths of a layout pixel.
+QStringList descrever(const PaginaPreparada &pagina) {
+    QStringList linhas;
+    for (const ElementoPreparado &e : pagina.elementos) {
+        if (const auto *t = std::get_if<TextoPreparado>(&e)) {
+            for (const LinhaDeTexto &l : t->linhas)
+                linhas << QStringLiteral("%1|%2|%3|%4|%5")
+                              .arg(t->nome)
+                              .arg(l.base.x(), 0, 'f', 2)
+                              .arg(l.base.y(), 0, 'f', 2)
+                              .arg(l.largura, 0, 'f', 2)
+                              .arg(l.texto);
+        } else if (const auto *r = std::get_if<TracoPreparado>(&e)) {
+            linhas << QStringLiteral("traço|%1|%2|%3|%4")
+                          .arg(r->inicio.x(), 0, 'f', 2)
+                          .arg(r->inicio.y(), 0, 'f', 2)
+                          .arg(r->fim.x() - r->inicio.x(), 0, 'f', 2)
+                          .arg(int(r->estilo));
+        }
+    }
+    return linhas;
+}
+
+} // namespace
+
+void TstPreparacao::paginaDeOuro_data() {
+    QTest::addColumn<QString>("caso");
+    QTest::newRow("recibo de uma via") << "recibo_1via";
+    QTest::newRow("lista de recibos") << "recibos_por_periodo";
+}
+
+// The first prepared page compared with the one kept in tests/ouro/: line
+// breaks and positions must not drift. TALVANO_GRAVAR_OURO=1 writes the files anew.
+void TstPreparacao::paginaDeOuro() {
+    QFETCH(QString, caso);
+    Relatorio relatorio(caso);
+    FonteEmMemoria fonte = recibos(70);
+    if (caso == u"recibo_1via") {
+        const QList<std::pair<QString, QString>> campos = {
+            {"Valor", "454.454,54"},
+            {"recebi", "Maria das Graças Conceição"},
+            {"extenso", extensoMaisLongo},
+            {"referente", "Aluguel de março"},
+            {"local", "São Paulo"},
+            {"data1", "05 de março de 2011"},
+            {"observacoes", "Pago em espécie"},
+            {"emitente", "José Antônio Ltda"},
+            {"cpfcnpjemitente", "12.345.678/0001-95"},
+            {"cpfcnpjcliente", "123.456.789-09"}};
+        for (const auto &[nome, texto] : campos)
+            SetText(FindObject(relatorio, nome), texto);
+    } else {
+        relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    }
+    relatorio.prepararTudo();
+    const QStringList atual = descrever(relatorio.preparado().paginas.first());
+
+    const QString arquivo = QStringLiteral(TALVANO_OURO "/%1.txt").arg(caso);
+    if (qEnvironmentVariableIsSet("TALVANO_GRAVAR_OURO")) {
+        QFile f(arquivo);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Text));
+        f.write(atual.join(u'\n').toUtf8() + '\n');
+        QSKIP("página de ouro gravada");
+    }
+    QFile f(arquivo);
+    QVERIFY2(f.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(arquivo));
+    const QStringList esperado = QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(atual.size(), esperado.size());
+    for (qsizetype i = 0; i < atual.size(); ++i)
+        QCOMPARE(atual[i], esperado[i]);
 }
 
 void TstPreparacao::fontesResolvidas_data() {
