@@ -6,12 +6,12 @@
 
 #include "Busca.h"
 #include "PaginaPreparada.h"
+#include "Preparador.h"
 
 namespace Ui {
 class TFRpreview;
 }
 class ModeloMiniaturas;
-class Preparador;
 class QAction;
 class QMarginsF;
 class QSizeF;

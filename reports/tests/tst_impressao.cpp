@@ -3,6 +3,11 @@
 #include "Relatorio.h"
 #include "Renderizador.h"
 #include "ServicoRelatorio.h"
+#include "UNpreview.h"
+
+#include <QApplication>
+#include <QPrintDialog>
+#include <QTimer>
 
 #include <QDir>
 #include <QFile>
@@ -86,6 +91,7 @@ private Q_SLOTS:
     void initTestCase();
     void imprimeReciboNaFila();
     void printVaiDiretoParaAPadrao();
+    void previewImprimePeloDialogo();
 
 private:
     QString m_saida;
@@ -121,6 +127,27 @@ void TstImpressao::printVaiDiretoParaAPadrao() {
     Print(rapido);
     QTRY_VERIFY_WITH_TIMEOUT(!paginaImpressa(m_saida, 2).isNull(), 120000);
     conferir(paginaImpressa(m_saida, 2), rapido.preparado());
+    QVERIFY(m_avisos.eventos().isEmpty());
+}
+
+void TstImpressao::previewImprimePeloDialogo() {
+    Relatorio recibo(QStringLiteral("recibo_2vias"));
+    SetText(FindObject(recibo, "recebi2"), QStringLiteral("Segunda Via"));
+    recibo.prepararTudo();
+    TFRpreview preview;
+    preview.mostrar(&recibo.preparado(), nullptr, nullptr);
+    QString impressoraDoDialogo;
+    QTimer::singleShot(0, [&] {
+        auto *dlg = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        impressoraDoDialogo = dlg->printer()->printerName();
+        dlg->accept();
+    });
+    preview.imprimir();
+    QCOMPARE(impressoraDoDialogo, QStringLiteral("TalvanoPDF")); // the default, preselected
+    QTRY_VERIFY_WITH_TIMEOUT(!paginaImpressa(m_saida, 3).isNull(), 120000);
+    conferir(paginaImpressa(m_saida, 3), recibo.preparado());
     QVERIFY(m_avisos.eventos().isEmpty());
 }
 
