@@ -192,6 +192,15 @@ void TFRpreview::criarBarra() {
     fechar->setToolTip(QStringLiteral("Fechar"));
     connect(fechar, &QAction::triggered, this, &QDialog::close);
     b->addAction(fechar);
+
+    // Moving between pages from the keyboard; the scroll bars keep PgUp and PgDn.
+    const std::pair<const char *, const char *> atalhos[] = {{"acPrimeira", "Ctrl+Home"},
+                                                             {"acAnterior", "Ctrl+PgUp"},
+                                                             {"acProxima", "Ctrl+PgDown"},
+                                                             {"acUltima", "Ctrl+End"},
+                                                             {"acAmpliar", "Ctrl++"}};
+    for (const auto &[nome, tecla] : atalhos)
+        acao(QLatin1String(nome))->setShortcut(QKeySequence(QLatin1String(tecla)));
 }
 
 QAction *TFRpreview::acao(const QString &nome) const {
@@ -266,6 +275,8 @@ void TFRpreview::paginasNovas() {
 
 void TFRpreview::atualizarStatus() {
     const int atual = ui->visao->paginaAtual() + 1;
+    if (atual > 0 && ui->painelLateral->isVisible())
+        ui->listaMiniaturas->setCurrentIndex(m_miniaturas->index(atual - 1));
     QString texto = QStringLiteral("Página %1 de %2").arg(atual).arg(paginasProntas());
     if (preparando())
         texto += QStringLiteral(" (preparando...)");

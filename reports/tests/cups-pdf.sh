@@ -57,7 +57,7 @@ CONF
 cat > /etc/cups/cups-pdf-talvano.conf <<CONF
 Out $dir/saida
 AnonDirName $dir/saida
-Label 0
+Label 1
 TitlePref 0
 CONF
 cupsd -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" -f </dev/null >/dev/null 2>&1 &

@@ -169,6 +169,11 @@ void TstPreview::navegacao() {
     c.preview.paginaInteira();
     QVERIFY(c.preview.visao()->zoom() < 1.0);
     QCOMPARE(c.preview.visao()->paginaAtual(), 3);
+    c.preview.visao()->setFocus();
+    QTest::keyClick(c.preview.visao(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(c.preview.visao()->paginaAtual(), 5);
+    QTest::keyClick(c.preview.visao(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(c.preview.visao()->paginaAtual(), 4);
     c.preview.ampliar();
     QVERIFY(c.preview.listaZoom()->currentText().endsWith(u'%'));
 }
