@@ -19,14 +19,17 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -90,6 +93,8 @@ private Q_SLOTS:
     void configurarPaginaMoveOConteudo();
     void erroAntesDaJanelaLancado();
     void exportarPelasJanelas();
+    void paineisTelaCheiaEEditar();
+    void exportacaoRapidaEmPdf();
 
 private:
     AvisadorGravador m_avisos;
@@ -452,6 +457,54 @@ void TstPreview::exportarPelasJanelas() {
     // What the settings window changed held for this export only.
     QCOMPARE(c.exportacoes.jpeg.qualidade, 90);
     QVERIFY(m_avisos.eventos().isEmpty());
+}
+
+void TstPreview::paineisTelaCheiaEEditar() {
+    Cena c(63 + 66 + 10);
+    c.preview.concluirPreparo();
+    auto *painel = c.preview.findChild<QStackedWidget *>("painelLateral");
+    auto *miniaturas = c.preview.findChild<QListView *>("listaMiniaturas");
+    auto *sumario = c.preview.findChild<QTreeWidget *>("arvoreSumario");
+    QVERIFY(!painel->isVisible());
+    c.preview.alternarMiniaturas();
+    QVERIFY(painel->isVisible());
+    QCOMPARE(painel->currentWidget(), miniaturas);
+    QCOMPARE(miniaturas->model()->rowCount(), 3);
+    QVERIFY(
+        !miniaturas->model()->data(miniaturas->model()->index(2, 0), Qt::DecorationRole).isNull());
+    c.preview.alternarSumario();
+    QCOMPARE(painel->currentWidget(), sumario);
+    QCOMPARE(sumario->topLevelItemCount(), 0); // these layouts have no outline
+    c.preview.alternarSumario();
+    QVERIFY(!painel->isVisible());
+
+    c.preview.telaCheia();
+    QVERIFY(c.preview.windowState() & Qt::WindowFullScreen);
+    c.preview.telaCheia();
+    QVERIFY(!(c.preview.windowState() & Qt::WindowFullScreen));
+
+    const QList<PaginaPreparada> antes = c.relatorio.preparado().paginas;
+    c.preview.editar();
+    QCOMPARE(c.relatorio.preparado().paginas, antes);
+}
+
+void TstPreview::exportacaoRapidaEmPdf() {
+    Cena c(100);
+    QTemporaryDir dir;
+    const QString arquivo = dir.filePath(QStringLiteral("rapida"));
+    bool semConfiguracao = false;
+    QTimer::singleShot(0, [&] {
+        // Straight to the file window: no settings window comes first.
+        auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        semConfiguracao = true;
+        dlg->selectFile(arquivo);
+        static_cast<QDialog *>(dlg)->accept();
+    });
+    c.preview.exportarPdfRapido();
+    QVERIFY(semConfiguracao);
+    QVERIFY(QFile::exists(arquivo + QStringLiteral(".pdf")));
 }
 
 QTEST_MAIN(TstPreview)
