@@ -253,18 +253,35 @@ void TFRpreview::prepararMais() {
     } catch (const ErroSistema &e) {
         m_preparador.reset();
         falhar(e.mensagem());
+    } catch (const std::exception &e) {
+        m_preparador.reset();
+        falhar(QString::fromLocal8Bit(e.what()));
     }
     paginasNovas();
     if (preparando())
         m_timerPreparo->start();
 }
 
-void TFRpreview::concluirPreparo() {
+bool TFRpreview::concluirPreparo() {
     if (!preparando())
-        return;
+        return true;
     m_timerPreparo->stop();
-    m_preparador->prepararTudo();
+    QString erro;
+    try {
+        m_preparador->prepararTudo();
+    } catch (const ErroSistema &e) {
+        erro = e.mensagem();
+    } catch (const std::exception &e) {
+        erro = QString::fromLocal8Bit(e.what());
+    }
+    if (!erro.isEmpty())
+        m_preparador.reset(); // the pages made so far stay in view
     paginasNovas();
+    if (!erro.isEmpty()) {
+        falhar(erro);
+        return false;
+    }
+    return true;
 }
 
 void TFRpreview::paginasNovas() {
@@ -385,7 +402,8 @@ bool TFRpreview::localizarTexto(const QString &texto) {
     // a search that went round may hide a match further on: finish first.
     const bool deuVolta = achado && m_achado && achado->pagina < m_achado->pagina;
     if (preparando() && (!achado || achado->pagina >= paginasProntas() || deuVolta)) {
-        concluirPreparo();
+        if (!concluirPreparo())
+            return false;
         achado = Busca::localizar(*m_relatorio, texto, m_achado);
     }
     if (!achado) {
@@ -416,7 +434,8 @@ void TFRpreview::imprimir() {
             Avisador::atual().mensagem(Impressao::semImpressora);
             return;
         }
-        concluirPreparo();
+        if (!concluirPreparo())
+            return;
         QPrinter impressora(QPrinter::HighResolution);
         impressora.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
         QPrintDialog dlg(&impressora, this);
@@ -442,6 +461,8 @@ void TFRpreview::imprimir() {
         });
     } catch (const ErroSistema &e) {
         falhar(e.mensagem());
+    } catch (const std::exception &e) {
+        falhar(QString::fromLocal8Bit(e.what()));
     }
 }
 
@@ -456,6 +477,9 @@ bool TFRpreview::abrirArquivo(const QString &arquivo) {
     } catch (const ErroSistema &e) {
         falhar(e.mensagem());
         return false;
+    } catch (const std::exception &e) {
+        falhar(QString::fromLocal8Bit(e.what()));
+        return false;
     }
 }
 
@@ -469,11 +493,15 @@ void TFRpreview::abrir() {
 
 bool TFRpreview::salvarEm(const QString &arquivo) {
     try {
-        concluirPreparo();
+        if (!concluirPreparo())
+            return false;
         ArquivoRelatorio::gravar(*m_relatorio, arquivo);
         return true;
     } catch (const ErroSistema &e) {
         falhar(e.mensagem());
+        return false;
+    } catch (const std::exception &e) {
+        falhar(QString::fromLocal8Bit(e.what()));
         return false;
     }
 }
@@ -491,7 +519,8 @@ void TFRpreview::salvar() {
 
 bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo) {
     try {
-        concluirPreparo();
+        if (!concluirPreparo())
+            return false;
         const ExportacoesRelatorio &c = *m_exportacoes;
         QProgressDialog progresso(QStringLiteral("Exportando..."), QString(), 0, paginasProntas(),
                                   this);
@@ -519,6 +548,9 @@ bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo)
         return true;
     } catch (const ErroSistema &e) {
         falhar(e.mensagem());
+        return false;
+    } catch (const std::exception &e) {
+        falhar(QString::fromLocal8Bit(e.what()));
         return false;
     }
 }
@@ -556,9 +588,8 @@ void TFRpreview::exportarPdfRapido() {
 }
 
 void TFRpreview::configurarPagina() {
-    if (!m_relatorio || m_relatorio->paginas.isEmpty())
+    if (!m_relatorio || m_relatorio->paginas.isEmpty() || !concluirPreparo())
         return;
-    concluirPreparo();
     const PaginaPreparada &primeira = m_relatorio->paginas.first();
     QPrinter impressora(QPrinter::HighResolution);
     impressora.setPageLayout(
@@ -578,9 +609,8 @@ void TFRpreview::configurarPagina() {
 }
 
 void TFRpreview::aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMarginsF &margensMm) {
-    if (!m_relatorio)
+    if (!m_relatorio || !concluirPreparo())
         return;
-    concluirPreparo();
     const double menor = qMin(tamanhoMm.width(), tamanhoMm.height());
     const double maior = qMax(tamanhoMm.width(), tamanhoMm.height());
     for (PaginaPreparada &p : m_relatorio->paginas) {

@@ -57,7 +57,8 @@ public:
     bool exportarPara(FormatoExportacao formato, const QString &arquivo);
     bool localizarTexto(const QString &texto);
     void irParaPagina(int pagina); // 0-based
-    void concluirPreparo();
+    // Prepares the pages still missing; false (and a message) when that fails.
+    bool concluirPreparo();
     // What page setup does once the user has chosen: new paper and margins for every page.
     void aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMarginsF &margensMm);
 

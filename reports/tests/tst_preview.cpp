@@ -95,6 +95,7 @@ private Q_SLOTS:
     void exportarPelasJanelas();
     void paineisTelaCheiaEEditar();
     void exportacaoRapidaEmPdf();
+    void erroNoMeioDaPreparacao();
 
 private:
     AvisadorGravador m_avisos;
@@ -505,6 +506,48 @@ void TstPreview::exportacaoRapidaEmPdf() {
     c.preview.exportarPdfRapido();
     QVERIFY(semConfiguracao);
     QVERIFY(QFile::exists(arquivo + QStringLiteral(".pdf")));
+}
+
+namespace {
+
+// A query whose reading fails after some rows, as a lost database connection would.
+class FonteQueFalha : public FonteEmMemoria {
+public:
+    using FonteEmMemoria::FonteEmMemoria;
+    bool proxima() override {
+        if (++m_lidas == 3000)
+            throw ErroSistema(QStringLiteral("conexão perdida"));
+        return FonteEmMemoria::proxima();
+    }
+
+private:
+    int m_lidas = 0;
+};
+
+} // namespace
+
+void TstPreview::erroNoMeioDaPreparacao() {
+    FonteQueFalha fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    for (int i = 1; i <= 10000; ++i)
+        fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                         QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
+    Relatorio relatorio(QStringLiteral("recibos_por_periodo"));
+    relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    auto preparador =
+        std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
+    preparador->continuar(1);
+    TFRpreview preview;
+    preview.mostrar(&relatorio.preparado(), std::move(preparador), nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(!preview.preparando(), 60000);
+    // Told once, in the report service's own box; the pages made so far stay.
+    QCOMPARE(m_avisos.eventos().size(), 1);
+    QCOMPARE(m_avisos.eventos().first().tipo, AvisadorGravador::Evento::Erro);
+    QCOMPARE(m_avisos.eventos().first().texto, QStringLiteral("conexão perdida"));
+    QVERIFY(preview.paginasProntas() >= 40);
+    preview.ultimaPagina();
+    QTemporaryDir dir;
+    QVERIFY(
+        preview.exportarPara(FormatoExportacao::Pdf, dir.filePath(QStringLiteral("parcial.pdf"))));
 }
 
 QTEST_MAIN(TstPreview)
