@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+
+class QPrinter;
+struct RelatorioPreparado;
+
+// Printing prepared pages on a real printer, each page on paper of its own size.
+namespace Impressao {
+
+// Whether the system knows any printer at all.
+bool haImpressora();
+inline const QString semImpressora =
+    QStringLiteral("Nenhuma impressora está instalada neste computador. Instale uma impressora "
+                   "para poder imprimir.");
+
+// Prints pages de..ate (1-based, inclusive); the callback is told each page
+// done and may answer false to stop. Throws ErroSistema when the printer fails.
+void imprimir(const RelatorioPreparado &relatorio, QPrinter &impressora, int de, int ate,
+              const std::function<bool(int feitas, int total)> &progresso = {});
+
+} // namespace Impressao

@@ -1,0 +1,658 @@
+#include "UNpreview.h"
+#include "ui_UNpreview.h"
+
+#include "ArquivoRelatorio.h"
+#include "Avisador.h"
+#include "ConfigExportacao.h"
+#include "ErroSistema.h"
+#include "Exportadores.h"
+#include "Impressao.h"
+#include "ModeloMiniaturas.h"
+#include "Preparador.h"
+#include "UNconfigexportacao.h"
+#include "VisaoPaginas.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+// The toolbar pictures live in a static library: registered by hand.
+static void registrarIcones() {
+    static const bool registrados = [] {
+        Q_INIT_RESOURCE(icones);
+        return true;
+    }();
+    Q_UNUSED(registrados);
+}
+
+namespace {
+
+struct Formato {
+    FormatoExportacao formato;
+    const char *nome;
+    const char *extensao;
+    const char *filtro;
+};
+
+const Formato formatos[] = {
+    {FormatoExportacao::Pdf, "Documento PDF", ".pdf", "Documento PDF (*.pdf)"},
+    {FormatoExportacao::Excel, "Pasta de trabalho do Excel", ".xlsx",
+     "Pasta de trabalho do Excel (*.xlsx)"},
+    {FormatoExportacao::Rtf, "Documento RTF (texto formatado)", ".rtf", "Documento RTF (*.rtf)"},
+    {FormatoExportacao::Jpeg, "Imagem JPEG", ".jpg", "Imagem JPEG (*.jpg)"},
+    {FormatoExportacao::Bmp, "Imagem BMP", ".bmp", "Imagem BMP (*.bmp)"},
+};
+
+const Formato &dadosDo(FormatoExportacao f) {
+    for (const Formato &d : formatos)
+        if (d.formato == f)
+            return d;
+    return formatos[0];
+}
+
+const QList<int> zooms = {25, 50, 75, 100, 150, 200, 400};
+constexpr int itemLargura = 7;
+constexpr int itemPaginaInteira = 8;
+
+// How long one step of the preparation may hold the window before it paints again.
+constexpr int msPorEtapa = 25;
+
+} // namespace
+
+TFRpreview::TFRpreview(QWidget *pai) : QDialog(pai), ui(std::make_unique<Ui::TFRpreview>()) {
+    registrarIcones();
+    ui->setupUi(this);
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
+    m_miniaturas = new ModeloMiniaturas(this);
+    ui->listaMiniaturas->setModel(m_miniaturas);
+    ui->listaMiniaturas->setWrapping(false);
+    ui->painelLateral->hide();
+    m_timerPreparo = new QTimer(this);
+    m_timerPreparo->setSingleShot(true);
+    m_timerPreparo->setInterval(0);
+    connect(m_timerPreparo, &QTimer::timeout, this, &TFRpreview::prepararMais);
+    connect(ui->visao, &VisaoPaginas::paginaAtualMudou, this, [this] { atualizarStatus(); });
+    connect(ui->visao, &VisaoPaginas::zoomMudou, this, &TFRpreview::mostrarZoom);
+    connect(ui->listaMiniaturas, &QListView::clicked, this,
+            [this](const QModelIndex &i) { irParaPagina(i.row()); });
+    criarBarra();
+    posicionar();
+}
+
+TFRpreview::~TFRpreview() = default;
+
+QAction *TFRpreview::novaAcao(const QString &nome, const QString &icone, const QString &dica,
+                              void (TFRpreview::*slot)()) {
+    QAction *a =
+        new QAction(QIcon(QStringLiteral(":/relatorio/icones/%1.svg").arg(icone)), dica, this);
+    a->setObjectName(nome);
+    a->setToolTip(dica);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+}
+
+void TFRpreview::criarBarra() {
+    QToolBar *b = ui->barra;
+    QAction *imprimir = novaAcao(QStringLiteral("acImprimir"), QStringLiteral("imprimir"),
+                                 QStringLiteral("Imprimir"), &TFRpreview::imprimir);
+    imprimir->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
+    b->addAction(imprimir);
+    b->addAction(novaAcao(QStringLiteral("acAbrir"), QStringLiteral("abrir"),
+                          QStringLiteral("Abrir relatório salvo"), &TFRpreview::abrir));
+    b->addAction(novaAcao(QStringLiteral("acSalvar"), QStringLiteral("salvar"),
+                          QStringLiteral("Salvar relatório"), &TFRpreview::salvar));
+
+    m_exportar = new QToolButton(this);
+    m_exportar->setObjectName(QStringLiteral("btExportar"));
+    m_exportar->setIcon(QIcon(QStringLiteral(":/relatorio/icones/exportar.svg")));
+    m_exportar->setToolTip(QStringLiteral("Exportar"));
+    m_exportar->setPopupMode(QToolButton::InstantPopup);
+    QMenu *menu = new QMenu(m_exportar);
+    for (const Formato &f : formatos) {
+        QAction *a = menu->addAction(QString::fromUtf8(f.nome) + QStringLiteral("..."));
+        const FormatoExportacao formato = f.formato;
+        connect(a, &QAction::triggered, this, [this, formato] { exportar(formato); });
+    }
+    m_exportar->setMenu(menu);
+    b->addWidget(m_exportar);
+    b->addAction(novaAcao(QStringLiteral("acPdfRapido"), QStringLiteral("pdf"),
+                          QStringLiteral("Exportar para PDF"), &TFRpreview::exportarPdfRapido));
+    b->addSeparator();
+
+    QAction *localizar = novaAcao(QStringLiteral("acLocalizar"), QStringLiteral("localizar"),
+                                  QStringLiteral("Localizar texto"), &TFRpreview::localizar);
+    localizar->setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
+    b->addAction(localizar);
+    b->addAction(novaAcao(QStringLiteral("acAmpliar"), QStringLiteral("ampliar"),
+                          QStringLiteral("Ampliar"), &TFRpreview::ampliar));
+    b->addAction(novaAcao(QStringLiteral("acPaginaInteira"), QStringLiteral("paginaInteira"),
+                          QStringLiteral("Página inteira"), &TFRpreview::paginaInteira));
+    m_zoom = new QComboBox(this);
+    m_zoom->setObjectName(QStringLiteral("cbZoom"));
+    m_zoom->setToolTip(QStringLiteral("Zoom"));
+    for (int z : zooms)
+        m_zoom->addItem(QStringLiteral("%1%").arg(z));
+    m_zoom->addItem(QStringLiteral("Largura da página"));
+    m_zoom->addItem(QStringLiteral("Página inteira"));
+    m_zoom->setCurrentIndex(3);
+    connect(m_zoom, &QComboBox::activated, this, &TFRpreview::zoomEscolhido);
+    b->addWidget(m_zoom);
+    b->addAction(novaAcao(QStringLiteral("acTelaCheia"), QStringLiteral("telaCheia"),
+                          QStringLiteral("Tela cheia"), &TFRpreview::telaCheia));
+    b->addSeparator();
+
+    QAction *sumario = novaAcao(QStringLiteral("acSumario"), QStringLiteral("sumario"),
+                                QStringLiteral("Sumário"), &TFRpreview::alternarSumario);
+    QAction *miniaturas =
+        novaAcao(QStringLiteral("acMiniaturas"), QStringLiteral("miniaturas"),
+                 QStringLiteral("Miniaturas das páginas"), &TFRpreview::alternarMiniaturas);
+    sumario->setCheckable(true);
+    miniaturas->setCheckable(true);
+    b->addAction(sumario);
+    b->addAction(miniaturas);
+    b->addAction(novaAcao(QStringLiteral("acConfigurarPagina"), QStringLiteral("configurarPagina"),
+                          QStringLiteral("Configurar página"), &TFRpreview::configurarPagina));
+    b->addAction(novaAcao(QStringLiteral("acEditar"), QStringLiteral("editar"),
+                          QStringLiteral("Editar"), &TFRpreview::editar));
+    b->addSeparator();
+
+    b->addAction(novaAcao(QStringLiteral("acPrimeira"), QStringLiteral("primeira"),
+                          QStringLiteral("Primeira página"), &TFRpreview::primeiraPagina));
+    b->addAction(novaAcao(QStringLiteral("acAnterior"), QStringLiteral("anterior"),
+                          QStringLiteral("Página anterior"), &TFRpreview::paginaAnterior));
+    m_numeroPagina = new QLineEdit(this);
+    m_numeroPagina->setObjectName(QStringLiteral("edPagina"));
+    m_numeroPagina->setToolTip(QStringLiteral("Número da página"));
+    m_numeroPagina->setFixedWidth(56);
+    m_numeroPagina->setAlignment(Qt::AlignCenter);
+    m_numeroPagina->setValidator(new QIntValidator(1, 9999999, m_numeroPagina));
+    connect(m_numeroPagina, &QLineEdit::returnPressed, this, &TFRpreview::numeroDigitado);
+    b->addWidget(m_numeroPagina);
+    b->addAction(novaAcao(QStringLiteral("acProxima"), QStringLiteral("proxima"),
+                          QStringLiteral("Próxima página"), &TFRpreview::proximaPagina));
+    b->addAction(novaAcao(QStringLiteral("acUltima"), QStringLiteral("ultima"),
+                          QStringLiteral("Última página"), &TFRpreview::ultimaPagina));
+    b->addSeparator();
+    QAction *fechar = new QAction(QIcon(QStringLiteral(":/relatorio/icones/fechar.svg")),
+                                  QStringLiteral("Fechar"), this);
+    fechar->setObjectName(QStringLiteral("acFechar"));
+    fechar->setToolTip(QStringLiteral("Fechar"));
+    connect(fechar, &QAction::triggered, this, &QDialog::close);
+    b->addAction(fechar);
+
+    // Moving between pages from the keyboard; the scroll bars keep PgUp and PgDn.
+    const std::pair<const char *, const char *> atalhos[] = {{"acPrimeira", "Ctrl+Home"},
+                                                             {"acAnterior", "Ctrl+PgUp"},
+                                                             {"acProxima", "Ctrl+PgDown"},
+                                                             {"acUltima", "Ctrl+End"},
+                                                             {"acAmpliar", "Ctrl++"}};
+    for (const auto &[nome, tecla] : atalhos)
+        acao(QLatin1String(nome))->setShortcut(QKeySequence(QLatin1String(tecla)));
+}
+
+QAction *TFRpreview::acao(const QString &nome) const {
+    return findChild<QAction *>(nome);
+}
+
+VisaoPaginas *TFRpreview::visao() const {
+    return ui->visao;
+}
+
+QToolBar *TFRpreview::barra() const {
+    return ui->barra;
+}
+
+void TFRpreview::mostrar(RelatorioPreparado *relatorio, std::unique_ptr<Preparador> preparador,
+                         ExportacoesRelatorio *exportacoes) {
+    m_relatorio = relatorio;
+    m_preparador = std::move(preparador);
+    m_exportacoes = exportacoes;
+    if (!m_exportacoes) {
+        m_exportacoesProprias = std::make_unique<ExportacoesRelatorio>();
+        m_exportacoes = m_exportacoesProprias.get();
+    }
+    m_achado.reset();
+    ui->visao->definirRelatorio(m_relatorio, paginasProntas());
+    m_miniaturas->definir(m_relatorio, paginasProntas());
+    if (m_preparador && !m_preparador->terminado())
+        m_timerPreparo->start();
+    atualizarStatus();
+}
+
+bool TFRpreview::preparando() const {
+    return m_preparador && !m_preparador->terminado();
+}
+
+int TFRpreview::paginasProntas() const {
+    if (!m_relatorio)
+        return 0;
+    return preparando() ? m_preparador->paginasProntas() : int(m_relatorio->paginas.size());
+}
+
+void TFRpreview::prepararMais() {
+    if (!preparando())
+        return;
+    try {
+        QElapsedTimer relogio;
+        relogio.start();
+        while (!m_preparador->terminado() && relogio.elapsed() < msPorEtapa)
+            m_preparador->continuar(1);
+    } catch (const ErroSistema &e) {
+        m_preparador.reset();
+        falhar(e.mensagem());
+    } catch (const std::exception &e) {
+        m_preparador.reset();
+        falhar(QString::fromLocal8Bit(e.what()));
+    }
+    paginasNovas();
+    if (preparando())
+        m_timerPreparo->start();
+}
+
+bool TFRpreview::concluirPreparo() {
+    if (!preparando())
+        return true;
+    m_timerPreparo->stop();
+    QString erro;
+    try {
+        m_preparador->prepararTudo();
+    } catch (const ErroSistema &e) {
+        erro = e.mensagem();
+    } catch (const std::exception &e) {
+        erro = QString::fromLocal8Bit(e.what());
+    }
+    if (!erro.isEmpty())
+        m_preparador.reset(); // the pages made so far stay in view
+    paginasNovas();
+    if (!erro.isEmpty()) {
+        falhar(erro);
+        return false;
+    }
+    return true;
+}
+
+void TFRpreview::paginasNovas() {
+    ui->visao->definirQuantidade(paginasProntas());
+    m_miniaturas->definirQuantidade(paginasProntas());
+    atualizarStatus();
+}
+
+void TFRpreview::atualizarStatus() {
+    const int atual = ui->visao->paginaAtual() + 1;
+    if (atual > 0 && ui->painelLateral->isVisible())
+        ui->listaMiniaturas->setCurrentIndex(m_miniaturas->index(atual - 1));
+    QString texto = QStringLiteral("Página %1 de %2").arg(atual).arg(paginasProntas());
+    if (preparando())
+        texto += QStringLiteral(" (preparando...)");
+    ui->lbStatus->setText(texto);
+    if (!m_numeroPagina->hasFocus())
+        m_numeroPagina->setText(QString::number(atual));
+}
+
+void TFRpreview::falhar(const QString &mensagem) {
+    Avisador::atual().erro(mensagem);
+}
+
+void TFRpreview::irParaPagina(int pagina) {
+    ui->visao->irParaPagina(pagina);
+    atualizarStatus();
+}
+
+void TFRpreview::primeiraPagina() {
+    irParaPagina(0);
+}
+
+void TFRpreview::paginaAnterior() {
+    irParaPagina(ui->visao->paginaAtual() - 1);
+}
+
+void TFRpreview::proximaPagina() {
+    irParaPagina(ui->visao->paginaAtual() + 1);
+}
+
+void TFRpreview::ultimaPagina() {
+    irParaPagina(paginasProntas() - 1);
+}
+
+void TFRpreview::numeroDigitado() {
+    irParaPagina(m_numeroPagina->text().toInt() - 1);
+    ui->visao->setFocus();
+}
+
+void TFRpreview::zoomEscolhido(int indice) {
+    if (indice == itemLargura)
+        ui->visao->definirZoom(ui->visao->zoomLarguraPagina());
+    else if (indice == itemPaginaInteira)
+        ui->visao->definirZoom(ui->visao->zoomPaginaInteira());
+    else if (indice >= 0 && indice < zooms.size())
+        ui->visao->definirZoom(zooms[indice] / 100.0);
+}
+
+void TFRpreview::mostrarZoom(double zoom) {
+    const int porcento = qRound(zoom * 100);
+    const int indice = int(zooms.indexOf(porcento));
+    if (indice >= 0)
+        m_zoom->setCurrentIndex(indice);
+    else
+        m_zoom->setCurrentText(QStringLiteral("%1%").arg(porcento));
+    m_zoom->setToolTip(QStringLiteral("Zoom: %1%").arg(porcento));
+}
+
+void TFRpreview::ampliar() {
+    ui->visao->definirZoom(ui->visao->zoom() * 1.25);
+}
+
+void TFRpreview::paginaInteira() {
+    ui->visao->definirZoom(ui->visao->zoomPaginaInteira());
+}
+
+void TFRpreview::telaCheia() {
+    m_telaCheia = !m_telaCheia;
+    if (m_telaCheia)
+        showFullScreen();
+    else
+        showMaximized();
+}
+
+void TFRpreview::alternarSumario() {
+    const bool mostrar = !(ui->painelLateral->isVisible() &&
+                           ui->painelLateral->currentWidget() == ui->arvoreSumario);
+    ui->painelLateral->setCurrentWidget(ui->arvoreSumario);
+    ui->painelLateral->setVisible(mostrar);
+    acao(QStringLiteral("acSumario"))->setChecked(mostrar);
+    acao(QStringLiteral("acMiniaturas"))->setChecked(false);
+    posicionar();
+}
+
+void TFRpreview::alternarMiniaturas() {
+    const bool mostrar = !(ui->painelLateral->isVisible() &&
+                           ui->painelLateral->currentWidget() == ui->listaMiniaturas);
+    ui->painelLateral->setCurrentWidget(ui->listaMiniaturas);
+    ui->painelLateral->setVisible(mostrar);
+    acao(QStringLiteral("acMiniaturas"))->setChecked(mostrar);
+    acao(QStringLiteral("acSumario"))->setChecked(false);
+    posicionar();
+}
+
+void TFRpreview::editar() {
+    // There is no layout editor: the command is offered and changes nothing.
+}
+
+bool TFRpreview::localizarTexto(const QString &texto) {
+    if (!m_relatorio)
+        return false;
+    if (texto != m_textoProcurado)
+        m_achado.reset();
+    m_textoProcurado = texto;
+    std::optional<Busca::Achado> achado = Busca::localizar(*m_relatorio, texto, m_achado);
+    // While pages are still coming, a miss, a match on the page being filled or
+    // a search that went round may hide a match further on: finish first.
+    const bool deuVolta = achado && m_achado && achado->pagina < m_achado->pagina;
+    if (preparando() && (!achado || achado->pagina >= paginasProntas() || deuVolta)) {
+        if (!concluirPreparo())
+            return false;
+        achado = Busca::localizar(*m_relatorio, texto, m_achado);
+    }
+    if (!achado) {
+        Avisador::atual().mensagem(QStringLiteral("O texto \"%1\" não foi encontrado.").arg(texto));
+        return false;
+    }
+    m_achado = achado;
+    ui->visao->destacar(achado->pagina, achado->area);
+    atualizarStatus();
+    return true;
+}
+
+void TFRpreview::localizar() {
+    QInputDialog dlg(this);
+    dlg.setWindowTitle(QStringLiteral("Localizar"));
+    dlg.setLabelText(QStringLiteral("Texto a localizar:"));
+    dlg.setTextValue(m_textoProcurado);
+    dlg.setOkButtonText(QStringLiteral("Localizar"));
+    dlg.setCancelButtonText(QStringLiteral("Cancelar"));
+    if (dlg.exec() != QDialog::Accepted || dlg.textValue().isEmpty())
+        return;
+    localizarTexto(dlg.textValue());
+}
+
+void TFRpreview::imprimir() {
+    try {
+        if (!Impressao::haImpressora()) {
+            Avisador::atual().mensagem(Impressao::semImpressora);
+            return;
+        }
+        if (!concluirPreparo())
+            return;
+        QPrinter impressora(QPrinter::HighResolution);
+        impressora.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
+        QPrintDialog dlg(&impressora, this);
+        dlg.setWindowTitle(QStringLiteral("Imprimir"));
+        dlg.setMinMax(1, paginasProntas());
+        dlg.setFromTo(1, paginasProntas());
+        if (dlg.exec() != QDialog::Accepted)
+            return;
+        int de = 1, ate = paginasProntas();
+        if (impressora.printRange() == QPrinter::PageRange) {
+            de = impressora.fromPage();
+            ate = impressora.toPage();
+        } else if (impressora.printRange() == QPrinter::CurrentPage) {
+            de = ate = ui->visao->paginaAtual() + 1;
+        }
+        QProgressDialog progresso(QStringLiteral("Imprimindo..."), QStringLiteral("Cancelar"), 0,
+                                  ate - de + 1, this);
+        progresso.setWindowTitle(QStringLiteral("Impressão"));
+        progresso.setWindowModality(Qt::WindowModal);
+        Impressao::imprimir(*m_relatorio, impressora, de, ate, [&](int feitas, int) {
+            progresso.setValue(feitas);
+            return !progresso.wasCanceled();
+        });
+    } catch (const ErroSistema &e) {
+        falhar(e.mensagem());
+    } catch (const std::exception &e) {
+        falhar(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+bool TFRpreview::abrirArquivo(const QString &arquivo) {
+    try {
+        RelatorioPreparado lido = ArquivoRelatorio::ler(arquivo);
+        m_timerPreparo->stop();
+        m_preparador.reset();
+        m_aberto = std::move(lido);
+        mostrar(&m_aberto, nullptr, m_exportacoes);
+        return true;
+    } catch (const ErroSistema &e) {
+        falhar(e.mensagem());
+        return false;
+    } catch (const std::exception &e) {
+        falhar(QString::fromLocal8Bit(e.what()));
+        return false;
+    }
+}
+
+void TFRpreview::abrir() {
+    const QString arquivo = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Abrir relatório salvo"), QString(),
+        QStringLiteral("Relatório salvo (*.trp);;Todos os arquivos (*)"));
+    if (!arquivo.isEmpty())
+        abrirArquivo(arquivo);
+}
+
+bool TFRpreview::salvarEm(const QString &arquivo) {
+    try {
+        if (!concluirPreparo())
+            return false;
+        ArquivoRelatorio::gravar(*m_relatorio, arquivo);
+        return true;
+    } catch (const ErroSistema &e) {
+        falhar(e.mensagem());
+        return false;
+    } catch (const std::exception &e) {
+        falhar(QString::fromLocal8Bit(e.what()));
+        return false;
+    }
+}
+
+void TFRpreview::salvar() {
+    QString arquivo = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Salvar relatório"), QString(),
+        QStringLiteral("Relatório salvo (*.trp)"), nullptr, QFileDialog::DontConfirmOverwrite);
+    if (arquivo.isEmpty())
+        return;
+    if (!arquivo.endsWith(QLatin1String(ArquivoRelatorio::extensao), Qt::CaseInsensitive))
+        arquivo += QLatin1String(ArquivoRelatorio::extensao);
+    salvarEm(arquivo);
+}
+
+bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo) {
+    try {
+        if (!concluirPreparo())
+            return false;
+        const ExportacoesRelatorio &c = *m_exportacoes;
+        QProgressDialog progresso(QStringLiteral("Exportando..."), QString(), 0, paginasProntas(),
+                                  this);
+        progresso.setWindowTitle(QString::fromUtf8(dadosDo(formato).nome));
+        progresso.setWindowModality(Qt::WindowModal);
+        progresso.setMinimumDuration(400);
+        const auto avancar = [&](int feitas, int) { progresso.setValue(feitas); };
+        switch (formato) {
+        case FormatoExportacao::Pdf:
+            Exportadores::pdf(*m_relatorio, arquivo, c.pdf, avancar);
+            break;
+        case FormatoExportacao::Excel:
+            Exportadores::xlsx(*m_relatorio, arquivo, c.excel, avancar);
+            break;
+        case FormatoExportacao::Rtf:
+            Exportadores::rtf(*m_relatorio, arquivo, c.rtf, avancar);
+            break;
+        case FormatoExportacao::Jpeg:
+            Exportadores::jpeg(*m_relatorio, arquivo, c.jpeg, avancar);
+            break;
+        case FormatoExportacao::Bmp:
+            Exportadores::bmp(*m_relatorio, arquivo, c.bmp, avancar);
+            break;
+        }
+        return true;
+    } catch (const ErroSistema &e) {
+        falhar(e.mensagem());
+        return false;
+    } catch (const std::exception &e) {
+        falhar(QString::fromLocal8Bit(e.what()));
+        return false;
+    }
+}
+
+void TFRpreview::exportar(FormatoExportacao formato) {
+    // The settings window works on a copy: what the user changes holds for this export only.
+    ExportacoesRelatorio *daAplicacao = m_exportacoes;
+    ExportacoesRelatorio copia = *daAplicacao;
+    TFRconfigexportacao configuracao(formato, copia, this);
+    if (configuracao.exec() != QDialog::Accepted)
+        return;
+    const Formato &f = dadosDo(formato);
+    const QString extensao = QString::fromUtf8(f.extensao);
+    QString arquivo = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Exportar"), QStringLiteral("relatorio") + extensao,
+        QString::fromUtf8(f.filtro), nullptr, QFileDialog::DontConfirmOverwrite);
+    if (arquivo.isEmpty())
+        return;
+    if (!arquivo.endsWith(extensao, Qt::CaseInsensitive))
+        arquivo += extensao;
+    m_exportacoes = &copia;
+    exportarPara(formato, arquivo);
+    m_exportacoes = daAplicacao;
+}
+
+void TFRpreview::exportarPdfRapido() {
+    QString arquivo = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Exportar para PDF"), QStringLiteral("relatorio.pdf"),
+        QStringLiteral("Documento PDF (*.pdf)"), nullptr, QFileDialog::DontConfirmOverwrite);
+    if (arquivo.isEmpty())
+        return;
+    if (!arquivo.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        arquivo += QStringLiteral(".pdf");
+    exportarPara(FormatoExportacao::Pdf, arquivo);
+}
+
+void TFRpreview::configurarPagina() {
+    if (!m_relatorio || m_relatorio->paginas.isEmpty() || !concluirPreparo())
+        return;
+    const PaginaPreparada &primeira = m_relatorio->paginas.first();
+    QPrinter impressora(QPrinter::HighResolution);
+    impressora.setPageLayout(
+        QPageLayout(QPageSize(QSizeF(qMin(primeira.larguraMm, primeira.alturaMm),
+                                     qMax(primeira.larguraMm, primeira.alturaMm)),
+                              QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
+                    primeira.paisagem ? QPageLayout::Landscape : QPageLayout::Portrait,
+                    primeira.margensMm, QPageLayout::Millimeter, QMarginsF()));
+    QPageSetupDialog dlg(&impressora, this);
+    dlg.setWindowTitle(QStringLiteral("Configurar página"));
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const QPageLayout leiaute = impressora.pageLayout();
+    const QSizeF tamanho = leiaute.pageSize().size(QPageSize::Millimeter);
+    const bool paisagem = leiaute.orientation() == QPageLayout::Landscape;
+    aplicarPagina(tamanho, paisagem, leiaute.margins(QPageLayout::Millimeter));
+}
+
+void TFRpreview::aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMarginsF &margensMm) {
+    if (!m_relatorio || !concluirPreparo())
+        return;
+    const double menor = qMin(tamanhoMm.width(), tamanhoMm.height());
+    const double maior = qMax(tamanhoMm.width(), tamanhoMm.height());
+    for (PaginaPreparada &p : m_relatorio->paginas) {
+        p.paisagem = paisagem;
+        p.larguraMm = paisagem ? maior : menor;
+        p.alturaMm = paisagem ? menor : maior;
+        // New margins move the content by the difference from the ones it was laid out with.
+        p.deslocamentoMm +=
+            QPointF(margensMm.left() - p.margensMm.left(), margensMm.top() - p.margensMm.top());
+        p.margensMm = margensMm;
+    }
+    ui->visao->paginasAlteradas();
+    m_miniaturas->definir(m_relatorio, paginasProntas());
+}
+
+void TFRpreview::posicionar() {
+    // No layouts: the parts follow the window's size by hand.
+    const int alturaBarra = ui->barra->sizeHint().height();
+    const int alturaStatus = 22;
+    ui->barra->setGeometry(0, 0, width(), alturaBarra);
+    const int alturaMeio = qMax(0, height() - alturaBarra - alturaStatus);
+    int esquerda = 0;
+    if (ui->painelLateral->isVisible()) {
+        ui->painelLateral->setGeometry(0, alturaBarra, 170, alturaMeio);
+        esquerda = 170;
+    }
+    ui->visao->setGeometry(esquerda, alturaBarra, width() - esquerda, alturaMeio);
+    ui->lbStatus->setGeometry(6, height() - alturaStatus, width() - 12, alturaStatus);
+}
+
+void TFRpreview::resizeEvent(QResizeEvent *evento) {
+    QDialog::resizeEvent(evento);
+    posicionar();
+}
+
+void TFRpreview::showEvent(QShowEvent *evento) {
+    QDialog::showEvent(evento);
+    posicionar();
+}
+
+void TFRpreview::closeEvent(QCloseEvent *evento) {
+    // Closing stops the preparation; the pages made so far stay with the layout.
+    m_timerPreparo->stop();
+    QDialog::closeEvent(evento);
+}

@@ -1,0 +1,83 @@
+#include "Exportadores.h"
+
+#include "ErroSistema.h"
+#include "Renderizador.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace Exportadores {
+
+namespace {
+
+QImage recortarMargemBranca(const QImage &img) {
+    int esquerda = img.width(), direita = -1, topo = img.height(), baixo = -1;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb *linha = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            if ((linha[x] & 0xffffff) != 0xffffff) {
+                esquerda = qMin(esquerda, x);
+                direita = qMax(direita, x);
+                topo = qMin(topo, y);
+                baixo = qMax(baixo, y);
+            }
+        }
+    }
+    if (direita < 0)
+        return img;
+    return img.copy(QRect(QPoint(esquerda, topo), QPoint(direita, baixo)));
+}
+
+QStringList exportarImagens(const RelatorioPreparado &relatorio, const QString &arquivo,
+                            const char *formato, int qualidade, int resolucao,
+                            bool arquivoPorPagina, bool cortar, bool monocromatico,
+                            const Progresso &progresso) {
+    QStringList gravados;
+    const int total = int(relatorio.paginas.size());
+    const int paginas = arquivoPorPagina ? total : qMin(total, 1);
+    for (int i = 0; i < paginas; ++i) {
+        QImage img = Renderizador::imagem(relatorio, i, resolucao);
+        if (cortar)
+            img = recortarMargemBranca(img);
+        if (monocromatico)
+            img = img.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+        if (monocromatico && qstrcmp(formato, "JPEG") == 0)
+            img = img.convertToFormat(QImage::Format_Grayscale8);
+        const QString nome = arquivoDaPagina(arquivo, i);
+        QSaveFile saida(nome);
+        if (!saida.open(QIODevice::WriteOnly) || !img.save(&saida, formato, qualidade) ||
+            !saida.commit())
+            throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                                  .arg(nome, saida.errorString()));
+        gravados << nome;
+        if (progresso)
+            progresso(i + 1, paginas);
+    }
+    return gravados;
+}
+
+} // namespace
+
+QString arquivoDaPagina(const QString &arquivo, int pagina) {
+    if (pagina == 0)
+        return arquivo;
+    const QFileInfo info(arquivo);
+    const QString sufixo = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+    const QString base = sufixo.isEmpty() ? arquivo : arquivo.left(arquivo.size() - sufixo.size());
+    return QStringLiteral("%1_%2%3").arg(base).arg(pagina + 1).arg(sufixo);
+}
+
+QStringList jpeg(const RelatorioPreparado &relatorio, const QString &arquivo,
+                 const ConfigExportacaoJpeg &config, const Progresso &progresso) {
+    return exportarImagens(relatorio, arquivo, "JPEG", config.qualidade, config.resolucao,
+                           config.arquivoPorPagina, config.cortarPaginas, config.monocromatico,
+                           progresso);
+}
+
+QStringList bmp(const RelatorioPreparado &relatorio, const QString &arquivo,
+                const ConfigExportacaoBmp &config, const Progresso &progresso) {
+    return exportarImagens(relatorio, arquivo, "BMP", -1, config.resolucao, config.arquivoPorPagina,
+                           config.cortarPaginas, config.monocromatico, progresso);
+}
+
+} // namespace Exportadores

@@ -1,0 +1,40 @@
+#pragma once
+#include "ConfigExportacao.h"
+#include "PaginaPreparada.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Writers of prepared reports into files. Each writes through a temporary file
+// that replaces the target only when complete (an existing file is replaced
+// without a question) and throws ErroSistema when it cannot write.
+namespace Exportadores {
+
+// Called after each page: pages done, pages in all.
+using Progresso = std::function<void(int feitas, int total)>;
+
+void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
+         const ConfigExportacaoPdf &config, const Progresso &progresso = {});
+
+// An Excel workbook (.xlsx) with one sheet: the texts of the pages in a grid
+// built from their edges, numbers as numbers, the pictures as pictures.
+void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
+          const ConfigExportacaoExcel &config, const Progresso &progresso = {});
+
+// A rich text document: each page's texts, lines and pictures in their places,
+// a page break between pages.
+void rtf(const RelatorioPreparado &relatorio, const QString &arquivo,
+         const ConfigExportacaoRtf &config, const Progresso &progresso = {});
+
+// One picture per page: name.jpg, name_2.jpg, ... Returns the files written.
+QStringList jpeg(const RelatorioPreparado &relatorio, const QString &arquivo,
+                 const ConfigExportacaoJpeg &config, const Progresso &progresso = {});
+QStringList bmp(const RelatorioPreparado &relatorio, const QString &arquivo,
+                const ConfigExportacaoBmp &config, const Progresso &progresso = {});
+
+// The name of the file of a page: the first page keeps the name chosen.
+QString arquivoDaPagina(const QString &arquivo, int pagina);
+
+} // namespace Exportadores

@@ -1,0 +1,114 @@
+#include "ArquivoRelatorio.h"
+#include "Dinheiro.h"
+#include "ErroSistema.h"
+#include "FonteEmMemoria.h"
+#include "Relatorio.h"
+
+#include <QDate>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TstArquivo : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void idaEVolta_data();
+    void idaEVolta();
+    void arquivoRecusado_data();
+    void arquivoRecusado();
+
+private:
+    RelatorioPreparado recibo();
+    QTemporaryDir m_dir;
+    QByteArray m_bom;
+};
+
+RelatorioPreparado TstArquivo::recibo() {
+    Relatorio r(QStringLiteral("recibo_2vias"));
+    SetText(FindObject(r, "valor"), QStringLiteral("1.234,56"));
+    SetText(FindObject(r, "recebi2"), QStringLiteral("Conceição"));
+    QImage logo(60, 30, QImage::Format_ARGB32);
+    logo.fill(QColor(10, 200, 30, 128));
+    SetPicture(FindObject(r, "picture1"), logo);
+    SetPicture(FindObject(r, "picture2"), logo);
+    r.prepararTudo();
+    return r.preparado();
+}
+
+void TstArquivo::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    const QString arquivo = m_dir.filePath(QStringLiteral("bom.trp"));
+    ArquivoRelatorio::gravar(recibo(), arquivo);
+    QFile f(arquivo);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    m_bom = f.readAll();
+}
+
+void TstArquivo::idaEVolta_data() {
+    QTest::addColumn<int>("linhas");
+    QTest::newRow("recibo com logo") << -1;
+    QTest::newRow("lista vazia") << 0;
+    QTest::newRow("lista de três páginas") << 140;
+}
+
+void TstArquivo::idaEVolta() {
+    QFETCH(int, linhas);
+    RelatorioPreparado original;
+    if (linhas < 0) {
+        original = recibo();
+    } else {
+        FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+        for (int i = 1; i <= linhas; ++i)
+            fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                             QVariant::fromValue(Dinheiro::deCentavos(i * 7)), QDate(2011, 3, 5)});
+        Relatorio lista(QStringLiteral("recibos_por_periodo"));
+        lista.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+        lista.prepararTudo();
+        original = lista.preparado();
+    }
+    const QString arquivo = m_dir.filePath(QStringLiteral("ida.trp"));
+    ArquivoRelatorio::gravar(original, arquivo);
+    const RelatorioPreparado lido = ArquivoRelatorio::ler(arquivo);
+    QCOMPARE(lido.nome, original.nome);
+    QCOMPARE(lido.fontes, original.fontes);
+    QCOMPARE(lido.imagens, original.imagens);
+    QCOMPARE(lido.paginas, original.paginas);
+}
+
+void TstArquivo::arquivoRecusado_data() {
+    QTest::addColumn<QByteArray>("conteudo");
+    QTest::addColumn<QString>("mensagem");
+    QTest::newRow("vazio") << QByteArray() << "não é um relatório";
+    QTest::newRow("texto qualquer") << QByteArray("Recibo de aluguel\n") << "não é um relatório";
+    QTest::newRow("PDF") << QByteArray("%PDF-1.4\n%...") << "não é um relatório";
+    QTest::newRow("só a assinatura") << m_bom.left(8) << "danificado";
+    QTest::newRow("cortado no meio") << m_bom.left(m_bom.size() / 2) << "danificado";
+    QTest::newRow("falta o último byte") << m_bom.left(m_bom.size() - 1) << "danificado";
+    QByteArray alterado = m_bom;
+    alterado[alterado.size() / 2] = char(alterado[alterado.size() / 2] ^ 0x5a);
+    QTest::newRow("byte alterado") << alterado << "danificado";
+    QByteArray novo = m_bom;
+    novo[9] = 9; // version 9
+    QTest::newRow("versão mais nova") << novo << "versão mais nova";
+}
+
+void TstArquivo::arquivoRecusado() {
+    QFETCH(QByteArray, conteudo);
+    QFETCH(QString, mensagem);
+    const QString arquivo = m_dir.filePath(QStringLiteral("ruim.trp"));
+    QFile f(arquivo);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(conteudo);
+    f.close();
+    try {
+        ArquivoRelatorio::ler(arquivo);
+        QFAIL("o arquivo ruim foi aceito");
+    } catch (const ErroSistema &e) {
+        QVERIFY2(e.mensagem().contains(mensagem), qPrintable(e.mensagem()));
+    }
+}
+
+QTEST_MAIN(TstArquivo)
+#include "tst_arquivo.moc"

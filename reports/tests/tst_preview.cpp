@@ -1,0 +1,554 @@
+#include "ArquivoRelatorio.h"
+#include "Avisador.h"
+#include "Dinheiro.h"
+#include "ErroSistema.h"
+#include "FonteEmMemoria.h"
+#include "Impressao.h"
+#include "Preparador.h"
+#include "Renderizador.h"
+#include "ServicoRelatorio.h"
+#include "UNconfigexportacao.h"
+#include "UNpreview.h"
+#include "VisaoPaginas.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+std::unique_ptr<FonteEmMemoria> recibos(int quantidade) {
+    auto fonte =
+        std::make_unique<FonteEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    for (int i = 1; i <= quantidade; ++i)
+        fonte->adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                          QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
+    return fonte;
+}
+
+// A list report of many rows shown in a preview, as ShowReport does it.
+struct Cena {
+    std::unique_ptr<FonteEmMemoria> fonte;
+    Relatorio relatorio{QStringLiteral("recibos_por_periodo")};
+    ExportacoesRelatorio exportacoes;
+    TFRpreview preview;
+
+    explicit Cena(int linhas) : fonte(recibos(linhas)) {
+        relatorio.ligarFonte(QStringLiteral("ibqEvento"), fonte.get());
+        auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(),
+                                                       relatorio.preparado());
+        preparador->continuar(1);
+        preview.resize(1000, 800);
+        preview.mostrar(&relatorio.preparado(), std::move(preparador), &exportacoes);
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    }
+};
+
+int paginaDaLinha(int linha) {
+    // 63 rows on the first page, 66 on each later one.
+    return linha <= 63 ? 0 : 1 + (linha - 64) / 66;
+}
+
+} // namespace
+
+class TstPreview : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void barraEmPortugues();
+    void listaDeExportacaoNaOrdem();
+    void paginasChegamEnquantoAJanelaEstaAberta();
+    void navegacao();
+    void localizarDestacaOTexto();
+    void textoAusente();
+    void dezMilPaginas();
+    void salvarEAbrir();
+    void arquivoRuimNaoMudaNada();
+    void exportacoes_data();
+    void exportacoes();
+    void imprimirSemImpressora();
+    void showReportModalMaximizado();
+    void configuracoesIniciais_data();
+    void configuracoesIniciais();
+    void configuracoesGravadas();
+    void configurarPaginaMoveOConteudo();
+    void erroAntesDaJanelaLancado();
+    void exportarPelasJanelas();
+    void paineisTelaCheiaEEditar();
+    void exportacaoRapidaEmPdf();
+    void erroNoMeioDaPreparacao();
+
+private:
+    AvisadorGravador m_avisos;
+    QTemporaryDir m_dir;
+};
+
+void TstPreview::init() {
+    m_avisos.limpar();
+    Avisador::instalar(&m_avisos);
+}
+
+void TstPreview::cleanup() {
+    Avisador::instalar(nullptr);
+}
+
+void TstPreview::barraEmPortugues() {
+    Cena c(10);
+    const QStringList esperadas = {
+        "acImprimir",         "acAbrir",         "acSalvar",    "acPdfRapido", "acLocalizar",
+        "acAmpliar",          "acPaginaInteira", "acTelaCheia", "acSumario",   "acMiniaturas",
+        "acConfigurarPagina", "acEditar",        "acPrimeira",  "acAnterior",  "acProxima",
+        "acUltima",           "acFechar"};
+    for (const QString &nome : esperadas) {
+        QAction *a = c.preview.acao(nome);
+        QVERIFY2(a, qPrintable(nome));
+        QVERIFY2(!a->icon().isNull() && !a->icon().pixmap(24).isNull(), qPrintable(nome));
+        QVERIFY(!a->toolTip().isEmpty());
+        QVERIFY2(c.preview.barra()->actions().contains(a), qPrintable(nome));
+    }
+    QCOMPARE(c.preview.acao("acImprimir")->toolTip(), QStringLiteral("Imprimir"));
+    QCOMPARE(c.preview.acao("acUltima")->toolTip(), QStringLiteral("Última página"));
+    QCOMPARE(c.preview.barra()->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    QCOMPARE(c.preview.listaZoom()->currentText(), QStringLiteral("100%"));
+}
+
+void TstPreview::listaDeExportacaoNaOrdem() {
+    Cena c(10);
+    QStringList textos;
+    for (QAction *a : c.preview.botaoExportar()->menu()->actions())
+        textos << a->text();
+    QCOMPARE(textos, (QStringList{"Documento PDF...", "Pasta de trabalho do Excel...",
+                                  "Documento RTF (texto formatado)...", "Imagem JPEG...",
+                                  "Imagem BMP..."}));
+}
+
+void TstPreview::paginasChegamEnquantoAJanelaEstaAberta() {
+    Cena c(2000 * 66);
+    QVERIFY(c.preview.preparando());
+    QVERIFY(c.preview.paginasProntas() >= 1);
+    QVERIFY(c.preview.visao()->quantidade() < 2000);
+    // The user pages on while the rest is prepared.
+    QTRY_VERIFY_WITH_TIMEOUT(c.preview.paginasProntas() >= 3, 60000);
+    QVERIFY(c.preview.preparando());
+    c.preview.proximaPagina();
+    c.preview.proximaPagina();
+    QCOMPARE(c.preview.visao()->paginaAtual(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.preview.preparando(), 600000);
+    QCOMPARE(c.preview.paginasProntas(), 2001);
+    QCOMPARE(c.preview.visao()->quantidade(), 2001);
+    QVERIFY(c.preview.findChild<QLabel *>("lbStatus")->text().startsWith(u"Página 3 de 2001"));
+}
+
+void TstPreview::navegacao() {
+    Cena c(63 + 66 * 4 + 10);
+    c.preview.concluirPreparo();
+    QCOMPARE(c.preview.paginasProntas(), 6);
+    c.preview.ultimaPagina();
+    QCOMPARE(c.preview.visao()->paginaAtual(), 5);
+    QCOMPARE(c.preview.numeroPagina()->text(), QStringLiteral("6"));
+    c.preview.paginaAnterior();
+    QCOMPARE(c.preview.visao()->paginaAtual(), 4);
+    c.preview.primeiraPagina();
+    QCOMPARE(c.preview.visao()->paginaAtual(), 0);
+    c.preview.numeroPagina()->setText(QStringLiteral("4"));
+    QTest::keyClick(c.preview.numeroPagina(), Qt::Key_Return);
+    QCOMPARE(c.preview.visao()->paginaAtual(), 3);
+    c.preview.paginaInteira();
+    QVERIFY(c.preview.visao()->zoom() < 1.0);
+    QCOMPARE(c.preview.visao()->paginaAtual(), 3);
+    c.preview.visao()->setFocus();
+    QTest::keyClick(c.preview.visao(), Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(c.preview.visao()->paginaAtual(), 5);
+    QTest::keyClick(c.preview.visao(), Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(c.preview.visao()->paginaAtual(), 4);
+    c.preview.ampliar();
+    QVERIFY(c.preview.listaZoom()->currentText().endsWith(u'%'));
+}
+
+void TstPreview::localizarDestacaOTexto() {
+    Cena c(1000);
+    QVERIFY(c.preview.localizarTexto(QStringLiteral("cliente 500")));
+    QCOMPARE(c.preview.ultimoAchado()->pagina, paginaDaLinha(500));
+    QCOMPARE(c.preview.visao()->paginaAtual(), paginaDaLinha(500));
+    // Found again further on: "Cliente 500" is only once, so the search goes round to it.
+    QVERIFY(c.preview.localizarTexto(QStringLiteral("cliente 99")));
+    const int primeira = c.preview.ultimoAchado()->pagina;
+    QVERIFY(c.preview.localizarTexto(QStringLiteral("cliente 99")));
+    QVERIFY(c.preview.ultimoAchado()->pagina > primeira); // Cliente 99, then Cliente 990...
+    QVERIFY(c.preview.ultimoAchado()->area.width() > 10);
+    c.preview.visao()->viewport()->repaint();
+    QVERIFY(c.preview.visao()->ultimasPintadas().contains(c.preview.ultimoAchado()->pagina));
+}
+
+void TstPreview::textoAusente() {
+    Cena c(200);
+    QVERIFY(!c.preview.localizarTexto(QStringLiteral("Fulano")));
+    QCOMPARE(m_avisos.eventos().size(), 1);
+    QCOMPARE(m_avisos.eventos().first().texto,
+             QStringLiteral("O texto \"Fulano\" não foi encontrado."));
+}
+
+void TstPreview::dezMilPaginas() {
+    Relatorio recibo(QStringLiteral("recibo_1via"));
+    recibo.prepararTudo();
+    RelatorioPreparado muitas = recibo.preparado();
+    const PaginaPreparada pagina = muitas.paginas.first();
+    muitas.paginas.reserve(10000);
+    for (int i = 1; i < 10000; ++i)
+        muitas.paginas.push_back(pagina);
+    TFRpreview preview;
+    preview.resize(1000, 800);
+    preview.mostrar(&muitas, nullptr, nullptr);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    preview.ultimaPagina();
+    preview.visao()->viewport()->repaint();
+    QCOMPARE(preview.visao()->paginaAtual(), 9999);
+    const QList<int> pintadas = preview.visao()->ultimasPintadas();
+    QVERIFY(!pintadas.isEmpty() && pintadas.size() <= 3);
+    QVERIFY(pintadas.contains(9999));
+}
+
+void TstPreview::salvarEAbrir() {
+    Cena c(150);
+    const QString arquivo = m_dir.filePath(QStringLiteral("lista.trp"));
+    QVERIFY(c.preview.salvarEm(arquivo));
+    const RelatorioPreparado original = c.relatorio.preparado();
+    Cena outra(5);
+    QVERIFY(outra.preview.abrirArquivo(arquivo));
+    QCOMPARE(outra.preview.relatorio()->paginas, original.paginas);
+    QCOMPARE(outra.preview.visao()->quantidade(), 3);
+    QVERIFY(m_avisos.eventos().isEmpty());
+}
+
+void TstPreview::arquivoRuimNaoMudaNada() {
+    Cena c(150);
+    c.preview.concluirPreparo();
+    const QString arquivo = m_dir.filePath(QStringLiteral("ruim.trp"));
+    QFile f(arquivo);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("isto não é um relatório");
+    f.close();
+    const RelatorioPreparado *antes = c.preview.relatorio();
+    QVERIFY(!c.preview.abrirArquivo(arquivo));
+    QCOMPARE(c.preview.relatorio(), antes);
+    QCOMPARE(c.preview.visao()->quantidade(), 3);
+    QCOMPARE(m_avisos.eventos().size(), 1);
+    QCOMPARE(m_avisos.eventos().first().tipo, AvisadorGravador::Evento::Erro);
+    QVERIFY(m_avisos.eventos().first().texto.contains(u"não é um relatório salvo"));
+}
+
+void TstPreview::exportacoes_data() {
+    QTest::addColumn<FormatoExportacao>("formato");
+    QTest::addColumn<QString>("arquivo");
+    QTest::addColumn<QStringList>("esperados");
+    QTest::newRow("PDF") << FormatoExportacao::Pdf << "l.pdf" << QStringList{"l.pdf"};
+    QTest::newRow("Excel") << FormatoExportacao::Excel << "l.xlsx" << QStringList{"l.xlsx"};
+    QTest::newRow("RTF") << FormatoExportacao::Rtf << "l.rtf" << QStringList{"l.rtf"};
+    QTest::newRow("JPEG") << FormatoExportacao::Jpeg << "l.jpg"
+                          << QStringList{"l.jpg", "l_2.jpg", "l_3.jpg"};
+    QTest::newRow("BMP") << FormatoExportacao::Bmp << "l.bmp"
+                         << QStringList{"l.bmp", "l_2.bmp", "l_3.bmp"};
+}
+
+void TstPreview::exportacoes() {
+    QFETCH(FormatoExportacao, formato);
+    QFETCH(QString, arquivo);
+    QFETCH(QStringList, esperados);
+    Cena c(150);
+    QTemporaryDir dir;
+    QVERIFY(c.preview.exportarPara(formato, dir.filePath(arquivo)));
+    QVERIFY(!c.preview.preparando());
+    for (const QString &e : esperados)
+        QVERIFY2(QFile::exists(dir.filePath(e)), qPrintable(e));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("l_4") + arquivo.mid(1))));
+    QVERIFY(m_avisos.eventos().isEmpty());
+}
+
+void TstPreview::imprimirSemImpressora() {
+    if (Impressao::haImpressora())
+        QSKIP("há impressoras instaladas nesta máquina");
+    Cena c(10);
+    c.preview.imprimir();
+    // The quick layout's direct print says the same instead of writing a file somewhere.
+    Relatorio rapido(QStringLiteral("recibo_rapido"));
+    Print(rapido);
+    QCOMPARE(m_avisos.eventos().size(), 2);
+    for (const AvisadorGravador::Evento &e : m_avisos.eventos()) {
+        QCOMPARE(e.tipo, AvisadorGravador::Evento::Mensagem);
+        QCOMPARE(e.texto, Impressao::semImpressora);
+    }
+}
+
+void TstPreview::showReportModalMaximizado() {
+    auto fonte = recibos(5000);
+    Relatorio relatorio(QStringLiteral("recibos_por_periodo"));
+    relatorio.ligarFonte(QStringLiteral("ibqEvento"), fonte.get());
+    ExportacoesRelatorio exportacoes;
+    bool vista = false;
+    QTimer::singleShot(0, [&] {
+        auto *preview = qobject_cast<TFRpreview *>(QApplication::activeModalWidget());
+        QVERIFY(preview);
+        vista = preview->isModal() && (preview->windowState() & Qt::WindowMaximized) &&
+                qFuzzyCompare(preview->visao()->zoom(), 1.0) && preview->paginasProntas() >= 1;
+        preview->close();
+    });
+    ShowReport(relatorio, exportacoes);
+    QVERIFY(vista);
+    // The standard windows it opens (files, printing) speak Portuguese.
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancelar"));
+    QCOMPARE(QCoreApplication::translate("QPrintDialog", "Print"), QStringLiteral("Imprimir"));
+    // Closed before the end: the pages made so far stay with the layout.
+    QVERIFY(!relatorio.preparado().paginas.isEmpty());
+}
+
+void TstPreview::configuracoesIniciais_data() {
+    QTest::addColumn<FormatoExportacao>("formato");
+    QTest::addColumn<QString>("controle");
+    QTest::addColumn<QVariant>("valor");
+    using F = FormatoExportacao;
+    QTest::newRow("PDF compactado") << F::Pdf << "cbPdfCompactado" << QVariant(true);
+    QTest::newRow("PDF fontes embutidas") << F::Pdf << "cbPdfFontesEmbutidas" << QVariant(false);
+    QTest::newRow("PDF tags HTML") << F::Pdf << "cbPdfTagsHtml" << QVariant(true);
+    QTest::newRow("PDF autor") << F::Pdf << "edPdfAutor" << QVariant("FastReport");
+    QTest::newRow("PDF assunto") << F::Pdf << "edPdfAssunto" << QVariant("FastReport PDF export");
+    QTest::newRow("PDF anotar") << F::Pdf << "cbPdfAnotar" << QVariant(true);
+    QTest::newRow("PDF centralizar") << F::Pdf << "cbPdfCentralizarJanela" << QVariant(false);
+    QTest::newRow("Excel células como texto")
+        << F::Excel << "cbExcelCelulasTexto" << QVariant(false);
+    QTest::newRow("Excel mesclar") << F::Excel << "cbExcelMesclarCelulas" << QVariant(true);
+    QTest::newRow("Excel suprimir") << F::Excel << "cbExcelSuprimirCabecalhos" << QVariant(false);
+    QTest::newRow("RTF criador") << F::Rtf << "edRtfCriador" << QVariant("FastReport");
+    QTest::newRow("RTF tamanho automático")
+        << F::Rtf << "cbRtfTamanhoAutomatico" << QVariant(false);
+    QTest::newRow("RTF modo") << F::Rtf << "cbxRtfModo" << QVariant(0);
+    QTest::newRow("JPEG qualidade") << F::Jpeg << "spJpegQualidade" << QVariant(90);
+    QTest::newRow("JPEG resolução") << F::Jpeg << "spJpegResolucao" << QVariant(96);
+    QTest::newRow("JPEG um por página") << F::Jpeg << "cbJpegArquivoPorPagina" << QVariant(true);
+    QTest::newRow("JPEG monocromático") << F::Jpeg << "cbJpegMonocromatico" << QVariant(false);
+    QTest::newRow("BMP resolução") << F::Bmp << "spBmpResolucao" << QVariant(96);
+    QTest::newRow("BMP cortar") << F::Bmp << "cbBmpCortar" << QVariant(false);
+}
+
+void TstPreview::configuracoesIniciais() {
+    QFETCH(FormatoExportacao, formato);
+    QFETCH(QString, controle);
+    QFETCH(QVariant, valor);
+    ExportacoesRelatorio config;
+    TFRconfigexportacao janela(formato, config);
+    QWidget *w = janela.findChild<QWidget *>(controle);
+    QVERIFY(w);
+    QVERIFY(w->isVisibleTo(&janela));
+    if (auto *cb = qobject_cast<QCheckBox *>(w))
+        QCOMPARE(cb->isChecked(), valor.toBool());
+    else if (auto *ed = qobject_cast<QLineEdit *>(w))
+        QCOMPARE(ed->text(), valor.toString());
+    else if (auto *sp = qobject_cast<QSpinBox *>(w))
+        QCOMPARE(sp->value(), valor.toInt());
+    else if (auto *cbx = qobject_cast<QComboBox *>(w))
+        QCOMPARE(cbx->currentIndex(), valor.toInt());
+    else
+        QFAIL("controle de tipo inesperado");
+}
+
+void TstPreview::configuracoesGravadas() {
+    ExportacoesRelatorio config;
+    TFRconfigexportacao janela(FormatoExportacao::Jpeg, config);
+    janela.findChild<QSpinBox *>("spJpegQualidade")->setValue(70);
+    janela.findChild<QCheckBox *>("cbJpegMonocromatico")->setChecked(true);
+    QCOMPARE(config.jpeg.qualidade, 90); // nothing changes until OK
+    janela.gravar();
+    QCOMPARE(config.jpeg.qualidade, 70);
+    QVERIFY(config.jpeg.monocromatico);
+    QCOMPARE(config.pdf.autor, QStringLiteral("FastReport"));
+}
+
+namespace {
+
+// The first column and the first row with ink.
+QPoint cantoDaTinta(const QImage &img) {
+    int x0 = img.width(), y0 = img.height();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128) {
+                x0 = qMin(x0, x);
+                y0 = qMin(y0, y);
+            }
+    return {x0, y0};
+}
+
+} // namespace
+
+void TstPreview::configurarPaginaMoveOConteudo() {
+    Relatorio recibo(QStringLiteral("recibo_1via"));
+    recibo.prepararTudo();
+    TFRpreview preview;
+    preview.mostrar(&recibo.preparado(), nullptr, nullptr);
+    const QPoint antes = cantoDaTinta(Renderizador::imagem(recibo.preparado(), 0, 96));
+    // The receipt has no margins: 20 mm left and 10 mm top move everything by that much.
+    preview.aplicarPagina(QSizeF(210, 297), false, QMarginsF(20, 10, 0, 0));
+    const QPoint depois = cantoDaTinta(Renderizador::imagem(recibo.preparado(), 0, 96));
+    QVERIFY2(qAbs(depois.x() - antes.x() - 76) <= 1 && qAbs(depois.y() - antes.y() - 38) <= 1,
+             qPrintable(QStringLiteral("%1,%2 -> %3,%4")
+                            .arg(antes.x())
+                            .arg(antes.y())
+                            .arg(depois.x())
+                            .arg(depois.y())));
+    // Landscape with the same margins: new paper, content where it was.
+    preview.aplicarPagina(QSizeF(210, 297), true, QMarginsF(20, 10, 0, 0));
+    const PaginaPreparada &p = recibo.preparado().paginas.first();
+    QVERIFY(p.paisagem);
+    QCOMPARE(p.larguraMm, 297.0);
+    QCOMPARE(p.deslocamentoMm, QPointF(20, 10));
+    QCOMPARE(Renderizador::imagem(recibo.preparado(), 0, 96).size(), QSize(1123, 794));
+}
+
+void TstPreview::erroAntesDaJanelaLancado() {
+    // A list report whose dataset was not linked: the error reaches the caller.
+    Relatorio relatorio(QStringLiteral("clientes"));
+    ExportacoesRelatorio exportacoes;
+    QVERIFY_THROWS_EXCEPTION(ErroSistema, ShowReport(relatorio, exportacoes));
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TstPreview::exportarPelasJanelas() {
+    Cena c(10);
+    QTemporaryDir dir;
+    const QString arquivo = dir.filePath(QStringLiteral("pelas_janelas"));
+    bool viuConfiguracao = false, viuArquivo = false;
+    QTimer::singleShot(0, [&] {
+        auto *config = qobject_cast<TFRconfigexportacao *>(QApplication::activeModalWidget());
+        if (!config)
+            return;
+        viuConfiguracao = config->windowTitle() == u"Exportar para JPEG";
+        config->findChild<QSpinBox *>("spJpegQualidade")->setValue(50);
+        QTimer::singleShot(0, [&] {
+            auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            viuArquivo = dlg->selectedFiles().value(0).endsWith(u"relatorio.jpg");
+            dlg->selectFile(arquivo);
+            static_cast<QDialog *>(dlg)->accept();
+        });
+        config->findChild<QPushButton *>("btOk")->click();
+    });
+    c.preview.exportar(FormatoExportacao::Jpeg);
+    QVERIFY(viuConfiguracao);
+    QVERIFY(viuArquivo); // the save window proposes the format's extension
+    QVERIFY(QFile::exists(arquivo + QStringLiteral(".jpg")));
+    // What the settings window changed held for this export only.
+    QCOMPARE(c.exportacoes.jpeg.qualidade, 90);
+    QVERIFY(m_avisos.eventos().isEmpty());
+}
+
+void TstPreview::paineisTelaCheiaEEditar() {
+    Cena c(63 + 66 + 10);
+    c.preview.concluirPreparo();
+    auto *painel = c.preview.findChild<QStackedWidget *>("painelLateral");
+    auto *miniaturas = c.preview.findChild<QListView *>("listaMiniaturas");
+    auto *sumario = c.preview.findChild<QTreeWidget *>("arvoreSumario");
+    QVERIFY(!painel->isVisible());
+    c.preview.alternarMiniaturas();
+    QVERIFY(painel->isVisible());
+    QCOMPARE(painel->currentWidget(), miniaturas);
+    QCOMPARE(miniaturas->model()->rowCount(), 3);
+    QVERIFY(
+        !miniaturas->model()->data(miniaturas->model()->index(2, 0), Qt::DecorationRole).isNull());
+    c.preview.alternarSumario();
+    QCOMPARE(painel->currentWidget(), sumario);
+    QCOMPARE(sumario->topLevelItemCount(), 0); // these layouts have no outline
+    c.preview.alternarSumario();
+    QVERIFY(!painel->isVisible());
+
+    c.preview.telaCheia();
+    QVERIFY(c.preview.windowState() & Qt::WindowFullScreen);
+    c.preview.telaCheia();
+    QVERIFY(!(c.preview.windowState() & Qt::WindowFullScreen));
+
+    const QList<PaginaPreparada> antes = c.relatorio.preparado().paginas;
+    c.preview.editar();
+    QCOMPARE(c.relatorio.preparado().paginas, antes);
+}
+
+void TstPreview::exportacaoRapidaEmPdf() {
+    Cena c(100);
+    QTemporaryDir dir;
+    const QString arquivo = dir.filePath(QStringLiteral("rapida"));
+    bool semConfiguracao = false;
+    QTimer::singleShot(0, [&] {
+        // Straight to the file window: no settings window comes first.
+        auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        semConfiguracao = true;
+        dlg->selectFile(arquivo);
+        static_cast<QDialog *>(dlg)->accept();
+    });
+    c.preview.exportarPdfRapido();
+    QVERIFY(semConfiguracao);
+    QVERIFY(QFile::exists(arquivo + QStringLiteral(".pdf")));
+}
+
+namespace {
+
+// A query whose reading fails after some rows, as a lost database connection would.
+class FonteQueFalha : public FonteEmMemoria {
+public:
+    using FonteEmMemoria::FonteEmMemoria;
+    bool proxima() override {
+        if (++m_lidas == 3000)
+            throw ErroSistema(QStringLiteral("conexão perdida"));
+        return FonteEmMemoria::proxima();
+    }
+
+private:
+    int m_lidas = 0;
+};
+
+} // namespace
+
+void TstPreview::erroNoMeioDaPreparacao() {
+    FonteQueFalha fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    for (int i = 1; i <= 10000; ++i)
+        fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                         QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
+    Relatorio relatorio(QStringLiteral("recibos_por_periodo"));
+    relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    auto preparador =
+        std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
+    preparador->continuar(1);
+    TFRpreview preview;
+    preview.mostrar(&relatorio.preparado(), std::move(preparador), nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(!preview.preparando(), 60000);
+    // Told once, in the report service's own box; the pages made so far stay.
+    QCOMPARE(m_avisos.eventos().size(), 1);
+    QCOMPARE(m_avisos.eventos().first().tipo, AvisadorGravador::Evento::Erro);
+    QCOMPARE(m_avisos.eventos().first().texto, QStringLiteral("conexão perdida"));
+    QVERIFY(preview.paginasProntas() >= 40);
+    preview.ultimaPagina();
+    QTemporaryDir dir;
+    QVERIFY(
+        preview.exportarPara(FormatoExportacao::Pdf, dir.filePath(QStringLiteral("parcial.pdf"))));
+}
+
+QTEST_MAIN(TstPreview)
+#include "tst_preview.moc"
