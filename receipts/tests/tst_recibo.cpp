@@ -1,14 +1,18 @@
+#include "Aplicacao.h"
 #include "Avisador.h"
 #include "BancoTeste.h"
+#include "Calculad.h"
 #include "DBEdit.h"
 #include "DBLookupComboBox.h"
 #include "DataExtenso.h"
 #include "Dinheiro.h"
+#include "UNcademitente.h"
 #include "UNrecibo.h"
 #include "fb/Firebird.h"
 
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
@@ -180,6 +184,9 @@ void fotografar(const QString &nome) {
 class TstRecibo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The program's fonts, locale and Qt texts, so the window looks and reads as it does there.
+    void initTestCase() { Aplicacao::prepararAmbiente(); }
+
     void geometria_data();
     void geometria();
     void dataPorExtenso_data();
@@ -194,6 +201,10 @@ private Q_SLOTS:
     void entradaRecusadaFicaNoCampo_data();
     void entradaRecusadaFicaNoCampo();
     void valorForaDoExtensoAindaSeGrava();
+    void doValorDiretoParaSalvar_data();
+    void doValorDiretoParaSalvar();
+    void janelasAbertasDaqui_data();
+    void janelasAbertasDaqui();
     void sair_data();
     void sair();
 };
@@ -594,6 +605,78 @@ void TstRecibo::valorForaDoExtensoAindaSeGrava() {
     const auto linhas = a.consultarDeFora(QStringLiteral("select VALOR from RECIBOS"));
     QCOMPARE(linhas.size(), size_t(1));
     QCOMPARE(linhas.front().at(0).value<Dinheiro>(), Dinheiro::deCentavos(100000000));
+}
+
+void TstRecibo::doValorDiretoParaSalvar_data() {
+    QTest::addColumn<QString>("digitado");
+    QTest::addColumn<int>("erros");
+    QTest::addColumn<int>("guardados");
+    QTest::newRow("valor legível") << "1234,5" << 0 << 1;
+    // Refused once, by Salvar, and the leaving actions do not run.
+    QTest::newRow("valor ilegível") << "12x" << 1 << 0;
+}
+
+void TstRecibo::doValorDiretoParaSalvar() {
+    QFETCH(QString, digitado);
+    QFETCH(int, erros);
+    QFETCH(int, guardados);
+    Ambiente a;
+    TFRrecibo j;
+    QVERIFY(abrir(j));
+    clicar(j, "BTnovo");
+    QTest::keyClicks(QApplication::focusWidget(), digitado);
+    clicar(j, "BTsalvar");
+
+    int errosVistos = 0;
+    for (const Evento &e : a.aviso.eventos())
+        errosVistos += e.tipo == Evento::Erro;
+    QCOMPARE(errosVistos, erros);
+    const auto linhas = a.consultarDeFora(QStringLiteral(
+        "select VALOR, VALOREXTENSO, DATARECIBO, TIPO, EMITENTE, CPFCNPJEMITENTE from RECIBOS"));
+    QCOMPARE(int(linhas.size()), guardados);
+    if (guardados == 0) {
+        QVERIFY(texto(j, "DBvalorextenso").isEmpty());
+        return;
+    }
+    const Fb::Linha &l = linhas.front();
+    QCOMPARE(l.at(0).value<Dinheiro>(), Dinheiro::deCentavos(123450));
+    QCOMPARE(l.at(1).toString(), k_extenso);
+    QCOMPARE(l.at(2).toString(), DataPorExtenso(QDate::currentDate()));
+    QCOMPARE(l.at(3).toString(), QStringLiteral("DEVEDOR"));
+    QVERIFY(!l.at(4).isValid());
+    QVERIFY(!l.at(5).isValid());
+}
+
+void TstRecibo::janelasAbertasDaqui_data() {
+    QTest::addColumn<QString>("botao");
+    QTest::newRow("Emitente abre o cadastro do emitente") << "SpeedButton1";
+    QTest::newRow("a calculadora") << "SpeedButton2";
+}
+
+void TstRecibo::janelasAbertasDaqui() {
+    QFETCH(QString, botao);
+    Ambiente a;
+    TFRcademitente emitente;
+    TFormCalculadora calculadora;
+    FRcademitente = &emitente;
+    FormCalculadora = &calculadora;
+    TFRrecibo j;
+    QVERIFY(abrir(j));
+    QWidget *esperada = botao == QLatin1String("SpeedButton1")
+                            ? static_cast<QWidget *>(&emitente)
+                            : static_cast<QWidget *>(&calculadora);
+    QWidget *vista = nullptr;
+    // Runs inside the modal loop of the window just opened.
+    QTimer::singleShot(0, &j, [&] {
+        vista = QApplication::activeModalWidget();
+        if (vista)
+            vista->close();
+    });
+    clicar(j, qPrintable(botao));
+    FRcademitente = nullptr;
+    FormCalculadora = nullptr;
+    QCOMPARE(vista, esperada);
+    QVERIFY(a.aviso.eventos().isEmpty());
 }
 
 void TstRecibo::sair_data() {
