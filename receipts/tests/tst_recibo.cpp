@@ -200,6 +200,7 @@ private Q_SLOTS:
     void cancelarMostraOMenorEExcluirValeNoProximoSalvar();
     void entradaRecusadaFicaNoCampo_data();
     void entradaRecusadaFicaNoCampo();
+    void valorForaDoExtensoAindaSeGrava_data();
     void valorForaDoExtensoAindaSeGrava();
     void doValorDiretoParaSalvar_data();
     void doValorDiretoParaSalvar();
@@ -292,6 +293,7 @@ void TstRecibo::reciboDoNovoAoSalvar() {
     clicar(j, "BTnovo");
     QVERIFY(editando(j));
     QCOMPARE(focado(), QStringLiteral("DBvalor"));
+    QCOMPARE(filho(j, "DBvalor")->palette().color(QPalette::Base), QColor(Qt::yellow));
     QCOMPARE(filho<TDBLookupComboBox>(j, "DBtipo")->currentText(), QStringLiteral("DEVEDOR"));
     QCOMPARE(texto(j, "DBdata"), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
     QCOMPARE(texto(j, "DBlocal"), QStringLiteral("CAMPINAS"));
@@ -590,12 +592,23 @@ void TstRecibo::entradaRecusadaFicaNoCampo() {
     QVERIFY(a.consultarDeFora(QStringLiteral("select * from RECIBOS")).empty());
 }
 
+void TstRecibo::valorForaDoExtensoAindaSeGrava_data() {
+    QTest::addColumn<QString>("digitado");
+    QTest::addColumn<qint64>("centavos");
+    QTest::newRow("um milhão") << "1.000.000" << qint64(100000000);
+    QTest::newRow("negativo") << "-5" << qint64(-500);
+    QTest::newRow("o maior de NUMERIC(18,2)")
+        << "9.999.999.999.999.999,99" << qint64(999999999999999999);
+}
+
 void TstRecibo::valorForaDoExtensoAindaSeGrava() {
+    QFETCH(QString, digitado);
+    QFETCH(qint64, centavos);
     Ambiente a;
     TFRrecibo j;
     QVERIFY(abrir(j));
     clicar(j, "BTnovo");
-    digitarEAvancar(QStringLiteral("1.000.000"));
+    digitarEAvancar(digitado);
     QCOMPARE(a.aviso.eventos().size(), 1);
     QCOMPARE(a.aviso.eventos().at(0).tipo, Evento::Mensagem);
     QCOMPARE(focado(), QStringLiteral("DBreferente"));
@@ -604,7 +617,8 @@ void TstRecibo::valorForaDoExtensoAindaSeGrava() {
     clicar(j, "BTsalvar");
     const auto linhas = a.consultarDeFora(QStringLiteral("select VALOR from RECIBOS"));
     QCOMPARE(linhas.size(), size_t(1));
-    QCOMPARE(linhas.front().at(0).value<Dinheiro>(), Dinheiro::deCentavos(100000000));
+    QCOMPARE(linhas.front().at(0).value<Dinheiro>(), Dinheiro::deCentavos(centavos));
+    QCOMPARE(texto(j, "DBvalor"), Dinheiro::deCentavos(centavos).formatado());
 }
 
 void TstRecibo::doValorDiretoParaSalvar_data() {
