@@ -197,6 +197,7 @@ private Q_SLOTS:
     void tipoQueNaoEDevedorNemCredor();
     void ofertaDeCadastro_data();
     void ofertaDeCadastro();
+    void alterarReescreveADataPorExtenso();
     void cancelarMostraOMenorEExcluirValeNoProximoSalvar();
     void entradaRecusadaFicaNoCampo_data();
     void entradaRecusadaFicaNoCampo();
@@ -494,6 +495,26 @@ void TstRecibo::ofertaDeCadastro() {
     a.aviso.limpar();
     campoNumero->setFocus(Qt::TabFocusReason);
     QTest::keyClick(campoNumero, Qt::Key_Tab);
+    QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+void TstRecibo::alterarReescreveADataPorExtenso() {
+    Ambiente a;
+    a.novoRecibo(5000);
+    a.executar(QStringLiteral("UPDATE RECIBOS SET DATA = '2012-03-05', "
+                              "DATARECIBO = '05 de março de 2012'"));
+    TFRrecibo j;
+    QVERIFY(abrir(j));
+    clicar(j, "BTalterar");
+    QCOMPARE(focado(), QStringLiteral("DBvalor"));
+    // Leaving the value writes today's date in words, whatever the receipt's date...
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(texto(j, "DBdatarecibo"), DataPorExtenso(QDate::currentDate()));
+    // ...and leaving the date writes the receipt's own again.
+    auto *data = filho<TDBEdit>(j, "DBdata");
+    data->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(data, Qt::Key_Tab);
+    QCOMPARE(texto(j, "DBdatarecibo"), QStringLiteral("05 de março de 2012"));
     QVERIFY(a.aviso.eventos().isEmpty());
 }
 
