@@ -186,6 +186,8 @@ class TstRecibo : public QObject {
 private Q_SLOTS:
     // The program's fonts, locale and Qt texts, so the window looks and reads as it does there.
     void initTestCase() { Aplicacao::prepararAmbiente(); }
+    // The database client's own threads and buffers end with the run, as the program's do.
+    void cleanupTestCase() { Fb::encerrar(); }
 
     void geometria_data();
     void geometria();
