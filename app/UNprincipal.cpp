@@ -5,6 +5,7 @@
 #include "Protegido.h"
 #include "UNcadcli.h"
 #include "UNcademitente.h"
+#include "UNrecibo.h"
 #include "ui_UNprincipal.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,11 @@ TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRp
     // The inner face of "Emitir Recibo" lies over the outer one, leaving its frame visible.
     m_ui->BTrecibo2->raise();
 
+    for (QPushButton *b : {m_ui->BTrecibo, m_ui->BTrecibo2})
+        ligar(b, &QPushButton::clicked, this, [] {
+            if (FRrecibo)
+                FRrecibo->exec();
+        });
     ligar(m_ui->BTcadastro, &QPushButton::clicked, this, [] {
         if (FRcadcli)
             FRcadcli->exec();

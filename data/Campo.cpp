@@ -87,6 +87,11 @@ void Campo::definirTexto(const QString &texto)
         const auto d = Dinheiro::lerTexto(t);
         if (!d)
             throw ErroSistema(QStringLiteral("'%1' não é um valor válido. Digite o valor como 1.234,56.").arg(t));
+        // NUMERIC(18,2): eighteen digits in all, two of them after the comma.
+        constexpr int64_t maximo = 999'999'999'999'999'999;
+        if (d->centavos() > maximo || d->centavos() < -maximo)
+            throw ErroSistema(QStringLiteral("'%1' passa do maior valor que o campo guarda "
+                                             "(9.999.999.999.999.999,99).").arg(t));
         definirValor(QVariant::fromValue(*d));
         return;
     }

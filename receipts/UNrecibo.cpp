@@ -1,16 +1,340 @@
 #include "UNrecibo.h"
 
+#include "Avisador.h"
+#include "Calculad.h"
+#include "ColFocus.h"
+#include "DataExtenso.h"
+#include "Datamodule1.h"
+#include "ErroSistema.h"
+#include "EsquemaEdicao.h"
+#include "Extens.h"
+#include "Figuras.h"
+#include "Protegido.h"
+#include "UNcademitente.h"
+#include "fb/Firebird.h"
 #include "ui_UNrecibo.h"
+
+#include <QtGui/QFocusEvent>
+#include <QtGui/QMouseEvent>
 
 TFRrecibo *FRrecibo = nullptr;
 
-TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRrecibo)
-{
-    m_ui->setupUi(this);
-    fixarJanela(this, BotoesTitulo::SoFechar);
+namespace {
+
+const QStringList k_sqlRecibos{QStringLiteral("SELECT * FROM RECIBOS"),
+                               QStringLiteral("ORDER BY ID_RECIBO DESC")};
+const QStringList k_sqlEmitente{QStringLiteral("SELECT * FROM EMITENTE")};
+
+const QColor k_azulMarinho(0x00, 0x00, 0x80);  // asks for input
+const QColor k_verdeAzulado(0x00, 0x80, 0x80); // filled automatically
+
+TDatamodule1 &modulo() {
+    if (!Datamodule1)
+        throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
+    return *Datamodule1;
 }
 
-TFRrecibo::~TFRrecibo()
-{
+// A field left for a button of the window still holds its text, which the button's step
+// hands over (Salvar) or drops (Cancelar). The leaving actions need it in the record now; a
+// text that cannot be read is left for Salvar to refuse, and they do not run.
+bool textoEntregue(TDBEdit *campo) {
+    try {
+        campo->entregarTexto();
+        return true;
+    } catch (const ErroSistema &) {
+        return false;
+    }
+}
+
+void pintar(QLabel *rotulo, const QColor &cor) {
+    QPalette p = rotulo->palette();
+    p.setColor(QPalette::WindowText, cor);
+    rotulo->setPalette(p);
+}
+
+} // namespace
+
+TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRrecibo) {
+    m_ui->setupUi(this);
+    fixarJanela(this, BotoesTitulo::SoFechar);
+
+    const std::pair<QToolButton *, Figura> figuras[] = {
+        {m_ui->BTnovo, Figura::Novo},       {m_ui->BTsalvar, Figura::Salvar},
+        {m_ui->BTalterar, Figura::Alterar}, {m_ui->BTcancelar, Figura::Cancelar},
+        {m_ui->BTexcluir, Figura::Excluir}, {m_ui->BTconsultar, Figura::Consultar},
+        {m_ui->BTsair, Figura::Sair},
+    };
+    for (const auto &[botao, figura] : figuras)
+        botao->setIcon(desenharFigura(figura, botao->iconSize().width()));
+    m_ui->BTlocalizacao->setIcon(desenharFigura(Figura::Lupa, 30));
+    m_ui->SpeedButton1->setIcon(desenharFigura(Figura::Emitente, 18));
+    m_ui->SpeedButton2->setIcon(desenharFigura(Figura::Calculadora, 56));
+    m_ui->Image1->setPixmap(desenharFigura(Figura::Impressora, 50).pixmap(50, 50));
+    for (QLabel *l : {m_ui->Label5, m_ui->Label7, m_ui->Label15, m_ui->Label16})
+        pintar(l, k_azulMarinho);
+
+    m_campos = {m_ui->DBdata,      m_ui->DBvalor, m_ui->DBcliente, m_ui->DBcpfcnpjcliente,
+                m_ui->DBreferente, m_ui->DBobs,   m_ui->DBtipo};
+    QList<QWidget *> lista{m_ui->BTnovo,   m_ui->BTalterar,   m_ui->BTexcluir,
+                           m_ui->BTsalvar, m_ui->BTconsultar, m_ui->BTcancelar};
+    lista += m_campos;
+
+    m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar, lista);
+    m_esquema->conjunto = [] { return modulo().Recibos; };
+    m_esquema->confirmar = [] { modulo().Tra->commitRetaining(); };
+    m_esquema->padroes = [] {
+        TDatamodule1 &dm = modulo();
+        dm.RecibosLOCAL->definirValor(dm.EmitenteCIDADE->valor());
+        dm.RecibosDATA->definirValor(QDate::currentDate());
+        dm.RecibosTIPO->definirValor(QStringLiteral("DEVEDOR"));
+    };
+    m_esquema->primeiroCampo = m_ui->DBvalor;
+    m_esquema->campoChave = m_ui->DBvalor;
+    m_esquema->mensagemSalvo = QStringLiteral("Recibo Gravado");
+    m_esquema->perguntaExcluir = QStringLiteral("Deseja excluir o RECIBO?");
+
+    ColFocus1 = new TColFocus(this);
+    ColFocus1->setAtivaBorda(true);
+    ColFocus1->setAtivaColor(true);
+    ColFocus1->setAtivaFontColor(false);
+    ColFocus1->setColor(Qt::yellow);
+    ColFocus1->setBordaColor(Qt::red);
+    ColFocus1->setFontFocus(Qt::black);
+
+    ligar(m_ui->BTnovo, &QToolButton::clicked, this, &TFRrecibo::BTnovoClick);
+    ligar(m_ui->BTsalvar, &QToolButton::clicked, this, &TFRrecibo::BTsalvarClick);
+    ligar(m_ui->BTalterar, &QToolButton::clicked, this, &TFRrecibo::BTalterarClick);
+    ligar(m_ui->BTcancelar, &QToolButton::clicked, this, &TFRrecibo::BTcancelarClick);
+    ligar(m_ui->BTexcluir, &QToolButton::clicked, this, &TFRrecibo::BTexcluirClick);
+    ligar(m_ui->BTsair, &QToolButton::clicked, this, &TFRrecibo::BTsairClick);
+    ligar(m_ui->DBvalor, &TDBEdit::saiu, this, &TFRrecibo::DBvalorExit);
+    ligar(m_ui->DBdata, &TDBEdit::saiu, this, &TFRrecibo::DBdataExit);
+    ligar(m_ui->DBcpfcnpjemitente, &TDBEdit::saiu, this, &TFRrecibo::DBcpfcnpjemitenteExit);
+    ligar(m_ui->DBcpfcnpjcliente, &TDBEdit::saiu, this, &TFRrecibo::DBcpfcnpjclienteExit);
+    ligar(m_ui->DBtipo, &QComboBox::activated, this, &TFRrecibo::DBtipoChange);
+    ligar(m_ui->SpeedButton1, &QToolButton::clicked, this, &TFRrecibo::SpeedButton1Click);
+    ligar(m_ui->SpeedButton2, &QToolButton::clicked, this, &TFRrecibo::SpeedButton2Click);
+    for (QWidget *w : {static_cast<QWidget *>(m_ui->Label6), static_cast<QWidget *>(m_ui->Label9),
+                       static_cast<QWidget *>(m_ui->Label19), static_cast<QWidget *>(m_ui->DBtipo)})
+        w->installEventFilter(this);
+
+    vincularControles(this, Datamodule1);
+}
+
+TFRrecibo::~TFRrecibo() {
     delete m_ui;
+}
+
+void TFRrecibo::showEvent(QShowEvent *evento) {
+    protegido([this] {
+        vincularControles(this, Datamodule1);
+        FormShow();
+    });
+    JanelaFixa::showEvent(evento);
+}
+
+bool TFRrecibo::eventFilter(QObject *objeto, QEvent *evento) {
+    if (evento->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(evento)->button() == Qt::LeftButton) {
+        if (objeto == m_ui->Label6) {
+            protegido([this] { Label6Click(); });
+            return true;
+        }
+        if (objeto == m_ui->Label9) {
+            protegido([this] { Label9Click(); });
+            return true;
+        }
+        if (objeto == m_ui->Label19) {
+            protegido([this] { Label19Click(); });
+            return true;
+        }
+    }
+    if (objeto == m_ui->DBtipo) {
+        if (evento->type() == QEvent::KeyPress) {
+            protegido([this] { DBtipoKeyDown(); });
+        } else if (evento->type() == QEvent::FocusOut) {
+            // Another window or the drop-down list taking the focus is not leaving the field,
+            // nor is the field disabled by the end of the edit.
+            const auto razao = static_cast<QFocusEvent *>(evento)->reason();
+            if (razao != Qt::ActiveWindowFocusReason && razao != Qt::PopupFocusReason &&
+                m_ui->DBtipo->isEnabled())
+                protegido([this] { DBtipoExit(); });
+        }
+    }
+    return JanelaFixa::eventFilter(objeto, evento);
+}
+
+void TFRrecibo::restaura() {
+    m_esquema->restaura();
+}
+
+void TFRrecibo::desabilitarPartes() {
+    EsquemaEdicao::habilitar(
+        {m_ui->DBemitente, m_ui->DBcpfcnpjemitente, m_ui->DBcliente, m_ui->DBcpfcnpjcliente},
+        false);
+}
+
+void TFRrecibo::FormShow() {
+    EsquemaEdicao::habilitar({m_ui->BTnovo, m_ui->BTalterar, m_ui->BTexcluir, m_ui->BTconsultar},
+                             true);
+    EsquemaEdicao::habilitar({m_ui->BTsalvar, m_ui->BTcancelar}, false);
+    EsquemaEdicao::habilitar(m_campos, false);
+    desabilitarPartes();
+    TDatamodule1 &dm = modulo();
+    dm.Clientes->substituirSql(
+        {QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
+    dm.Emitente->substituirSql(k_sqlEmitente);
+    dm.Recibos->substituirSql(k_sqlRecibos);
+    dm.Tipo->substituirSql(
+        {QStringLiteral("SELECT * FROM TIPO"), QStringLiteral("ORDER BY ID_TIPO")});
+}
+
+void TFRrecibo::BTnovoClick() {
+    // The first row of EMITENTE is the issuer whose city the receipt takes.
+    Conjunto &emitente = *modulo().Emitente;
+    emitente.substituirSql(k_sqlEmitente);
+    emitente.primeiro();
+    m_esquema->novo();
+}
+
+void TFRrecibo::BTsalvarClick() {
+    m_esquema->salvar();
+    if (!m_esquema->editando())
+        desabilitarPartes();
+}
+
+void TFRrecibo::BTalterarClick() {
+    m_esquema->alterar();
+}
+
+void TFRrecibo::BTcancelarClick() {
+    m_esquema->cancelar();
+    // Ordered newest first, so the last row is the receipt with the lowest number.
+    Conjunto &recibos = *modulo().Recibos;
+    recibos.substituirSql(k_sqlRecibos);
+    recibos.ultimo();
+    desabilitarPartes();
+}
+
+void TFRrecibo::BTexcluirClick() {
+    m_esquema->excluir();
+}
+
+void TFRrecibo::BTsairClick() {
+    m_esquema->sair();
+}
+
+void TFRrecibo::DBvalorExit() {
+    if (m_ui->DBvalor->text().isEmpty() || !textoEntregue(m_ui->DBvalor))
+        return;
+    TDatamodule1 &dm = modulo();
+    dm.Recibos->editar();
+    dm.RecibosVALOREXTENSO->definirValor(
+        ValorPorExtenso(dm.RecibosVALOR->valor().value<Dinheiro>()));
+    dm.RecibosDATARECIBO->definirValor(DataPorExtenso(QDate::currentDate()));
+}
+
+void TFRrecibo::DBdataExit() {
+    TDatamodule1 &dm = modulo();
+    if (!textoEntregue(m_ui->DBdata) || dm.RecibosDATA->nulo())
+        return;
+    dm.Recibos->editar();
+    dm.RecibosDATARECIBO->definirValor(DataPorExtenso(dm.RecibosDATA->valor().toDate()));
+}
+
+void TFRrecibo::DBtipoChange() {
+    const int linha = m_ui->DBtipo->currentIndex();
+    TDatamodule1 &dm = modulo();
+    dm.Recibos->editar();
+    if (linha >= 0)
+        dm.RecibosTIPO->definirValor(m_ui->DBtipo->itemText(linha));
+}
+
+void TFRrecibo::DBtipoKeyDown() {
+    DBtipoChange();
+}
+
+void TFRrecibo::DBtipoExit() {
+    const QString tipo = m_ui->DBtipo->currentText();
+    const bool devedor = tipo == QLatin1String("DEVEDOR");
+    if (!devedor && tipo != QLatin1String("CREDOR"))
+        return;
+    TDatamodule1 &dm = modulo();
+    dm.Recibos->editar();
+    // The issuer pays on a "DEVEDOR" receipt and signs on a "CREDOR" one.
+    Campo *nome = devedor ? dm.RecibosEMITENTE : dm.RecibosCLIENTE;
+    Campo *cpfCnpj = devedor ? dm.RecibosCPFCNPJEMITENTE : dm.RecibosCPFCNPJCLIENTE;
+    nome->definirValor(dm.EmitenteEMITENTE->valor());
+    cpfCnpj->definirValor(dm.EmitenteCPFCNPJ->valor());
+
+    const QColor pagador = devedor ? k_verdeAzulado : k_azulMarinho;
+    const QColor assinante = devedor ? k_azulMarinho : k_verdeAzulado;
+    pintar(m_ui->Label5, pagador);
+    pintar(m_ui->Label7, pagador);
+    pintar(m_ui->Label15, assinante);
+    pintar(m_ui->Label16, assinante);
+    EsquemaEdicao::habilitar({m_ui->DBemitente, m_ui->DBcpfcnpjemitente}, !devedor);
+    EsquemaEdicao::habilitar({m_ui->DBcliente, m_ui->DBcpfcnpjcliente}, devedor);
+    m_ui->BTlocalizacao->move(m_ui->BTlocalizacao->x(), devedor ? 429 : 69);
+    m_ui->Label17->move(m_ui->Label17->x(), devedor ? 496 : 136);
+}
+
+void TFRrecibo::DBcpfcnpjemitenteExit() {
+    sairDoCpfCnpj(m_ui->DBemitente, m_ui->DBcpfcnpjemitente);
+}
+
+void TFRrecibo::DBcpfcnpjclienteExit() {
+    sairDoCpfCnpj(m_ui->DBcliente, m_ui->DBcpfcnpjcliente);
+}
+
+void TFRrecibo::sairDoCpfCnpj(TDBEdit *nome, TDBEdit *cpfCnpj) {
+    cpfCnpj->definirTextoDigitado(FormatarCpfCnpj(cpfCnpj->text()));
+    cpfCnpj->entregarTexto();
+    const QString numero = cpfCnpj->text();
+    if (nome->text().isEmpty() || numero.isEmpty())
+        return;
+
+    TDatamodule1 &dm = modulo();
+    Conjunto &clientes = *dm.Clientes;
+    clientes.abrir();
+    clientes.carregarTudo();
+    const int coluna = dm.ClientesCPFCNPJ->indice();
+    for (int i = 0; i < clientes.linhasCarregadas(); ++i)
+        if (clientes.valor(i, coluna).toString() == numero)
+            return;
+
+    if (!Avisador::atual().pergunta(
+            QStringLiteral("Deseja efetuar este Cadastro para utilizar nos próximos RECIBOS?")))
+        return;
+    clientes.inserir();
+    dm.ClientesPADRAO->definirValor(QStringLiteral("N"));
+    dm.ClientesCLIENTE->definirValor(nome->text());
+    dm.ClientesCPFCNPJ->definirValor(numero);
+    clientes.gravar();
+    dm.Tra->commitRetaining();
+}
+
+void TFRrecibo::SpeedButton1Click() {
+    if (FRcademitente)
+        FRcademitente->exec();
+}
+
+void TFRrecibo::SpeedButton2Click() {
+    if (FormCalculadora)
+        FormCalculadora->exec();
+}
+
+void TFRrecibo::Label6Click() {
+    Avisador::atual().mensagem(QStringLiteral(
+        "Selecione RECIBO DEVEDOR-quando você ou a empresa está efetuando um pagamento OU "
+        "selecione RECIBO CREDOR-quando você ou a empresa estiver recebendo algum valor !!!"));
+}
+
+void TFRrecibo::Label9Click() {
+    Avisador::atual().mensagem(QStringLiteral("Clique aqui para alterar o seu Cadastro(Emitente)"));
+}
+
+void TFRrecibo::Label19Click() {
+    Avisador::atual().mensagem(QStringLiteral(
+        "Esta informação é selecionada automaticamente a partir do cadastro do emitente !!!"));
 }

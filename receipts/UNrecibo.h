@@ -1,19 +1,60 @@
 #pragma once
 #include "Janela.h"
 
+#include <QList>
+
 namespace Ui {
 class TFRrecibo;
 }
+class EsquemaEdicao;
+class TColFocus;
+class TDBEdit;
+class QLabel;
 
-// The receipt window: issues, changes, deletes and prints stored receipts.
+// The receipt window: issues, changes, deletes and prints receipts, the current record of the
+// shared dataset Recibos. The receipt's kind decides which party is the issuer.
 class TFRrecibo : public JanelaFixa {
     Q_OBJECT
 public:
     explicit TFRrecibo(QWidget *parent = nullptr);
     ~TFRrecibo() override;
 
+    void restaura();
+
+protected:
+    void showEvent(QShowEvent *evento) override;
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
+
 private:
+    void FormShow();
+    void BTnovoClick();
+    void BTsalvarClick();
+    void BTalterarClick();
+    void BTcancelarClick();
+    void BTexcluirClick();
+    void BTsairClick();
+    void DBvalorExit();
+    void DBdataExit();
+    void DBtipoChange();
+    void DBtipoKeyDown();
+    void DBtipoExit();
+    void DBcpfcnpjemitenteExit();
+    void DBcpfcnpjclienteExit();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void Label6Click();
+    void Label9Click();
+    void Label19Click();
+
+    // Leaving the browsing layout's party fields disabled, whichever kind was last arranged.
+    void desabilitarPartes();
+    // Punctuates a party's tax number and offers to register the party as a client.
+    void sairDoCpfCnpj(TDBEdit *nome, TDBEdit *cpfCnpj);
+
     Ui::TFRrecibo *m_ui;
+    TColFocus *ColFocus1;
+    EsquemaEdicao *m_esquema;
+    QList<QWidget *> m_campos;
 };
 
 extern TFRrecibo *FRrecibo;

@@ -134,6 +134,42 @@ void desenhar(QPainter &p, Figura figura, qreal s)
         p.setBrush(QColor(120, 180, 240));
         p.drawRect(QRectF(s * 0.3, s * 0.45, s * 0.4, s * 0.3));
         break;
+    case Figura::Impressora:
+        p.setPen(QPen(QColor(60, 60, 60), 1.2));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(s * 0.28, s * 0.08, s * 0.44, s * 0.3));
+        p.setBrush(QColor(150, 150, 160));
+        p.drawRoundedRect(QRectF(s * 0.08, s * 0.36, s * 0.84, s * 0.36), 3, 3);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(s * 0.26, s * 0.6, s * 0.48, s * 0.32));
+        p.setPen(QPen(QColor(120, 120, 160), 1));
+        p.drawLine(QPointF(s * 0.32, s * 0.72), QPointF(s * 0.68, s * 0.72));
+        p.drawLine(QPointF(s * 0.32, s * 0.82), QPointF(s * 0.68, s * 0.82));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 170, 0));
+        p.drawEllipse(QRectF(s * 0.78, s * 0.44, s * 0.07, s * 0.07));
+        break;
+    case Figura::Lupa:
+        p.setPen(QPen(QColor(30, 30, 30), s * 0.08));
+        p.setBrush(QColor(210, 235, 255));
+        p.drawEllipse(QRectF(s * 0.14, s * 0.14, s * 0.46, s * 0.46));
+        p.setPen(QPen(QColor(30, 30, 30), s * 0.13, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(s * 0.56, s * 0.56), QPointF(s * 0.84, s * 0.84));
+        break;
+    case Figura::Calculadora: {
+        p.setPen(QPen(QColor(40, 40, 40), 1.2));
+        p.setBrush(QColor(90, 90, 100));
+        p.drawRoundedRect(QRectF(s * 0.18, s * 0.06, s * 0.64, s * 0.88), 4, 4);
+        p.setBrush(QColor(200, 220, 190));
+        p.drawRect(QRectF(s * 0.26, s * 0.13, s * 0.48, s * 0.18));
+        p.setPen(Qt::NoPen);
+        for (int linha = 0; linha < 4; ++linha)
+            for (int coluna = 0; coluna < 3; ++coluna) {
+                p.setBrush(coluna == 2 && linha == 3 ? QColor(230, 120, 0) : QColor(235, 235, 235));
+                p.drawRect(QRectF(s * (0.27 + coluna * 0.17), s * (0.38 + linha * 0.135), s * 0.12, s * 0.09));
+            }
+        break;
+    }
     }
 }
 

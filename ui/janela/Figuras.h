@@ -5,6 +5,8 @@
 enum class Figura {
     Recibo, Cadastro, Emitente, Manual, Relatorios, Sair,
     // The record windows' button column.
-    Novo, Salvar, Alterar, Cancelar, Excluir, Consultar, Carregar
+    Novo, Salvar, Alterar, Cancelar, Excluir, Consultar, Carregar,
+    // The receipt window's printer, client search and calculator.
+    Impressora, Lupa, Calculadora
 };
 QIcon desenharFigura(Figura figura, int lado);
