@@ -2,6 +2,7 @@
 #include <QObject>
 #include <memory>
 
+#include "ConfigExportacao.h"
 #include "Conjunto.h"
 
 namespace Fb {
@@ -45,6 +46,9 @@ public:
     Campo *ConfiguracaoID_CONFIGURACAO, *ConfiguracaoCONFIGURACAO1, *ConfiguracaoCONFIGURACAO2,
         *ConfiguracaoCONFIGURACAO3;
     Campo *TipoID_TIPO, *TipoTIPO;
+
+    // The five export formats every report preview offers, shared by the whole program.
+    ExportacoesRelatorio Exportacoes;
 
 private:
     Conjunto *novoConjunto(const QString &nome, const QString &sqlInicial);
