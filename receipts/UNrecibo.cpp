@@ -34,18 +34,6 @@ TDatamodule1 &modulo() {
     return *Datamodule1;
 }
 
-// A field left for a button of the window still holds its text, which the button's step
-// hands over (Salvar) or drops (Cancelar). The leaving actions need it in the record now; a
-// text that cannot be read is left for Salvar to refuse, and they do not run.
-bool textoEntregue(TDBEdit *campo) {
-    try {
-        campo->entregarTexto();
-        return true;
-    } catch (const ErroSistema &) {
-        return false;
-    }
-}
-
 void pintar(QLabel *rotulo, const QColor &cor) {
     QPalette p = rotulo->palette();
     p.setColor(QPalette::WindowText, cor);
@@ -225,7 +213,7 @@ void TFRrecibo::BTsairClick() {
 }
 
 void TFRrecibo::DBvalorExit() {
-    if (m_ui->DBvalor->text().isEmpty() || !textoEntregue(m_ui->DBvalor))
+    if (m_ui->DBvalor->text().isEmpty())
         return;
     TDatamodule1 &dm = modulo();
     dm.Recibos->editar();
@@ -236,7 +224,7 @@ void TFRrecibo::DBvalorExit() {
 
 void TFRrecibo::DBdataExit() {
     TDatamodule1 &dm = modulo();
-    if (!textoEntregue(m_ui->DBdata) || dm.RecibosDATA->nulo())
+    if (dm.RecibosDATA->nulo())
         return;
     dm.Recibos->editar();
     dm.RecibosDATARECIBO->definirValor(DataPorExtenso(dm.RecibosDATA->valor().toDate()));

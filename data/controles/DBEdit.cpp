@@ -110,20 +110,18 @@ void TDBEdit::focusOutEvent(QFocusEvent *evento) {
     // over when the record is posted.
     if (!isEnabled())
         return;
-    // A click on a button of the window leaves the text to the button's own step: Salvar
-    // posts it (and refuses it once, not twice), Cancelar drops it without a complaint.
-    const QWidget *destino = QApplication::focusWidget();
-    const bool paraBotao =
-        qobject_cast<const QAbstractButton *>(destino) && destino->window() == window();
-    if (!paraBotao) {
-        try {
-            entregarTexto();
-        } catch (...) {
-            // The text stays as typed and the user stays in the field to put it right.
-            setFocus(Qt::OtherFocusReason);
-            tratarErro(std::current_exception());
+    try {
+        entregarTexto();
+    } catch (...) {
+        // Left for a button of the window, an unreadable text is the button's business:
+        // Salvar refuses it once when it posts, Cancelar drops it without a complaint.
+        const QWidget *destino = QApplication::focusWidget();
+        if (qobject_cast<const QAbstractButton *>(destino) && destino->window() == window())
             return;
-        }
+        // The text stays as typed and the user stays in the field to put it right.
+        setFocus(Qt::OtherFocusReason);
+        tratarErro(std::current_exception());
+        return;
     }
     Q_EMIT saiu();
 }
