@@ -1,6 +1,8 @@
 #include "UNpreview.h"
 #include "ui_UNpreview.h"
 
+#include <tuple>
+
 #include "ArquivoRelatorio.h"
 #include "Avisador.h"
 #include "ConfigExportacao.h"
@@ -400,7 +402,10 @@ bool TFRpreview::localizarTexto(const QString &texto) {
     std::optional<Busca::Achado> achado = Busca::localizar(*m_relatorio, texto, m_achado);
     // While pages are still coming, a miss, a match on the page being filled or
     // a search that went round may hide a match further on: finish first.
-    const bool deuVolta = achado && m_achado && achado->pagina < m_achado->pagina;
+    const auto ordem = [](const Busca::Achado &a) {
+        return std::tuple(a.pagina, a.elemento, a.linha, a.posicao);
+    };
+    const bool deuVolta = achado && m_achado && ordem(*achado) <= ordem(*m_achado);
     if (preparando() && (!achado || achado->pagina >= paginasProntas() || deuVolta)) {
         if (!concluirPreparo())
             return false;
