@@ -12,6 +12,13 @@ namespace {
 constexpr char vaultword[] = "masterkey";
 } // namespace
 
+TDatamodule1 &TDatamodule1::instancia()
+{
+    if (!Datamodule1)
+        throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
+    return *Datamodule1;
+}
+
 const char *TDatamodule1::senha()
 {
     return vaultword;

@@ -21,6 +21,9 @@ public:
     explicit TDatamodule1(const QString &caminhoBanco = caminhoPadrao(), QObject *parent = nullptr);
     ~TDatamodule1() override;
 
+    // The one instance, for windows that must not run before start-up created it.
+    static TDatamodule1 &instancia();
+
     // Where the database file lives: fixed, read from no setting.
     static QString caminhoPadrao();
     static const char *usuario() { return "sysdba"; }

@@ -28,11 +28,6 @@ const QStringList k_sqlEmitente{QStringLiteral("SELECT * FROM EMITENTE")};
 const QColor k_azulMarinho(0x00, 0x00, 0x80);  // asks for input
 const QColor k_verdeAzulado(0x00, 0x80, 0x80); // filled automatically
 
-TDatamodule1 &modulo() {
-    if (!Datamodule1)
-        throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
-    return *Datamodule1;
-}
 
 void pintar(QLabel *rotulo, const QColor &cor) {
     QPalette p = rotulo->palette();
@@ -68,10 +63,10 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     lista += m_campos;
 
     m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar, lista);
-    m_esquema->conjunto = [] { return modulo().Recibos; };
-    m_esquema->confirmar = [] { modulo().Tra->commitRetaining(); };
+    m_esquema->conjunto = [] { return TDatamodule1::instancia().Recibos; };
+    m_esquema->confirmar = [] { TDatamodule1::instancia().Tra->commitRetaining(); };
     m_esquema->padroes = [] {
-        TDatamodule1 &dm = modulo();
+        TDatamodule1 &dm = TDatamodule1::instancia();
         dm.RecibosLOCAL->definirValor(dm.EmitenteCIDADE->valor());
         dm.RecibosDATA->definirValor(QDate::currentDate());
         dm.RecibosTIPO->definirValor(QStringLiteral("DEVEDOR"));
@@ -81,13 +76,7 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     m_esquema->mensagemSalvo = QStringLiteral("Recibo Gravado");
     m_esquema->perguntaExcluir = QStringLiteral("Deseja excluir o RECIBO?");
 
-    ColFocus1 = new TColFocus(this);
-    ColFocus1->setAtivaBorda(true);
-    ColFocus1->setAtivaColor(true);
-    ColFocus1->setAtivaFontColor(false);
-    ColFocus1->setColor(Qt::yellow);
-    ColFocus1->setBordaColor(Qt::red);
-    ColFocus1->setFontFocus(Qt::black);
+    ColFocus1 = TColFocus::paraJanelaDeRegistro(this);
 
     ligar(m_ui->BTnovo, &QToolButton::clicked, this, &TFRrecibo::BTnovoClick);
     ligar(m_ui->BTsalvar, &QToolButton::clicked, this, &TFRrecibo::BTsalvarClick);
@@ -168,7 +157,7 @@ void TFRrecibo::FormShow() {
     EsquemaEdicao::habilitar({m_ui->BTsalvar, m_ui->BTcancelar}, false);
     EsquemaEdicao::habilitar(m_campos, false);
     desabilitarPartes();
-    TDatamodule1 &dm = modulo();
+    TDatamodule1 &dm = TDatamodule1::instancia();
     dm.Clientes->substituirSql(
         {QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
     dm.Emitente->substituirSql(k_sqlEmitente);
@@ -179,7 +168,7 @@ void TFRrecibo::FormShow() {
 
 void TFRrecibo::BTnovoClick() {
     // The first row of EMITENTE is the issuer whose city the receipt takes.
-    Conjunto &emitente = *modulo().Emitente;
+    Conjunto &emitente = *TDatamodule1::instancia().Emitente;
     emitente.substituirSql(k_sqlEmitente);
     emitente.primeiro();
     m_esquema->novo();
@@ -198,7 +187,7 @@ void TFRrecibo::BTalterarClick() {
 void TFRrecibo::BTcancelarClick() {
     m_esquema->cancelar();
     // Ordered newest first, so the last row is the receipt with the lowest number.
-    Conjunto &recibos = *modulo().Recibos;
+    Conjunto &recibos = *TDatamodule1::instancia().Recibos;
     recibos.substituirSql(k_sqlRecibos);
     recibos.ultimo();
     desabilitarPartes();
@@ -215,7 +204,7 @@ void TFRrecibo::BTsairClick() {
 void TFRrecibo::DBvalorExit() {
     if (m_ui->DBvalor->text().isEmpty())
         return;
-    TDatamodule1 &dm = modulo();
+    TDatamodule1 &dm = TDatamodule1::instancia();
     dm.Recibos->editar();
     dm.RecibosVALOREXTENSO->definirValor(
         ValorPorExtenso(dm.RecibosVALOR->valor().value<Dinheiro>()));
@@ -223,7 +212,7 @@ void TFRrecibo::DBvalorExit() {
 }
 
 void TFRrecibo::DBdataExit() {
-    TDatamodule1 &dm = modulo();
+    TDatamodule1 &dm = TDatamodule1::instancia();
     if (dm.RecibosDATA->nulo())
         return;
     dm.Recibos->editar();
@@ -232,7 +221,7 @@ void TFRrecibo::DBdataExit() {
 
 void TFRrecibo::DBtipoChange() {
     const int linha = m_ui->DBtipo->currentIndex();
-    TDatamodule1 &dm = modulo();
+    TDatamodule1 &dm = TDatamodule1::instancia();
     dm.Recibos->editar();
     if (linha >= 0)
         dm.RecibosTIPO->definirValor(m_ui->DBtipo->itemText(linha));
@@ -247,7 +236,7 @@ void TFRrecibo::DBtipoExit() {
     const bool devedor = tipo == QLatin1String("DEVEDOR");
     if (!devedor && tipo != QLatin1String("CREDOR"))
         return;
-    TDatamodule1 &dm = modulo();
+    TDatamodule1 &dm = TDatamodule1::instancia();
     dm.Recibos->editar();
     // The issuer pays on a "DEVEDOR" receipt and signs on a "CREDOR" one.
     Campo *nome = devedor ? dm.RecibosEMITENTE : dm.RecibosCLIENTE;
@@ -282,7 +271,7 @@ void TFRrecibo::sairDoCpfCnpj(TDBEdit *nome, TDBEdit *cpfCnpj) {
     if (nome->text().isEmpty() || numero.isEmpty())
         return;
 
-    TDatamodule1 &dm = modulo();
+    TDatamodule1 &dm = TDatamodule1::instancia();
     Conjunto &clientes = *dm.Clientes;
     clientes.abrir();
     clientes.carregarTudo();

@@ -20,11 +20,6 @@ namespace {
 const QStringList k_sqlClientes{QStringLiteral("SELECT * FROM CLIENTES"),
                                 QStringLiteral("ORDER BY CLIENTE")};
 
-TDatamodule1 &modulo() {
-    if (!Datamodule1)
-        throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
-    return *Datamodule1;
-}
 
 } // namespace
 
@@ -49,22 +44,16 @@ TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadc
     lista += m_campos;
 
     m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar, lista);
-    m_esquema->conjunto = [] { return modulo().Clientes; };
-    m_esquema->confirmar = [] { modulo().Tra->commitRetaining(); };
-    m_esquema->padroes = [] { modulo().ClientesPADRAO->definirValor(QStringLiteral("N")); };
+    m_esquema->conjunto = [] { return TDatamodule1::instancia().Clientes; };
+    m_esquema->confirmar = [] { TDatamodule1::instancia().Tra->commitRetaining(); };
+    m_esquema->padroes = [] { TDatamodule1::instancia().ClientesPADRAO->definirValor(QStringLiteral("N")); };
     m_esquema->verificar = [this] { return nomePreenchido(); };
     m_esquema->primeiroCampo = m_ui->DBEdit2;
     m_esquema->campoChave = m_ui->DBEdit2;
     m_esquema->mensagemSalvo = QStringLiteral("Cliente salvo");
     m_esquema->perguntaExcluir = QStringLiteral("Deseja excluir o Cliente?");
 
-    ColFocus1 = new TColFocus(this);
-    ColFocus1->setAtivaBorda(true);
-    ColFocus1->setAtivaColor(true);
-    ColFocus1->setAtivaFontColor(false);
-    ColFocus1->setColor(Qt::yellow);
-    ColFocus1->setBordaColor(Qt::red);
-    ColFocus1->setFontFocus(Qt::black);
+    ColFocus1 = TColFocus::paraJanelaDeRegistro(this);
 
     ligar(m_ui->BTnovo, &QToolButton::clicked, this, &TFRcadcli::BTnovoClick);
     ligar(m_ui->BTalterar, &QToolButton::clicked, this, &TFRcadcli::BTalterarClick);
@@ -113,19 +102,19 @@ void TFRcadcli::FormShow() {
     EsquemaEdicao::habilitar({m_ui->BTnovo, m_ui->BTalterar, m_ui->BTexcluir, m_ui->BTconsultar},
                              true);
     EsquemaEdicao::habilitar({m_ui->BTsalvar, m_ui->BTcancelar}, false);
-    modulo().Clientes->substituirSql(k_sqlClientes);
+    TDatamodule1::instancia().Clientes->substituirSql(k_sqlClientes);
 }
 
 void TFRcadcli::FormClose() {
     EsquemaEdicao::habilitar(m_campos, false);
-    Conjunto &clientes = *modulo().Clientes;
+    Conjunto &clientes = *TDatamodule1::instancia().Clientes;
     if (clientes.emEdicao()) {
         if (m_ui->DBEdit2->text().isEmpty())
             clientes.cancelar();
         else
             clientes.gravar();
     }
-    modulo().Tra->commitRetaining();
+    TDatamodule1::instancia().Tra->commitRetaining();
     clientes.substituirSql(k_sqlClientes);
 }
 

@@ -23,11 +23,6 @@ TFRcademitente *FRcademitente = nullptr;
 
 namespace {
 
-TDatamodule1 &modulo() {
-    if (!Datamodule1)
-        throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
-    return *Datamodule1;
-}
 
 // Where the logo is looked for first: the Logomarca folder beside the database file.
 QString arquivoInicial() {
@@ -60,18 +55,12 @@ TFRcademitente::TFRcademitente(QWidget *parent)
                                   {m_ui->BTalterar, m_ui->BTsalvar, m_ui->BTcancelar, m_ui->DBEdit2,
                                    m_ui->DBEdit3, m_ui->DBEdit4, m_ui->DBImage1, m_ui->btnCarregar,
                                    m_ui->SpeedButton1});
-    m_esquema->conjunto = [] { return modulo().Emitente; };
+    m_esquema->conjunto = [] { return TDatamodule1::instancia().Emitente; };
     // The issuer's save is committed by the next commit of any window, or at exit.
     m_esquema->primeiroCampo = m_ui->DBEdit2;
     m_esquema->mensagemSalvo = QStringLiteral("Emitente salvo");
 
-    ColFocus1 = new TColFocus(this);
-    ColFocus1->setAtivaBorda(true);
-    ColFocus1->setAtivaColor(true);
-    ColFocus1->setAtivaFontColor(false);
-    ColFocus1->setColor(Qt::yellow);
-    ColFocus1->setBordaColor(Qt::red);
-    ColFocus1->setFontFocus(Qt::black);
+    ColFocus1 = TColFocus::paraJanelaDeRegistro(this);
 
     ligar(m_ui->BTalterar, &QToolButton::clicked, this, &TFRcademitente::BTalterarClick);
     ligar(m_ui->BTsalvar, &QToolButton::clicked, this, &TFRcademitente::BTsalvarClick);
@@ -116,7 +105,7 @@ void TFRcademitente::FormShow() {
                               m_ui->DBEdit4, m_ui->DBImage1, m_ui->btnCarregar, m_ui->SpeedButton1},
                              false);
     // Neither reloaded nor moved: a change left pending by the close box is shown again.
-    modulo().Emitente->abrir();
+    TDatamodule1::instancia().Emitente->abrir();
 }
 
 void TFRcademitente::BTalterarClick() {
@@ -128,7 +117,7 @@ void TFRcademitente::BTsalvarClick() {
 }
 
 void TFRcademitente::BTcancelarClick() {
-    modulo().Emitente->cancelar();
+    TDatamodule1::instancia().Emitente->cancelar();
     m_ui->DBEdit2->setFocus(Qt::OtherFocusReason);
     restaura();
 }
@@ -191,7 +180,7 @@ QString TFRcademitente::escolherBitmap(QWidget *janela, const QString &inicial) 
 }
 
 void TFRcademitente::SpeedButton1Click() {
-    TDatamodule1 &dm = modulo();
+    TDatamodule1 &dm = TDatamodule1::instancia();
     dm.Emitente->editar();
     dm.EmitenteFOTO_MARC->limpar();
     dm.Emitente->gravar();

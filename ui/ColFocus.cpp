@@ -197,3 +197,14 @@ void TColFocus::desenharMoldura(QWidget *controle) {
     moldura->lower();
     moldura->show();
 }
+
+TColFocus *TColFocus::paraJanelaDeRegistro(QWidget *janela) {
+    auto *destaque = new TColFocus(janela);
+    destaque->setAtivaBorda(true);
+    destaque->setAtivaColor(true);
+    destaque->setAtivaFontColor(false);
+    destaque->setColor(Qt::yellow);
+    destaque->setBordaColor(Qt::red);
+    destaque->setFontFocus(Qt::black);
+    return destaque;
+}

@@ -26,6 +26,10 @@ public:
     explicit TColFocus(QWidget *janela);
     ~TColFocus() override;
 
+    // The record windows' highlighter: yellow background inside a red frame, the font
+    // colour unchanged.
+    static TColFocus *paraJanelaDeRegistro(QWidget *janela);
+
     bool ativaBorda() const { return m_ativaBorda; }
     void setAtivaBorda(bool ativa) { m_ativaBorda = ativa; }
     bool ativaFontColor() const { return m_ativaFontColor; }

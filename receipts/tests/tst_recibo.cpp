@@ -1,6 +1,5 @@
 #include "Aplicacao.h"
-#include "Avisador.h"
-#include "BancoTeste.h"
+#include "JanelaTeste.h"
 #include "Calculad.h"
 #include "DBEdit.h"
 #include "DBLookupComboBox.h"
@@ -30,15 +29,9 @@ const QString k_extenso =
 const QColor k_azulMarinho(0x00, 0x00, 0x80);
 const QColor k_verdeAzulado(0x00, 0x80, 0x80);
 
-// A fresh database with its issuer, the data module the window finds through its global name,
-// and a recorder in place of the message boxes.
-struct Ambiente {
-    BancoTeste banco;
-    std::unique_ptr<TDatamodule1> dm = banco.abrir();
-    AvisadorGravador aviso;
+// A fresh database with its issuer.
+struct Ambiente : AmbienteJanela {
     explicit Ambiente(bool comEmitente = true) {
-        Datamodule1 = dm.get();
-        Avisador::instalar(&aviso);
         if (comEmitente) {
             dm->Emitente->abrir();
             dm->Emitente->inserir();
@@ -48,19 +41,6 @@ struct Ambiente {
             dm->Emitente->gravar();
             dm->Tra->commitRetaining();
         }
-    }
-    ~Ambiente() {
-        Avisador::instalar(nullptr);
-        Datamodule1 = nullptr;
-    }
-
-    void novoCliente(const QString &nome, const QString &cpfCnpj) {
-        dm->Clientes->abrir();
-        dm->Clientes->inserir();
-        dm->ClientesCLIENTE->definirValor(nome);
-        dm->ClientesCPFCNPJ->definirValor(cpfCnpj);
-        dm->Clientes->gravar();
-        dm->Tra->commitRetaining();
     }
     void novoRecibo(qint64 centavos) {
         dm->Recibos->abrir();
@@ -73,48 +53,7 @@ struct Ambiente {
         Fb::Comando(*dm->Tra, sql).executar();
         dm->Tra->commitRetaining();
     }
-
-    // What another program sees: only committed rows.
-    std::vector<Fb::Linha> consultarDeFora(const QString &sql) const {
-        Fb::Conexao outra;
-        outra.configurar(banco.caminho(), QStringLiteral("sysdba"), QStringLiteral("x"));
-        outra.conectar();
-        Fb::Transacao tra(outra);
-        tra.iniciar();
-        Fb::Comando c(tra, sql);
-        std::vector<Fb::Linha> linhas;
-        c.abrirCursor();
-        for (Fb::Linha l; c.buscar(l);)
-            linhas.push_back(l);
-        c.fecharCursor();
-        return linhas;
-    }
 };
-
-bool abrir(QWidget &janela) {
-    janela.show();
-    janela.activateWindow();
-    return QTest::qWaitFor([&] { return QApplication::activeWindow() == &janela; });
-}
-
-template <class T = QWidget> T *filho(const QWidget &janela, const char *nome) {
-    auto *w = janela.findChild<T *>(QLatin1String(nome));
-    if (!w)
-        qFatal("widget %s not found", nome);
-    return w;
-}
-
-void clicar(const QWidget &janela, const char *botao) {
-    QTest::mouseClick(filho<QAbstractButton>(janela, botao), Qt::LeftButton);
-}
-
-QString texto(const QWidget &janela, const char *campo) {
-    return filho<TDBEdit>(janela, campo)->text();
-}
-
-QString focado() {
-    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
-}
 
 // Types into the focused control and leaves it with Enter, as the user goes through the form.
 void digitarEAvancar(const QString &t) {
@@ -166,17 +105,6 @@ void escolherTipo(const QWidget &j, const QString &tipo) {
         QTest::keyClick(combo, Qt::Key_Down);
     QCOMPARE(combo->currentText(), tipo);
     QTest::keyClick(combo, Qt::Key_Tab);
-}
-
-// Under an X server with TALVANO_FOTO set to a folder, keeps a picture of the screen.
-void fotografar(const QString &nome) {
-    const QString pasta = qEnvironmentVariable("TALVANO_FOTO");
-    if (pasta.isEmpty())
-        return;
-    QTest::qWait(300);
-    QProcess::execute(QStringLiteral("import"),
-                      {QStringLiteral("-window"), QStringLiteral("root"),
-                       pasta + QLatin1Char('/') + nome + QStringLiteral(".png")});
 }
 
 } // namespace
@@ -332,7 +260,7 @@ void TstRecibo::reciboDoNovoAoSalvar() {
     // Salvar took the focus from the kind field, which put the issuer on the paying side.
     QCOMPARE(texto(j, "DBemitente"), QStringLiteral("PADARIA BOM PAO LTDA"));
 
-    const auto linhas = a.consultarDeFora(QStringLiteral(
+    const auto linhas = a.linhasDeFora(QStringLiteral(
         "select ID_RECIBO, VALOR, VALOREXTENSO, DATA, DATARECIBO, LOCAL, TIPO, EMITENTE, "
         "CPFCNPJEMITENTE, CLIENTE, CPFCNPJCLIENTE, REFERENTE, OBS, HORA from RECIBOS"));
     QCOMPARE(linhas.size(), size_t(1));
@@ -472,7 +400,7 @@ void TstRecibo::ofertaDeCadastro() {
     preencher(QStringLiteral("beto reis"), QStringLiteral("98765432000155"));
     QCOMPARE(campoNumero->text(), QStringLiteral("98.765.432/0001-55"));
     QCOMPARE(a.aviso.eventos(), (QList<Evento>{{Evento::Pergunta, k_pergunta}}));
-    QCOMPARE(a.consultarDeFora(QStringLiteral("select * from CLIENTES")).size(), size_t(1));
+    QCOMPARE(a.linhasDeFora(QStringLiteral("select * from CLIENTES")).size(), size_t(1));
 
     a.aviso.limpar();
     a.aviso.responder(true);
@@ -480,7 +408,7 @@ void TstRecibo::ofertaDeCadastro() {
     QTest::keyClick(campoNumero, Qt::Key_Tab);
     QCOMPARE(a.aviso.eventos(), (QList<Evento>{{Evento::Pergunta, k_pergunta}}));
     // Registered and committed; the receipt is still being edited and was never written.
-    const auto clientes = a.consultarDeFora(QStringLiteral(
+    const auto clientes = a.linhasDeFora(QStringLiteral(
         "select CLIENTE, CPFCNPJ, PADRAO, EMAIL, ID_CLIENTE from CLIENTES order by ID_CLIENTE"));
     QCOMPARE(clientes.size(), size_t(2));
     QCOMPARE(clientes[1].at(0).toString(), QStringLiteral("BETO REIS"));
@@ -488,7 +416,7 @@ void TstRecibo::ofertaDeCadastro() {
     QCOMPARE(clientes[1].at(2).toString(), QStringLiteral("N"));
     QVERIFY(!clientes[1].at(3).isValid());
     QCOMPARE(clientes[1].at(4).toInt(), 2);
-    QVERIFY(a.consultarDeFora(QStringLiteral("select * from RECIBOS")).empty());
+    QVERIFY(a.linhasDeFora(QStringLiteral("select * from RECIBOS")).empty());
     QCOMPARE(a.dm->Recibos->estado(), Conjunto::Estado::Inserindo);
     QVERIFY(filho(j, "BTsalvar")->isEnabled());
     QCOMPARE(texto(j, qPrintable(nome)), QStringLiteral("BETO REIS"));
@@ -545,14 +473,14 @@ void TstRecibo::cancelarMostraOMenorEExcluirValeNoProximoSalvar() {
                             {Evento::Pergunta, QStringLiteral("Deseja excluir o RECIBO?")}}));
     QVERIFY(navegando(j));
     QVERIFY(texto(j, "DBEdit1") != QStringLiteral("1"));
-    QCOMPARE(a.consultarDeFora(QStringLiteral("select * from RECIBOS")).size(), size_t(3));
+    QCOMPARE(a.linhasDeFora(QStringLiteral("select * from RECIBOS")).size(), size_t(3));
 
     clicar(j, "BTnovo");
     digitarEAvancar(QStringLiteral("40"));
     clicar(j, "BTsalvar");
     QCOMPARE(texto(j, "DBEdit1"), QStringLiteral("4"));
     const auto linhas =
-        a.consultarDeFora(QStringLiteral("select ID_RECIBO from RECIBOS order by ID_RECIBO"));
+        a.linhasDeFora(QStringLiteral("select ID_RECIBO from RECIBOS order by ID_RECIBO"));
     QList<int> ids;
     for (const auto &l : linhas)
         ids << l.at(0).toInt();
@@ -612,7 +540,7 @@ void TstRecibo::entradaRecusadaFicaNoCampo() {
     QCOMPARE(a.aviso.eventos().at(0).tipo, Evento::Erro);
     QVERIFY(editando(j));
     QCOMPARE(a.dm->Recibos->estado(), Conjunto::Estado::Inserindo);
-    QVERIFY(a.consultarDeFora(QStringLiteral("select * from RECIBOS")).empty());
+    QVERIFY(a.linhasDeFora(QStringLiteral("select * from RECIBOS")).empty());
 }
 
 void TstRecibo::valorForaDoExtensoAindaSeGrava_data() {
@@ -638,7 +566,7 @@ void TstRecibo::valorForaDoExtensoAindaSeGrava() {
     QVERIFY(texto(j, "DBvalorextenso").isEmpty());
     QCOMPARE(texto(j, "DBdatarecibo"), DataPorExtenso(QDate::currentDate()));
     clicar(j, "BTsalvar");
-    const auto linhas = a.consultarDeFora(QStringLiteral("select VALOR from RECIBOS"));
+    const auto linhas = a.linhasDeFora(QStringLiteral("select VALOR from RECIBOS"));
     QCOMPARE(linhas.size(), size_t(1));
     QCOMPARE(linhas.front().at(0).value<Dinheiro>(), Dinheiro::deCentavos(centavos));
     QCOMPARE(texto(j, "DBvalor"), Dinheiro::deCentavos(centavos).formatado());
@@ -668,7 +596,7 @@ void TstRecibo::doValorDiretoParaSalvar() {
     for (const Evento &e : a.aviso.eventos())
         errosVistos += e.tipo == Evento::Erro;
     QCOMPARE(errosVistos, erros);
-    const auto linhas = a.consultarDeFora(QStringLiteral(
+    const auto linhas = a.linhasDeFora(QStringLiteral(
         "select VALOR, VALOREXTENSO, DATARECIBO, TIPO, EMITENTE, CPFCNPJEMITENTE from RECIBOS"));
     QCOMPARE(int(linhas.size()), guardados);
     if (guardados == 0) {
@@ -753,7 +681,7 @@ void TstRecibo::sair() {
     if (resposta == 1)
         esperado << Evento{Evento::Mensagem, QStringLiteral("Recibo Gravado")};
     QCOMPARE(a.aviso.eventos(), esperado);
-    QCOMPARE(int(a.consultarDeFora(QStringLiteral("select * from RECIBOS")).size()), guardados);
+    QCOMPARE(int(a.linhasDeFora(QStringLiteral("select * from RECIBOS")).size()), guardados);
 
     // Shown again: browsing, whatever was left pending is gone.
     QVERIFY(abrir(j));

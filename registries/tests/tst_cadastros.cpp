@@ -1,5 +1,4 @@
-#include "Avisador.h"
-#include "BancoTeste.h"
+#include "JanelaTeste.h"
 #include "ColFocus.h"
 #include "DBEdit.h"
 #include "DBImage.h"
@@ -20,63 +19,7 @@ using Evento = AvisadorGravador::Evento;
 
 namespace {
 
-// A fresh database, the data module the windows find through its global name, and a
-// recorder in place of the message boxes.
-struct Ambiente {
-    BancoTeste banco;
-    std::unique_ptr<TDatamodule1> dm = banco.abrir();
-    AvisadorGravador aviso;
-    Ambiente() {
-        Datamodule1 = dm.get();
-        Avisador::instalar(&aviso);
-    }
-    ~Ambiente() {
-        Avisador::instalar(nullptr);
-        Datamodule1 = nullptr;
-    }
-
-    void novoCliente(const QString &nome) {
-        dm->Clientes->abrir();
-        dm->Clientes->inserir();
-        dm->ClientesCLIENTE->definirValor(nome);
-        dm->Clientes->gravar();
-        dm->Tra->commitRetaining();
-    }
-
-    // What another program sees: only committed rows.
-    Fb::Linha consultarDeFora(const QString &sql) const {
-        Fb::Conexao outra;
-        outra.configurar(banco.caminho(), QStringLiteral("sysdba"), QStringLiteral("x"));
-        outra.conectar();
-        Fb::Transacao tra(outra);
-        tra.iniciar();
-        return Fb::Comando(tra, sql).executar();
-    }
-    int contarDeFora(const QString &tabela) const {
-        return consultarDeFora(QStringLiteral("select count(*) from ") + tabela).at(0).toInt();
-    }
-};
-
-bool abrir(QWidget &janela) {
-    janela.show();
-    janela.activateWindow();
-    return QTest::qWaitFor([&] { return QApplication::activeWindow() == &janela; });
-}
-
-template <class T = QWidget> T *filho(const QWidget &janela, const char *nome) {
-    auto *w = janela.findChild<T *>(QLatin1String(nome));
-    if (!w)
-        qFatal("widget %s not found", nome);
-    return w;
-}
-
-void clicar(const QWidget &janela, const char *botao) {
-    QTest::mouseClick(filho<QAbstractButton>(janela, botao), Qt::LeftButton);
-}
-
-QString texto(const QWidget &janela, const char *campo) {
-    return filho<TDBEdit>(janela, campo)->text();
-}
+using Ambiente = AmbienteJanela;
 
 void digitar(const QWidget &janela, const char *campo, const QString &t) {
     auto *w = filho<QWidget>(janela, campo);
@@ -84,9 +27,6 @@ void digitar(const QWidget &janela, const char *campo, const QString &t) {
     QTest::keyClicks(w, t);
 }
 
-QString focado() {
-    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
-}
 
 const char *const k_camposCliente[] = {"DBEdit2",  "DBEdit14", "DBEdit3", "DBEdit4", "DBEdit5",
                                        "DBEdit6",  "DBEdit13", "DBEdit8", "DBEdit9", "DBEdit10",
