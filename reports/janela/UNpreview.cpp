@@ -370,22 +370,21 @@ void TFRpreview::telaCheia() {
 }
 
 void TFRpreview::alternarSumario() {
-    const bool mostrar = !(ui->painelLateral->isVisible() &&
-                           ui->painelLateral->currentWidget() == ui->arvoreSumario);
-    ui->painelLateral->setCurrentWidget(ui->arvoreSumario);
-    ui->painelLateral->setVisible(mostrar);
-    acao(QStringLiteral("acSumario"))->setChecked(mostrar);
-    acao(QStringLiteral("acMiniaturas"))->setChecked(false);
-    posicionar();
+    alternarPainel(ui->arvoreSumario, QStringLiteral("acSumario"), QStringLiteral("acMiniaturas"));
 }
 
 void TFRpreview::alternarMiniaturas() {
-    const bool mostrar = !(ui->painelLateral->isVisible() &&
-                           ui->painelLateral->currentWidget() == ui->listaMiniaturas);
-    ui->painelLateral->setCurrentWidget(ui->listaMiniaturas);
+    alternarPainel(ui->listaMiniaturas, QStringLiteral("acMiniaturas"), QStringLiteral("acSumario"));
+}
+
+// The outline and the thumbnails share the side panel: showing one hides the other.
+void TFRpreview::alternarPainel(QWidget *painel, const QString &acaoDele, const QString &acaoOutro) {
+    const bool mostrar =
+        !(ui->painelLateral->isVisible() && ui->painelLateral->currentWidget() == painel);
+    ui->painelLateral->setCurrentWidget(painel);
     ui->painelLateral->setVisible(mostrar);
-    acao(QStringLiteral("acMiniaturas"))->setChecked(mostrar);
-    acao(QStringLiteral("acSumario"))->setChecked(false);
+    acao(acaoDele)->setChecked(mostrar);
+    acao(acaoOutro)->setChecked(false);
     posicionar();
 }
 

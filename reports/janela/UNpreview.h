@@ -74,6 +74,7 @@ public Q_SLOTS:
     void telaCheia();
     void alternarSumario();
     void alternarMiniaturas();
+    void alternarPainel(QWidget *painel, const QString &acaoDele, const QString &acaoOutro);
     void configurarPagina();
     void editar();
     void primeiraPagina();
