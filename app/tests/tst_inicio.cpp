@@ -165,7 +165,10 @@ private Q_SLOTS:
         QProcess programa;
         iniciar(programa, home.path());
         const QString caixa = esperarJanela(k_caixaDeErro, programa);
-        QVERIFY(!caixa.isEmpty());
+        if (caixa.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("no error box; status %1: %2")
+                                 .arg(programa.exitCode())
+                                 .arg(QString::fromLocal8Bit(programa.readAllStandardError()))));
         QVERIFY(janelasVisiveis(k_principal).isEmpty());
         QVERIFY(janelasVisiveis(k_reciboRapido).isEmpty());
         teclar(caixa, QStringLiteral("Return"));
