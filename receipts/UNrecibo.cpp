@@ -41,14 +41,7 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 
-    const std::pair<QToolButton *, Figura> figuras[] = {
-        {m_ui->BTnovo, Figura::Novo},       {m_ui->BTsalvar, Figura::Salvar},
-        {m_ui->BTalterar, Figura::Alterar}, {m_ui->BTcancelar, Figura::Cancelar},
-        {m_ui->BTexcluir, Figura::Excluir}, {m_ui->BTconsultar, Figura::Consultar},
-        {m_ui->BTsair, Figura::Sair},
-    };
-    for (const auto &[botao, figura] : figuras)
-        botao->setIcon(desenharFigura(figura, botao->iconSize().width()));
+    figurarColunaDeBotoes(this);
     m_ui->BTlocalizacao->setIcon(desenharFigura(Figura::Lupa, 30));
     m_ui->SpeedButton1->setIcon(desenharFigura(Figura::Emitente, 18));
     m_ui->SpeedButton2->setIcon(desenharFigura(Figura::Calculadora, 56));

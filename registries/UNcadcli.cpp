@@ -27,14 +27,7 @@ TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadc
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 
-    const std::pair<QToolButton *, Figura> figuras[] = {
-        {m_ui->BTnovo, Figura::Novo},       {m_ui->BTsalvar, Figura::Salvar},
-        {m_ui->BTalterar, Figura::Alterar}, {m_ui->BTcancelar, Figura::Cancelar},
-        {m_ui->BTexcluir, Figura::Excluir}, {m_ui->BTconsultar, Figura::Consultar},
-        {m_ui->BTsair, Figura::Sair},
-    };
-    for (const auto &[botao, figura] : figuras)
-        botao->setIcon(desenharFigura(figura, botao->iconSize().width()));
+    figurarColunaDeBotoes(this);
 
     m_campos = {m_ui->DBEdit2,  m_ui->DBEdit14, m_ui->DBEdit3, m_ui->DBEdit4, m_ui->DBEdit5,
                 m_ui->DBEdit6,  m_ui->DBEdit13, m_ui->DBEdit8, m_ui->DBEdit9, m_ui->DBEdit10,

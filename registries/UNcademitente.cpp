@@ -39,14 +39,7 @@ TFRcademitente::TFRcademitente(QWidget *parent)
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 
-    const std::pair<QToolButton *, Figura> figuras[] = {
-        {m_ui->BTalterar, Figura::Alterar},
-        {m_ui->BTsalvar, Figura::Salvar},
-        {m_ui->BTcancelar, Figura::Cancelar},
-        {m_ui->BTsair, Figura::Sair},
-    };
-    for (const auto &[botao, figura] : figuras)
-        botao->setIcon(desenharFigura(figura, botao->iconSize().width()));
+    figurarColunaDeBotoes(this);
     m_ui->btnCarregar->setIcon(desenharFigura(Figura::Carregar, 20));
     // Lies on the window, level with the frame's buttons.
     m_ui->BTcancelar->raise();

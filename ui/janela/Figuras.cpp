@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QToolButton>
+#include <utility>
 
 namespace {
 
@@ -184,4 +186,17 @@ QIcon desenharFigura(Figura figura, int lado)
     desenhar(p, figura, lado);
     p.end();
     return QIcon(pixmap);
+}
+
+void figurarColunaDeBotoes(QWidget *janela)
+{
+    const std::pair<const char *, Figura> coluna[] = {
+        {"BTnovo", Figura::Novo},         {"BTsalvar", Figura::Salvar},
+        {"BTalterar", Figura::Alterar},   {"BTcancelar", Figura::Cancelar},
+        {"BTexcluir", Figura::Excluir},   {"BTconsultar", Figura::Consultar},
+        {"BTsair", Figura::Sair},
+    };
+    for (const auto &[nome, figura] : coluna)
+        if (auto *botao = janela->findChild<QToolButton *>(QLatin1String(nome)))
+            botao->setIcon(desenharFigura(figura, botao->iconSize().width()));
 }

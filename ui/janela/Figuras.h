@@ -10,3 +10,8 @@ enum class Figura {
     Impressora, Lupa, Calculadora
 };
 QIcon desenharFigura(Figura figura, int lado);
+
+class QWidget;
+// Gives the buttons of a record window's column (BTnovo ... BTsair) their pictures, at
+// each button's own icon size; buttons the window lacks are skipped.
+void figurarColunaDeBotoes(QWidget *janela);
