@@ -12,8 +12,7 @@ namespace {
 
 // Tahoma and MS Sans Serif come with Debian's wine fonts, in a folder that
 // fontconfig does not search.
-void carregarFontes()
-{
+void carregarFontes() {
     const QStringList pastas = {QStringLiteral("/usr/share/wine/fonts"),
                                 QStringLiteral("/usr/share/fonts/truetype/wine")};
     const QStringList arquivos = {QStringLiteral("tahoma.ttf"), QStringLiteral("tahomabd.ttf"),
@@ -26,13 +25,11 @@ void carregarFontes()
 
 } // namespace
 
-Aplicacao::Aplicacao(int &argc, char **argv) : QApplication(argc, argv)
-{
+Aplicacao::Aplicacao(int &argc, char **argv) : QApplication(argc, argv) {
     prepararAmbiente();
 }
 
-void Aplicacao::prepararAmbiente()
-{
+void Aplicacao::prepararAmbiente() {
     setApplicationName(QStringLiteral("Talvano"));
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     auto *traducao = new QTranslator(qApp);
@@ -43,8 +40,7 @@ void Aplicacao::prepararAmbiente()
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 }
 
-bool Aplicacao::notify(QObject *receptor, QEvent *evento)
-{
+bool Aplicacao::notify(QObject *receptor, QEvent *evento) {
     bool tratado = false;
     protegido([&] { tratado = QApplication::notify(receptor, evento); });
     return tratado;

@@ -21,8 +21,7 @@
 #include <QApplication>
 #include <memory>
 
-Modo modoDaConfiguracao(const QVariant &configuracao1)
-{
+Modo modoDaConfiguracao(const QVariant &configuracao1) {
     return configuracao1.toString() == QLatin1String("N") ? Modo::Simples : Modo::Completo;
 }
 
@@ -30,18 +29,14 @@ namespace {
 
 // Creates an object, publishes it under its global name, and forgets both at
 // the end of the run.
-template <class T>
-struct Global {
+template <class T> struct Global {
     T *&nome;
     std::unique_ptr<T> objeto;
-    template <class... Args>
-    void criar(Args &&...args)
-    {
+    template <class... Args> void criar(Args &&...args) {
         objeto = std::make_unique<T>(std::forward<Args>(args)...);
         nome = objeto.get();
     }
-    void destruir()
-    {
+    void destruir() {
         nome = nullptr;
         objeto.reset();
     }
@@ -68,8 +63,7 @@ struct Objetos {
     Global<TFRcademitente> cademitente{FRcademitente, {}};
     Global<TFRconsultacli2> consultacli2{FRconsultacli2, {}};
 
-    void criar(const QString &caminhoBanco)
-    {
+    void criar(const QString &caminhoBanco) {
         principal.criar();
         recibogratis.criar();
         cadcli.criar();
@@ -91,8 +85,7 @@ struct Objetos {
 
 } // namespace
 
-int executarPrograma(const QString &caminhoBanco)
-{
+int executarPrograma(const QString &caminhoBanco) {
     Objetos objetos;
     Modo modo = Modo::Completo;
     try {

@@ -16,8 +16,7 @@
 
 TFRprincipal *FRprincipal = nullptr;
 
-TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRprincipal)
-{
+TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRprincipal) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::MinimizarEFechar);
 
@@ -38,9 +37,9 @@ TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRp
         Figura figura;
         int lado;
     } figuras[] = {
-        {m_ui->BTrecibo, Figura::Recibo, 51},       {m_ui->BTrecibo2, Figura::Recibo, 51},
-        {m_ui->BTcadastro, Figura::Cadastro, 51},   {m_ui->BTrelatorios, Figura::Relatorios, 51},
-        {m_ui->BTemitente, Figura::Emitente, 48},   {m_ui->BTmanual, Figura::Manual, 48},
+        {m_ui->BTrecibo, Figura::Recibo, 51},     {m_ui->BTrecibo2, Figura::Recibo, 51},
+        {m_ui->BTcadastro, Figura::Cadastro, 51}, {m_ui->BTrelatorios, Figura::Relatorios, 51},
+        {m_ui->BTemitente, Figura::Emitente, 48}, {m_ui->BTmanual, Figura::Manual, 48},
         {m_ui->BTsair, Figura::Sair, 48},
     };
     for (const auto &f : figuras) {
@@ -67,28 +66,24 @@ TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRp
     ligar(m_ui->BTsair, &QPushButton::clicked, this, &TFRprincipal::BTsairClick);
 }
 
-TFRprincipal::~TFRprincipal()
-{
+TFRprincipal::~TFRprincipal() {
     delete m_ui;
 }
 
-void TFRprincipal::showEvent(QShowEvent *evento)
-{
+void TFRprincipal::showEvent(QShowEvent *evento) {
     centralizarNaTela(this);
     QWidget::showEvent(evento);
 }
 
-QString TFRprincipal::caminhoManual()
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("manual/manual-rapido.html"));
+QString TFRprincipal::caminhoManual() {
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QStringLiteral("manual/manual-rapido.html"));
 }
 
-void TFRprincipal::BTmanualClick()
-{
+void TFRprincipal::BTmanualClick() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(caminhoManual()).absoluteFilePath()));
 }
 
-void TFRprincipal::BTsairClick()
-{
+void TFRprincipal::BTsairClick() {
     close();
 }

@@ -4,8 +4,7 @@
 #include "Inicializacao.h"
 #include "fb/Firebird.h"
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     Fb::prepararAmbiente();
     Aplicacao app(argc, argv);
     AvisadorCaixas caixas;

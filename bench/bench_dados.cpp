@@ -26,35 +26,34 @@ constexpr int k_clientes = 100000;
 constexpr int k_recibos = 1000000;
 constexpr int k_telaDeLinhas = 25;
 
-const char *const k_nomes[] = {"ANA", "BRUNO", "CARLA", "DANIEL", "EDUARDO", "FERNANDA", "GABRIEL",
-                               "HELENA", "IGOR", "JULIANA", "LUCAS", "MARIA", "NATÁLIA", "OTÁVIO",
-                               "PAULO", "RAQUEL", "SÉRGIO", "TATIANA", "VINÍCIUS", "JOÃO"};
-const char *const k_sobrenomes[] = {"SILVA", "SANTOS", "OLIVEIRA", "SOUZA", "LIMA", "PEREIRA",
-                                    "FERREIRA", "ALVES", "RIBEIRO", "GONÇALVES", "CARVALHO", "ARAÚJO"};
+const char *const k_nomes[] = {"ANA",      "BRUNO",   "CARLA",   "DANIEL",   "EDUARDO",
+                               "FERNANDA", "GABRIEL", "HELENA",  "IGOR",     "JULIANA",
+                               "LUCAS",    "MARIA",   "NATÁLIA", "OTÁVIO",   "PAULO",
+                               "RAQUEL",   "SÉRGIO",  "TATIANA", "VINÍCIUS", "JOÃO"};
+const char *const k_sobrenomes[] = {"SILVA",   "SANTOS",    "OLIVEIRA", "SOUZA",
+                                    "LIMA",    "PEREIRA",   "FERREIRA", "ALVES",
+                                    "RIBEIRO", "GONÇALVES", "CARVALHO", "ARAÚJO"};
 
-QString nomeDe(QRandomGenerator &r)
-{
+QString nomeDe(QRandomGenerator &r) {
     return QStringLiteral("%1 %2 %3 %4")
-        .arg(QString::fromUtf8(k_nomes[r.bounded(20)]), QString::fromUtf8(k_sobrenomes[r.bounded(12)]),
+        .arg(QString::fromUtf8(k_nomes[r.bounded(20)]),
+             QString::fromUtf8(k_sobrenomes[r.bounded(12)]),
              QString::fromUtf8(k_sobrenomes[r.bounded(12)]))
         .arg(r.bounded(1000000));
 }
 
-double segundos(const QElapsedTimer &t)
-{
+double segundos(const QElapsedTimer &t) {
     return double(t.nsecsElapsed()) / 1e9;
 }
 
-long picoDeMemoriaKb()
-{
+long picoDeMemoriaKb() {
     rusage uso{};
     getrusage(RUSAGE_SELF, &uso);
     return uso.ru_maxrss;
 }
 
 // Fills through the data module's own update statements and generators.
-void preencher(const QString &caminho)
-{
+void preencher(const QString &caminho) {
     Esquema::criarBanco(caminho, Esquema::Modo::Completo);
     TDatamodule1 dm(caminho);
     QRandomGenerator r(2026);
@@ -83,8 +82,10 @@ void preencher(const QString &caminho)
         dm.Recibos->inserir();
         dm.RecibosEMITENTE->definirValor(QStringLiteral("OFICINA DO BAIRRO LTDA"));
         dm.RecibosCLIENTE->definirValor(nomeDe(r));
-        dm.RecibosVALOR->definirValor(QVariant::fromValue(Dinheiro::deCentavos(r.bounded(100000000))));
-        dm.RecibosVALOREXTENSO->definirValor(QStringLiteral("Cento e Vinte e Três Reais, e Quarenta e Cinco Centavos."));
+        dm.RecibosVALOR->definirValor(
+            QVariant::fromValue(Dinheiro::deCentavos(r.bounded(100000000))));
+        dm.RecibosVALOREXTENSO->definirValor(
+            QStringLiteral("Cento e Vinte e Três Reais, e Quarenta e Cinco Centavos."));
         dm.RecibosDATA->definirValor(QDate(2020, 1, 1).addDays(r.bounded(2500)));
         dm.RecibosDATARECIBO->definirValor(QStringLiteral("05 de março de 2024"));
         dm.RecibosLOCAL->definirValor(QStringLiteral("SÃO PAULO"));
@@ -102,8 +103,7 @@ void preencher(const QString &caminho)
 }
 
 // The child process: the program's start-up, up to its first window.
-int primeiraJanela(int argc, char **argv, const QString &caminho)
-{
+int primeiraJanela(int argc, char **argv, const QString &caminho) {
     Aplicacao app(argc, argv);
     QTimer vigia;
     QObject::connect(&vigia, &QTimer::timeout, [&] {
@@ -121,13 +121,13 @@ int primeiraJanela(int argc, char **argv, const QString &caminho)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc >= 3 && QByteArray(argv[1]) == "--primeira-janela")
         return primeiraJanela(argc, argv, QString::fromLocal8Bit(argv[2]));
 
     QCoreApplication app(argc, argv);
-    const QString pasta = argc >= 2 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath() + QStringLiteral("/bench-dados");
+    const QString pasta = argc >= 2 ? QString::fromLocal8Bit(argv[1])
+                                    : QDir::currentPath() + QStringLiteral("/bench-dados");
     const QString caminho = pasta + QStringLiteral("/DADOS.GDB");
     if (!QFile::exists(caminho))
         preencher(caminho);
@@ -141,7 +141,8 @@ int main(int argc, char **argv)
         if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         filho.setProcessEnvironment(env);
-        filho.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--primeira-janela"), caminho});
+        filho.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--primeira-janela"), caminho});
         filho.waitForReadyRead(120000);
         std::printf("início do processo até a janela principal: %.3f s\n", segundos(t));
         filho.waitForFinished(120000);
@@ -150,23 +151,29 @@ int main(int argc, char **argv)
     TDatamodule1 dm(caminho);
     QElapsedTimer t;
     t.start();
-    dm.Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
+    dm.Clientes->substituirSql(
+        {QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
     dm.Clientes->carregarMais(k_telaDeLinhas);
-    std::printf("Clientes por nome, primeira tela (%d linhas): %.4f s\n", dm.Clientes->linhasCarregadas(), segundos(t));
+    std::printf("Clientes por nome, primeira tela (%d linhas): %.4f s\n",
+                dm.Clientes->linhasCarregadas(), segundos(t));
 
     t.restart();
     dm.Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES WHERE"),
                                 QStringLiteral("CLIENTE LIKE 'MARIA S%' ORDER BY CLIENTE")});
     dm.Clientes->carregarMais(k_telaDeLinhas);
-    std::printf("busca por começo do nome, primeiras linhas (%d): %.4f s\n", dm.Clientes->linhasCarregadas(), segundos(t));
+    std::printf("busca por começo do nome, primeiras linhas (%d): %.4f s\n",
+                dm.Clientes->linhasCarregadas(), segundos(t));
 
     t.restart();
-    dm.Recibos->substituirSql({QStringLiteral("SELECT * FROM RECIBOS"), QStringLiteral("ORDER BY ID_RECIBO DESC")});
+    dm.Recibos->substituirSql(
+        {QStringLiteral("SELECT * FROM RECIBOS"), QStringLiteral("ORDER BY ID_RECIBO DESC")});
     dm.Recibos->carregarMais(k_telaDeLinhas);
-    std::printf("Recibos do mais novo, primeira tela (%d linhas): %.4f s\n", dm.Recibos->linhasCarregadas(), segundos(t));
+    std::printf("Recibos do mais novo, primeira tela (%d linhas): %.4f s\n",
+                dm.Recibos->linhasCarregadas(), segundos(t));
 
     t.restart();
-    const bool achou = dm.Clientes->localizar(QStringLiteral("CLIENTE"), QStringLiteral("não existe"));
+    const bool achou =
+        dm.Clientes->localizar(QStringLiteral("CLIENTE"), QStringLiteral("não existe"));
     std::printf("locate sem resultado na busca (%d linhas lidas, achou=%d): %.4f s\n",
                 dm.Clientes->linhasCarregadas(), achou, segundos(t));
 

@@ -11,22 +11,17 @@
 
 Campo::Campo(Conjunto *conjunto, int indice, const QString &coluna, TipoCampo tipo, int tamanho)
     : QObject(conjunto), m_conjunto(conjunto), m_indice(indice), m_coluna(coluna), m_tipo(tipo),
-      m_tamanho(tamanho)
-{
-}
+      m_tamanho(tamanho) {}
 
-QVariant Campo::valor() const
-{
+QVariant Campo::valor() const {
     return m_conjunto->valorAtual(m_indice);
 }
 
-QVariant Campo::valorAntigo() const
-{
+QVariant Campo::valorAntigo() const {
     return m_conjunto->valorAntigo(m_indice);
 }
 
-void Campo::definirValor(const QVariant &valor)
-{
+void Campo::definirValor(const QVariant &valor) {
     QVariant v = valor;
     if (v.isValid() && m_tipo == TipoCampo::Texto) {
         QString t = v.toString();
@@ -39,8 +34,7 @@ void Campo::definirValor(const QVariant &valor)
     m_conjunto->definirValorAtual(this, v);
 }
 
-QString Campo::formatar(TipoCampo tipo, const QVariant &valor)
-{
+QString Campo::formatar(TipoCampo tipo, const QVariant &valor) {
     if (!valor.isValid())
         return {};
     switch (tipo) {
@@ -59,13 +53,11 @@ QString Campo::formatar(TipoCampo tipo, const QVariant &valor)
     return valor.toString();
 }
 
-QString Campo::texto() const
-{
+QString Campo::texto() const {
     return formatar(m_tipo, valor());
 }
 
-void Campo::definirTexto(const QString &texto)
-{
+void Campo::definirTexto(const QString &texto) {
     const QString t = texto.trimmed();
     // A masked date or amount left blank reads as empty.
     const bool semDigitos = !t.contains(QRegularExpression(QStringLiteral("[0-9]")));
@@ -78,7 +70,8 @@ void Campo::definirTexto(const QString &texto)
     default:
         break;
     }
-    if (t.isEmpty() || (semDigitos && !t.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))) {
+    if (t.isEmpty() ||
+        (semDigitos && !t.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))) {
         definirValor(QVariant());
         return;
     }
@@ -86,12 +79,14 @@ void Campo::definirTexto(const QString &texto)
     case TipoCampo::Valor: {
         const auto d = Dinheiro::lerTexto(t);
         if (!d)
-            throw ErroSistema(QStringLiteral("'%1' não é um valor válido. Digite o valor como 1.234,56.").arg(t));
+            throw ErroSistema(
+                QStringLiteral("'%1' não é um valor válido. Digite o valor como 1.234,56.").arg(t));
         // NUMERIC(18,2): eighteen digits in all, two of them after the comma.
         constexpr int64_t maximo = 999'999'999'999'999'999;
         if (d->centavos() > maximo || d->centavos() < -maximo)
             throw ErroSistema(QStringLiteral("'%1' passa do maior valor que o campo guarda "
-                                             "(9.999.999.999.999.999,99).").arg(t));
+                                             "(9.999.999.999.999.999,99).")
+                                  .arg(t));
         definirValor(QVariant::fromValue(*d));
         return;
     }
@@ -106,7 +101,9 @@ void Campo::definirTexto(const QString &texto)
     case TipoCampo::Data: {
         const QDate d = QDate::fromString(t, QStringLiteral("dd/MM/yyyy"));
         if (!d.isValid())
-            throw ErroSistema(QStringLiteral("'%1' não é uma data válida. Digite a data como dd/mm/aaaa.").arg(t));
+            throw ErroSistema(
+                QStringLiteral("'%1' não é uma data válida. Digite a data como dd/mm/aaaa.")
+                    .arg(t));
         definirValor(d);
         return;
     }

@@ -11,8 +11,7 @@ namespace {
 
 constexpr int k_passoDoBuffer = 1000;
 
-QString juntar(const QStringList &itens, const QString &formato, const QString &separador)
-{
+QString juntar(const QStringList &itens, const QString &formato, const QString &separador) {
     QStringList partes;
     for (const QString &c : itens)
         partes << QString(formato).replace(QLatin1String("%1"), c);
@@ -21,8 +20,7 @@ QString juntar(const QStringList &itens, const QString &formato, const QString &
 
 // Brings a value given by a caller to the field's own type, so comparisons and
 // parameters see one representation.
-QVariant normalizar(TipoCampo tipo, const QVariant &v)
-{
+QVariant normalizar(TipoCampo tipo, const QVariant &v) {
     if (!v.isValid() || v.isNull())
         return {};
     switch (tipo) {
@@ -46,8 +44,7 @@ QVariant normalizar(TipoCampo tipo, const QVariant &v)
     return v;
 }
 
-bool iguais(TipoCampo tipo, const QVariant &a, const QVariant &b)
-{
+bool iguais(TipoCampo tipo, const QVariant &a, const QVariant &b) {
     if (!a.isValid() || !b.isValid())
         return a.isValid() == b.isValid();
     if (tipo == TipoCampo::Valor)
@@ -59,56 +56,49 @@ bool iguais(TipoCampo tipo, const QVariant &a, const QVariant &b)
 
 ComandosAtualizacao::ComandosAtualizacao(const QString &tabela, const QStringList &colunas,
                                          QObject *parent)
-    : QObject(parent)
-{
+    : QObject(parent) {
     const QString &chave = colunas.first();
     inserir = QStringLiteral("insert into %1 (%2) values (%3)")
                   .arg(tabela, colunas.join(QStringLiteral(", ")),
                        juntar(colunas, QStringLiteral(":%1"), QStringLiteral(", ")));
-    modificar = QStringLiteral("update %1 set %2 where %3 = :OLD_%3")
-                    .arg(tabela, juntar(colunas, QStringLiteral("%1 = :%1"), QStringLiteral(", ")), chave);
+    modificar =
+        QStringLiteral("update %1 set %2 where %3 = :OLD_%3")
+            .arg(tabela, juntar(colunas, QStringLiteral("%1 = :%1"), QStringLiteral(", ")), chave);
     excluir = QStringLiteral("delete from %1 where %2 = :OLD_%2").arg(tabela, chave);
     reler = QStringLiteral("Select %1 from %2 where %3 = :%3")
                 .arg(colunas.join(QStringLiteral(", ")), tabela, chave);
 }
 
 Conjunto::Conjunto(Fb::Transacao &tra, const QString &sqlInicial, QObject *parent)
-    : QObject(parent), m_tra(tra), m_sql{sqlInicial}
-{
-}
+    : QObject(parent), m_tra(tra), m_sql{sqlInicial} {}
 
 Conjunto::~Conjunto() = default;
 
-Campo *Conjunto::adicionarCampo(const QString &coluna, TipoCampo tipo, int tamanho)
-{
+Campo *Conjunto::adicionarCampo(const QString &coluna, TipoCampo tipo, int tamanho) {
     auto *c = new Campo(this, int(m_campos.size()), coluna, tipo, tamanho);
     m_campos << c;
     return c;
 }
 
-void Conjunto::definirGerador(const QString &gerador, Campo *id)
-{
+void Conjunto::definirGerador(const QString &gerador, Campo *id) {
     m_gerador = gerador;
     m_campoId = id;
 }
 
-Campo *Conjunto::campo(const QString &coluna) const
-{
+Campo *Conjunto::campo(const QString &coluna) const {
     for (Campo *c : m_campos)
         if (c->coluna().compare(coluna, Qt::CaseInsensitive) == 0)
             return c;
     return nullptr;
 }
 
-void Conjunto::substituirSql(const QStringList &linhas)
-{
+void Conjunto::substituirSql(const QStringList &linhas) {
     fechar();
     m_sql = linhas;
     abrir();
 }
 
-void Conjunto::abrir()
-{
+void Conjunto::abrir() {
     if (aberto())
         return;
     Fb::Conexao &base = m_tra.conexao();
@@ -138,8 +128,7 @@ void Conjunto::abrir()
     Q_EMIT registroMudou();
 }
 
-void Conjunto::fechar()
-{
+void Conjunto::fechar() {
     if (!aberto())
         return;
     m_select.reset();
@@ -154,8 +143,7 @@ void Conjunto::fechar()
     Q_EMIT registroMudou();
 }
 
-bool Conjunto::buscarUma()
-{
+bool Conjunto::buscarUma() {
     if (!m_select || !m_select->cursorAberto())
         return false;
     Fb::Linha lida;
@@ -171,13 +159,11 @@ bool Conjunto::buscarUma()
     return true;
 }
 
-bool Conjunto::podeCarregarMais() const
-{
+bool Conjunto::podeCarregarMais() const {
     return m_select && m_select->cursorAberto();
 }
 
-void Conjunto::carregarMais(int quantas)
-{
+void Conjunto::carregarMais(int quantas) {
     const int antes = linhasCarregadas();
     while (quantas-- > 0 && buscarUma()) {
     }
@@ -185,20 +171,18 @@ void Conjunto::carregarMais(int quantas)
         Q_EMIT linhasAcrescentadas(antes, linhasCarregadas() - 1);
 }
 
-void Conjunto::carregarTudo()
-{
+void Conjunto::carregarTudo() {
     while (podeCarregarMais())
         carregarMais(k_passoDoBuffer);
 }
 
-void Conjunto::exigirAberto() const
-{
+void Conjunto::exigirAberto() const {
     if (!aberto())
-        throw ErroSistema(QStringLiteral("Operação não permitida: o conjunto de dados está fechado."));
+        throw ErroSistema(
+            QStringLiteral("Operação não permitida: o conjunto de dados está fechado."));
 }
 
-void Conjunto::exigirNavegando()
-{
+void Conjunto::exigirNavegando() {
     exigirAberto();
     if (emEdicao()) {
         Q_EMIT antesDeGravar();
@@ -206,8 +190,7 @@ void Conjunto::exigirNavegando()
     }
 }
 
-void Conjunto::irPara(int linha)
-{
+void Conjunto::irPara(int linha) {
     exigirNavegando();
     if (linha >= linhasCarregadas())
         carregarMais(linha - linhasCarregadas() + 1);
@@ -218,33 +201,28 @@ void Conjunto::irPara(int linha)
     Q_EMIT registroMudou();
 }
 
-void Conjunto::proximo()
-{
+void Conjunto::proximo() {
     irPara(m_atual + 1);
 }
 
-void Conjunto::anterior()
-{
+void Conjunto::anterior() {
     irPara(m_atual - 1);
 }
 
-void Conjunto::ultimo()
-{
+void Conjunto::ultimo() {
     exigirNavegando();
     carregarTudo();
     irPara(linhasCarregadas() - 1);
 }
 
-void Conjunto::mudarEstado(Estado estado)
-{
+void Conjunto::mudarEstado(Estado estado) {
     if (m_estado == estado)
         return;
     m_estado = estado;
     Q_EMIT estadoMudou(estado);
 }
 
-void Conjunto::inserir()
-{
+void Conjunto::inserir() {
     exigirNavegando();
     const int posicao = m_atual < 0 ? 0 : m_atual;
     m_linhas.insert(m_linhas.begin() + posicao, std::vector<QVariant>(size_t(m_campos.size())));
@@ -256,8 +234,7 @@ void Conjunto::inserir()
     Q_EMIT registroMudou();
 }
 
-void Conjunto::editar()
-{
+void Conjunto::editar() {
     exigirAberto();
     if (emEdicao())
         return;
@@ -268,27 +245,24 @@ void Conjunto::editar()
     mudarEstado(Estado::Editando);
 }
 
-QVariant Conjunto::valor(int linha, int campo) const
-{
+QVariant Conjunto::valor(int linha, int campo) const {
     if (linha < 0 || linha >= linhasCarregadas())
         return {};
     return m_linhas[size_t(linha)][size_t(campo)];
 }
 
-QVariant Conjunto::valorAtual(int campo) const
-{
+QVariant Conjunto::valorAtual(int campo) const {
     return valor(m_atual, campo);
 }
 
-QVariant Conjunto::valorAntigo(int campo) const
-{
+QVariant Conjunto::valorAntigo(int campo) const {
     return campo < int(m_antigo.size()) ? m_antigo[size_t(campo)] : QVariant();
 }
 
-void Conjunto::definirValorAtual(Campo *campo, const QVariant &valor)
-{
+void Conjunto::definirValorAtual(Campo *campo, const QVariant &valor) {
     if (!emEdicao())
-        throw ErroSistema(QStringLiteral("O registro não está em edição: use Alterar ou Novo antes de digitar."));
+        throw ErroSistema(
+            QStringLiteral("O registro não está em edição: use Alterar ou Novo antes de digitar."));
     const QVariant v = normalizar(campo->tipo(), valor);
     QVariant &guardado = m_linhas[size_t(m_atual)][size_t(campo->indice())];
     if (iguais(campo->tipo(), guardado, v) && guardado.isValid() == v.isValid())
@@ -297,8 +271,7 @@ void Conjunto::definirValorAtual(Campo *campo, const QVariant &valor)
     Q_EMIT campoMudou(campo);
 }
 
-Fb::Comando &Conjunto::comando(std::unique_ptr<Fb::Comando> &cache, const QString &sql)
-{
+Fb::Comando &Conjunto::comando(std::unique_ptr<Fb::Comando> &cache, const QString &sql) {
     if (!cache)
         cache = std::make_unique<Fb::Comando>(m_tra, sql);
     return *cache;
@@ -306,8 +279,7 @@ Fb::Comando &Conjunto::comando(std::unique_ptr<Fb::Comando> &cache, const QStrin
 
 void Conjunto::executarAtualizacao(std::unique_ptr<Fb::Comando> &cache, const QString &sql,
                                    const std::vector<QVariant> &atual,
-                                   const std::vector<QVariant> &antigo)
-{
+                                   const std::vector<QVariant> &antigo) {
     Fb::Comando &cmd = comando(cache, sql);
     for (const QString &nome : cmd.nomesParametros()) {
         const bool old = nome.startsWith(QLatin1String("OLD_"));
@@ -315,13 +287,13 @@ void Conjunto::executarAtualizacao(std::unique_ptr<Fb::Comando> &cache, const QS
         if (!c)
             throw ErroSistema(QStringLiteral("Parâmetro %1 sem campo correspondente.").arg(nome));
         const auto &fonte = old ? antigo : atual;
-        cmd.definir(nome, size_t(c->indice()) < fonte.size() ? fonte[size_t(c->indice())] : QVariant());
+        cmd.definir(nome,
+                    size_t(c->indice()) < fonte.size() ? fonte[size_t(c->indice())] : QVariant());
     }
     cmd.executar();
 }
 
-QVariant Conjunto::proximoId()
-{
+QVariant Conjunto::proximoId() {
     const QString sql = QStringLiteral("SELECT GEN_ID(%1, %2) FROM RDB$DATABASE")
                             .arg(QLatin1Char('"') + m_gerador + QLatin1Char('"'))
                             .arg(1);
@@ -329,8 +301,7 @@ QVariant Conjunto::proximoId()
     return linha.empty() ? QVariant() : QVariant(linha[0].toInt());
 }
 
-void Conjunto::gravar()
-{
+void Conjunto::gravar() {
     exigirAberto();
     if (!emEdicao())
         return;
@@ -352,8 +323,7 @@ void Conjunto::gravar()
     Q_EMIT registroMudou();
 }
 
-void Conjunto::sairDaEdicao()
-{
+void Conjunto::sairDaEdicao() {
     if (m_estado == Estado::Inserindo) {
         m_linhas.erase(m_linhas.begin() + m_atual);
         const int removida = m_atual;
@@ -367,8 +337,7 @@ void Conjunto::sairDaEdicao()
     m_antigo = m_atual >= 0 ? m_linhas[size_t(m_atual)] : std::vector<QVariant>();
 }
 
-void Conjunto::cancelar()
-{
+void Conjunto::cancelar() {
     if (!emEdicao())
         return;
     sairDaEdicao();
@@ -376,8 +345,7 @@ void Conjunto::cancelar()
     Q_EMIT registroMudou();
 }
 
-void Conjunto::excluir()
-{
+void Conjunto::excluir() {
     exigirAberto();
     if (m_estado == Estado::Inserindo) {
         cancelar();
@@ -403,8 +371,7 @@ void Conjunto::excluir()
     Q_EMIT registroMudou();
 }
 
-bool Conjunto::localizar(const QString &coluna, const QVariant &valor)
-{
+bool Conjunto::localizar(const QString &coluna, const QVariant &valor) {
     exigirNavegando();
     const Campo *c = campo(coluna);
     if (!c)

@@ -8,11 +8,11 @@
 #include <QDir>
 #include <QTextStream>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QTextStream saida(stdout), erro(stderr);
-    const QString uso = QStringLiteral("Uso: talvano-criar-base [--modo simples|completo] [CAMINHO]\n");
+    const QString uso =
+        QStringLiteral("Uso: talvano-criar-base [--modo simples|completo] [CAMINHO]\n");
 
     Esquema::Modo modo = Esquema::Modo::Simples;
     QString caminho;
@@ -29,7 +29,8 @@ int main(int argc, char **argv)
                 erro << "Modo desconhecido: " << m << "\n" << uso;
                 return 2;
             }
-        } else if (a == QLatin1String("--ajuda") || a == QLatin1String("-h") || a == QLatin1String("--help")) {
+        } else if (a == QLatin1String("--ajuda") || a == QLatin1String("-h") ||
+                   a == QLatin1String("--help")) {
             saida << uso;
             return 0;
         } else if (a.startsWith(QLatin1Char('-')) || !caminho.isEmpty()) {

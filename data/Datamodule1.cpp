@@ -12,20 +12,17 @@ namespace {
 constexpr char vaultword[] = "masterkey";
 } // namespace
 
-TDatamodule1 &TDatamodule1::instancia()
-{
+TDatamodule1 &TDatamodule1::instancia() {
     if (!Datamodule1)
         throw ErroSistema(QStringLiteral("O módulo de dados não foi criado."));
     return *Datamodule1;
 }
 
-const char *TDatamodule1::senha()
-{
+const char *TDatamodule1::senha() {
     return vaultword;
 }
 
-QString TDatamodule1::caminhoPadrao()
-{
+QString TDatamodule1::caminhoPadrao() {
 #ifdef Q_OS_WIN
     return QStringLiteral("C:\\Talvano\\DADOS.GDB");
 #else
@@ -33,23 +30,20 @@ QString TDatamodule1::caminhoPadrao()
 #endif
 }
 
-Conjunto *TDatamodule1::novoConjunto(const QString &nome, const QString &sqlInicial)
-{
+Conjunto *TDatamodule1::novoConjunto(const QString &nome, const QString &sqlInicial) {
     auto *c = new Conjunto(*Tra, sqlInicial, this);
     c->setObjectName(nome);
     return c;
 }
 
-Campo *TDatamodule1::campo(Conjunto *conjunto, const QString &coluna, TipoCampo tipo, int tamanho)
-{
+Campo *TDatamodule1::campo(Conjunto *conjunto, const QString &coluna, TipoCampo tipo, int tamanho) {
     Campo *c = conjunto->adicionarCampo(coluna, tipo, tamanho);
     c->setObjectName(conjunto->objectName() + coluna);
     return c;
 }
 
 ComandosAtualizacao *TDatamodule1::atualizacao(Conjunto *conjunto, const QString &nome,
-                                               const QString &tabela)
-{
+                                               const QString &tabela) {
     QStringList colunas;
     for (const Campo *c : conjunto->campos())
         colunas << c->coluna();
@@ -59,8 +53,7 @@ ComandosAtualizacao *TDatamodule1::atualizacao(Conjunto *conjunto, const QString
     return up;
 }
 
-FonteDados *TDatamodule1::fonte(Conjunto *conjunto, const QString &nome)
-{
+FonteDados *TDatamodule1::fonte(Conjunto *conjunto, const QString &nome) {
     auto *ds = new FonteDados(conjunto, this);
     ds->setObjectName(nome);
     return ds;
@@ -68,8 +61,7 @@ FonteDados *TDatamodule1::fonte(Conjunto *conjunto, const QString &nome)
 
 TDatamodule1::TDatamodule1(const QString &caminhoBanco, QObject *parent)
     : QObject(parent), Base(std::make_unique<Fb::Conexao>()),
-      Tra(std::make_unique<Fb::Transacao>(*Base))
-{
+      Tra(std::make_unique<Fb::Transacao>(*Base)) {
     setObjectName(QStringLiteral("Datamodule1"));
     using T = TipoCampo;
 
@@ -128,7 +120,8 @@ TDatamodule1::TDatamodule1(const QString &caminhoBanco, QObject *parent)
 
     Configuracao = novoConjunto(QStringLiteral("Configuracao"),
                                 QStringLiteral("select *  from CONFIGURACOES"));
-    ConfiguracaoID_CONFIGURACAO = campo(Configuracao, QStringLiteral("ID_CONFIGURACAO"), T::Inteiro);
+    ConfiguracaoID_CONFIGURACAO =
+        campo(Configuracao, QStringLiteral("ID_CONFIGURACAO"), T::Inteiro);
     ConfiguracaoCONFIGURACAO1 = campo(Configuracao, QStringLiteral("CONFIGURACAO1"), T::Texto, 1);
     ConfiguracaoCONFIGURACAO2 = campo(Configuracao, QStringLiteral("CONFIGURACAO2"), T::Texto, 1);
     ConfiguracaoCONFIGURACAO3 = campo(Configuracao, QStringLiteral("CONFIGURACAO3"), T::Texto, 1);
@@ -151,8 +144,7 @@ TDatamodule1::TDatamodule1(const QString &caminhoBanco, QObject *parent)
     }
 }
 
-TDatamodule1::~TDatamodule1()
-{
+TDatamodule1::~TDatamodule1() {
     // Cursors and prepared statements go before the transaction ends and the
     // connection closes; the transaction commits what is still pending.
     for (Conjunto *c : {Clientes, Emitente, Recibos, Configuracao, Tipo})

@@ -36,16 +36,14 @@ public:
     FonteDados *DSclientes, *DSemitente, *DSrecibos, *DSconfiguracao, *DStipo;
     ComandosAtualizacao *Upclientes, *Upemitente, *Uprecibos, *Upconfiguracao, *Uptipo;
 
-    Campo *ClientesID_CLIENTE, *ClientesCLIENTE, *ClientesEMAIL, *ClientesEMAIL2,
-        *ClientesTELEFONE, *ClientesTELEFONE2, *ClientesOBS, *ClientesENDERECO, *ClientesBAIRRO,
-        *ClientesCEP, *ClientesCIDADE, *ClientesUF, *ClientesDATANASCIMENTO, *ClientesCPFCNPJ,
-        *ClientesPADRAO;
+    Campo *ClientesID_CLIENTE, *ClientesCLIENTE, *ClientesEMAIL, *ClientesEMAIL2, *ClientesTELEFONE,
+        *ClientesTELEFONE2, *ClientesOBS, *ClientesENDERECO, *ClientesBAIRRO, *ClientesCEP,
+        *ClientesCIDADE, *ClientesUF, *ClientesDATANASCIMENTO, *ClientesCPFCNPJ, *ClientesPADRAO;
     Campo *EmitenteID_EMITENTE, *EmitenteEMITENTE, *EmitenteCPFCNPJ, *EmitenteCIDADE,
         *EmitenteFOTO_MARC;
-    Campo *RecibosID_RECIBO, *RecibosEMITENTE, *RecibosCLIENTE, *RecibosVALOR,
-        *RecibosVALOREXTENSO, *RecibosDATARECIBO, *RecibosLOCAL, *RecibosCPFCNPJCLIENTE,
-        *RecibosCPFCNPJEMITENTE, *RecibosREFERENTE, *RecibosOBS, *RecibosDATA, *RecibosHORA,
-        *RecibosTIPO;
+    Campo *RecibosID_RECIBO, *RecibosEMITENTE, *RecibosCLIENTE, *RecibosVALOR, *RecibosVALOREXTENSO,
+        *RecibosDATARECIBO, *RecibosLOCAL, *RecibosCPFCNPJCLIENTE, *RecibosCPFCNPJEMITENTE,
+        *RecibosREFERENTE, *RecibosOBS, *RecibosDATA, *RecibosHORA, *RecibosTIPO;
     Campo *ConfiguracaoID_CONFIGURACAO, *ConfiguracaoCONFIGURACAO1, *ConfiguracaoCONFIGURACAO2,
         *ConfiguracaoCONFIGURACAO3;
     Campo *TipoID_TIPO, *TipoTIPO;
@@ -56,7 +54,8 @@ public:
 private:
     Conjunto *novoConjunto(const QString &nome, const QString &sqlInicial);
     Campo *campo(Conjunto *conjunto, const QString &coluna, TipoCampo tipo, int tamanho = 0);
-    ComandosAtualizacao *atualizacao(Conjunto *conjunto, const QString &nome, const QString &tabela);
+    ComandosAtualizacao *atualizacao(Conjunto *conjunto, const QString &nome,
+                                     const QString &tabela);
     FonteDados *fonte(Conjunto *conjunto, const QString &nome);
 };
 

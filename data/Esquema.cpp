@@ -40,8 +40,7 @@ const char *const k_definicoes[] = {
 
 namespace Esquema {
 
-void criarBanco(const QString &caminho, Modo modo)
-{
+void criarBanco(const QString &caminho, Modo modo) {
     if (QFileInfo::exists(caminho))
         throw ErroSistema(QStringLiteral("O arquivo \"%1\" já existe. Nada foi alterado: "
                                          "apague ou mova o arquivo antes de criar um banco novo.")
@@ -66,8 +65,10 @@ void criarBanco(const QString &caminho, Modo modo)
                                            "VALUES (1, :MODO, 'N', 'N')"));
     config.definir(QStringLiteral("MODO"), modoInicial);
     config.executar();
-    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (1, 'DEVEDOR')")).executar();
-    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (2, 'CREDOR')")).executar();
+    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (1, 'DEVEDOR')"))
+        .executar();
+    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (2, 'CREDOR')"))
+        .executar();
     tra.commit();
 }
 

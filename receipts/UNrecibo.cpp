@@ -28,7 +28,6 @@ const QStringList k_sqlEmitente{QStringLiteral("SELECT * FROM EMITENTE")};
 const QColor k_azulMarinho(0x00, 0x00, 0x80);  // asks for input
 const QColor k_verdeAzulado(0x00, 0x80, 0x80); // filled automatically
 
-
 void pintar(QLabel *rotulo, const QColor &cor) {
     QPalette p = rotulo->palette();
     p.setColor(QPalette::WindowText, cor);

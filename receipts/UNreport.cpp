@@ -4,13 +4,11 @@
 
 TFRreport *FRreport = nullptr;
 
-TFRreport::TFRreport(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreport)
-{
+TFRreport::TFRreport(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreport) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 }
 
-TFRreport::~TFRreport()
-{
+TFRreport::~TFRreport() {
     delete m_ui;
 }

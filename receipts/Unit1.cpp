@@ -4,13 +4,12 @@
 
 TFRrecibogratis *FRrecibogratis = nullptr;
 
-TFRrecibogratis::TFRrecibogratis(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRrecibogratis)
-{
+TFRrecibogratis::TFRrecibogratis(QWidget *parent)
+    : JanelaFixa(parent), m_ui(new Ui::TFRrecibogratis) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 }
 
-TFRrecibogratis::~TFRrecibogratis()
-{
+TFRrecibogratis::~TFRrecibogratis() {
     delete m_ui;
 }

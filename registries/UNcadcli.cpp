@@ -20,7 +20,6 @@ namespace {
 const QStringList k_sqlClientes{QStringLiteral("SELECT * FROM CLIENTES"),
                                 QStringLiteral("ORDER BY CLIENTE")};
 
-
 } // namespace
 
 TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadcli) {
@@ -39,7 +38,9 @@ TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadc
     m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar, lista);
     m_esquema->conjunto = [] { return TDatamodule1::instancia().Clientes; };
     m_esquema->confirmar = [] { TDatamodule1::instancia().Tra->commitRetaining(); };
-    m_esquema->padroes = [] { TDatamodule1::instancia().ClientesPADRAO->definirValor(QStringLiteral("N")); };
+    m_esquema->padroes = [] {
+        TDatamodule1::instancia().ClientesPADRAO->definirValor(QStringLiteral("N"));
+    };
     m_esquema->verificar = [this] { return nomePreenchido(); };
     m_esquema->primeiroCampo = m_ui->DBEdit2;
     m_esquema->campoChave = m_ui->DBEdit2;

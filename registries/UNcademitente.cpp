@@ -23,7 +23,6 @@ TFRcademitente *FRcademitente = nullptr;
 
 namespace {
 
-
 // Where the logo is looked for first: the Logomarca folder beside the database file.
 QString arquivoInicial() {
     return QFileInfo(TDatamodule1::caminhoPadrao())

@@ -4,13 +4,11 @@
 
 TFRconsultacli *FRconsultacli = nullptr;
 
-TFRconsultacli::TFRconsultacli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRconsultacli)
-{
+TFRconsultacli::TFRconsultacli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRconsultacli) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 }
 
-TFRconsultacli::~TFRconsultacli()
-{
+TFRconsultacli::~TFRconsultacli() {
     delete m_ui;
 }

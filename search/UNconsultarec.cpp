@@ -4,13 +4,11 @@
 
 TFRconsultarec *FRconsultarec = nullptr;
 
-TFRconsultarec::TFRconsultarec(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRconsultarec)
-{
+TFRconsultarec::TFRconsultarec(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRconsultarec) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 }
 
-TFRconsultarec::~TFRconsultarec()
-{
+TFRconsultarec::~TFRconsultarec() {
     delete m_ui;
 }

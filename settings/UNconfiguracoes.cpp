@@ -4,13 +4,12 @@
 
 TFRconfiguracoes *FRconfiguracoes = nullptr;
 
-TFRconfiguracoes::TFRconfiguracoes(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRconfiguracoes)
-{
+TFRconfiguracoes::TFRconfiguracoes(QWidget *parent)
+    : JanelaFixa(parent), m_ui(new Ui::TFRconfiguracoes) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 }
 
-TFRconfiguracoes::~TFRconfiguracoes()
-{
+TFRconfiguracoes::~TFRconfiguracoes() {
     delete m_ui;
 }

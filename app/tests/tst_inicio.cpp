@@ -15,8 +15,7 @@ const QString k_reciboRapido = QStringLiteral("Brevano V-1.3");
 const QString k_caixaDeErro = QStringLiteral("Talvano");
 
 // Sets CONFIGURACAO1, or removes the settings row when the value is "sem linha".
-void gravarModo(const QString &caminho, const QString &valor)
-{
+void gravarModo(const QString &caminho, const QString &valor) {
     auto base = BancoTeste::conectarDireto(caminho);
     Fb::Transacao tra(*base);
     tra.iniciar();
@@ -24,7 +23,8 @@ void gravarModo(const QString &caminho, const QString &valor)
         Fb::Comando(tra, QStringLiteral("DELETE FROM CONFIGURACOES")).executar();
     } else {
         Fb::Comando muda(tra, QStringLiteral("UPDATE CONFIGURACOES SET CONFIGURACAO1 = :V"));
-        muda.definir(QStringLiteral("V"), valor == QLatin1String("NULL") ? QVariant() : QVariant(valor));
+        muda.definir(QStringLiteral("V"),
+                     valor == QLatin1String("NULL") ? QVariant() : QVariant(valor));
         muda.executar();
     }
     tra.commit();
@@ -38,8 +38,7 @@ class TstInicio : public QObject {
     QProcess m_x;
     QString m_display;
 
-    QProcessEnvironment ambiente(const QString &home) const
-    {
+    QProcessEnvironment ambiente(const QString &home) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home);
         env.insert(QStringLiteral("DISPLAY"), m_display);
@@ -50,8 +49,7 @@ class TstInicio : public QObject {
         return env;
     }
 
-    QString xdotool(const QStringList &args) const
-    {
+    QString xdotool(const QStringList &args) const {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), m_display);
@@ -61,17 +59,16 @@ class TstInicio : public QObject {
         return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
     }
 
-    QStringList janelasVisiveis(const QString &titulo) const
-    {
-        const QString padrao = QLatin1Char('^') + QRegularExpression::escape(titulo) + QLatin1Char('$');
+    QStringList janelasVisiveis(const QString &titulo) const {
+        const QString padrao =
+            QLatin1Char('^') + QRegularExpression::escape(titulo) + QLatin1Char('$');
         const QString saida = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                        QStringLiteral("--name"), padrao});
         return saida.isEmpty() ? QStringList() : saida.split(QLatin1Char('\n'));
     }
 
     // Waits for a window to appear, as long as the program has not ended.
-    QString esperarJanela(const QString &titulo, QProcess &programa) const
-    {
+    QString esperarJanela(const QString &titulo, QProcess &programa) const {
         QDeadlineTimer prazo(60000);
         while (!prazo.hasExpired() && programa.state() != QProcess::NotRunning) {
             const QStringList ids = janelasVisiveis(titulo);
@@ -82,50 +79,48 @@ class TstInicio : public QObject {
         return {};
     }
 
-    void clicar(const QString &janela, int x, int y) const
-    {
-        const QString geo = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), janela});
+    void clicar(const QString &janela, int x, int y) const {
+        const QString geo =
+            xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), janela});
         const auto valor = [&](const char *nome) {
-            return QRegularExpression(QStringLiteral("%1=(\\d+)").arg(QLatin1String(nome))).match(geo).captured(1).toInt();
+            return QRegularExpression(QStringLiteral("%1=(\\d+)").arg(QLatin1String(nome)))
+                .match(geo)
+                .captured(1)
+                .toInt();
         };
-        xdotool({QStringLiteral("mousemove"), QString::number(valor("X") + x), QString::number(valor("Y") + y),
-                 QStringLiteral("click"), QStringLiteral("1")});
+        xdotool({QStringLiteral("mousemove"), QString::number(valor("X") + x),
+                 QString::number(valor("Y") + y), QStringLiteral("click"), QStringLiteral("1")});
     }
 
-    void teclar(const QString &janela, const QString &tecla) const
-    {
+    void teclar(const QString &janela, const QString &tecla) const {
         xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), janela});
         xdotool({QStringLiteral("key"), tecla});
     }
 
-    void iniciar(QProcess &programa, const QString &home) const
-    {
+    void iniciar(QProcess &programa, const QString &home) const {
         programa.setProcessEnvironment(ambiente(home));
         programa.start(QStringLiteral(TALVANO_BINARIO), {});
         QVERIFY(programa.waitForStarted());
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_x.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                          QStringLiteral("-screen"), QStringLiteral("0"),
-                                          QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                                          QStringLiteral("tcp")});
+    void initTestCase() {
+        m_x.start(QStringLiteral("Xvfb"),
+                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                   QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                   QStringLiteral("tcp")});
         QVERIFY2(m_x.waitForStarted(), "Xvfb is missing");
         QVERIFY(m_x.waitForReadyRead(30000));
         m_display = QLatin1Char(':') + QString::fromLatin1(m_x.readLine().trimmed());
     }
 
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         m_x.terminate();
         m_x.waitForFinished();
         Fb::encerrar();
     }
 
-    void storedModeChoosesTheWindow_data()
-    {
+    void storedModeChoosesTheWindow_data() {
         QTest::addColumn<QString>("valor");
         QTest::addColumn<bool>("simples");
         QTest::newRow("N: simple mode") << "N" << true;
@@ -135,8 +130,7 @@ private Q_SLOTS:
         QTest::newRow("NULL: full mode") << "NULL" << false;
         QTest::newRow("no row: full mode") << "sem linha" << false;
     }
-    void storedModeChoosesTheWindow()
-    {
+    void storedModeChoosesTheWindow() {
         QFETCH(QString, valor);
         QFETCH(bool, simples);
         QTemporaryDir home;
@@ -159,8 +153,7 @@ private Q_SLOTS:
         QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
     }
 
-    void aMissingDatabaseShowsOneErrorAndEnds()
-    {
+    void aMissingDatabaseShowsOneErrorAndEnds() {
         QTemporaryDir home;
         QProcess programa;
         iniciar(programa, home.path());
@@ -175,13 +168,14 @@ private Q_SLOTS:
         QVERIFY(programa.waitForFinished(30000));
         QVERIFY(programa.exitCode() != 0);
         const QString erro = QString::fromLocal8Bit(programa.readAllStandardError());
-        QVERIFY2(erro.contains(home.filePath(QStringLiteral("Talvano/DADOS.GDB"))), qPrintable(erro));
+        QVERIFY2(erro.contains(home.filePath(QStringLiteral("Talvano/DADOS.GDB"))),
+                 qPrintable(erro));
     }
 
-    void aDatabaseInUseEndsTheSecondInstanceOnly()
-    {
+    void aDatabaseInUseEndsTheSecondInstanceOnly() {
         QTemporaryDir home;
-        Esquema::criarBanco(home.filePath(QStringLiteral("Talvano/DADOS.GDB")), Esquema::Modo::Completo);
+        Esquema::criarBanco(home.filePath(QStringLiteral("Talvano/DADOS.GDB")),
+                            Esquema::Modo::Completo);
         QProcess primeiro, segundo;
         iniciar(primeiro, home.path());
         const QString principal = esperarJanela(k_principal, primeiro);

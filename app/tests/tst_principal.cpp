@@ -23,21 +23,22 @@ class TstPrincipal : public QObject {
 private Q_SLOTS:
     void initTestCase() { Aplicacao::prepararAmbiente(); }
 
-    void geometry_data()
-    {
+    void geometry_data() {
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QRect>("area");
         QTest::addColumn<QString>("legenda");
         QTest::newRow("Emitir Recibo") << "BTrecibo" << QRect(80, 48, 220, 68) << "Emitir Recibo";
-        QTest::newRow("Emitir Recibo, inner face") << "BTrecibo2" << QRect(83, 52, 213, 60) << "Emitir Recibo";
+        QTest::newRow("Emitir Recibo, inner face")
+            << "BTrecibo2" << QRect(83, 52, 213, 60) << "Emitir Recibo";
         QTest::newRow("Cadastro") << "BTcadastro" << QRect(381, 48, 220, 68) << "Cadastro";
-        QTest::newRow("Empresa ou Emitente") << "BTemitente" << QRect(80, 208, 220, 68) << "Empresa ou Emitente";
-        QTest::newRow("Manual Rapido") << "BTmanual" << QRect(381, 208, 220, 68) << "   Manual Rápido";
+        QTest::newRow("Empresa ou Emitente")
+            << "BTemitente" << QRect(80, 208, 220, 68) << "Empresa ou Emitente";
+        QTest::newRow("Manual Rapido")
+            << "BTmanual" << QRect(381, 208, 220, 68) << "   Manual Rápido";
         QTest::newRow("Relatorios") << "BTrelatorios" << QRect(80, 368, 220, 68) << "Relatórios";
         QTest::newRow("Sair") << "BTsair" << QRect(381, 368, 220, 68) << "Sair";
     }
-    void geometry()
-    {
+    void geometry() {
         QFETCH(QString, nome);
         QFETCH(QRect, area);
         QFETCH(QString, legenda);
@@ -51,11 +52,11 @@ private Q_SLOTS:
         QCOMPARE(botao->text(), legenda);
         QCOMPARE(botao->focusPolicy(), Qt::NoFocus);
         QCOMPARE(botao->cursor().shape(), Qt::PointingHandCursor);
-        QCOMPARE(botao->iconSize().width(), nome == "BTemitente" || nome == "BTmanual" || nome == "BTsair" ? 48 : 51);
+        QCOMPARE(botao->iconSize().width(),
+                 nome == "BTemitente" || nome == "BTmanual" || nome == "BTsair" ? 48 : 51);
     }
 
-    void captionFontsAreTheDesignedOnes()
-    {
+    void captionFontsAreTheDesignedOnes() {
         TFRprincipal janela;
         const QFont cadastro = janela.findChild<QPushButton *>("BTcadastro")->font();
         QCOMPARE(QFontInfo(cadastro).family(), QStringLiteral("Liberation Sans"));
@@ -66,8 +67,7 @@ private Q_SLOTS:
         QCOMPARE(QFontInfo(janela.font()).family(), QStringLiteral("MS Sans Serif"));
     }
 
-    void manualOpensTheShippedPage()
-    {
+    void manualOpensTheShippedPage() {
         Navegador navegador;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &navegador, "abrir");
         TFRprincipal janela;
@@ -80,24 +80,24 @@ private Q_SLOTS:
         QFile pagina(arquivo);
         QVERIFY(pagina.open(QIODevice::ReadOnly));
         const QString texto = QString::fromUtf8(pagina.readAll());
-        for (const char *assunto : {"Como emitir", "Como imprimir", "Como encontrar", "Como exportar"})
+        for (const char *assunto :
+             {"Como emitir", "Como imprimir", "Como encontrar", "Como exportar"})
             QVERIFY2(texto.contains(QString::fromUtf8(assunto)), assunto);
     }
 
-    void standardButtonsSpeakPortuguese()
-    {
+    void standardButtonsSpeakPortuguese() {
         QDialogButtonBox caixa(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Ok |
                                QDialogButtonBox::Cancel);
         QStringList textos;
-        for (auto b : {QDialogButtonBox::Yes, QDialogButtonBox::No, QDialogButtonBox::Ok, QDialogButtonBox::Cancel})
+        for (auto b : {QDialogButtonBox::Yes, QDialogButtonBox::No, QDialogButtonBox::Ok,
+                       QDialogButtonBox::Cancel})
             textos << caixa.button(b)->text().remove(QLatin1Char('&'));
         QCOMPARE(textos, QStringList({"Sim", "Não", "OK", "Cancelar"}));
         QCOMPARE(QLocale().toString(1234.5, 'f', 2), QStringLiteral("1.234,50"));
         QCOMPARE(QLocale().monthName(3), QStringLiteral("março"));
     }
 
-    void sairClosesTheWindow()
-    {
+    void sairClosesTheWindow() {
         TFRprincipal janela;
         janela.show();
         QVERIFY(QTest::qWaitForWindowExposed(&janela));

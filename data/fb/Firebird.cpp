@@ -20,22 +20,21 @@ using namespace Firebird;
 
 namespace {
 
-IMaster *mestre()
-{
+IMaster *mestre() {
     static IMaster *m = (Fb::prepararAmbiente(), fb_get_master_interface());
     return m;
 }
-IUtil *util() { return mestre()->getUtilInterface(); }
-IProvider *provedor()
-{
+IUtil *util() {
+    return mestre()->getUtilInterface();
+}
+IProvider *provedor() {
     static IProvider *p = mestre()->getDispatcher();
     return p;
 }
 
 // The engine's messages mix file names in the system's encoding with values in
 // the connection's WIN1252: UTF-8 when the bytes are valid UTF-8, else WIN1252.
-QString textoDoMotor(const char *texto)
-{
+QString textoDoMotor(const char *texto) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString lido = utf8(QByteArrayView(texto));
     if (!utf8.hasError())
@@ -51,8 +50,7 @@ public:
     CheckStatusWrapper *operator&() { return &m_wrapper; }
     bool falhou() const { return m_wrapper.getState() & IStatus::STATE_ERRORS; }
 
-    void verificar()
-    {
+    void verificar() {
         if (!(m_wrapper.getState() & IStatus::STATE_ERRORS))
             return;
         char texto[2048];
@@ -74,14 +72,12 @@ private:
     CheckStatusWrapper m_wrapper;
 };
 
-QByteArray caminhoNativo(const QString &caminho)
-{
+QByteArray caminhoNativo(const QString &caminho) {
     return QDir::toNativeSeparators(caminho).toLocal8Bit();
 }
 
 std::vector<unsigned char> parametrosConexao(const QString &usuario, const QString &senha,
-                                             bool criando)
-{
+                                             bool criando) {
     Status st;
     IXpbBuilder *dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     st.verificar();
@@ -103,8 +99,7 @@ std::vector<unsigned char> parametrosConexao(const QString &usuario, const QStri
 
 // ":NAME" outside quotes and comments becomes "?", and the names are returned
 // in order of position.
-QString trocarParametrosNomeados(const QString &sql, QStringList &nomes)
-{
+QString trocarParametrosNomeados(const QString &sql, QStringList &nomes) {
     QString saida;
     saida.reserve(sql.size());
     for (int i = 0; i < sql.size(); ++i) {
@@ -122,7 +117,8 @@ QString trocarParametrosNomeados(const QString &sql, QStringList &nomes)
         } else if (c == u':' && i + 1 < sql.size() &&
                    (sql[i + 1].isLetter() || sql[i + 1] == u'_')) {
             int j = i + 1;
-            while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == u'_' || sql[j] == u'$'))
+            while (j < sql.size() &&
+                   (sql[j].isLetterOrNumber() || sql[j] == u'_' || sql[j] == u'$'))
                 ++j;
             nomes << sql.mid(i + 1, j - i - 1).toUpper();
             saida += u'?';
@@ -134,8 +130,7 @@ QString trocarParametrosNomeados(const QString &sql, QStringList &nomes)
     return saida;
 }
 
-int64_t potenciaDez(int n)
-{
+int64_t potenciaDez(int n) {
     int64_t p = 1;
     while (n-- > 0)
         p *= 10;
@@ -143,8 +138,7 @@ int64_t potenciaDez(int n)
 }
 
 // A scaled integer read from the database. Scale -2 is the amount type.
-QVariant inteiroEscalado(int64_t valor, int escala)
-{
+QVariant inteiroEscalado(int64_t valor, int escala) {
     if (escala == 0)
         return QVariant::fromValue(qlonglong(valor));
     if (escala == -2)
@@ -154,8 +148,7 @@ QVariant inteiroEscalado(int64_t valor, int escala)
     return QVariant::fromValue(Dinheiro::deCentavos(valor * potenciaDez(escala + 2)));
 }
 
-int64_t paraInteiroEscalado(const QVariant &valor, int escala)
-{
+int64_t paraInteiroEscalado(const QVariant &valor, int escala) {
     if (valor.canConvert<Dinheiro>() && valor.userType() == qMetaTypeId<Dinheiro>()) {
         const int64_t c = valor.value<Dinheiro>().centavos();
         if (escala <= -2)
@@ -165,12 +158,12 @@ int64_t paraInteiroEscalado(const QVariant &valor, int escala)
     bool ok = false;
     const qlonglong n = valor.toLongLong(&ok);
     if (!ok)
-        throw ErroSistema(QStringLiteral("Valor \"%1\" não é um número válido.").arg(valor.toString()));
+        throw ErroSistema(
+            QStringLiteral("Valor \"%1\" não é um número válido.").arg(valor.toString()));
     return escala >= 0 ? n : n * potenciaDez(-escala);
 }
 
-QByteArray lerBlob(Fb::Transacao &tra, ISC_QUAD id)
-{
+QByteArray lerBlob(Fb::Transacao &tra, ISC_QUAD id) {
     Status st;
     IBlob *blob = tra.conexao().anexo()->openBlob(&st, tra.handle(), &id, 0, nullptr);
     st.verificar();
@@ -192,8 +185,7 @@ QByteArray lerBlob(Fb::Transacao &tra, ISC_QUAD id)
     return dados;
 }
 
-ISC_QUAD gravarBlob(Fb::Transacao &tra, const QByteArray &dados)
-{
+ISC_QUAD gravarBlob(Fb::Transacao &tra, const QByteArray &dados) {
     Status st;
     ISC_QUAD id{};
     IBlob *blob = tra.conexao().anexo()->createBlob(&st, tra.handle(), &id, 0, nullptr);
@@ -215,8 +207,7 @@ ISC_QUAD gravarBlob(Fb::Transacao &tra, const QByteArray &dados)
 
 namespace Fb {
 
-void prepararAmbiente()
-{
+void prepararAmbiente() {
     static std::once_flag feito;
     std::call_once(feito, [] {
         // The engine's lock files live in a folder of this user's own.
@@ -228,16 +219,14 @@ void prepararAmbiente()
     });
 }
 
-void encerrar()
-{
+void encerrar() {
     Status st;
     provedor()->shutdown(&st, 0, fb_shutrsn_app_stopped);
 }
 
 // ---------------------------------------------------------------- Conexao
 
-Conexao::~Conexao()
-{
+Conexao::~Conexao() {
     try {
         desconectar();
     } catch (const ErroSistema &) {
@@ -245,15 +234,13 @@ Conexao::~Conexao()
     }
 }
 
-void Conexao::configurar(const QString &caminho, const QString &usuario, const QString &senha)
-{
+void Conexao::configurar(const QString &caminho, const QString &usuario, const QString &senha) {
     m_caminho = caminho;
     m_usuario = usuario;
     m_senha = senha;
 }
 
-void Conexao::conectar()
-{
+void Conexao::conectar() {
     if (m_anexo)
         return;
     const auto dpb = parametrosConexao(m_usuario, m_senha, false);
@@ -264,8 +251,7 @@ void Conexao::conectar()
     m_anexo = anexo;
 }
 
-void Conexao::criar()
-{
+void Conexao::criar() {
     const auto dpb = parametrosConexao(m_usuario, m_senha, true);
     Status st;
     IAttachment *anexo = provedor()->createDatabase(&st, caminhoNativo(m_caminho).constData(),
@@ -274,8 +260,7 @@ void Conexao::criar()
     m_anexo = anexo;
 }
 
-void Conexao::desconectar()
-{
+void Conexao::desconectar() {
     if (!m_anexo)
         return;
     Status st;
@@ -288,21 +273,19 @@ void Conexao::desconectar()
     m_anexo = nullptr;
 }
 
-void Conexao::executarDdl(const QString &sql)
-{
+void Conexao::executarDdl(const QString &sql) {
     Transacao tra(*this);
     tra.iniciar();
     Status st;
-    m_anexo->execute(&st, tra.handle(), 0, Win1252::codificar(sql).constData(), 3, nullptr,
-                     nullptr, nullptr, nullptr);
+    m_anexo->execute(&st, tra.handle(), 0, Win1252::codificar(sql).constData(), 3, nullptr, nullptr,
+                     nullptr, nullptr);
     st.verificar();
     tra.commit();
 }
 
 // --------------------------------------------------------------- Transacao
 
-Transacao::~Transacao()
-{
+Transacao::~Transacao() {
     try {
         if (m_tra)
             commit();
@@ -311,8 +294,7 @@ Transacao::~Transacao()
     }
 }
 
-void Transacao::iniciar()
-{
+void Transacao::iniciar() {
     if (m_tra)
         return;
     static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
@@ -323,23 +305,20 @@ void Transacao::iniciar()
     m_tra = t;
 }
 
-void Transacao::commitRetaining()
-{
+void Transacao::commitRetaining() {
     Status st;
     m_tra->commitRetaining(&st);
     st.verificar();
 }
 
-void Transacao::commit()
-{
+void Transacao::commit() {
     Status st;
     m_tra->commit(&st);
     st.verificar();
     m_tra = nullptr;
 }
 
-void Transacao::rollback()
-{
+void Transacao::rollback() {
     Status st;
     m_tra->rollback(&st);
     st.verificar();
@@ -348,8 +327,7 @@ void Transacao::rollback()
 
 // ------------------------------------------------------------------ Comando
 
-Comando::Comando(Transacao &transacao, const QString &sql) : m_transacao(transacao)
-{
+Comando::Comando(Transacao &transacao, const QString &sql) : m_transacao(transacao) {
     const QString traduzido = trocarParametrosNomeados(sql, m_nomesPorPosicao);
     Status st;
     m_stmt = transacao.conexao().anexo()->prepare(&st, transacao.handle(), 0,
@@ -365,8 +343,7 @@ Comando::Comando(Transacao &transacao, const QString &sql) : m_transacao(transac
     m_bufSaida.resize(m_metaSaida->getMessageLength(&st));
 }
 
-Comando::~Comando()
-{
+Comando::~Comando() {
     Status st;
     if (m_cursor)
         m_cursor->close(&st);
@@ -378,8 +355,7 @@ Comando::~Comando()
         m_stmt->free(&st);
 }
 
-QStringList Comando::nomesParametros() const
-{
+QStringList Comando::nomesParametros() const {
     QStringList distintos;
     for (const QString &n : m_nomesPorPosicao)
         if (!distintos.contains(n))
@@ -387,16 +363,14 @@ QStringList Comando::nomesParametros() const
     return distintos;
 }
 
-void Comando::definir(const QString &nome, const QVariant &valor)
-{
+void Comando::definir(const QString &nome, const QVariant &valor) {
     const QString chave = nome.toUpper();
     for (int i = 0; i < m_nomesPorPosicao.size(); ++i)
         if (m_nomesPorPosicao[i] == chave)
             m_valores[size_t(i)] = valor;
 }
 
-QStringList Comando::colunas() const
-{
+QStringList Comando::colunas() const {
     Status st;
     QStringList nomes;
     const unsigned n = m_metaSaida->getCount(&st);
@@ -405,15 +379,15 @@ QStringList Comando::colunas() const
     return nomes;
 }
 
-void Comando::montarEntrada()
-{
+void Comando::montarEntrada() {
     Status st;
     std::fill(m_bufEntrada.begin(), m_bufEntrada.end(), 0);
     const unsigned n = m_metaEntrada->getCount(&st);
     for (unsigned i = 0; i < n; ++i) {
         const QVariant &v = m_valores[i];
         unsigned char *dado = m_bufEntrada.data() + m_metaEntrada->getOffset(&st, i);
-        auto *nulo = reinterpret_cast<short *>(m_bufEntrada.data() + m_metaEntrada->getNullOffset(&st, i));
+        auto *nulo =
+            reinterpret_cast<short *>(m_bufEntrada.data() + m_metaEntrada->getNullOffset(&st, i));
         if (!v.isValid() || v.isNull()) {
             *nulo = -1;
             continue;
@@ -428,7 +402,8 @@ void Comando::montarEntrada()
             const QByteArray bytes = Win1252::codificar(v.toString());
             if (unsigned(bytes.size()) > tamanho)
                 throw ErroSistema(QStringLiteral("O texto \"%1\" passa de %2 caracteres.")
-                                      .arg(v.toString()).arg(tamanho));
+                                      .arg(v.toString())
+                                      .arg(tamanho));
             if (tipo == SQL_VARYING) {
                 const auto len = static_cast<unsigned short>(bytes.size());
                 std::memcpy(dado, &len, sizeof len);
@@ -458,7 +433,8 @@ void Comando::montarEntrada()
             const QDate d = v.toDate();
             if (!d.isValid())
                 throw ErroSistema(QStringLiteral("Data inválida."));
-            const ISC_DATE x = util()->encodeDate(unsigned(d.year()), unsigned(d.month()), unsigned(d.day()));
+            const ISC_DATE x =
+                util()->encodeDate(unsigned(d.year()), unsigned(d.month()), unsigned(d.day()));
             std::memcpy(dado, &x, sizeof x);
             break;
         }
@@ -481,14 +457,14 @@ void Comando::montarEntrada()
     st.verificar();
 }
 
-Linha Comando::lerSaida() const
-{
+Linha Comando::lerSaida() const {
     Status st;
     const unsigned n = m_metaSaida->getCount(&st);
     Linha linha(n);
     for (unsigned i = 0; i < n; ++i) {
         const unsigned char *dado = m_bufSaida.data() + m_metaSaida->getOffset(&st, i);
-        const auto *nulo = reinterpret_cast<const short *>(m_bufSaida.data() + m_metaSaida->getNullOffset(&st, i));
+        const auto *nulo =
+            reinterpret_cast<const short *>(m_bufSaida.data() + m_metaSaida->getNullOffset(&st, i));
         if (*nulo)
             continue;
         const unsigned tipo = m_metaSaida->getType(&st, i) & ~1u;
@@ -555,8 +531,7 @@ Linha Comando::lerSaida() const
     return linha;
 }
 
-Linha Comando::executar()
-{
+Linha Comando::executar() {
     montarEntrada();
     Status st;
     const bool temSaida = m_metaSaida->getCount(&st) > 0;
@@ -566,8 +541,7 @@ Linha Comando::executar()
     return temSaida ? lerSaida() : Linha{};
 }
 
-void Comando::abrirCursor()
-{
+void Comando::abrirCursor() {
     fecharCursor();
     montarEntrada();
     Status st;
@@ -577,8 +551,7 @@ void Comando::abrirCursor()
     m_cursor = rs;
 }
 
-bool Comando::buscar(Linha &linha)
-{
+bool Comando::buscar(Linha &linha) {
     if (!m_cursor)
         return false;
     Status st;
@@ -592,8 +565,7 @@ bool Comando::buscar(Linha &linha)
     return true;
 }
 
-void Comando::fecharCursor()
-{
+void Comando::fecharCursor() {
     if (!m_cursor)
         return;
     Status st;

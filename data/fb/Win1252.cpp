@@ -6,14 +6,12 @@ namespace {
 
 // Code points of bytes 0x80..0x9F; zero where the code page defines nothing.
 constexpr char16_t k_faixa80[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0,
 };
 
-int byteDe(char16_t c)
-{
+int byteDe(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return c;
     for (int i = 0; i < 32; ++i)
@@ -26,16 +24,14 @@ int byteDe(char16_t c)
 
 namespace Win1252 {
 
-std::optional<QChar> primeiroForaDaTabela(const QString &texto)
-{
+std::optional<QChar> primeiroForaDaTabela(const QString &texto) {
     for (QChar c : texto)
         if (byteDe(c.unicode()) < 0)
             return c;
     return std::nullopt;
 }
 
-QString mensagemForaDaTabela(QChar c)
-{
+QString mensagemForaDaTabela(QChar c) {
     QString mostrado = QString(c);
     if (c.isSurrogate())
         mostrado = QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
@@ -44,8 +40,7 @@ QString mensagemForaDaTabela(QChar c)
         .arg(mostrado);
 }
 
-QByteArray codificar(const QString &texto)
-{
+QByteArray codificar(const QString &texto) {
     QByteArray saida;
     saida.reserve(texto.size());
     for (QChar c : texto) {
@@ -57,8 +52,7 @@ QByteArray codificar(const QString &texto)
     return saida;
 }
 
-QString decodificar(const char *dados, int tamanho)
-{
+QString decodificar(const char *dados, int tamanho) {
     QString saida(tamanho, Qt::Uninitialized);
     for (int i = 0; i < tamanho; ++i) {
         const auto b = static_cast<unsigned char>(dados[i]);

@@ -7,8 +7,7 @@
 #include <QThread>
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     TDatamodule1 dm(args.at(1));

@@ -8,8 +8,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     int falhas = 0;
     try {

@@ -12,13 +12,11 @@
 
 namespace {
 
-Dinheiro reais(const char *texto)
-{
+Dinheiro reais(const char *texto) {
     return *Dinheiro::lerTexto(QString::fromUtf8(texto));
 }
 
-int novoCliente(TDatamodule1 &dm, const QString &nome)
-{
+int novoCliente(TDatamodule1 &dm, const QString &nome) {
     dm.Clientes->inserir();
     dm.ClientesCLIENTE->definirValor(nome);
     dm.Clientes->gravar();
@@ -26,8 +24,7 @@ int novoCliente(TDatamodule1 &dm, const QString &nome)
 }
 
 // Counts rows through a connection of its own, as another program would.
-int contarPorOutraConexao(const QString &caminho, const QString &sql)
-{
+int contarPorOutraConexao(const QString &caminho, const QString &sql) {
     auto outra = BancoTeste::conectarDireto(caminho);
     Fb::Transacao tra(*outra);
     tra.iniciar();
@@ -40,8 +37,7 @@ int contarPorOutraConexao(const QString &caminho, const QString &sql)
 class TstDados : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void everyColumnTypeRoundTripsExactly()
-    {
+    void everyColumnTypeRoundTripsExactly() {
         BancoTeste banco;
         QByteArray logo(5 * 1024 * 1024 + 7, Qt::Uninitialized);
         QRandomGenerator gerador(42);
@@ -74,13 +70,15 @@ private Q_SLOTS:
         }
         auto dm = banco.abrir();
         dm->Clientes->abrir();
-        QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("São João Cinqüenta Três"));
+        QCOMPARE(dm->ClientesCLIENTE->valor().toString(),
+                 QStringLiteral("São João Cinqüenta Três"));
         QCOMPARE(dm->ClientesDATANASCIMENTO->valor().toDate(), QDate(1999, 12, 31));
         QVERIFY(dm->ClientesEMAIL->nulo());
         QVERIFY(dm->ClientesCEP->nulo());
         QCOMPARE(dm->ClientesPADRAO->valor().toString(), QStringLiteral("N"));
 
-        dm->Recibos->substituirSql({QStringLiteral("SELECT * FROM RECIBOS"), QStringLiteral("ORDER BY ID_RECIBO")});
+        dm->Recibos->substituirSql(
+            {QStringLiteral("SELECT * FROM RECIBOS"), QStringLiteral("ORDER BY ID_RECIBO")});
         QCOMPARE(dm->RecibosVALOR->valor().value<Dinheiro>().centavos(), 99999999);
         QCOMPARE(dm->RecibosVALOR->texto(), QStringLiteral("999.999,99"));
         QCOMPARE(dm->RecibosHORA->valor().toTime(), QTime(23, 59, 58));
@@ -89,21 +87,20 @@ private Q_SLOTS:
         dm->Recibos->proximo();
         QCOMPARE(dm->RecibosVALOR->valor().value<Dinheiro>().centavos(), 1);
 
-        dm->Emitente->substituirSql({QStringLiteral("SELECT * FROM EMITENTE ORDER BY ID_EMITENTE")});
+        dm->Emitente->substituirSql(
+            {QStringLiteral("SELECT * FROM EMITENTE ORDER BY ID_EMITENTE")});
         QCOMPARE(dm->EmitenteFOTO_MARC->valor().toByteArray().size(), 0);
         dm->Emitente->proximo();
         QVERIFY(dm->EmitenteFOTO_MARC->valor().toByteArray() == logo);
     }
 
-    void textOutsideTheCodePageIsRefusedAndNothingStoredChanges_data()
-    {
+    void textOutsideTheCodePageIsRefusedAndNothingStoredChanges_data() {
         QTest::addColumn<QString>("texto");
         QTest::newRow("check mark") << QStringLiteral("Pago ✓");
         QTest::newRow("cjk") << QStringLiteral("Cliente 東京");
         QTest::newRow("emoji") << QStringLiteral("Ana 😀");
     }
-    void textOutsideTheCodePageIsRefusedAndNothingStoredChanges()
-    {
+    void textOutsideTheCodePageIsRefusedAndNothingStoredChanges() {
         QFETCH(QString, texto);
         BancoTeste banco;
         auto dm = banco.abrir();
@@ -116,7 +113,8 @@ private Q_SLOTS:
             dm->ClientesCLIENTE->definirValor(texto);
             QFAIL("the text was accepted");
         } catch (const ErroSistema &e) {
-            QVERIFY2(e.mensagem().contains(QStringLiteral("não pode ser gravado")), qPrintable(e.mensagem()));
+            QVERIFY2(e.mensagem().contains(QStringLiteral("não pode ser gravado")),
+                     qPrintable(e.mensagem()));
         }
         QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Maria"));
         dm->Clientes->gravar();
@@ -132,8 +130,7 @@ private Q_SLOTS:
         QCOMPARE(outro->ClientesCLIENTE->valor().toString(), QStringLiteral("Maria"));
     }
 
-    void textIsCutToTheColumnSize()
-    {
+    void textIsCutToTheColumnSize() {
         BancoTeste banco;
         auto dm = banco.abrir();
         dm->Clientes->abrir();
@@ -145,22 +142,27 @@ private Q_SLOTS:
         dm->Clientes->gravar();
     }
 
-    void typedTextIsReadOrRefusedByFieldType_data()
-    {
+    void typedTextIsReadOrRefusedByFieldType_data() {
         QTest::addColumn<QString>("campo");
         QTest::addColumn<QString>("digitado");
         QTest::addColumn<bool>("aceito");
         QTest::addColumn<QString>("mostrado");
-        QTest::newRow("amount") << "VALOR" << "1.234,5" << true << "1.234,50";
-        QTest::newRow("amount rounded") << "VALOR" << "1,005" << true << "1,01";
-        QTest::newRow("amount with letters") << "VALOR" << "12abc" << false << "";
-        QTest::newRow("amount beyond numeric 18,2") << "VALOR" << "99999999999999999999" << false << "";
-        QTest::newRow("date") << "DATA" << "05/03/2012" << true << "05/03/2012";
-        QTest::newRow("impossible date") << "DATA" << "31/02/2024" << false << "";
-        QTest::newRow("blank date mask") << "DATA" << "  /  /    " << true << "";
+        QTest::newRow("amount") << "VALOR"
+                                << "1.234,5" << true << "1.234,50";
+        QTest::newRow("amount rounded") << "VALOR"
+                                        << "1,005" << true << "1,01";
+        QTest::newRow("amount with letters") << "VALOR"
+                                             << "12abc" << false << "";
+        QTest::newRow("amount beyond numeric 18,2") << "VALOR"
+                                                    << "99999999999999999999" << false << "";
+        QTest::newRow("date") << "DATA"
+                              << "05/03/2012" << true << "05/03/2012";
+        QTest::newRow("impossible date") << "DATA"
+                                         << "31/02/2024" << false << "";
+        QTest::newRow("blank date mask") << "DATA"
+                                         << "  /  /    " << true << "";
     }
-    void typedTextIsReadOrRefusedByFieldType()
-    {
+    void typedTextIsReadOrRefusedByFieldType() {
         QFETCH(QString, campo);
         QFETCH(QString, digitado);
         QFETCH(bool, aceito);
@@ -181,10 +183,11 @@ private Q_SLOTS:
         QCOMPARE(c->texto(), mostrado);
     }
 
-    void generatorNumbersAreConsecutiveAndAFailedInsertLeavesAGap()
-    {
+    void generatorNumbersAreConsecutiveAndAFailedInsertLeavesAGap() {
         BancoTeste banco;
-        BancoTeste::conectarDireto(banco.caminho())->executarDdl(QStringLiteral("ALTER TABLE CLIENTES ADD CONSTRAINT CK_TESTE CHECK (CLIENTE <> 'RECUSADO')"));
+        BancoTeste::conectarDireto(banco.caminho())
+            ->executarDdl(QStringLiteral(
+                "ALTER TABLE CLIENTES ADD CONSTRAINT CK_TESTE CHECK (CLIENTE <> 'RECUSADO')"));
         auto dm = banco.abrir();
         dm->Clientes->abrir();
         dm->Clientes->inserir();
@@ -202,10 +205,10 @@ private Q_SLOTS:
         QCOMPARE(novoCliente(*dm, QStringLiteral("C")), 4);
     }
 
-    void aServerErrorKeepsItsTextAndTheRecordItsState()
-    {
+    void aServerErrorKeepsItsTextAndTheRecordItsState() {
         BancoTeste banco;
-        BancoTeste::conectarDireto(banco.caminho())->executarDdl(QStringLiteral("CREATE UNIQUE INDEX UQ_TESTE ON CLIENTES (CLIENTE)"));
+        BancoTeste::conectarDireto(banco.caminho())
+            ->executarDdl(QStringLiteral("CREATE UNIQUE INDEX UQ_TESTE ON CLIENTES (CLIENTE)"));
         auto dm = banco.abrir();
         dm->Clientes->abrir();
         novoCliente(*dm, QStringLiteral("São João"));
@@ -223,8 +226,7 @@ private Q_SLOTS:
         QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("São João"));
     }
 
-    void commitRetainingPublishesAndDeletesWaitForIt()
-    {
+    void commitRetainingPublishesAndDeletesWaitForIt() {
         BancoTeste banco;
         const QString contar = QStringLiteral("SELECT COUNT(*) FROM CLIENTES");
         auto dm = banco.abrir();
@@ -243,8 +245,7 @@ private Q_SLOTS:
         QCOMPARE(contarPorOutraConexao(banco.caminho(), contar), 0);
     }
 
-    void postedButUncommittedWorkSurvivesANormalExit()
-    {
+    void postedButUncommittedWorkSurvivesANormalExit() {
         BancoTeste banco;
         {
             auto dm = banco.abrir();
@@ -256,8 +257,7 @@ private Q_SLOTS:
         QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Pendente"));
     }
 
-    void editingStatesFollowTheOperations()
-    {
+    void editingStatesFollowTheOperations() {
         BancoTeste banco;
         auto dm = banco.abrir();
         Conjunto &emitente = *dm->Emitente;
@@ -274,7 +274,8 @@ private Q_SLOTS:
         dm->EmitenteEMITENTE->definirValor(QStringLiteral("Outra"));
         emitente.cancelar();
         QCOMPARE(dm->EmitenteEMITENTE->valor().toString(), QStringLiteral("Oficina"));
-        QVERIFY_THROWS_EXCEPTION(ErroSistema, dm->EmitenteEMITENTE->definirValor(QStringLiteral("X")));
+        QVERIFY_THROWS_EXCEPTION(ErroSistema,
+                                 dm->EmitenteEMITENTE->definirValor(QStringLiteral("X")));
 
         emitente.inserir();
         emitente.cancelar();
@@ -290,40 +291,44 @@ private Q_SLOTS:
         QCOMPARE(emitente.linhasCarregadas(), 1);
     }
 
-    void rowsAreFetchedOnDemandAndLocateReachesTheEnd()
-    {
+    void rowsAreFetchedOnDemandAndLocateReachesTheEnd() {
         BancoTeste banco;
         auto dm = banco.abrir();
         {
-            Fb::Comando insere(*dm->Tra, QStringLiteral("INSERT INTO CLIENTES (ID_CLIENTE, CLIENTE) VALUES (:ID, :NOME)"));
+            Fb::Comando insere(
+                *dm->Tra,
+                QStringLiteral("INSERT INTO CLIENTES (ID_CLIENTE, CLIENTE) VALUES (:ID, :NOME)"));
             for (int i = 1; i <= 2500; ++i) {
                 insere.definir(QStringLiteral("ID"), i);
-                insere.definir(QStringLiteral("NOME"), QStringLiteral("Cliente %1").arg(i, 5, 10, QLatin1Char('0')));
+                insere.definir(QStringLiteral("NOME"),
+                               QStringLiteral("Cliente %1").arg(i, 5, 10, QLatin1Char('0')));
                 insere.executar();
             }
         }
-        dm->Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
-        QCOMPARE(dm->Clientes->sql(), QStringList({QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")}));
+        dm->Clientes->substituirSql(
+            {QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
+        QCOMPARE(dm->Clientes->sql(), QStringList({QStringLiteral("SELECT * FROM CLIENTES"),
+                                                   QStringLiteral("ORDER BY CLIENTE")}));
         QVERIFY(dm->Clientes->linhasCarregadas() < 50);
-        QVERIFY(dm->Clientes->localizar(QStringLiteral("CLIENTE"), QStringLiteral("Cliente 02400")));
+        QVERIFY(
+            dm->Clientes->localizar(QStringLiteral("CLIENTE"), QStringLiteral("Cliente 02400")));
         QCOMPARE(dm->ClientesID_CLIENTE->valor().toInt(), 2400);
         QVERIFY(!dm->Clientes->localizar(QStringLiteral("ID_CLIENTE"), 9999));
         QCOMPARE(dm->Clientes->linhasCarregadas(), 2500);
 
-        dm->Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES WHERE"), QStringLiteral("CLIENTE STARTING WITH 'Cliente 0010'")});
+        dm->Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES WHERE"),
+                                     QStringLiteral("CLIENTE STARTING WITH 'Cliente 0010'")});
         dm->Clientes->carregarTudo();
         QCOMPARE(dm->Clientes->linhasCarregadas(), 10);
     }
 
-    void durabilityAcrossAKilledProcess_data()
-    {
+    void durabilityAcrossAKilledProcess_data() {
         QTest::addColumn<QString>("modo");
         QTest::addColumn<int>("esperado");
         QTest::newRow("killed right after commit retaining") << "commit" << 1;
         QTest::newRow("killed before committing") << "sem-commit" << 0;
     }
-    void durabilityAcrossAKilledProcess()
-    {
+    void durabilityAcrossAKilledProcess() {
         QFETCH(QString, modo);
         QFETCH(int, esperado);
         BancoTeste banco;
@@ -342,14 +347,14 @@ private Q_SLOTS:
         dm->Tra->commitRetaining();
     }
 
-    void aMissingDatabaseFailsOnFirstOpenWithTheDatabaseText()
-    {
+    void aMissingDatabaseFailsOnFirstOpenWithTheDatabaseText() {
         TDatamodule1 dm(QStringLiteral("/nao/existe/DADOS.GDB"));
         try {
             dm.Configuracao->abrir();
             QFAIL("opened a missing database");
         } catch (const ErroSistema &e) {
-            QVERIFY2(e.mensagem().contains(QStringLiteral("/nao/existe/DADOS.GDB")), qPrintable(e.mensagem()));
+            QVERIFY2(e.mensagem().contains(QStringLiteral("/nao/existe/DADOS.GDB")),
+                     qPrintable(e.mensagem()));
             QVERIFY(!e.codigos().empty());
         }
     }

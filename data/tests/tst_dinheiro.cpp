@@ -4,8 +4,7 @@
 class TstDinheiro : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void leTextoTipado_data()
-    {
+    void leTextoTipado_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<bool>("valido");
         QTest::addColumn<qint64>("centavos");
@@ -18,7 +17,8 @@ private Q_SLOTS:
         QTest::newRow("zero negativo") << "-0,004" << true << 0LL;
         QTest::newRow("muitas casas") << "999.999,995" << true << 100000000LL;
         QTest::newRow("so decimais") << ",5" << true << 50LL;
-        QTest::newRow("maior numeric 18,2") << "92233720368547758,07" << true << 9223372036854775807LL;
+        QTest::newRow("maior numeric 18,2")
+            << "92233720368547758,07" << true << 9223372036854775807LL;
         QTest::newRow("alem do numeric") << "92233720368547758,08" << false << 0LL;
         QTest::newRow("letras") << "12a" << false << 0LL;
         QTest::newRow("vazio") << "" << false << 0LL;
@@ -26,8 +26,7 @@ private Q_SLOTS:
         QTest::newRow("duas virgulas") << "1,2,3" << false << 0LL;
         QTest::newRow("ponto no fim") << "1." << false << 0LL;
     }
-    void leTextoTipado()
-    {
+    void leTextoTipado() {
         QFETCH(QString, texto);
         QFETCH(bool, valido);
         QFETCH(qint64, centavos);
@@ -37,8 +36,7 @@ private Q_SLOTS:
             QCOMPARE(lido->centavos(), centavos);
     }
 
-    void formata_data()
-    {
+    void formata_data() {
         QTest::addColumn<qint64>("centavos");
         QTest::addColumn<QString>("texto");
         QTest::newRow("zero") << 0LL << "0,00";
@@ -46,10 +44,10 @@ private Q_SLOTS:
         QTest::newRow("milhar") << 123450LL << "1.234,50";
         QTest::newRow("maximo do extenso") << 99999999LL << "999.999,99";
         QTest::newRow("negativo") << -100000LL << "-1.000,00";
-        QTest::newRow("menor int64") << std::numeric_limits<qint64>::min() << "-92.233.720.368.547.758,08";
+        QTest::newRow("menor int64")
+            << std::numeric_limits<qint64>::min() << "-92.233.720.368.547.758,08";
     }
-    void formata()
-    {
+    void formata() {
         QFETCH(qint64, centavos);
         QFETCH(QString, texto);
         QCOMPARE(Dinheiro::deCentavos(centavos).formatado(), texto);

@@ -31,8 +31,7 @@ public:
     };
     void mensagem(const QString &texto) override { m_eventos.push_back({Evento::Mensagem, texto}); }
     void erro(const QString &texto) override { m_eventos.push_back({Evento::Erro, texto}); }
-    bool pergunta(const QString &texto) override
-    {
+    bool pergunta(const QString &texto) override {
         m_eventos.push_back({Evento::Pergunta, texto});
         if (m_respostas.isEmpty())
             return false;

@@ -4,8 +4,7 @@
 
 namespace {
 
-bool somarDigito(int64_t &acumulado, int digito)
-{
+bool somarDigito(int64_t &acumulado, int digito) {
     constexpr int64_t limite = std::numeric_limits<int64_t>::max();
     if (acumulado > (limite - digito) / 10)
         return false;
@@ -15,8 +14,7 @@ bool somarDigito(int64_t &acumulado, int digito)
 
 } // namespace
 
-std::optional<Dinheiro> Dinheiro::lerTexto(const QString &texto)
-{
+std::optional<Dinheiro> Dinheiro::lerTexto(const QString &texto) {
     const QString t = texto.trimmed();
     int i = 0;
     bool negativo = false;
@@ -74,8 +72,7 @@ std::optional<Dinheiro> Dinheiro::lerTexto(const QString &texto)
     return Dinheiro(negativo ? -centavos : centavos);
 }
 
-QString Dinheiro::formatado() const
-{
+QString Dinheiro::formatado() const {
     const bool negativo = m_centavos < 0;
     // Work on the magnitude as unsigned so the most negative value formats too.
     const uint64_t abs = negativo ? uint64_t(0) - uint64_t(m_centavos) : uint64_t(m_centavos);
@@ -87,6 +84,6 @@ QString Dinheiro::formatado() const
         grupos += digitos[k];
     }
     const int resto = int(abs % 100);
-    return (negativo ? QStringLiteral("-") : QString()) + grupos + u',' +
-           QChar(u'0' + resto / 10) + QChar(u'0' + resto % 10);
+    return (negativo ? QStringLiteral("-") : QString()) + grupos + u',' + QChar(u'0' + resto / 10) +
+           QChar(u'0' + resto % 10);
 }

@@ -3,8 +3,7 @@
 #include "Avisador.h"
 #include "ErroSistema.h"
 
-void tratarErro(std::exception_ptr erro)
-{
+void tratarErro(std::exception_ptr erro) {
     try {
         std::rethrow_exception(erro);
     } catch (const ErroSistema &e) {

@@ -8,9 +8,7 @@
 void tratarErro(std::exception_ptr erro);
 
 // Runs an event handler's body so that no exception unwinds into Qt's code.
-template <class Corpo>
-void protegido(Corpo &&corpo)
-{
+template <class Corpo> void protegido(Corpo &&corpo) {
     try {
         std::forward<Corpo>(corpo)();
     } catch (...) {
@@ -20,8 +18,7 @@ void protegido(Corpo &&corpo)
 
 // Connects a signal to a handler guarded by the last-resort handler.
 template <class Emissor, class Sinal, class Dono, class Manipulador>
-QMetaObject::Connection ligar(Emissor *emissor, Sinal sinal, Dono *dono, Manipulador manipulador)
-{
+QMetaObject::Connection ligar(Emissor *emissor, Sinal sinal, Dono *dono, Manipulador manipulador) {
     return QObject::connect(emissor, sinal, dono, [dono, manipulador](auto &&...) {
         protegido([&] {
             if constexpr (std::is_member_function_pointer_v<Manipulador>)

@@ -1,7 +1,7 @@
-#include "JanelaTeste.h"
 #include "ColFocus.h"
 #include "DBEdit.h"
 #include "DBImage.h"
+#include "JanelaTeste.h"
 #include "UNcadcli.h"
 #include "UNcademitente.h"
 #include "fb/Firebird.h"
@@ -26,7 +26,6 @@ void digitar(const QWidget &janela, const char *campo, const QString &t) {
     w->setFocus(Qt::TabFocusReason);
     QTest::keyClicks(w, t);
 }
-
 
 const char *const k_camposCliente[] = {"DBEdit2",  "DBEdit14", "DBEdit3", "DBEdit4", "DBEdit5",
                                        "DBEdit6",  "DBEdit13", "DBEdit8", "DBEdit9", "DBEdit10",

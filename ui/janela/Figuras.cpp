@@ -8,8 +8,7 @@
 
 namespace {
 
-void folha(QPainter &p, const QRectF &r)
-{
+void folha(QPainter &p, const QRectF &r) {
     p.setPen(QPen(QColor(60, 60, 60), 1.5));
     p.setBrush(Qt::white);
     p.drawRect(r);
@@ -18,8 +17,7 @@ void folha(QPainter &p, const QRectF &r)
         p.drawLine(QPointF(r.left() + 5, y), QPointF(r.right() - 5, y));
 }
 
-void desenhar(QPainter &p, Figura figura, qreal s)
-{
+void desenhar(QPainter &p, Figura figura, qreal s) {
     switch (figura) {
     case Figura::Recibo: {
         folha(p, QRectF(s * 0.18, s * 0.08, s * 0.64, s * 0.84));
@@ -28,7 +26,8 @@ void desenhar(QPainter &p, Figura figura, qreal s)
         f.setBold(true);
         p.setFont(f);
         p.setPen(QColor(0, 128, 0));
-        p.drawText(QRectF(s * 0.35, s * 0.35, s * 0.6, s * 0.6), Qt::AlignCenter, QStringLiteral("$"));
+        p.drawText(QRectF(s * 0.35, s * 0.35, s * 0.6, s * 0.6), Qt::AlignCenter,
+                   QStringLiteral("$"));
         break;
     }
     case Figura::Cadastro:
@@ -44,7 +43,8 @@ void desenhar(QPainter &p, Figura figura, qreal s)
         p.setBrush(QColor(200, 230, 255));
         for (int linha = 0; linha < 3; ++linha)
             for (int coluna = 0; coluna < 3; ++coluna)
-                p.drawRect(QRectF(s * (0.27 + coluna * 0.17), s * (0.22 + linha * 0.17), s * 0.11, s * 0.1));
+                p.drawRect(QRectF(s * (0.27 + coluna * 0.17), s * (0.22 + linha * 0.17), s * 0.11,
+                                  s * 0.1));
         p.setBrush(QColor(110, 70, 30));
         p.drawRect(QRectF(s * 0.44, s * 0.72, s * 0.12, s * 0.18));
         break;
@@ -57,7 +57,8 @@ void desenhar(QPainter &p, Figura figura, qreal s)
         f.setBold(true);
         p.setFont(f);
         p.setPen(Qt::white);
-        p.drawText(QRectF(s * 0.2, s * 0.1, s * 0.6, s * 0.8), Qt::AlignCenter, QStringLiteral("?"));
+        p.drawText(QRectF(s * 0.2, s * 0.1, s * 0.6, s * 0.8), Qt::AlignCenter,
+                   QStringLiteral("?"));
         break;
     }
     case Figura::Relatorios:
@@ -168,7 +169,8 @@ void desenhar(QPainter &p, Figura figura, qreal s)
         for (int linha = 0; linha < 4; ++linha)
             for (int coluna = 0; coluna < 3; ++coluna) {
                 p.setBrush(coluna == 2 && linha == 3 ? QColor(230, 120, 0) : QColor(235, 235, 235));
-                p.drawRect(QRectF(s * (0.27 + coluna * 0.17), s * (0.38 + linha * 0.135), s * 0.12, s * 0.09));
+                p.drawRect(QRectF(s * (0.27 + coluna * 0.17), s * (0.38 + linha * 0.135), s * 0.12,
+                                  s * 0.09));
             }
         break;
     }
@@ -177,8 +179,7 @@ void desenhar(QPainter &p, Figura figura, qreal s)
 
 } // namespace
 
-QIcon desenharFigura(Figura figura, int lado)
-{
+QIcon desenharFigura(Figura figura, int lado) {
     QPixmap pixmap(lado, lado);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -188,12 +189,11 @@ QIcon desenharFigura(Figura figura, int lado)
     return QIcon(pixmap);
 }
 
-void figurarColunaDeBotoes(QWidget *janela)
-{
+void figurarColunaDeBotoes(QWidget *janela) {
     const std::pair<const char *, Figura> coluna[] = {
-        {"BTnovo", Figura::Novo},         {"BTsalvar", Figura::Salvar},
-        {"BTalterar", Figura::Alterar},   {"BTcancelar", Figura::Cancelar},
-        {"BTexcluir", Figura::Excluir},   {"BTconsultar", Figura::Consultar},
+        {"BTnovo", Figura::Novo},       {"BTsalvar", Figura::Salvar},
+        {"BTalterar", Figura::Alterar}, {"BTcancelar", Figura::Cancelar},
+        {"BTexcluir", Figura::Excluir}, {"BTconsultar", Figura::Consultar},
         {"BTsair", Figura::Sair},
     };
     for (const auto &[nome, figura] : coluna)

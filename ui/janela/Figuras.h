@@ -3,11 +3,24 @@
 
 // The pictures of the program's buttons, drawn so they stay sharp at any size.
 enum class Figura {
-    Recibo, Cadastro, Emitente, Manual, Relatorios, Sair,
+    Recibo,
+    Cadastro,
+    Emitente,
+    Manual,
+    Relatorios,
+    Sair,
     // The record windows' button column.
-    Novo, Salvar, Alterar, Cancelar, Excluir, Consultar, Carregar,
+    Novo,
+    Salvar,
+    Alterar,
+    Cancelar,
+    Excluir,
+    Consultar,
+    Carregar,
     // The receipt window's printer, client search and calculator.
-    Impressora, Lupa, Calculadora
+    Impressora,
+    Lupa,
+    Calculadora
 };
 QIcon desenharFigura(Figura figura, int lado);
 

@@ -4,10 +4,9 @@
 #include <QScreen>
 #include <QWidget>
 
-void fixarJanela(QWidget *janela, BotoesTitulo botoes)
-{
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                            Qt::WindowCloseButtonHint;
+void fixarJanela(QWidget *janela, BotoesTitulo botoes) {
+    Qt::WindowFlags flags =
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     if (botoes == BotoesTitulo::MinimizarEFechar)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint;
     if (janela->windowType() == Qt::Dialog)
@@ -16,8 +15,7 @@ void fixarJanela(QWidget *janela, BotoesTitulo botoes)
     janela->setFixedSize(janela->size());
 }
 
-void centralizarNaTela(QWidget *janela)
-{
+void centralizarNaTela(QWidget *janela) {
     const QScreen *tela = janela->screen() ? janela->screen() : QGuiApplication::primaryScreen();
     if (!tela)
         return;
@@ -26,8 +24,7 @@ void centralizarNaTela(QWidget *janela)
     janela->move(area.topLeft());
 }
 
-void JanelaFixa::showEvent(QShowEvent *evento)
-{
+void JanelaFixa::showEvent(QShowEvent *evento) {
     centralizarNaTela(this);
     QDialog::showEvent(evento);
 }

@@ -6,8 +6,8 @@ class QShowEvent;
 // Every window is built one way: the form gives the fixed size and the
 // widgets' fixed geometry; this sets the title-bar buttons and fixes the size.
 enum class BotoesTitulo {
-    SoFechar,           // only the close box
-    MinimizarEFechar,   // system menu, minimise and close; no maximise
+    SoFechar,         // only the close box
+    MinimizarEFechar, // system menu, minimise and close; no maximise
 };
 void fixarJanela(QWidget *janela, BotoesTitulo botoes);
 

@@ -4,13 +4,11 @@
 
 TFRrelatorios *FRrelatorios = nullptr;
 
-TFRrelatorios::TFRrelatorios(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRrelatorios)
-{
+TFRrelatorios::TFRrelatorios(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRrelatorios) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::MinimizarEFechar);
 }
 
-TFRrelatorios::~TFRrelatorios()
-{
+TFRrelatorios::~TFRrelatorios() {
     delete m_ui;
 }

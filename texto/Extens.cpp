@@ -10,17 +10,13 @@ using Palavras = std::array<QStringView, 10>; // indexed by the digit; 0 is unus
 
 constexpr Palavras Unidades = {u"",      u"Um",   u"Dois", u"Três", u"Quatro",
                                u"Cinco", u"Seis", u"Sete", u"Oito", u"Nove"};
-constexpr Palavras OnzeADezenove = {u"",          u"Onze",      u"Doze",
-                                    u"Treze",     u"Quatorze",  u"Quinze",
-                                    u"Dezesseis", u"Dezessete", u"Dezoito",
-                                    u"Dezenove"};
-constexpr Palavras Dezenas = {u"",          u"Dez",      u"Vinte",   u"Trinta",
-                              u"Quarenta",  u"Cinqüenta", u"Sessenta", u"Setenta",
-                              u"Oitenta",   u"Noventa"};
-constexpr Palavras Centenas = {u"",           u"Cento",      u"Duzentos",
-                               u"Trezentos",  u"Quatrocentos", u"Quinhentos",
-                               u"Seiscentos", u"Setecentos", u"Oitocentos",
-                               u"Novecentos"};
+constexpr Palavras OnzeADezenove = {u"",       u"Onze",      u"Doze",      u"Treze",   u"Quatorze",
+                                    u"Quinze", u"Dezesseis", u"Dezessete", u"Dezoito", u"Dezenove"};
+constexpr Palavras Dezenas = {u"",          u"Dez",      u"Vinte",   u"Trinta",  u"Quarenta",
+                              u"Cinqüenta", u"Sessenta", u"Setenta", u"Oitenta", u"Noventa"};
+constexpr Palavras Centenas = {
+    u"",           u"Cento",      u"Duzentos",   u"Trezentos",  u"Quatrocentos",
+    u"Quinhentos", u"Seiscentos", u"Setecentos", u"Oitocentos", u"Novecentos"};
 constexpr QStringView Cem = u"Cem";
 
 constexpr QStringView JuntaInterna = u" e ";
@@ -37,8 +33,7 @@ constexpr int64_t Maximo = 99999999; // 999.999,99 in centavos, inside the range
 // The longest text written, for 454.454,54.
 constexpr qsizetype TamanhoMaximo = 112;
 
-void acrescentarTrio(QString &texto, int trio)
-{
+void acrescentarTrio(QString &texto, int trio) {
     const int d1 = trio / 100;
     const int d2 = trio / 10 % 10;
     const int d3 = trio % 10;
@@ -63,8 +58,7 @@ void acrescentarTrio(QString &texto, int trio)
     texto.append(unidade);
 }
 
-void avisarForaDoIntervalo()
-{
+void avisarForaDoIntervalo() {
     Avisador::atual().mensagem(
         QStringLiteral("O valor está fora do intervalo permitido. "
                        "O número deve ser maior ou igual a zero e menor que 999.999,99. "
@@ -73,8 +67,7 @@ void avisarForaDoIntervalo()
 
 } // namespace
 
-QString TrioPorExtenso(QStringView digitos)
-{
+QString TrioPorExtenso(QStringView digitos) {
     if (digitos.size() != 3)
         return {};
     int trio = 0;
@@ -88,8 +81,7 @@ QString TrioPorExtenso(QStringView digitos)
     return texto;
 }
 
-QString ValorPorExtenso(Dinheiro valor)
-{
+QString ValorPorExtenso(Dinheiro valor) {
     const int64_t total = valor.centavos();
     if (total < 0 || total > Maximo) {
         avisarForaDoIntervalo();
@@ -127,8 +119,7 @@ QString ValorPorExtenso(Dinheiro valor)
     return texto;
 }
 
-std::optional<QString> ValorPorExtenso(const QString &valorDigitado)
-{
+std::optional<QString> ValorPorExtenso(const QString &valorDigitado) {
     const QString texto = valorDigitado.trimmed();
     const std::optional<Dinheiro> arredondado = Dinheiro::lerTexto(texto);
     if (!arredondado) {
@@ -166,8 +157,7 @@ std::optional<QString> ValorPorExtenso(const QString &valorDigitado)
     return ValorPorExtenso(*arredondado);
 }
 
-QString FormatarCpfCnpj(const QString &numero)
-{
+QString FormatarCpfCnpj(const QString &numero) {
     QString limpo;
     limpo.reserve(numero.size());
     for (const QChar c : numero) {

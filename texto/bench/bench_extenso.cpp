@@ -8,8 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     const int64_t passo = argc > 1 ? std::max(1LL, std::atoll(argv[1])) : 1;
     constexpr int64_t maximo = 99999999;
 

@@ -374,11 +374,13 @@ void TFRpreview::alternarSumario() {
 }
 
 void TFRpreview::alternarMiniaturas() {
-    alternarPainel(ui->listaMiniaturas, QStringLiteral("acMiniaturas"), QStringLiteral("acSumario"));
+    alternarPainel(ui->listaMiniaturas, QStringLiteral("acMiniaturas"),
+                   QStringLiteral("acSumario"));
 }
 
 // The outline and the thumbnails share the side panel: showing one hides the other.
-void TFRpreview::alternarPainel(QWidget *painel, const QString &acaoDele, const QString &acaoOutro) {
+void TFRpreview::alternarPainel(QWidget *painel, const QString &acaoDele,
+                                const QString &acaoOutro) {
     const bool mostrar =
         !(ui->painelLateral->isVisible() && ui->painelLateral->currentWidget() == painel);
     ui->painelLateral->setCurrentWidget(painel);
