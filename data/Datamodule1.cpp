@@ -2,6 +2,7 @@
 
 #include "ErroSistema.h"
 #include "fb/Firebird.h"
+#include "fb/Win1252.h"
 
 #include <QDir>
 
@@ -147,8 +148,36 @@ TDatamodule1::TDatamodule1(const QString &caminhoBanco, QObject *parent)
 TDatamodule1::~TDatamodule1() {
     // Cursors and prepared statements go before the transaction ends and the
     // connection closes; the transaction commits what is still pending.
+    m_cmdClientePorCpfCnpj.reset();
     for (Conjunto *c : {Clientes, Emitente, Recibos, Configuracao, Tipo})
         delete c;
     Tra.reset();
     Base.reset();
+}
+
+void TDatamodule1::garantirConexao() {
+    if (!Base->conectada())
+        Base->conectar();
+    if (!Tra->ativa())
+        Tra->iniciar();
+}
+
+std::optional<ClienteCadastrado> TDatamodule1::clientePorCpfCnpj(const QString &cpfCnpj) {
+    // A text the column cannot hold is registered by nobody.
+    if (cpfCnpj.isEmpty() || cpfCnpj.size() > ClientesCPFCNPJ->tamanho() ||
+        Win1252::primeiroForaDaTabela(cpfCnpj))
+        return std::nullopt;
+    garantirConexao();
+    if (!m_cmdClientePorCpfCnpj)
+        m_cmdClientePorCpfCnpj = std::make_unique<Fb::Comando>(
+            *Tra,
+            QStringLiteral("SELECT ID_CLIENTE, CLIENTE FROM CLIENTES WHERE CPFCNPJ = :CPFCNPJ"));
+    Fb::Comando &cmd = *m_cmdClientePorCpfCnpj;
+    cmd.definir(QStringLiteral("CPFCNPJ"), cpfCnpj);
+    std::optional<ClienteCadastrado> achado;
+    cmd.abrirCursor();
+    for (Fb::Linha linha; cmd.buscar(linha);)
+        if (!achado || linha[0].toInt() < achado->id)
+            achado = ClienteCadastrado{linha[0].toInt(), linha[1].toString()};
+    return achado;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <memory>
+#include <optional>
 
 #include "ConfigExportacao.h"
 #include "Conjunto.h"
@@ -8,7 +9,14 @@
 namespace Fb {
 class Conexao;
 class Transacao;
+class Comando;
 } // namespace Fb
+
+// A client found by its tax number.
+struct ClienteCadastrado {
+    int id = 0;
+    QString nome;
+};
 
 // The one connection, the one transaction and one shared dataset per table,
 // with their data sources, update statement sets and field objects. No window
@@ -51,12 +59,20 @@ public:
     // The five export formats every report preview offers, shared by the whole program.
     ExportacoesRelatorio Exportacoes;
 
+    // The client registered with exactly this tax number (as stored, punctuation
+    // included), through the CPFCNPJ index; the one with the lowest id when several
+    // share it. Sees what this run posted and not yet committed. Touches no dataset.
+    std::optional<ClienteCadastrado> clientePorCpfCnpj(const QString &cpfCnpj);
+
 private:
+    void garantirConexao();
     Conjunto *novoConjunto(const QString &nome, const QString &sqlInicial);
     Campo *campo(Conjunto *conjunto, const QString &coluna, TipoCampo tipo, int tamanho = 0);
     ComandosAtualizacao *atualizacao(Conjunto *conjunto, const QString &nome,
                                      const QString &tabela);
     FonteDados *fonte(Conjunto *conjunto, const QString &nome);
+
+    std::unique_ptr<Fb::Comando> m_cmdClientePorCpfCnpj;
 };
 
 // The one instance, created fourth at start-up.

@@ -359,6 +359,71 @@ private Q_SLOTS:
         }
     }
 
+    void aClientIsFoundByItsExactTaxNumber_data() {
+        QTest::addColumn<QString>("procurado");
+        QTest::addColumn<QString>("nome"); // empty: nobody has it
+        QTest::newRow("cpf stored punctuated") << "123.456.789-09"
+                                               << "Ana";
+        QTest::newRow("cnpj shared by two: the older") << "12.345.678/0001-95"
+                                                       << "Oficina";
+        QTest::newRow("posted, not committed") << "987.654.321-00"
+                                               << "Pendente";
+        QTest::newRow("same digits, other punctuation") << "12345678909"
+                                                        << "";
+        QTest::newRow("a prefix only") << "123.456"
+                                       << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("longer than the column") << "123.456.789-09-000000000"
+                                                << "";
+        QTest::newRow("outside the code page") << "123.456.789-0☃"
+                                               << "";
+    }
+
+    void aClientIsFoundByItsExactTaxNumber() {
+        QFETCH(QString, procurado);
+        QFETCH(QString, nome);
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        {
+            Fb::Comando insere(*dm->Tra, QStringLiteral("INSERT INTO CLIENTES (ID_CLIENTE, "
+                                                        "CLIENTE, CPFCNPJ) VALUES (:ID, :N, :C)"));
+            const std::pair<int, const char *> linhas[] = {
+                {7, "Ana"}, {3, "Oficina"}, {9, "Filial"}};
+            const char *numeros[] = {"123.456.789-09", "12.345.678/0001-95", "12.345.678/0001-95"};
+            for (int i = 0; i < 3; ++i) {
+                insere.definir(QStringLiteral("ID"), linhas[i].first);
+                insere.definir(QStringLiteral("N"), QString::fromUtf8(linhas[i].second));
+                insere.definir(QStringLiteral("C"), QString::fromUtf8(numeros[i]));
+                insere.executar();
+            }
+            dm->Tra->commitRetaining();
+        }
+        // The browsed dataset shows one other client and keeps its place.
+        dm->Clientes->substituirSql(
+            {QStringLiteral("SELECT * FROM CLIENTES WHERE ID_CLIENTE = 9")});
+        dm->Clientes->inserir();
+        dm->ClientesCLIENTE->definirValor(QStringLiteral("Pendente"));
+        dm->ClientesCPFCNPJ->definirValor(QStringLiteral("987.654.321-00"));
+        dm->Clientes->gravar();
+        const int idPendente = dm->ClientesID_CLIENTE->valor().toInt();
+
+        // A hit first, so that a miss cannot reuse a row read before.
+        QVERIFY(dm->clientePorCpfCnpj(QStringLiteral("123.456.789-09")));
+        const auto achado = dm->clientePorCpfCnpj(procurado);
+        QCOMPARE(achado.has_value(), !nome.isEmpty());
+        if (achado) {
+            QCOMPARE(achado->nome, nome);
+            const int id = nome == QLatin1String("Ana")       ? 7
+                           : nome == QLatin1String("Oficina") ? 3
+                                                              : idPendente;
+            QCOMPARE(achado->id, id);
+        }
+        QCOMPARE(dm->Clientes->estado(), Conjunto::Estado::Navegando);
+        QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Pendente"));
+        QCOMPARE(dm->Clientes->linhasCarregadas(), 2);
+    }
+
     void cleanupTestCase() { Fb::encerrar(); }
 };
 
