@@ -3,7 +3,7 @@
 
 TFormCalculadora *FormCalculadora = nullptr;
 
-#include "Avisador.h"
+#include "Protegido.h"
 
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -11,7 +11,7 @@ TFormCalculadora *FormCalculadora = nullptr;
 #include <QScreen>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QStyle>
-#include <exception>
+#include <utility>
 
 namespace {
 
@@ -138,11 +138,7 @@ void TFormCalculadora::FormClose() {
 }
 
 template <typename Passo> void TFormCalculadora::executar(Passo &&passo) {
-    try {
-        passo();
-    } catch (const std::exception &erro) {
-        Avisador::atual().erro(QString::fromLocal8Bit(erro.what()));
-    }
+    protegido(std::forward<Passo>(passo));
     mostrar();
 }
 

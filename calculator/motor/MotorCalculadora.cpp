@@ -46,6 +46,37 @@ std::optional<long double> lerVisor(const QString &visor) {
     return lido;
 }
 
+// The digit of a digit-row key held with Shift, from the symbol the keyboard
+// reports for it on the US and the Brazilian (ABNT2) layouts; -1 for others.
+int digitoDaFileiraComShift(int teclaQt) {
+    switch (teclaQt) {
+    case Qt::Key_ParenRight:
+        return 0;
+    case Qt::Key_Exclam:
+        return 1;
+    case Qt::Key_At:
+        return 2;
+    case Qt::Key_NumberSign:
+        return 3;
+    case Qt::Key_Dollar:
+        return 4;
+    case Qt::Key_Percent:
+        return 5;
+    case Qt::Key_AsciiCircum:
+    case Qt::Key_Dead_Circumflex:
+    case Qt::Key_Dead_Diaeresis:
+        return 6;
+    case Qt::Key_Ampersand:
+        return 7;
+    case Qt::Key_Asterisk:
+        return 8;
+    case Qt::Key_ParenLeft:
+        return 9;
+    default:
+        return -1;
+    }
+}
+
 } // namespace
 
 MotorCalculadora::MotorCalculadora()
@@ -94,6 +125,12 @@ int MotorCalculadora::codigoDaTecla(int teclaQt, Qt::KeyboardModifiers modificad
     const bool tecladoNumerico = modificadores.testFlag(Qt::KeypadModifier);
     if (teclaQt >= Qt::Key_0 && teclaQt <= Qt::Key_9)
         return (tecladoNumerico ? 96 : 48) + (teclaQt - Qt::Key_0);
+    // Shift does not change what a digit-row key is: Shift+8 is the digit 8,
+    // not the "*" the keyboard prints on it.
+    if (!tecladoNumerico && modificadores.testFlag(Qt::ShiftModifier)) {
+        if (const int digito = digitoDaFileiraComShift(teclaQt); digito >= 0)
+            return 48 + digito;
+    }
     if (teclaQt >= Qt::Key_A && teclaQt <= Qt::Key_Z)
         return teclaQt; // Qt numbers the letters by their capitals, as the table does
     switch (teclaQt) {

@@ -34,6 +34,8 @@ public:
     static Atalho atalhoDoCodigo(int codigo);
     // The key code of a key as the keyboard table knows it (0 for keys it does
     // not know): digit row 48-57, numeric keypad 96-111, letters by their capital.
+    // Modifiers change nothing: a digit-row key held with Shift, which Qt reports
+    // by its symbol ("%" for Shift+5), is still its digit.
     static int codigoDaTecla(int teclaQt, Qt::KeyboardModifiers modificadores);
 
     MotorCalculadora();

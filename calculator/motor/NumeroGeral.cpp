@@ -90,9 +90,10 @@ std::optional<long double> lerNumeroDoVisor(const QString &texto) {
         while (i < n && ehDigito(texto[i]))
             decimais += char(texto[i++].unicode());
     }
-    if (inteiros.empty() && decimais.empty())
+    // The integer digits are required: ",5" and "-,5" are no numbers.
+    if (inteiros.empty())
         return std::nullopt;
-    normal += inteiros.empty() ? std::string("0") : inteiros;
+    normal += inteiros;
     if (!decimais.empty())
         normal += '.' + decimais;
 

@@ -6,6 +6,7 @@
 // no grouping, written in the general format of 15 significant digits.
 QString formatoGeral(long double valor);
 
-// Reads a display text: blanks, a sign, digits with an optional "," and an
-// optional exponent. Nothing when the text is not a number or does not fit.
+// Reads a display text: blanks, a sign, at least one digit, an optional ","
+// with optional decimals and an optional exponent. Nothing when the text is
+// not a number or does not fit.
 std::optional<long double> lerNumeroDoVisor(const QString &texto);

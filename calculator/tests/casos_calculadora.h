@@ -7,7 +7,9 @@
 // window opens again), or a keyboard key in brackets: "[5]" on the digit row,
 // "[KP5]", "[KP+]", "[KP,]" on the numeric keypad, "[Enter]", "[Backspace]",
 // "[Esc]", "[C]", "[\]", "[+]" (the "+" of the main keyboard), with "Shift+",
-// "Ctrl+" or "Alt+" in front when held. Every sequence starts from a freshly
+// "Ctrl+" or "Alt+" in front when held. A digit-row key held with Shift comes
+// as a real keyboard reports it: by the symbol printed above the digit on a US
+// keyboard ("[Shift+5]" is "%"). Every sequence starts from a freshly
 // created calculator. Tape lines are "operand symbol"; notices are "bipe",
 // "mensagem: text" or "erro: text".
 
@@ -41,8 +43,18 @@ inline std::optional<TeclaDoTeclado> teclaDoTeclado(const QString &nome) {
             resto.remove(0, qsizetype(qstrlen(prefixo)));
         }
     }
-    if (resto.size() == 1 && resto[0].isDigit())
-        return TeclaDoTeclado{Qt::Key(Qt::Key_0 + resto[0].digitValue()), modificadores};
+    if (resto.size() == 1 && resto[0].isDigit()) {
+        const int digito = resto[0].digitValue();
+        if (modificadores.testFlag(Qt::ShiftModifier) &&
+            !modificadores.testFlag(Qt::KeypadModifier)) {
+            const Qt::Key acimaDoDigito[] = {
+                Qt::Key_ParenRight, Qt::Key_Exclam,   Qt::Key_At,          Qt::Key_NumberSign,
+                Qt::Key_Dollar,     Qt::Key_Percent,  Qt::Key_AsciiCircum, Qt::Key_Ampersand,
+                Qt::Key_Asterisk,   Qt::Key_ParenLeft};
+            return TeclaDoTeclado{acimaDoDigito[digito], modificadores};
+        }
+        return TeclaDoTeclado{Qt::Key(Qt::Key_0 + digito), modificadores};
+    }
     if (resto.size() == 1 && resto[0] >= u'A' && resto[0] <= u'Z')
         return TeclaDoTeclado{Qt::Key(Qt::Key_A + (resto[0].unicode() - u'A')), modificadores};
     const std::pair<const char *, Qt::Key> nomes[] = {
@@ -158,6 +170,8 @@ inline void preencherCasos() {
     linha("sinal duas vezes", "5 +/- +/-", "5", {});
     linha("sinal em 1E-6 deixa um visor ilegível", "1 0 0 0 0 0 0 1/X +/- sqrt", "E-6",
           {"1000000 1/x", "E-6 R"}, {ilegivel("E-6")});
+    linha("vírgula à frente do número deixa o visor ilegível", "4 0 0 0 0 0 1/X +/- sqrt", ",5E-6",
+          {"400000 1/x", ",5E-6 R"}, {ilegivel(",5E-6")});
     linha("segue depois de um erro", "4 +/- sqrt C 2 + 3 =", "5", {"-4 R", "2 +", "3 +"},
           {invalida});
     linha("vírgula repetida bipa", "1 , 5 ,", "1,5", {}, {bipe});
@@ -186,6 +200,12 @@ inline void preencherCasos() {
     linha("P é porcentagem", "5 0 [KP+] 1 0 [P]", "5", {"50 +", "0,1 x"});
     linha("C e Backspace do teclado", "1 2 [Backspace] [KP+] [C] [KP+]", "0", {"1 +"}, {bipe});
     linha("modificadores não importam", "[Shift+5] [Ctrl+S]", "2,23606797749979", {"5 R"});
+    linha("Shift na fileira de dígitos digita o dígito",
+          "[Shift+1] [Shift+2] [Shift+3] [Shift+4] [Shift+5] [Shift+6] [Shift+7] [Shift+8] "
+          "[Shift+9] [Shift+0]",
+          "1234567890", {});
+    linha("Shift+8 é dígito, o * do teclado numérico multiplica",
+          "[Shift+8] [KP*] [Shift+2] [Enter]", "16", {"8 +", "2 x"});
     linha("teclas fora do teclado numérico não fazem nada", "5 [+] [-] [*] [/] [=] [.] [,] [A] 3",
           "53", {});
     linha("F2 não limpa a fita pelo teclado", "1 + [F2]", "1", {"1 +"});

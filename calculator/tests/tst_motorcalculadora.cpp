@@ -82,6 +82,13 @@ private Q_SLOTS:
         QCOMPARE(casos::descrever(m_avisos.eventos()), avisos);
     }
 
+    // On a Brazilian keyboard Shift+6 is the dead diaeresis: still the digit 6;
+    // without Shift the symbols of the digit row are not digits.
+    void shiftNoTecladoBrasileiro() {
+        QCOMPARE(MotorCalculadora::codigoDaTecla(Qt::Key_Dead_Diaeresis, Qt::ShiftModifier), 54);
+        QCOMPARE(MotorCalculadora::codigoDaTecla(Qt::Key_Percent, Qt::NoModifier), 0);
+    }
+
     // An error stops the key where it was: what the key had set before the
     // calculation stays, the accumulator keeps its value.
     void erroParaATeclaOndeEstava_data() {

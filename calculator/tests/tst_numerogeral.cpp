@@ -58,7 +58,9 @@ private Q_SLOTS:
         QTest::newRow("expoente") << "1E20" << true << Valor{1e20L};
         QTest::newRow("expoente negativo com decimais") << "1,5E-7" << true << Valor{1.5e-7L};
         QTest::newRow("vírgula no fim") << "5," << true << Valor{5};
-        QTest::newRow("vírgula no começo") << ",5" << true << Valor{0.5L};
+        QTest::newRow("vírgula no começo") << ",5" << false << Valor{0};
+        QTest::newRow("sinal e vírgula no começo") << "-,5" << false << Valor{0};
+        QTest::newRow("vírgula no começo com expoente") << ",5E-6" << false << Valor{0};
         QTest::newRow("zero negativo") << "-0" << true << Valor{-0.0L};
         QTest::newRow("além do double") << "1E4000" << true << Valor{1e4000L};
         QTest::newRow("pequeno demais vira zero") << "1E-6000" << true << Valor{0};
