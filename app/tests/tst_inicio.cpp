@@ -49,14 +49,31 @@ class TstInicio : public QObject {
         return env;
     }
 
-    QString xdotool(const QStringList &args) const {
+    QString xdotool(const QStringList &args, int *status = nullptr) const {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), m_display);
         p.setProcessEnvironment(env);
         p.start(QStringLiteral("xdotool"), args);
-        p.waitForFinished(10000);
+        const bool terminou = p.waitForFinished(10000);
+        if (status)
+            *status = terminou && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+
+    // Whether a client gets through to the X server within the time given.
+    bool servidorXAtende(int ms) const {
+        QDeadlineTimer prazo(ms);
+        do {
+            int status = -1;
+            xdotool({QStringLiteral("getdisplaygeometry")}, &status);
+            if (status == 0)
+                return true;
+            if (m_x.state() == QProcess::NotRunning)
+                return false;
+            QTest::qWait(100);
+        } while (!prazo.hasExpired());
+        return false;
     }
 
     QStringList janelasVisiveis(const QString &titulo) const {
@@ -98,20 +115,35 @@ class TstInicio : public QObject {
     }
 
     void iniciar(QProcess &programa, const QString &home) const {
+        QVERIFY2(
+            servidorXAtende(10000),
+            qPrintable(QStringLiteral("the X server on %1 takes no connection").arg(m_display)));
         programa.setProcessEnvironment(ambiente(home));
         programa.start(QStringLiteral(TALVANO_BINARIO), {});
         QVERIFY(programa.waitForStarted());
     }
 
 private Q_SLOTS:
+    // A private X server on a display number it finds free. Without -noreset it
+    // starts over each time its last client leaves, and a program starting in that
+    // moment cannot connect; the program starts only once a client gets through.
     void initTestCase() {
         m_x.start(QStringLiteral("Xvfb"),
-                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                   QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                   QStringLiteral("tcp")});
+                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                   QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24"),
+                   QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         QVERIFY2(m_x.waitForStarted(), "Xvfb is missing");
-        QVERIFY(m_x.waitForReadyRead(30000));
+        QDeadlineTimer prazo(30000);
+        while (!m_x.canReadLine() && m_x.state() == QProcess::Running && !prazo.hasExpired())
+            m_x.waitForReadyRead(100);
+        QVERIFY2(m_x.canReadLine(),
+                 qPrintable(QStringLiteral("Xvfb gave no display number: %1")
+                                .arg(QString::fromLocal8Bit(m_x.readAllStandardError()))));
         m_display = QLatin1Char(':') + QString::fromLatin1(m_x.readLine().trimmed());
+        QVERIFY2(
+            servidorXAtende(30000),
+            qPrintable(QStringLiteral("the X server on %1 takes no connection: %2")
+                           .arg(m_display, QString::fromLocal8Bit(m_x.readAllStandardError()))));
     }
 
     void cleanupTestCase() {
@@ -167,8 +199,13 @@ private Q_SLOTS:
         teclar(caixa, QStringLiteral("Return"));
         QVERIFY(programa.waitForFinished(30000));
         QVERIFY(programa.exitCode() != 0);
+        // First what failed and where, in Portuguese; then the engine's own text.
         const QString erro = QString::fromLocal8Bit(programa.readAllStandardError());
-        QVERIFY2(erro.contains(home.filePath(QStringLiteral("Talvano/DADOS.GDB"))),
+        const QString frase = QStringLiteral("Não foi possível abrir o banco de dados %1.\n\n")
+                                  .arg(home.filePath(QStringLiteral("Talvano/DADOS.GDB")));
+        const qsizetype inicio = erro.indexOf(frase);
+        QVERIFY2(inicio >= 0, qPrintable(erro));
+        QVERIFY2(erro.mid(inicio + frase.size()).startsWith(QLatin1String("I/O error")),
                  qPrintable(erro));
     }
 
