@@ -1,29 +1,10 @@
 #include "Aplicacao.h"
 
+#include "Fontes.h"
 #include "Protegido.h"
+#include "TraducaoQt.h"
 
-#include <QDir>
-#include <QFontDatabase>
-#include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
-
-namespace {
-
-// Tahoma and MS Sans Serif come with Debian's wine fonts, in a folder that
-// fontconfig does not search.
-void carregarFontes() {
-    const QStringList pastas = {QStringLiteral("/usr/share/wine/fonts"),
-                                QStringLiteral("/usr/share/fonts/truetype/wine")};
-    const QStringList arquivos = {QStringLiteral("tahoma.ttf"), QStringLiteral("tahomabd.ttf"),
-                                  QStringLiteral("ms_sans_serif.ttf")};
-    for (const QString &pasta : pastas)
-        for (const QString &arquivo : arquivos)
-            if (QFile::exists(pasta + u'/' + arquivo))
-                QFontDatabase::addApplicationFont(pasta + u'/' + arquivo);
-}
-
-} // namespace
 
 Aplicacao::Aplicacao(int &argc, char **argv) : QApplication(argc, argv) {
     prepararAmbiente();
@@ -32,11 +13,8 @@ Aplicacao::Aplicacao(int &argc, char **argv) : QApplication(argc, argv) {
 void Aplicacao::prepararAmbiente() {
     setApplicationName(QStringLiteral("Talvano"));
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-    auto *traducao = new QTranslator(qApp);
-    if (traducao->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
-                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(traducao);
-    carregarFontes();
+    instalarTraducaoQt();
+    Fontes::garantirCarregadas();
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
 }
 

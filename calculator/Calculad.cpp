@@ -3,29 +3,17 @@
 
 TFormCalculadora *FormCalculadora = nullptr;
 
+#include "Fontes.h"
+#include "Janela.h"
 #include "Protegido.h"
 
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QStyle>
 #include <utility>
 
 namespace {
-
-// The keys' font comes with the program's font package but lies outside the
-// folders the font configuration searches.
-void registrarMsSansSerif() {
-    static const bool registrada = [] {
-        if (QFontDatabase::families().contains(QStringLiteral("MS Sans Serif")))
-            return true;
-        return QFontDatabase::addApplicationFont(
-                   QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf")) >= 0;
-    }();
-    Q_UNUSED(registrada);
-}
 
 // The window is drawn in pixels, so its fonts are too, whatever the screen's
 // resolution: the sizes in the form are points at 96 pixels per inch.
@@ -65,7 +53,8 @@ QIcon iconeDaCalculadora() {
 
 TFormCalculadora::TFormCalculadora(QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TFormCalculadora>()) {
-    registrarMsSansSerif();
+    // The keys' font comes with the program, outside the folders fontconfig searches.
+    Fontes::garantirCarregadas();
     m_ui->setupUi(this);
     FormCreate();
 }
@@ -73,9 +62,7 @@ TFormCalculadora::TFormCalculadora(QWidget *parent)
 TFormCalculadora::~TFormCalculadora() = default;
 
 void TFormCalculadora::FormCreate() {
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(size());
+    fixarJanela(this, BotoesTitulo::SoFechar);
     setWindowIcon(iconeDaCalculadora());
     fontesEmPixels(this);
     m_ui->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
@@ -120,11 +107,7 @@ void TFormCalculadora::showEvent(QShowEvent *evento) {
 
 void TFormCalculadora::FormShow() {
     executar([this] { m_motor.aoAbrir(); });
-    if (const QScreen *tela = screen()) {
-        QRect moldura = frameGeometry();
-        moldura.moveCenter(tela->availableGeometry().center());
-        move(moldura.topLeft());
-    }
+    centralizarNaTela(this);
     m_ui->EdVisor->setFocus();
 }
 

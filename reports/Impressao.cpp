@@ -1,29 +1,31 @@
 #include "Impressao.h"
 
+#include "Avisador.h"
 #include "ErroSistema.h"
+#include "GeometriaPagina.h"
 #include "PaginaPreparada.h"
 #include "Renderizador.h"
 
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProgressDialog>
 
 namespace Impressao {
 
-namespace {
-
-QPageLayout leiaute(const PaginaPreparada &pagina) {
-    const double menor = qMin(pagina.larguraMm, pagina.alturaMm);
-    const double maior = qMax(pagina.larguraMm, pagina.alturaMm);
-    return QPageLayout(
-        QPageSize(QSizeF(menor, maior), QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
-        pagina.paisagem ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
-}
-
-} // namespace
-
 bool haImpressora() {
     return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+bool conferirImpressora() {
+    if (haImpressora())
+        return true;
+    Avisador::atual().mensagem(semImpressora);
+    return false;
+}
+
+void usarImpressoraPadrao(QPrinter &impressora) {
+    impressora.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
 }
 
 void imprimir(const RelatorioPreparado &relatorio, QPrinter &impressora, int de, int ate,
@@ -33,7 +35,7 @@ void imprimir(const RelatorioPreparado &relatorio, QPrinter &impressora, int de,
     if (de > ate)
         return;
     impressora.setFullPage(true);
-    impressora.setPageLayout(leiaute(relatorio.paginas[de - 1]));
+    impressora.setPageLayout(GeometriaPagina(relatorio.paginas[de - 1]).leiauteFolhaInteira());
     QPainter painter;
     if (!painter.begin(&impressora))
         throw ErroSistema(QStringLiteral("Não foi possível iniciar a impressão em \"%1\".")
@@ -41,7 +43,7 @@ void imprimir(const RelatorioPreparado &relatorio, QPrinter &impressora, int de,
     const int total = ate - de + 1;
     for (int i = de - 1; i < ate; ++i) {
         if (i > de - 1) {
-            impressora.setPageLayout(leiaute(relatorio.paginas[i]));
+            impressora.setPageLayout(GeometriaPagina(relatorio.paginas[i]).leiauteFolhaInteira());
             if (!impressora.newPage())
                 throw ErroSistema(QStringLiteral("A impressora \"%1\" recusou uma nova página.")
                                       .arg(impressora.printerName()));
@@ -53,6 +55,19 @@ void imprimir(const RelatorioPreparado &relatorio, QPrinter &impressora, int de,
         }
     }
     painter.end();
+}
+
+void imprimirComProgresso(const RelatorioPreparado &relatorio, QPrinter &impressora, int de,
+                          int ate, QWidget *pai) {
+    QProgressDialog progresso(QStringLiteral("Imprimindo..."), QStringLiteral("Cancelar"), 0,
+                              qMax(0, ate - de + 1), pai);
+    progresso.setWindowTitle(QStringLiteral("Impressão"));
+    progresso.setWindowModality(Qt::WindowModal);
+    progresso.setMinimumDuration(0);
+    imprimir(relatorio, impressora, de, ate, [&](int feitas, int) {
+        progresso.setValue(feitas);
+        return !progresso.wasCanceled();
+    });
 }
 
 } // namespace Impressao

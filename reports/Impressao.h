@@ -4,6 +4,7 @@
 #include <functional>
 
 class QPrinter;
+class QWidget;
 struct RelatorioPreparado;
 
 // Printing prepared pages on a real printer, each page on paper of its own size.
@@ -14,10 +15,20 @@ bool haImpressora();
 inline const QString semImpressora =
     QStringLiteral("Nenhuma impressora está instalada neste computador. Instale uma impressora "
                    "para poder imprimir.");
+// With no printer installed, says so in a message box and answers false.
+bool conferirImpressora();
+
+// Points a printer object at the system's default printer.
+void usarImpressoraPadrao(QPrinter &impressora);
 
 // Prints pages de..ate (1-based, inclusive); the callback is told each page
 // done and may answer false to stop. Throws ErroSistema when the printer fails.
 void imprimir(const RelatorioPreparado &relatorio, QPrinter &impressora, int de, int ate,
               const std::function<bool(int feitas, int total)> &progresso = {});
+
+// The same with the report service's progress window over `pai`, whose Cancel
+// stops after the page being printed.
+void imprimirComProgresso(const RelatorioPreparado &relatorio, QPrinter &impressora, int de,
+                          int ate, QWidget *pai);
 
 } // namespace Impressao

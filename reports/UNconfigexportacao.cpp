@@ -2,6 +2,7 @@
 #include "ui_UNconfigexportacao.h"
 
 #include "ConfigExportacao.h"
+#include "Janela.h"
 #include "UNpreview.h"
 
 TFRconfigexportacao::TFRconfigexportacao(FormatoExportacao formato,
@@ -9,6 +10,7 @@ TFRconfigexportacao::TFRconfigexportacao(FormatoExportacao formato,
     : QDialog(pai), ui(std::make_unique<Ui::TFRconfigexportacao>()), m_formato(formato),
       m_config(configuracoes) {
     ui->setupUi(this);
+    fixarJanela(this, BotoesTitulo::SoFechar);
     static const char *titulos[] = {"Exportar para PDF", "Exportar para o Excel",
                                     "Exportar para RTF", "Exportar para JPEG", "Exportar para BMP"};
     setWindowTitle(QString::fromUtf8(titulos[int(formato)]));

@@ -6,11 +6,12 @@
 #include "ArquivoRelatorio.h"
 #include "Avisador.h"
 #include "ConfigExportacao.h"
-#include "ErroSistema.h"
 #include "Exportadores.h"
+#include "GeometriaPagina.h"
 #include "Impressao.h"
 #include "ModeloMiniaturas.h"
 #include "Preparador.h"
+#include "Protegido.h"
 #include "UNconfigexportacao.h"
 #include "VisaoPaginas.h"
 
@@ -25,7 +26,6 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QToolBar>
@@ -102,7 +102,7 @@ QAction *TFRpreview::novaAcao(const QString &nome, const QString &icone, const Q
         new QAction(QIcon(QStringLiteral(":/relatorio/icones/%1.svg").arg(icone)), dica, this);
     a->setObjectName(nome);
     a->setToolTip(dica);
-    connect(a, &QAction::triggered, this, slot);
+    ligar(a, &QAction::triggered, this, slot);
     return a;
 }
 
@@ -126,7 +126,7 @@ void TFRpreview::criarBarra() {
     for (const Formato &f : formatos) {
         QAction *a = menu->addAction(QString::fromUtf8(f.nome) + QStringLiteral("..."));
         const FormatoExportacao formato = f.formato;
-        connect(a, &QAction::triggered, this, [this, formato] { exportar(formato); });
+        ligar(a, &QAction::triggered, this, [this, formato] { exportar(formato); });
     }
     m_exportar->setMenu(menu);
     b->addWidget(m_exportar);
@@ -247,18 +247,14 @@ int TFRpreview::paginasProntas() const {
 void TFRpreview::prepararMais() {
     if (!preparando())
         return;
-    try {
-        QElapsedTimer relogio;
-        relogio.start();
-        while (!m_preparador->terminado() && relogio.elapsed() < msPorEtapa)
-            m_preparador->continuar(1);
-    } catch (const ErroSistema &e) {
-        m_preparador.reset();
-        falhar(e.mensagem());
-    } catch (const std::exception &e) {
-        m_preparador.reset();
-        falhar(QString::fromLocal8Bit(e.what()));
-    }
+    protegido(
+        [&] {
+            QElapsedTimer relogio;
+            relogio.start();
+            while (!m_preparador->terminado() && relogio.elapsed() < msPorEtapa)
+                m_preparador->continuar(1);
+        },
+        [&] { m_preparador.reset(); }); // the pages made so far stay in view
     paginasNovas();
     if (preparando())
         m_timerPreparo->start();
@@ -268,22 +264,15 @@ bool TFRpreview::concluirPreparo() {
     if (!preparando())
         return true;
     m_timerPreparo->stop();
-    QString erro;
-    try {
-        m_preparador->prepararTudo();
-    } catch (const ErroSistema &e) {
-        erro = e.mensagem();
-    } catch (const std::exception &e) {
-        erro = QString::fromLocal8Bit(e.what());
-    }
-    if (!erro.isEmpty())
-        m_preparador.reset(); // the pages made so far stay in view
-    paginasNovas();
-    if (!erro.isEmpty()) {
-        falhar(erro);
-        return false;
-    }
-    return true;
+    const bool pronto = protegido([&] { m_preparador->prepararTudo(); },
+                                  [&] {
+                                      // The pages made so far stay in view.
+                                      m_preparador.reset();
+                                      paginasNovas();
+                                  });
+    if (pronto)
+        paginasNovas();
+    return pronto;
 }
 
 void TFRpreview::paginasNovas() {
@@ -302,10 +291,6 @@ void TFRpreview::atualizarStatus() {
     ui->lbStatus->setText(texto);
     if (!m_numeroPagina->hasFocus())
         m_numeroPagina->setText(QString::number(atual));
-}
-
-void TFRpreview::falhar(const QString &mensagem) {
-    Avisador::atual().erro(mensagem);
 }
 
 void TFRpreview::irParaPagina(int pagina) {
@@ -435,15 +420,11 @@ void TFRpreview::localizar() {
 }
 
 void TFRpreview::imprimir() {
-    try {
-        if (!Impressao::haImpressora()) {
-            Avisador::atual().mensagem(Impressao::semImpressora);
-            return;
-        }
-        if (!concluirPreparo())
+    protegido([&] {
+        if (!Impressao::conferirImpressora() || !concluirPreparo())
             return;
         QPrinter impressora(QPrinter::HighResolution);
-        impressora.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
+        Impressao::usarImpressoraPadrao(impressora);
         QPrintDialog dlg(&impressora, this);
         dlg.setWindowTitle(QStringLiteral("Imprimir"));
         dlg.setMinMax(1, paginasProntas());
@@ -457,36 +438,18 @@ void TFRpreview::imprimir() {
         } else if (impressora.printRange() == QPrinter::CurrentPage) {
             de = ate = ui->visao->paginaAtual() + 1;
         }
-        QProgressDialog progresso(QStringLiteral("Imprimindo..."), QStringLiteral("Cancelar"), 0,
-                                  ate - de + 1, this);
-        progresso.setWindowTitle(QStringLiteral("Impressão"));
-        progresso.setWindowModality(Qt::WindowModal);
-        Impressao::imprimir(*m_relatorio, impressora, de, ate, [&](int feitas, int) {
-            progresso.setValue(feitas);
-            return !progresso.wasCanceled();
-        });
-    } catch (const ErroSistema &e) {
-        falhar(e.mensagem());
-    } catch (const std::exception &e) {
-        falhar(QString::fromLocal8Bit(e.what()));
-    }
+        Impressao::imprimirComProgresso(*m_relatorio, impressora, de, ate, this);
+    });
 }
 
 bool TFRpreview::abrirArquivo(const QString &arquivo) {
-    try {
+    return protegido([&] {
         RelatorioPreparado lido = ArquivoRelatorio::ler(arquivo);
         m_timerPreparo->stop();
         m_preparador.reset();
         m_aberto = std::move(lido);
         mostrar(&m_aberto, nullptr, m_exportacoes);
-        return true;
-    } catch (const ErroSistema &e) {
-        falhar(e.mensagem());
-        return false;
-    } catch (const std::exception &e) {
-        falhar(QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 void TFRpreview::abrir() {
@@ -498,18 +461,7 @@ void TFRpreview::abrir() {
 }
 
 bool TFRpreview::salvarEm(const QString &arquivo) {
-    try {
-        if (!concluirPreparo())
-            return false;
-        ArquivoRelatorio::gravar(*m_relatorio, arquivo);
-        return true;
-    } catch (const ErroSistema &e) {
-        falhar(e.mensagem());
-        return false;
-    } catch (const std::exception &e) {
-        falhar(QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    return concluirPreparo() && protegido([&] { ArquivoRelatorio::gravar(*m_relatorio, arquivo); });
 }
 
 void TFRpreview::salvar() {
@@ -524,9 +476,9 @@ void TFRpreview::salvar() {
 }
 
 bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo) {
-    try {
-        if (!concluirPreparo())
-            return false;
+    if (!concluirPreparo())
+        return false;
+    return protegido([&] {
         const ExportacoesRelatorio &c = *m_exportacoes;
         QProgressDialog progresso(QStringLiteral("Exportando..."), QString(), 0, paginasProntas(),
                                   this);
@@ -551,14 +503,7 @@ bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo)
             Exportadores::bmp(*m_relatorio, arquivo, c.bmp, avancar);
             break;
         }
-        return true;
-    } catch (const ErroSistema &e) {
-        falhar(e.mensagem());
-        return false;
-    } catch (const std::exception &e) {
-        falhar(QString::fromLocal8Bit(e.what()));
-        return false;
-    }
+    });
 }
 
 void TFRpreview::exportar(FormatoExportacao formato) {
@@ -596,38 +541,22 @@ void TFRpreview::exportarPdfRapido() {
 void TFRpreview::configurarPagina() {
     if (!m_relatorio || m_relatorio->paginas.isEmpty() || !concluirPreparo())
         return;
-    const PaginaPreparada &primeira = m_relatorio->paginas.first();
     QPrinter impressora(QPrinter::HighResolution);
-    impressora.setPageLayout(
-        QPageLayout(QPageSize(QSizeF(qMin(primeira.larguraMm, primeira.alturaMm),
-                                     qMax(primeira.larguraMm, primeira.alturaMm)),
-                              QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
-                    primeira.paisagem ? QPageLayout::Landscape : QPageLayout::Portrait,
-                    primeira.margensMm, QPageLayout::Millimeter, QMarginsF()));
+    impressora.setPageLayout(GeometriaPagina(m_relatorio->paginas.first()).leiauteComMargens());
     QPageSetupDialog dlg(&impressora, this);
     dlg.setWindowTitle(QStringLiteral("Configurar página"));
     if (dlg.exec() != QDialog::Accepted)
         return;
-    const QPageLayout leiaute = impressora.pageLayout();
-    const QSizeF tamanho = leiaute.pageSize().size(QPageSize::Millimeter);
-    const bool paisagem = leiaute.orientation() == QPageLayout::Landscape;
-    aplicarPagina(tamanho, paisagem, leiaute.margins(QPageLayout::Millimeter));
+    const GeometriaPagina escolhida = GeometriaPagina::deLeiaute(impressora.pageLayout());
+    aplicarPagina(escolhida.tamanhoMm(), escolhida.paisagem(), escolhida.margensMm());
 }
 
 void TFRpreview::aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMarginsF &margensMm) {
     if (!m_relatorio || !concluirPreparo())
         return;
-    const double menor = qMin(tamanhoMm.width(), tamanhoMm.height());
-    const double maior = qMax(tamanhoMm.width(), tamanhoMm.height());
-    for (PaginaPreparada &p : m_relatorio->paginas) {
-        p.paisagem = paisagem;
-        p.larguraMm = paisagem ? maior : menor;
-        p.alturaMm = paisagem ? menor : maior;
-        // New margins move the content by the difference from the ones it was laid out with.
-        p.deslocamentoMm +=
-            QPointF(margensMm.left() - p.margensMm.left(), margensMm.top() - p.margensMm.top());
-        p.margensMm = margensMm;
-    }
+    const GeometriaPagina nova(tamanhoMm, paisagem, margensMm);
+    for (PaginaPreparada &p : m_relatorio->paginas)
+        nova.aplicarEm(p);
     ui->visao->paginasAlteradas();
     m_miniaturas->definir(m_relatorio, paginasProntas());
 }

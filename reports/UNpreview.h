@@ -98,7 +98,6 @@ private:
     void mostrarZoom(double zoom);
     void numeroDigitado();
     void posicionar();
-    void falhar(const QString &mensagem);
 
     std::unique_ptr<Ui::TFRpreview> ui;
     RelatorioPreparado *m_relatorio = nullptr;

@@ -7,12 +7,30 @@
 // an event handler in an error box, and the event loop goes on.
 void tratarErro(std::exception_ptr erro);
 
-// Runs an event handler's body so that no exception unwinds into Qt's code.
-template <class Corpo> void protegido(Corpo &&corpo) {
+// Runs an event handler's body so that no exception unwinds into Qt's code;
+// answers whether the body ran to its end.
+template <class Corpo> bool protegido(Corpo &&corpo) {
     try {
         std::forward<Corpo>(corpo)();
+        return true;
     } catch (...) {
         tratarErro(std::current_exception());
+        return false;
+    }
+}
+
+// The same for a body that may stop half way: when it fails, `recompor` first
+// leaves things usable (keeps what was made so far, drops what cannot go on),
+// and then the error is shown.
+template <class Corpo, class Recompor> bool protegido(Corpo &&corpo, Recompor &&recompor) {
+    try {
+        std::forward<Corpo>(corpo)();
+        return true;
+    } catch (...) {
+        const std::exception_ptr erro = std::current_exception();
+        protegido(std::forward<Recompor>(recompor));
+        tratarErro(erro);
+        return false;
     }
 }
 

@@ -1,11 +1,11 @@
 #include "Exportadores.h"
 
 #include "ErroSistema.h"
+#include "GeometriaPagina.h"
 #include "Renderizador.h"
 
 #include <QBuffer>
 #include <QDateTime>
-#include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
@@ -17,15 +17,6 @@ namespace {
 
 // Resolution of the PDF's coordinates: layout pixels land on a fine grid.
 constexpr int resolucaoPdf = 1200;
-
-QPageLayout leiauteDaPagina(const PaginaPreparada &pagina) {
-    const double menor = qMin(pagina.larguraMm, pagina.alturaMm);
-    const double maior = qMax(pagina.larguraMm, pagina.alturaMm);
-    const QPageSize tamanho(QSizeF(menor, maior), QPageSize::Millimeter, QString(),
-                            QPageSize::FuzzyMatch);
-    return QPageLayout(tamanho, pagina.paisagem ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0));
-}
 
 QString escaparXml(const QString &texto) {
     return texto.toHtmlEscaped();
@@ -114,7 +105,8 @@ void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
         escritor.setTitle(relatorio.nome);
         escritor.setDocumentXmpMetadata(metadadosXmp(relatorio, config));
         if (!relatorio.paginas.isEmpty())
-            escritor.setPageLayout(leiauteDaPagina(relatorio.paginas.first()));
+            escritor.setPageLayout(
+                GeometriaPagina(relatorio.paginas.first()).leiauteFolhaInteira());
 
         QPainter painter;
         if (!painter.begin(&escritor))
@@ -122,7 +114,7 @@ void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
         const int total = int(relatorio.paginas.size());
         for (int i = 0; i < total; ++i) {
             if (i > 0) {
-                escritor.setPageLayout(leiauteDaPagina(relatorio.paginas[i]));
+                escritor.setPageLayout(GeometriaPagina(relatorio.paginas[i]).leiauteFolhaInteira());
                 escritor.newPage();
             }
             Renderizador::desenharPaginaEm(painter, relatorio, i, resolucaoPdf);

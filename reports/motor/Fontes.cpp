@@ -1,5 +1,6 @@
 #include "Fontes.h"
 
+#include <QFile>
 #include <QFontDatabase>
 #include <QImage>
 
@@ -7,21 +8,29 @@ namespace Fontes {
 
 void garantirCarregadas() {
     static const bool carregadas = [] {
-        const QStringList familias = QFontDatabase::families();
+        // Debian's wine fonts, in folders that fontconfig does not search.
+        const QString pastas[] = {QStringLiteral("/usr/share/wine/fonts/"),
+                                  QStringLiteral("/usr/share/fonts/truetype/wine/")};
         const struct {
             const char *familia;
             const char *arquivos[2];
-        } faltantes[] = {
+        } faces[] = {
             {"Tahoma", {"tahoma.ttf", "tahomabd.ttf"}},
             {"MS Sans Serif", {"ms_sans_serif.ttf", nullptr}},
         };
-        for (const auto &f : faltantes) {
+        const QStringList familias = QFontDatabase::families();
+        for (const auto &f : faces) {
             if (familias.contains(QLatin1String(f.familia), Qt::CaseInsensitive))
                 continue;
-            for (const char *arquivo : f.arquivos)
-                if (arquivo)
-                    QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/") +
-                                                      QLatin1String(arquivo));
+            for (const char *arquivo : f.arquivos) {
+                if (!arquivo)
+                    continue;
+                for (const QString &pasta : pastas) {
+                    const QString caminho = pasta + QLatin1String(arquivo);
+                    if (QFile::exists(caminho) && QFontDatabase::addApplicationFont(caminho) >= 0)
+                        break;
+                }
+            }
         }
         return true;
     }();

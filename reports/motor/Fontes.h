@@ -10,6 +10,8 @@ class QPaintDevice;
 // by hand when fontconfig does not list them.
 namespace Fontes {
 
+// Loads the faces the program brings along; the one place that does, for the
+// program (at start), the windows and the tests alike. Once per run.
 void garantirCarregadas();
 
 // The font whose em is pontos * 96 / 72 units of a painter that draws in

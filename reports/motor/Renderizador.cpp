@@ -1,6 +1,7 @@
 #include "Renderizador.h"
 
 #include "Fontes.h"
+#include "GeometriaPagina.h"
 
 #include <QPaintDevice>
 #include <QPainter>
@@ -141,7 +142,7 @@ void desenharPaginaEm(QPainter &painter, const RelatorioPreparado &relatorio, in
 }
 
 QSize tamanhoEmPixels(const PaginaPreparada &pagina, double dpi) {
-    return QSize(qRound(pagina.larguraMm / 25.4 * dpi), qRound(pagina.alturaMm / 25.4 * dpi));
+    return GeometriaPagina(pagina).tamanhoEmPixels(dpi);
 }
 
 QImage imagem(const RelatorioPreparado &relatorio, int pagina, double dpi, QImage::Format formato) {

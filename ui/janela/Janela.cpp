@@ -5,8 +5,8 @@
 #include <QWidget>
 
 void fixarJanela(QWidget *janela, BotoesTitulo botoes) {
-    Qt::WindowFlags flags =
-        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
     if (botoes == BotoesTitulo::MinimizarEFechar)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint;
     if (janela->windowType() == Qt::Dialog)

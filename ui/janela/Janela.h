@@ -4,7 +4,9 @@ class QWidget;
 class QShowEvent;
 
 // Every window is built one way: the form gives the fixed size and the
-// widgets' fixed geometry; this sets the title-bar buttons and fixes the size.
+// widgets' fixed geometry; this sets the title-bar buttons and a fixed border
+// and fixes the size. The one way a window is made fixed: call it in the
+// constructor once the form is set up.
 enum class BotoesTitulo {
     SoFechar,         // only the close box
     MinimizarEFechar, // system menu, minimise and close; no maximise
