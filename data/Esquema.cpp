@@ -5,6 +5,7 @@
 #include "fb/Firebird.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -38,9 +39,44 @@ const char *const k_definicoes[] = {
 
 } // namespace
 
+namespace {
+
+void preencherBanco(Fb::Conexao &base, Esquema::Modo modo, const QStringList &definicoes) {
+    for (const QString &ddl : definicoes)
+        base.executarDdl(ddl);
+
+    Fb::Transacao tra(base);
+    tra.iniciar();
+    const QString modoInicial =
+        modo == Esquema::Modo::Simples ? QStringLiteral("N") : QStringLiteral("Y");
+    Fb::Comando config(tra, QStringLiteral("INSERT INTO CONFIGURACOES (ID_CONFIGURACAO, "
+                                           "CONFIGURACAO1, CONFIGURACAO2, CONFIGURACAO3) "
+                                           "VALUES (1, :MODO, 'N', 'N')"));
+    config.definir(QStringLiteral("MODO"), modoInicial);
+    config.executar();
+    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (1, 'DEVEDOR')"))
+        .executar();
+    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (2, 'CREDOR')"))
+        .executar();
+    tra.commit();
+}
+
+} // namespace
+
 namespace Esquema {
 
+QStringList definicoes() {
+    QStringList lista;
+    for (const char *ddl : k_definicoes)
+        lista << QString::fromLatin1(ddl);
+    return lista;
+}
+
 void criarBanco(const QString &caminho, Modo modo) {
+    criarBanco(caminho, modo, definicoes());
+}
+
+void criarBanco(const QString &caminho, Modo modo, const QStringList &definicoes) {
     if (QFileInfo::exists(caminho))
         throw ErroSistema(QStringLiteral("O arquivo \"%1\" já existe. Nada foi alterado: "
                                          "apague ou mova o arquivo antes de criar um banco novo.")
@@ -54,22 +90,22 @@ void criarBanco(const QString &caminho, Modo modo) {
     base.configurar(caminho, QString::fromLatin1(TDatamodule1::usuario()),
                     QString::fromLatin1(TDatamodule1::senha()));
     base.criar();
-    for (const char *ddl : k_definicoes)
-        base.executarDdl(QString::fromLatin1(ddl));
-
-    Fb::Transacao tra(base);
-    tra.iniciar();
-    const QString modoInicial = modo == Modo::Simples ? QStringLiteral("N") : QStringLiteral("Y");
-    Fb::Comando config(tra, QStringLiteral("INSERT INTO CONFIGURACOES (ID_CONFIGURACAO, "
-                                           "CONFIGURACAO1, CONFIGURACAO2, CONFIGURACAO3) "
-                                           "VALUES (1, :MODO, 'N', 'N')"));
-    config.definir(QStringLiteral("MODO"), modoInicial);
-    config.executar();
-    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (1, 'DEVEDOR')"))
-        .executar();
-    Fb::Comando(tra, QStringLiteral("INSERT INTO TIPO (ID_TIPO, TIPO) VALUES (2, 'CREDOR')"))
-        .executar();
-    tra.commit();
+    try {
+        preencherBanco(base, modo, definicoes);
+    } catch (const ErroSistema &) {
+        // A half-made file would refuse every later attempt: it goes, and
+        // the error that stopped the creation is the one told.
+        try {
+            base.apagar();
+        } catch (const ErroSistema &) {
+            try {
+                base.desconectar();
+            } catch (const ErroSistema &) {
+            }
+            QFile::remove(caminho);
+        }
+        throw;
+    }
 }
 
 } // namespace Esquema

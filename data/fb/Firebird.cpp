@@ -273,6 +273,15 @@ void Conexao::desconectar() {
     m_anexo = nullptr;
 }
 
+void Conexao::apagar() {
+    if (!m_anexo)
+        return;
+    Status st;
+    m_anexo->dropDatabase(&st);
+    st.verificar(); // still attached when the file could not go
+    m_anexo = nullptr;
+}
+
 void Conexao::executarDdl(const QString &sql) {
     Transacao tra(*this);
     tra.iniciar();
@@ -286,11 +295,15 @@ void Conexao::executarDdl(const QString &sql) {
 // --------------------------------------------------------------- Transacao
 
 Transacao::~Transacao() {
+    if (!m_tra)
+        return;
     try {
-        if (m_tra)
+        if (std::uncaught_exceptions() > m_excecoesAoCriar)
+            rollback();
+        else
             commit();
     } catch (const ErroSistema &) {
-        // At exit nobody is left to tell; the engine rolls back what it must.
+        // Nobody is left to tell; the engine rolls back what it must.
     }
 }
 
@@ -327,33 +340,43 @@ void Transacao::rollback() {
 
 // ------------------------------------------------------------------ Comando
 
+void Comando::LiberarComando::operator()(IStatement *p) const {
+    Status st;
+    p->free(&st);
+    if (st.falhou())
+        p->release();
+}
+
+void Comando::FecharCursor::operator()(IResultSet *p) const {
+    Status st;
+    p->close(&st);
+    if (st.falhou())
+        p->release();
+}
+
+void Comando::LiberarMetadados::operator()(IMessageMetadata *p) const {
+    p->release();
+}
+
 Comando::Comando(Transacao &transacao, const QString &sql) : m_transacao(transacao) {
     const QString traduzido = trocarParametrosNomeados(sql, m_nomesPorPosicao);
     Status st;
-    m_stmt = transacao.conexao().anexo()->prepare(&st, transacao.handle(), 0,
-                                                  Win1252::codificar(traduzido).constData(), 3,
-                                                  IStatement::PREPARE_PREFETCH_METADATA);
+    m_stmt.reset(transacao.conexao().anexo()->prepare(&st, transacao.handle(), 0,
+                                                      Win1252::codificar(traduzido).constData(), 3,
+                                                      IStatement::PREPARE_PREFETCH_METADATA));
     st.verificar();
-    m_metaEntrada = m_stmt->getInputMetadata(&st);
+    m_metaEntrada.reset(m_stmt->getInputMetadata(&st));
     st.verificar();
-    m_metaSaida = m_stmt->getOutputMetadata(&st);
+    m_metaSaida.reset(m_stmt->getOutputMetadata(&st));
     st.verificar();
     m_valores.resize(m_nomesPorPosicao.size());
     m_bufEntrada.resize(m_metaEntrada->getMessageLength(&st));
+    st.verificar();
     m_bufSaida.resize(m_metaSaida->getMessageLength(&st));
+    st.verificar();
 }
 
-Comando::~Comando() {
-    Status st;
-    if (m_cursor)
-        m_cursor->close(&st);
-    if (m_metaEntrada)
-        m_metaEntrada->release();
-    if (m_metaSaida)
-        m_metaSaida->release();
-    if (m_stmt)
-        m_stmt->free(&st);
-}
+Comando::~Comando() = default;
 
 QStringList Comando::nomesParametros() const {
     QStringList distintos;
@@ -535,8 +558,8 @@ Linha Comando::executar() {
     montarEntrada();
     Status st;
     const bool temSaida = m_metaSaida->getCount(&st) > 0;
-    m_stmt->execute(&st, m_transacao.handle(), m_metaEntrada, m_bufEntrada.data(),
-                    temSaida ? m_metaSaida : nullptr, temSaida ? m_bufSaida.data() : nullptr);
+    m_stmt->execute(&st, m_transacao.handle(), m_metaEntrada.get(), m_bufEntrada.data(),
+                    temSaida ? m_metaSaida.get() : nullptr, temSaida ? m_bufSaida.data() : nullptr);
     st.verificar();
     return temSaida ? lerSaida() : Linha{};
 }
@@ -545,10 +568,10 @@ void Comando::abrirCursor() {
     fecharCursor();
     montarEntrada();
     Status st;
-    IResultSet *rs = m_stmt->openCursor(&st, m_transacao.handle(), m_metaEntrada,
-                                        m_bufEntrada.data(), m_metaSaida, 0);
+    IResultSet *rs = m_stmt->openCursor(&st, m_transacao.handle(), m_metaEntrada.get(),
+                                        m_bufEntrada.data(), m_metaSaida.get(), 0);
     st.verificar();
-    m_cursor = rs;
+    m_cursor.reset(rs);
 }
 
 bool Comando::buscar(Linha &linha) {
@@ -566,13 +589,7 @@ bool Comando::buscar(Linha &linha) {
 }
 
 void Comando::fecharCursor() {
-    if (!m_cursor)
-        return;
-    Status st;
-    m_cursor->close(&st);
-    if (st.falhou())
-        m_cursor->release();
-    m_cursor = nullptr;
+    m_cursor.reset();
 }
 
 } // namespace Fb

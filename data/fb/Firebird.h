@@ -2,6 +2,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,8 @@ public:
     // writes on) and stays attached to it.
     void criar();
     void desconectar();
+    // Deletes the attached database file and ends the attachment.
+    void apagar();
     bool conectada() const { return m_anexo != nullptr; }
     Firebird::IAttachment *anexo() const { return m_anexo; }
 
@@ -52,10 +55,13 @@ private:
     QString m_caminho, m_usuario, m_senha;
 };
 
-// read_committed, rec_version, nowait; committed when destroyed while active.
+// read_committed, rec_version, nowait. Destroyed while active it commits, but
+// rolls back when the destruction comes from an exception unwinding the stack:
+// work left half done by a failure is never made permanent.
 class Transacao {
 public:
-    explicit Transacao(Conexao &conexao) : m_conexao(conexao) {}
+    explicit Transacao(Conexao &conexao)
+        : m_conexao(conexao), m_excecoesAoCriar(std::uncaught_exceptions()) {}
     ~Transacao();
     Transacao(const Transacao &) = delete;
     Transacao &operator=(const Transacao &) = delete;
@@ -71,6 +77,7 @@ public:
 
 private:
     Conexao &m_conexao;
+    int m_excecoesAoCriar;
     Firebird::ITransaction *m_tra = nullptr;
 };
 
@@ -103,15 +110,27 @@ public:
     QStringList colunas() const;
 
 private:
-    struct Parametro;
+    // Each handle is given back to the engine however the object ends, also
+    // when the constructor throws halfway.
+    struct LiberarComando {
+        void operator()(Firebird::IStatement *p) const;
+    };
+    struct FecharCursor {
+        void operator()(Firebird::IResultSet *p) const;
+    };
+    struct LiberarMetadados {
+        void operator()(Firebird::IMessageMetadata *p) const;
+    };
+
     void montarEntrada();
     Linha lerSaida() const;
 
     Transacao &m_transacao;
-    Firebird::IStatement *m_stmt = nullptr;
-    Firebird::IResultSet *m_cursor = nullptr;
-    Firebird::IMessageMetadata *m_metaEntrada = nullptr;
-    Firebird::IMessageMetadata *m_metaSaida = nullptr;
+    // Declared first, destroyed last: the cursor and metadata go before the statement.
+    std::unique_ptr<Firebird::IStatement, LiberarComando> m_stmt;
+    std::unique_ptr<Firebird::IMessageMetadata, LiberarMetadados> m_metaEntrada;
+    std::unique_ptr<Firebird::IMessageMetadata, LiberarMetadados> m_metaSaida;
+    std::unique_ptr<Firebird::IResultSet, FecharCursor> m_cursor;
     QStringList m_nomesPorPosicao;
     std::vector<QVariant> m_valores;
     std::vector<unsigned char> m_bufEntrada;

@@ -359,6 +359,58 @@ private Q_SLOTS:
         }
     }
 
+    void aTransactionEndedByAnExceptionKeepsNothing_data() {
+        QTest::addColumn<bool>("falha");
+        QTest::addColumn<int>("guardados");
+        QTest::newRow("ends normally: committed") << false << 1;
+        QTest::newRow("an exception unwinds: rolled back") << true << 0;
+    }
+
+    void aTransactionEndedByAnExceptionKeepsNothing() {
+        QFETCH(bool, falha);
+        QFETCH(int, guardados);
+        BancoTeste banco;
+        auto base = BancoTeste::conectarDireto(banco.caminho());
+        try {
+            Fb::Transacao tra(*base);
+            tra.iniciar();
+            Fb::Comando(tra, QStringLiteral("INSERT INTO CLIENTES (ID_CLIENTE, CLIENTE) "
+                                            "VALUES (1, 'Metade')"))
+                .executar();
+            if (falha)
+                throw ErroSistema(QStringLiteral("falhou no meio"));
+        } catch (const ErroSistema &) {
+        }
+        QCOMPARE(
+            contarPorOutraConexao(banco.caminho(), QStringLiteral("SELECT COUNT(*) FROM CLIENTES")),
+            guardados);
+    }
+
+    void aCreationThatFailsHalfwayLeavesNoFileAndCanBeRedone_data() {
+        QTest::addColumn<QStringList>("definicoes");
+        QStringList ddlNoMeio = Esquema::definicoes();
+        ddlNoMeio.insert(2, QStringLiteral("CREATE TABLE CLIENTES (X INTEGER)"));
+        QTest::newRow("a definition refused midway") << ddlNoMeio;
+        QTest::newRow("the last starting row refused")
+            << (Esquema::definicoes() << QStringLiteral("ALTER TABLE TIPO ADD CONSTRAINT "
+                                                        "CK_TESTE CHECK (TIPO <> 'CREDOR')"));
+    }
+
+    void aCreationThatFailsHalfwayLeavesNoFileAndCanBeRedone() {
+        QFETCH(QStringList, definicoes);
+        QTemporaryDir pasta;
+        const QString caminho = pasta.filePath(QStringLiteral("DADOS.GDB"));
+        QVERIFY_THROWS_EXCEPTION(ErroSistema,
+                                 Esquema::criarBanco(caminho, Esquema::Modo::Simples, definicoes));
+        QVERIFY(!QFile::exists(caminho));
+
+        Esquema::criarBanco(caminho, Esquema::Modo::Simples);
+        QCOMPARE(contarPorOutraConexao(caminho, QStringLiteral("SELECT COUNT(*) FROM TIPO")), 2);
+        QCOMPARE(contarPorOutraConexao(caminho, QStringLiteral("SELECT COUNT(*) FROM CONFIGURACOES "
+                                                               "WHERE CONFIGURACAO1 = 'N'")),
+                 1);
+    }
+
     void aClientIsFoundByItsExactTaxNumber_data() {
         QTest::addColumn<QString>("procurado");
         QTest::addColumn<QString>("nome"); // empty: nobody has it
