@@ -1,7 +1,10 @@
 // Figures for large registers: 100,000 clients and 1,000,000 receipts.
 // Prints the time to the first window, to the first screen of clients in name
-// order, to the first rows of a name-prefix search, and the peak memory.
-// Usage: bench_dados [PASTA]   (the filled database is kept there for reruns)
+// order, to the first rows of a name-prefix search, to find a client by tax
+// number, and the peak memory.
+// Usage: bench_dados [--so-cpfcnpj] [PASTA]   (the filled database is kept there
+// for reruns; --so-cpfcnpj fills only the clients and measures only the
+// tax-number look-up)
 #include "Aplicacao.h"
 #include "Datamodule1.h"
 #include "Dinheiro.h"
@@ -52,15 +55,24 @@ long picoDeMemoriaKb() {
     return uso.ru_maxrss;
 }
 
-// Fills through the data module's own update statements and generators.
-void preencher(const QString &caminho) {
-    Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+int contar(TDatamodule1 &dm, const QString &tabela) {
+    const Fb::Linha linha =
+        Fb::Comando(*dm.Tra, QStringLiteral("SELECT COUNT(*) FROM %1").arg(tabela)).executar();
+    return linha.at(0).toInt();
+}
+
+// Fills through the data module's own update statements and generators, up to
+// the figures' sizes; what an earlier run stored is kept.
+void preencher(const QString &caminho, bool comRecibos) {
+    if (!QFile::exists(caminho))
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
     TDatamodule1 dm(caminho);
     QRandomGenerator r(2026);
     QElapsedTimer t;
     t.start();
+    const int clientesAntes = contar(dm, QStringLiteral("CLIENTES"));
     dm.Clientes->abrir();
-    for (int i = 0; i < k_clientes; ++i) {
+    for (int i = clientesAntes; i < k_clientes; ++i) {
         dm.Clientes->inserir();
         dm.ClientesCLIENTE->definirValor(nomeDe(r));
         dm.ClientesCPFCNPJ->definirValor(QString::number(10000000000LL + r.bounded(1000000000)));
@@ -74,11 +86,16 @@ void preencher(const QString &caminho) {
             dm.Clientes->abrir();
         }
     }
-    std::printf("preenchimento: %d clientes em %.1f s (%.0f/s)\n", k_clientes, segundos(t),
-                k_clientes / segundos(t));
+    dm.Tra->commitRetaining();
+    if (clientesAntes < k_clientes)
+        std::printf("preenchimento: %d clientes em %.1f s (%.0f/s)\n", k_clientes - clientesAntes,
+                    segundos(t), (k_clientes - clientesAntes) / segundos(t));
+    if (!comRecibos)
+        return;
     t.restart();
+    const int recibosAntes = contar(dm, QStringLiteral("RECIBOS"));
     dm.Recibos->abrir();
-    for (int i = 0; i < k_recibos; ++i) {
+    for (int i = recibosAntes; i < k_recibos; ++i) {
         dm.Recibos->inserir();
         dm.RecibosEMITENTE->definirValor(QStringLiteral("OFICINA DO BAIRRO LTDA"));
         dm.RecibosCLIENTE->definirValor(nomeDe(r));
@@ -98,8 +115,9 @@ void preencher(const QString &caminho) {
         }
     }
     dm.Tra->commitRetaining();
-    std::printf("preenchimento: %d recibos em %.1f s (%.0f/s)\n", k_recibos, segundos(t),
-                k_recibos / segundos(t));
+    if (recibosAntes < k_recibos)
+        std::printf("preenchimento: %d recibos em %.1f s (%.0f/s)\n", k_recibos - recibosAntes,
+                    segundos(t), (k_recibos - recibosAntes) / segundos(t));
 }
 
 // The child process: the program's start-up, up to its first window.
@@ -119,6 +137,40 @@ int primeiraJanela(int argc, char **argv, const QString &caminho) {
     return status;
 }
 
+// Leaving a tax-number field asks whether the number is registered: one indexed
+// look-up, against the scan of every client that it replaces.
+void medirCpfCnpj(TDatamodule1 &dm) {
+    dm.Clientes->substituirSql(
+        {QStringLiteral("SELECT * FROM CLIENTES WHERE ID_CLIENTE = %1").arg(k_clientes / 2)});
+    const QString registrado = dm.ClientesCPFCNPJ->valor().toString();
+    const QString ausente = QStringLiteral("000.000.000-00");
+    dm.Clientes->fechar();
+
+    QElapsedTimer t;
+    t.start();
+    const bool achouPrimeira = dm.clientePorCpfCnpj(registrado).has_value();
+    std::printf("CPF/CNPJ por índice, primeira busca (achou=%d): %.5f s\n", achouPrimeira,
+                segundos(t));
+    constexpr int vezes = 1000;
+    int achados = 0;
+    t.restart();
+    for (int i = 0; i < vezes; ++i)
+        achados += dm.clientePorCpfCnpj(i % 2 ? ausente : registrado).has_value();
+    std::printf("CPF/CNPJ por índice, média de %d buscas (%d achadas): %.6f s\n", vezes, achados,
+                segundos(t) / vezes);
+
+    t.restart();
+    dm.Clientes->substituirSql({QStringLiteral("select * from CLIENTES")});
+    dm.Clientes->carregarTudo();
+    bool achouVarrendo = false;
+    const int coluna = dm.ClientesCPFCNPJ->indice();
+    for (int i = 0; i < dm.Clientes->linhasCarregadas() && !achouVarrendo; ++i)
+        achouVarrendo = dm.Clientes->valor(i, coluna).toString() == ausente;
+    std::printf("CPF/CNPJ varrendo os %d clientes (como antes, achou=%d): %.4f s\n",
+                dm.Clientes->linhasCarregadas(), achouVarrendo, segundos(t));
+    dm.Clientes->fechar();
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -126,11 +178,19 @@ int main(int argc, char **argv) {
         return primeiraJanela(argc, argv, QString::fromLocal8Bit(argv[2]));
 
     QCoreApplication app(argc, argv);
-    const QString pasta = argc >= 2 ? QString::fromLocal8Bit(argv[1])
-                                    : QDir::currentPath() + QStringLiteral("/bench-dados");
+    QStringList argumentos = app.arguments().mid(1);
+    const bool soCpfCnpj = argumentos.removeAll(QStringLiteral("--so-cpfcnpj")) > 0;
+    const QString pasta = !argumentos.isEmpty()
+                              ? argumentos.first()
+                              : QDir::currentPath() + QStringLiteral("/bench-dados");
     const QString caminho = pasta + QStringLiteral("/DADOS.GDB");
-    if (!QFile::exists(caminho))
-        preencher(caminho);
+    preencher(caminho, !soCpfCnpj);
+    if (soCpfCnpj) {
+        TDatamodule1 dm(caminho);
+        medirCpfCnpj(dm);
+        Fb::encerrar();
+        return 0;
+    }
 
     // Time from process start to the first window, as a user starts it.
     {
@@ -178,6 +238,8 @@ int main(int argc, char **argv) {
                 dm.Clientes->linhasCarregadas(), achou, segundos(t));
 
     std::printf("pico de memória: %ld KiB\n", picoDeMemoriaKb());
+    // Last, as its comparison scan holds every client in memory.
+    medirCpfCnpj(dm);
     Fb::encerrar();
     return 0;
 }
