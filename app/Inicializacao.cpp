@@ -2,6 +2,8 @@
 
 #include "Calculad.h"
 #include "Datamodule1.h"
+#include "ErroSistema.h"
+#include "ModoInicio.h"
 #include "Protegido.h"
 #include "UNabreclientes1.h"
 #include "UNabrerecibos1.h"
@@ -17,13 +19,11 @@
 #include "UNrelatorios.h"
 #include "UNreport.h"
 #include "Unit1.h"
+#include "fb/Firebird.h"
 
 #include <QApplication>
+#include <QDir>
 #include <memory>
-
-Modo modoDaConfiguracao(const QVariant &configuracao1) {
-    return configuracao1.toString() == QLatin1String("N") ? Modo::Simples : Modo::Completo;
-}
 
 namespace {
 
@@ -83,6 +83,11 @@ struct Objetos {
     }
 };
 
+QString mensagemBancoInacessivel(const QString &caminhoBanco, const QString &textoDoBanco) {
+    return QStringLiteral("Não foi possível abrir o banco de dados %1.\n\n%2")
+        .arg(QDir::toNativeSeparators(caminhoBanco), textoDoBanco);
+}
+
 } // namespace
 
 int executarPrograma(const QString &caminhoBanco) {
@@ -92,6 +97,14 @@ int executarPrograma(const QString &caminhoBanco) {
         objetos.criar(caminhoBanco);
         Datamodule1->Configuracao->abrir();
         modo = modoDaConfiguracao(Datamodule1->ConfiguracaoCONFIGURACAO1->valor());
+    } catch (const ErroSistema &erro) {
+        // The database could not be reached: say so, and where, before the engine's own words.
+        if (Datamodule1 && !Datamodule1->Base->conectada())
+            tratarErro(std::make_exception_ptr(ErroSistema(
+                mensagemBancoInacessivel(caminhoBanco, erro.mensagem()), erro.codigos())));
+        else
+            tratarErro(std::current_exception());
+        return 1;
     } catch (...) {
         tratarErro(std::current_exception());
         return 1;
