@@ -95,6 +95,7 @@ private Q_SLOTS:
     void exportarPelasJanelas();
     void paineisTelaCheiaEEditar();
     void exportacaoRapidaEmPdf();
+    void erroNoMeioDaPreparacao_data();
     void erroNoMeioDaPreparacao();
 
 private:
@@ -526,7 +527,15 @@ private:
 
 } // namespace
 
+void TstPreview::erroNoMeioDaPreparacao_data() {
+    QTest::addColumn<bool>("salvarLogo");
+    QTest::newRow("enquanto a janela prepara") << false;
+    // Saving asks for the remaining pages at once: the save stops, the pages stay.
+    QTest::newRow("ao salvar") << true;
+}
+
 void TstPreview::erroNoMeioDaPreparacao() {
+    QFETCH(bool, salvarLogo);
     FonteQueFalha fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
     for (int i = 1; i <= 10000; ++i)
         fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
@@ -538,12 +547,17 @@ void TstPreview::erroNoMeioDaPreparacao() {
     preparador->continuar(1);
     TFRpreview preview;
     preview.mostrar(&relatorio.preparado(), std::move(preparador), nullptr);
+    const QString salvo = m_dir.filePath(QStringLiteral("parcial.trp"));
+    if (salvarLogo)
+        QVERIFY(!preview.salvarEm(salvo));
     QTRY_VERIFY_WITH_TIMEOUT(!preview.preparando(), 60000);
+    QVERIFY(!QFile::exists(salvo));
     // Told once, in the report service's own box; the pages made so far stay.
     QCOMPARE(m_avisos.eventos().size(), 1);
     QCOMPARE(m_avisos.eventos().first().tipo, AvisadorGravador::Evento::Erro);
     QCOMPARE(m_avisos.eventos().first().texto, QStringLiteral("conexão perdida"));
     QVERIFY(preview.paginasProntas() >= 40);
+    QCOMPARE(preview.visao()->quantidade(), preview.paginasProntas());
     preview.ultimaPagina();
     QTemporaryDir dir;
     QVERIFY(
