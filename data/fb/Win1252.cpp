@@ -24,20 +24,27 @@ int byteDe(char16_t c) {
 
 namespace Win1252 {
 
-std::optional<QChar> primeiroForaDaTabela(const QString &texto) {
-    for (QChar c : texto)
-        if (byteDe(c.unicode()) < 0)
-            return c;
+std::optional<char32_t> primeiroForaDaTabela(const QString &texto) {
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const QChar c = texto[i];
+        if (byteDe(c.unicode()) >= 0)
+            continue;
+        if (c.isHighSurrogate() && i + 1 < texto.size() && texto[i + 1].isLowSurrogate())
+            return QChar::surrogateToUcs4(c, texto[i + 1]);
+        return c.unicode();
+    }
     return std::nullopt;
 }
 
-QString mensagemForaDaTabela(QChar c) {
-    QString mostrado = QString(c);
-    if (c.isSurrogate())
-        mostrado = QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
-    return QStringLiteral("O caractere \"%1\" não pode ser gravado no banco de dados. "
+QString mensagemForaDaTabela(char32_t c) {
+    const QString codigo = QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    // Half of a UTF-16 pair cannot be shown on its own: only its number is.
+    const bool metade = c >= 0xD800 && c <= 0xDFFF;
+    const QString nomeado =
+        metade ? codigo : QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&c, 1), codigo);
+    return QStringLiteral("O caractere %1 não pode ser gravado no banco de dados. "
                           "Use apenas letras, números e sinais do português.")
-        .arg(mostrado);
+        .arg(nomeado);
 }
 
 QByteArray codificar(const QString &texto) {
@@ -46,7 +53,7 @@ QByteArray codificar(const QString &texto) {
     for (QChar c : texto) {
         const int b = byteDe(c.unicode());
         if (b < 0)
-            throw ErroSistema(mensagemForaDaTabela(c));
+            throw ErroSistema(mensagemForaDaTabela(*primeiroForaDaTabela(texto)));
         saida.append(char(b));
     }
     return saida;

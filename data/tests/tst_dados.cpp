@@ -96,12 +96,20 @@ private Q_SLOTS:
 
     void textOutsideTheCodePageIsRefusedAndNothingStoredChanges_data() {
         QTest::addColumn<QString>("texto");
-        QTest::newRow("check mark") << QStringLiteral("Pago ✓");
-        QTest::newRow("cjk") << QStringLiteral("Cliente 東京");
-        QTest::newRow("emoji") << QStringLiteral("Ana 😀");
+        QTest::addColumn<QString>("nomeado"); // how the message names the character
+        QTest::newRow("check mark") << QStringLiteral("Pago ✓") << QStringLiteral("\"✓\" (U+2713)");
+        QTest::newRow("cjk") << QStringLiteral("Cliente 東京") << QStringLiteral("\"東\" (U+6771)");
+        QTest::newRow("emoji: the whole character")
+            << QStringLiteral("Ana 😀") << QStringLiteral("\"😀\" (U+1F600)");
+        QTest::newRow("emoji after accents")
+            << QStringLiteral("João Ação 🎉 fim") << QStringLiteral("\"🎉\" (U+1F389)");
+        QTest::newRow("lone half of a pair")
+            << (QStringLiteral("Ana ") + QChar(0xD83D) + QStringLiteral("x"))
+            << QStringLiteral("caractere U+D83D não");
     }
     void textOutsideTheCodePageIsRefusedAndNothingStoredChanges() {
         QFETCH(QString, texto);
+        QFETCH(QString, nomeado);
         BancoTeste banco;
         auto dm = banco.abrir();
         dm->Clientes->abrir();
@@ -115,6 +123,7 @@ private Q_SLOTS:
         } catch (const ErroSistema &e) {
             QVERIFY2(e.mensagem().contains(QStringLiteral("não pode ser gravado")),
                      qPrintable(e.mensagem()));
+            QVERIFY2(e.mensagem().contains(nomeado), qPrintable(e.mensagem()));
         }
         QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Maria"));
         dm->Clientes->gravar();
@@ -122,7 +131,12 @@ private Q_SLOTS:
         // The encoder itself refuses it too, before anything reaches the database.
         Fb::Comando direto(*dm->Tra, QStringLiteral("UPDATE CLIENTES SET CLIENTE = :C"));
         direto.definir(QStringLiteral("C"), texto);
-        QVERIFY_THROWS_EXCEPTION(ErroSistema, direto.executar());
+        try {
+            direto.executar();
+            QFAIL("the encoder accepted the text");
+        } catch (const ErroSistema &e) {
+            QVERIFY2(e.mensagem().contains(nomeado), qPrintable(e.mensagem()));
+        }
         dm->Tra->commitRetaining();
 
         auto outro = banco.abrir();
