@@ -6,6 +6,7 @@
 #include "UNcadcli.h"
 #include "UNcademitente.h"
 #include "UNrecibo.h"
+#include "UNrelatorios.h"
 #include "ui_UNprincipal.h"
 
 #include <QCoreApplication>
@@ -34,16 +35,16 @@ TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRp
     }
     const struct {
         QPushButton *botao;
-        Figura figura;
+        const char *figura;
         int lado;
     } figuras[] = {
-        {m_ui->BTrecibo, Figura::Recibo, 51},     {m_ui->BTrecibo2, Figura::Recibo, 51},
-        {m_ui->BTcadastro, Figura::Cadastro, 51}, {m_ui->BTrelatorios, Figura::Relatorios, 51},
-        {m_ui->BTemitente, Figura::Emitente, 48}, {m_ui->BTmanual, Figura::Manual, 48},
-        {m_ui->BTsair, Figura::Sair, 48},
+        {m_ui->BTrecibo, "recibo", 51},     {m_ui->BTrecibo2, "recibo", 51},
+        {m_ui->BTcadastro, "cadastro", 51}, {m_ui->BTrelatorios, "relatorios", 51},
+        {m_ui->BTemitente, "emitente", 48}, {m_ui->BTmanual, "manual", 48},
+        {m_ui->BTsair, "sair", 48},
     };
     for (const auto &f : figuras) {
-        f.botao->setIcon(desenharFigura(f.figura, f.lado));
+        f.botao->setIcon(figura(QLatin1String(f.figura)));
         f.botao->setIconSize(QSize(f.lado, f.lado));
     }
     // The inner face of "Emitir Recibo" lies over the outer one, leaving its frame visible.
@@ -61,6 +62,10 @@ TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRp
     ligar(m_ui->BTemitente, &QPushButton::clicked, this, [] {
         if (FRcademitente)
             FRcademitente->exec();
+    });
+    ligar(m_ui->BTrelatorios, &QPushButton::clicked, this, [] {
+        if (FRrelatorios)
+            FRrelatorios->exec();
     });
     ligar(m_ui->BTmanual, &QPushButton::clicked, this, &TFRprincipal::BTmanualClick);
     ligar(m_ui->BTsair, &QPushButton::clicked, this, &TFRprincipal::BTsairClick);

@@ -3,14 +3,13 @@
 
 TFormCalculadora *FormCalculadora = nullptr;
 
+#include "Figuras.h"
 #include "Fontes.h"
 #include "Janela.h"
 #include "Protegido.h"
 
 #include <QKeyEvent>
-#include <QPainter>
 #include <QtWidgets/QMenu>
-#include <QtWidgets/QStyle>
 #include <utility>
 
 namespace {
@@ -31,24 +30,6 @@ void fontesEmPixels(QWidget *janela) {
     }
 }
 
-QIcon iconeDaCalculadora() {
-    QPixmap figura(32, 32);
-    figura.fill(Qt::transparent);
-    QPainter pintor(&figura);
-    pintor.setPen(QColor(64, 64, 64));
-    pintor.setBrush(QColor(200, 200, 200));
-    pintor.drawRoundedRect(QRectF(4.5, 0.5, 23, 31), 3, 3);
-    pintor.fillRect(QRect(8, 4, 16, 7), Qt::black);
-    pintor.fillRect(QRect(16, 6, 6, 3), QColor(0, 255, 255));
-    for (int linha = 0; linha < 3; ++linha) {
-        for (int coluna = 0; coluna < 3; ++coluna) {
-            const QColor cor = coluna == 2 ? QColor(220, 0, 0) : QColor(90, 90, 90);
-            pintor.fillRect(QRect(8 + coluna * 6, 14 + linha * 5, 4, 3), cor);
-        }
-    }
-    return QIcon(figura);
-}
-
 } // namespace
 
 TFormCalculadora::TFormCalculadora(QWidget *parent)
@@ -63,9 +44,9 @@ TFormCalculadora::~TFormCalculadora() = default;
 
 void TFormCalculadora::FormCreate() {
     fixarJanela(this, BotoesTitulo::SoFechar);
-    setWindowIcon(iconeDaCalculadora());
+    setWindowIcon(figura(QStringLiteral("calculadora")));
     fontesEmPixels(this);
-    m_ui->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    m_ui->SpeedButton1->setIcon(figura(QStringLiteral("sair")));
 
     m_menuFita = new QMenu(this);
     m_menuFita->setObjectName(QStringLiteral("PopupMenu1"));

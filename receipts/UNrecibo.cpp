@@ -41,10 +41,10 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     fixarJanela(this, BotoesTitulo::SoFechar);
 
     figurarColunaDeBotoes(this);
-    m_ui->BTlocalizacao->setIcon(desenharFigura(Figura::Lupa, 30));
-    m_ui->SpeedButton1->setIcon(desenharFigura(Figura::Emitente, 18));
-    m_ui->SpeedButton2->setIcon(desenharFigura(Figura::Calculadora, 56));
-    m_ui->Image1->setPixmap(desenharFigura(Figura::Impressora, 50).pixmap(50, 50));
+    m_ui->BTlocalizacao->setIcon(figura(QStringLiteral("localizar")));
+    m_ui->SpeedButton1->setIcon(figura(QStringLiteral("emitente")));
+    m_ui->SpeedButton2->setIcon(figura(QStringLiteral("calculadora")));
+    m_ui->Image1->setPixmap(figura(QStringLiteral("imprimir")).pixmap(50, 50));
     for (QLabel *l : {m_ui->Label5, m_ui->Label7, m_ui->Label15, m_ui->Label16})
         pintar(l, k_azulMarinho);
 

@@ -39,7 +39,7 @@ TFRcademitente::TFRcademitente(QWidget *parent)
     fixarJanela(this, BotoesTitulo::SoFechar);
 
     figurarColunaDeBotoes(this);
-    m_ui->btnCarregar->setIcon(desenharFigura(Figura::Carregar, 20));
+    m_ui->btnCarregar->setIcon(figura(QStringLiteral("carregar")));
     // Lies on the window, level with the frame's buttons.
     m_ui->BTcancelar->raise();
 

@@ -7,6 +7,7 @@
 #include "Avisador.h"
 #include "ConfigExportacao.h"
 #include "Exportadores.h"
+#include "Figuras.h"
 #include "GeometriaPagina.h"
 #include "Impressao.h"
 #include "ModeloMiniaturas.h"
@@ -30,15 +31,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-
-// The toolbar pictures live in a static library: registered by hand.
-static void registrarIcones() {
-    static const bool registrados = [] {
-        Q_INIT_RESOURCE(icones);
-        return true;
-    }();
-    Q_UNUSED(registrados);
-}
 
 namespace {
 
@@ -75,7 +67,6 @@ constexpr int msPorEtapa = 25;
 } // namespace
 
 TFRpreview::TFRpreview(QWidget *pai) : QDialog(pai), ui(std::make_unique<Ui::TFRpreview>()) {
-    registrarIcones();
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     m_miniaturas = new ModeloMiniaturas(this);
@@ -98,8 +89,7 @@ TFRpreview::~TFRpreview() = default;
 
 QAction *TFRpreview::novaAcao(const QString &nome, const QString &icone, const QString &dica,
                               void (TFRpreview::*slot)()) {
-    QAction *a =
-        new QAction(QIcon(QStringLiteral(":/relatorio/icones/%1.svg").arg(icone)), dica, this);
+    QAction *a = new QAction(figura(icone), dica, this);
     a->setObjectName(nome);
     a->setToolTip(dica);
     ligar(a, &QAction::triggered, this, slot);
@@ -119,7 +109,7 @@ void TFRpreview::criarBarra() {
 
     m_exportar = new QToolButton(this);
     m_exportar->setObjectName(QStringLiteral("btExportar"));
-    m_exportar->setIcon(QIcon(QStringLiteral(":/relatorio/icones/exportar.svg")));
+    m_exportar->setIcon(figura(QStringLiteral("exportar")));
     m_exportar->setToolTip(QStringLiteral("Exportar"));
     m_exportar->setPopupMode(QToolButton::InstantPopup);
     QMenu *menu = new QMenu(m_exportar);
@@ -188,8 +178,7 @@ void TFRpreview::criarBarra() {
     b->addAction(novaAcao(QStringLiteral("acUltima"), QStringLiteral("ultima"),
                           QStringLiteral("Última página"), &TFRpreview::ultimaPagina));
     b->addSeparator();
-    QAction *fechar = new QAction(QIcon(QStringLiteral(":/relatorio/icones/fechar.svg")),
-                                  QStringLiteral("Fechar"), this);
+    QAction *fechar = new QAction(figura(QStringLiteral("fechar")), QStringLiteral("Fechar"), this);
     fechar->setObjectName(QStringLiteral("acFechar"));
     fechar->setToolTip(QStringLiteral("Fechar"));
     connect(fechar, &QAction::triggered, this, &QDialog::close);

@@ -1,12 +1,15 @@
 #include "Aplicacao.h"
 #include "UNprincipal.h"
+#include "UNrelatorios.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 // Receives what the desktop shell would be asked to open.
@@ -54,6 +57,8 @@ private Q_SLOTS:
         QCOMPARE(botao->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(botao->iconSize().width(),
                  nome == "BTemitente" || nome == "BTmanual" || nome == "BTsair" ? 48 : 51);
+        QVERIFY(!botao->icon().isNull());
+        QCOMPARE(botao->icon().pixmap(botao->iconSize()).size(), botao->iconSize());
     }
 
     void captionFontsAreTheDesignedOnes() {
@@ -95,6 +100,23 @@ private Q_SLOTS:
         QCOMPARE(textos, QStringList({"Sim", "Não", "OK", "Cancelar"}));
         QCOMPARE(QLocale().toString(1234.5, 'f', 2), QStringLiteral("1.234,50"));
         QCOMPARE(QLocale().monthName(3), QStringLiteral("março"));
+    }
+
+    void relatoriosOpensTheReportsMenuModally() {
+        TFRrelatorios menu;
+        FRrelatorios = &menu;
+        TFRprincipal janela;
+        janela.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&janela));
+        QWidget *aberta = nullptr;
+        QTimer::singleShot(0, &menu, [&] {
+            aberta = QApplication::activeModalWidget();
+            menu.close();
+        });
+        QTest::mouseClick(janela.findChild<QPushButton *>("BTrelatorios"), Qt::LeftButton);
+        FRrelatorios = nullptr;
+        QCOMPARE(aberta, &menu);
+        QVERIFY(janela.isVisible());
     }
 
     void sairClosesTheWindow() {

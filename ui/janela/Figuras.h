@@ -1,30 +1,15 @@
 #pragma once
 #include <QIcon>
-
-// The pictures of the program's buttons, drawn so they stay sharp at any size.
-enum class Figura {
-    Recibo,
-    Cadastro,
-    Emitente,
-    Manual,
-    Relatorios,
-    Sair,
-    // The record windows' button column.
-    Novo,
-    Salvar,
-    Alterar,
-    Cancelar,
-    Excluir,
-    Consultar,
-    Carregar,
-    // The receipt window's printer, client search and calculator.
-    Impressora,
-    Lupa,
-    Calculadora
-};
-QIcon desenharFigura(Figura figura, int lado);
+#include <QString>
 
 class QWidget;
-// Gives the buttons of a record window's column (BTnovo ... BTsair) their pictures, at
-// each button's own icon size; buttons the window lacks are skipped.
+
+// The pictures of the program's buttons and windows: one set of drawings, kept as
+// SVG files in figuras/ and built into the program, sharp at every size they are
+// shown at. A picture is asked for by its file's name without ".svg" ("salvar",
+// "imprimir", "calculadora"); a name the set lacks gives a null icon.
+QIcon figura(const QString &nome);
+
+// Gives the buttons of a record window's column (BTnovo ... BTsair) their pictures;
+// buttons the window lacks are skipped.
 void figurarColunaDeBotoes(QWidget *janela);
