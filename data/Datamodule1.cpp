@@ -23,6 +23,18 @@ const char *TDatamodule1::senha() {
     return vaultword;
 }
 
+void TDatamodule1::prepararAmbiente() {
+    Fb::prepararAmbiente();
+}
+
+void TDatamodule1::encerrarBanco() {
+    Fb::encerrar();
+}
+
+void TDatamodule1::confirmar() {
+    Tra->commitRetaining();
+}
+
 QString TDatamodule1::caminhoPadrao() {
 #ifdef Q_OS_WIN
     return QStringLiteral("C:\\Talvano\\DADOS.GDB");

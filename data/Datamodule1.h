@@ -37,6 +37,16 @@ public:
     static const char *usuario() { return "sysdba"; }
     static const char *senha();
 
+    // The database engine's side of the process: prepared once before the
+    // first window (its lock files go to a folder of the user's own), shut
+    // down once at exit, after the last data module is gone.
+    static void prepararAmbiente();
+    static void encerrarBanco();
+
+    // Commit-retaining of Tra: all work so far becomes permanent, and every
+    // dataset stays open on its row.
+    void confirmar();
+
     std::unique_ptr<Fb::Conexao> Base;
     std::unique_ptr<Fb::Transacao> Tra;
 

@@ -11,7 +11,6 @@
 #include "Figuras.h"
 #include "Protegido.h"
 #include "UNcademitente.h"
-#include "fb/Firebird.h"
 #include "ui_UNrecibo.h"
 
 #include <QtGui/QFocusEvent>
@@ -56,7 +55,7 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
 
     m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar, lista);
     m_esquema->conjunto = [] { return TDatamodule1::instancia().Recibos; };
-    m_esquema->confirmar = [] { TDatamodule1::instancia().Tra->commitRetaining(); };
+    m_esquema->confirmar = [] { TDatamodule1::instancia().confirmar(); };
     m_esquema->padroes = [] {
         TDatamodule1 &dm = TDatamodule1::instancia();
         dm.RecibosLOCAL->definirValor(dm.EmitenteCIDADE->valor());
@@ -280,7 +279,7 @@ void TFRrecibo::sairDoCpfCnpj(TDBEdit *nome, TDBEdit *cpfCnpj) {
     dm.ClientesCLIENTE->definirValor(nome->text());
     dm.ClientesCPFCNPJ->definirValor(numero);
     clientes.gravar();
-    dm.Tra->commitRetaining();
+    dm.confirmar();
 }
 
 void TFRrecibo::SpeedButton1Click() {

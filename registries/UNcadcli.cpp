@@ -8,7 +8,6 @@
 #include "Extens.h"
 #include "Figuras.h"
 #include "Protegido.h"
-#include "fb/Firebird.h"
 #include "ui_UNcadcli.h"
 
 #include <QtGui/QCloseEvent>
@@ -37,7 +36,7 @@ TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadc
 
     m_esquema = new EsquemaEdicao(this, m_ui->BTsalvar, m_ui->BTcancelar, lista);
     m_esquema->conjunto = [] { return TDatamodule1::instancia().Clientes; };
-    m_esquema->confirmar = [] { TDatamodule1::instancia().Tra->commitRetaining(); };
+    m_esquema->confirmar = [] { TDatamodule1::instancia().confirmar(); };
     m_esquema->padroes = [] {
         TDatamodule1::instancia().ClientesPADRAO->definirValor(QStringLiteral("N"));
     };
@@ -108,7 +107,7 @@ void TFRcadcli::FormClose() {
         else
             clientes.gravar();
     }
-    TDatamodule1::instancia().Tra->commitRetaining();
+    TDatamodule1::instancia().confirmar();
     clientes.substituirSql(k_sqlClientes);
 }
 

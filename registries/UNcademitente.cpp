@@ -8,7 +8,6 @@
 #include "Extens.h"
 #include "Figuras.h"
 #include "Protegido.h"
-#include "fb/Firebird.h"
 #include "ui_UNcademitente.h"
 
 #include <QDir>
@@ -176,7 +175,7 @@ void TFRcademitente::SpeedButton1Click() {
     dm.Emitente->editar();
     dm.EmitenteFOTO_MARC->limpar();
     dm.Emitente->gravar();
-    dm.Tra->commitRetaining();
+    dm.confirmar();
 }
 
 void TFRcademitente::Label6Click() {

@@ -307,6 +307,11 @@ Transacao::~Transacao() {
     }
 }
 
+void Transacao::exigirAtiva() const {
+    if (!m_tra)
+        throw ErroSistema(QStringLiteral("Não há transação ativa com o banco de dados."));
+}
+
 void Transacao::iniciar() {
     if (m_tra)
         return;
@@ -319,12 +324,14 @@ void Transacao::iniciar() {
 }
 
 void Transacao::commitRetaining() {
+    exigirAtiva();
     Status st;
     m_tra->commitRetaining(&st);
     st.verificar();
 }
 
 void Transacao::commit() {
+    exigirAtiva();
     Status st;
     m_tra->commit(&st);
     st.verificar();
@@ -332,6 +339,7 @@ void Transacao::commit() {
 }
 
 void Transacao::rollback() {
+    exigirAtiva();
     Status st;
     m_tra->rollback(&st);
     st.verificar();

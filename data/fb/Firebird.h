@@ -76,6 +76,8 @@ public:
     Firebird::ITransaction *handle() const { return m_tra; }
 
 private:
+    void exigirAtiva() const;
+
     Conexao &m_conexao;
     int m_excecoesAoCriar;
     Firebird::ITransaction *m_tra = nullptr;
