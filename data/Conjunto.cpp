@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QTime>
+#include <algorithm>
 
 namespace {
 
@@ -184,10 +185,8 @@ void Conjunto::exigirAberto() const {
 
 void Conjunto::exigirNavegando() {
     exigirAberto();
-    if (emEdicao()) {
-        Q_EMIT antesDeGravar();
+    if (emEdicao())
         gravar();
-    }
 }
 
 void Conjunto::irPara(int linha) {
@@ -305,7 +304,7 @@ void Conjunto::gravar() {
     exigirAberto();
     if (!emEdicao())
         return;
-    Q_EMIT antesDeGravar();
+    entregarTextos();
     auto &linha = m_linhas[size_t(m_atual)];
     if (m_atualizacao == nullptr)
         throw ErroSistema(QStringLiteral("Este conjunto de dados não pode ser gravado."));
@@ -321,6 +320,42 @@ void Conjunto::gravar() {
     m_antigo = linha;
     mudarEstado(Estado::Navegando);
     Q_EMIT registroMudou();
+}
+
+void Conjunto::registrarEntregador(EntregadorTexto *entregador) {
+    if (std::find(m_entregadores.begin(), m_entregadores.end(), entregador) == m_entregadores.end())
+        m_entregadores.push_back(entregador);
+}
+
+void Conjunto::removerEntregador(EntregadorTexto *entregador) {
+    m_entregadores.erase(std::remove(m_entregadores.begin(), m_entregadores.end(), entregador),
+                         m_entregadores.end());
+}
+
+void Conjunto::entregarTextos() {
+    std::vector<ErroSistema> recusas;
+    // A copy: a control may be unbound while it hands its text over.
+    const std::vector<EntregadorTexto *> entregadores = m_entregadores;
+    for (EntregadorTexto *e : entregadores) {
+        if (std::find(m_entregadores.begin(), m_entregadores.end(), e) == m_entregadores.end())
+            continue;
+        try {
+            e->entregarPendente();
+        } catch (const ErroSistema &erro) {
+            recusas.push_back(erro);
+        }
+    }
+    if (recusas.size() == 1)
+        throw recusas.front();
+    if (!recusas.empty()) {
+        QStringList mensagens;
+        std::vector<long> codigos;
+        for (const ErroSistema &r : recusas) {
+            mensagens << r.mensagem();
+            codigos.insert(codigos.end(), r.codigos().begin(), r.codigos().end());
+        }
+        throw ErroSistema(mensagens.join(QLatin1Char('\n')), std::move(codigos));
+    }
 }
 
 void Conjunto::sairDaEdicao() {

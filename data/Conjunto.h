@@ -25,6 +25,18 @@ public:
     QString reler;
 };
 
+// A bound control that may still hold text typed for the current record. The
+// dataset asks every one of them to hand it over, once, before it posts.
+class EntregadorTexto {
+public:
+    // Writes the pending text into its field; throws ErroSistema, in
+    // Portuguese, when the text cannot be read.
+    virtual void entregarPendente() = 0;
+
+protected:
+    ~EntregadorTexto() = default;
+};
+
 // A dataset over one table: a statement, the rows fetched from it so far, a
 // current record and the states closed, browsing, editing and inserting.
 // Rows are fetched on demand, so opening costs what is shown.
@@ -79,6 +91,15 @@ public:
     void excluir();
     bool localizar(const QString &coluna, const QVariant &valor);
 
+    // Controls holding typed text, asked in the order they registered.
+    void registrarEntregador(EntregadorTexto *entregador);
+    void removerEntregador(EntregadorTexto *entregador);
+    // Asks every registered control to hand over its text; a posting does it
+    // once, first. A refusal does not stop the others from being asked: then
+    // the refusals are thrown together as one ErroSistema, and the record stays
+    // pending with what the others handed over.
+    void entregarTextos();
+
     // A value of any fetched row, for grids.
     QVariant valor(int linha, int campo) const;
     QVariant valorAtual(int campo) const;
@@ -90,8 +111,6 @@ Q_SIGNALS:
     // The current record moved, or its values were read again.
     void registroMudou();
     void campoMudou(Campo *campo);
-    // Bound controls hand over the text they still hold.
-    void antesDeGravar();
     void linhasAcrescentadas(int primeira, int ultima);
     void linhaInserida(int linha);
     void linhaRemovida(int linha);
@@ -116,6 +135,7 @@ private:
     QString m_gerador;
     Campo *m_campoId = nullptr;
     ComandosAtualizacao *m_atualizacao = nullptr;
+    std::vector<EntregadorTexto *> m_entregadores;
 
     Estado m_estado = Estado::Fechado;
     std::unique_ptr<Fb::Comando> m_select;

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTime>
 #include <csignal>
+#include <functional>
 
 namespace {
 
@@ -21,6 +22,21 @@ int novoCliente(TDatamodule1 &dm, const QString &nome) {
     dm.ClientesCLIENTE->definirValor(nome);
     dm.Clientes->gravar();
     return dm.ClientesID_CLIENTE->valor().toInt();
+}
+
+// Stands for a bound control that still holds typed text.
+struct EntregadorDeTeste : EntregadorTexto {
+    std::function<void()> acao;
+    int vezes = 0;
+    void entregarPendente() override {
+        ++vezes;
+        if (acao)
+            acao();
+    }
+};
+
+int contarNaTransacao(TDatamodule1 &dm, const QString &sql) {
+    return Fb::Comando(*dm.Tra, sql).executar().at(0).toInt();
 }
 
 // Counts rows through a connection of its own, as another program would.
@@ -371,6 +387,108 @@ private Q_SLOTS:
                      qPrintable(e.mensagem()));
             QVERIFY(!e.codigos().empty());
         }
+    }
+
+    void everyControlHandsOverItsTextOnceBeforeThePosting_data() {
+        QTest::addColumn<QString>("recusas"); // which of the three controls refuse: "-x-"
+        QTest::newRow("all hand over: posted") << "---";
+        QTest::newRow("the first refuses") << "x--";
+        QTest::newRow("the middle one refuses") << "-x-";
+        QTest::newRow("two refuse: both told") << "x-x";
+    }
+
+    void everyControlHandsOverItsTextOnceBeforeThePosting() {
+        QFETCH(QString, recusas);
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        EntregadorDeTeste controles[3];
+        Campo *campos[3] = {dm->ClientesCLIENTE, dm->ClientesCIDADE, dm->ClientesUF};
+        for (int i = 0; i < 3; ++i) {
+            controles[i].acao = [&, i] {
+                if (recusas[i] == u'x')
+                    throw ErroSistema(QStringLiteral("Recusado %1").arg(i));
+                campos[i]->definirValor(QStringLiteral("T%1").arg(i));
+            };
+            dm->Clientes->registrarEntregador(&controles[i]);
+        }
+        dm->Clientes->inserir();
+        QString mensagem;
+        try {
+            dm->Clientes->gravar();
+        } catch (const ErroSistema &e) {
+            mensagem = e.mensagem();
+        }
+        const QString contar = QStringLiteral("SELECT COUNT(*) FROM CLIENTES");
+        QStringList esperada;
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(controles[i].vezes, 1); // each asked once, also after a refusal
+            if (recusas[i] == u'x') {
+                esperada << QStringLiteral("Recusado %1").arg(i);
+                QVERIFY(campos[i]->nulo());
+            } else {
+                QCOMPARE(campos[i]->valor().toString(), QStringLiteral("T%1").arg(i));
+            }
+        }
+        QCOMPARE(mensagem, esperada.join(QLatin1Char('\n')));
+        if (!esperada.isEmpty()) {
+            QCOMPARE(dm->Clientes->estado(), Conjunto::Estado::Inserindo);
+            QCOMPARE(contarNaTransacao(*dm, contar), 0);
+            for (auto &c : controles)
+                c.acao = {};
+            dm->Clientes->gravar(); // put right, the record posts with what was handed over
+        }
+        QCOMPARE(dm->Clientes->estado(), Conjunto::Estado::Navegando);
+        QCOMPARE(contarNaTransacao(*dm, contar), 1);
+
+        // An unregistered control is asked no more.
+        dm->Clientes->removerEntregador(&controles[1]);
+        dm->Clientes->editar();
+        dm->Clientes->gravar();
+        QCOMPARE(controles[0].vezes, controles[1].vezes + 1);
+    }
+
+    void leavingAPendingRecordAsksEachControlOnce_data() {
+        QTest::addColumn<int>("operacao");
+        QTest::newRow("next") << 0;
+        QTest::newRow("last") << 1;
+        QTest::newRow("insert") << 2;
+        QTest::newRow("locate") << 3;
+        QTest::newRow("post") << 4;
+    }
+
+    void leavingAPendingRecordAsksEachControlOnce() {
+        QFETCH(int, operacao);
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        dm->Clientes->abrir();
+        novoCliente(*dm, QStringLiteral("A"));
+        novoCliente(*dm, QStringLiteral("B"));
+        dm->Clientes->primeiro();
+        EntregadorDeTeste controle;
+        controle.acao = [&] { dm->ClientesCIDADE->definirValor(QStringLiteral("Recife")); };
+        dm->Clientes->registrarEntregador(&controle);
+        dm->Clientes->editar();
+        switch (operacao) {
+        case 0:
+            dm->Clientes->proximo();
+            break;
+        case 1:
+            dm->Clientes->ultimo();
+            break;
+        case 2:
+            dm->Clientes->inserir();
+            break;
+        case 3:
+            dm->Clientes->localizar(QStringLiteral("CLIENTE"), QStringLiteral("A"));
+            break;
+        default:
+            dm->Clientes->gravar();
+        }
+        QCOMPARE(controle.vezes, 1);
+        QCOMPARE(contarNaTransacao(*dm, QStringLiteral("SELECT COUNT(*) FROM CLIENTES "
+                                                       "WHERE CIDADE = 'Recife'")),
+                 1);
     }
 
     void aTransactionEndedByAnExceptionKeepsNothing_data() {

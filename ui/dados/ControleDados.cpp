@@ -35,17 +35,29 @@ void LigacaoCampo::vincular(FonteDados *fonte, const QString &campo) {
         m_conexoes << connect(cj, &Conjunto::reiniciado, this, &LigacaoCampo::mostrar)
                    << connect(cj, &Conjunto::registroMudou, this, &LigacaoCampo::mostrar)
                    << connect(cj, &Conjunto::estadoMudou, this, &LigacaoCampo::mostrar)
-                   << connect(cj, &Conjunto::campoMudou, this,
-                              [this](Campo *mudou) {
-                                  if (mudou == m_campo)
-                                      mostrar();
-                              })
-                   << connect(cj, &Conjunto::antesDeGravar, this, [this] {
-                          if (aoEntregar && m_campo)
-                              aoEntregar();
+                   << connect(cj, &Conjunto::campoMudou, this, [this](Campo *mudou) {
+                          if (mudou == m_campo)
+                              mostrar();
                       });
     }
+    if (m_entregaEm != conjunto()) {
+        if (m_entregaEm)
+            m_entregaEm->removerEntregador(this);
+        m_entregaEm = conjunto();
+        if (m_entregaEm)
+            m_entregaEm->registrarEntregador(this);
+    }
     mostrar();
+}
+
+LigacaoCampo::~LigacaoCampo() {
+    if (m_entregaEm)
+        m_entregaEm->removerEntregador(this);
+}
+
+void LigacaoCampo::entregarPendente() {
+    if (aoEntregar && m_campo)
+        aoEntregar();
 }
 
 bool LigacaoCampo::ativa() const {

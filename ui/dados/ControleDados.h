@@ -24,10 +24,11 @@ void vincularControles(QWidget *janela, QObject *modulo);
 
 // A control's link to one field: follows the dataset and tells the control when to show the
 // field again and when to hand over what the user typed.
-class LigacaoCampo : public QObject {
+class LigacaoCampo : public QObject, public EntregadorTexto {
     Q_OBJECT
 public:
     explicit LigacaoCampo(QObject *controle) : QObject(controle) {}
+    ~LigacaoCampo() override;
 
     QString nomeFonte;
     QString nomeCampo;
@@ -49,12 +50,15 @@ public:
     // written elsewhere); not while the control itself is starting the edit.
     std::function<void()> aoMostrar;
     // Called when the record is about to be posted; may throw ErroSistema to refuse the post.
+    // The dataset asks every bound control in turn, also after one refused.
     std::function<void()> aoEntregar;
+    void entregarPendente() override;
 
 private:
     void mostrar();
 
     QPointer<FonteDados> m_fonte;
+    QPointer<Conjunto> m_entregaEm; // the dataset this link is registered with
     QPointer<Campo> m_campo;
     QList<QMetaObject::Connection> m_conexoes;
     bool m_iniciando = false;
