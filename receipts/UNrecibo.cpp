@@ -9,7 +9,10 @@
 #include "EsquemaEdicao.h"
 #include "Extens.h"
 #include "Figuras.h"
+#include "ImpressaoRecibo.h"
 #include "Protegido.h"
+#include "Relatorio.h"
+#include "ServicoRelatorio.h"
 #include "UNcademitente.h"
 #include "ui_UNrecibo.h"
 
@@ -82,9 +85,14 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     ligar(m_ui->DBtipo, &QComboBox::activated, this, &TFRrecibo::DBtipoChange);
     ligar(m_ui->SpeedButton1, &QToolButton::clicked, this, &TFRrecibo::SpeedButton1Click);
     ligar(m_ui->SpeedButton2, &QToolButton::clicked, this, &TFRrecibo::SpeedButton2Click);
+    ligar(m_ui->SpeedButton3, &QToolButton::clicked, this, &TFRrecibo::SpeedButton3Click);
+    ligar(m_ui->SpeedButton4, &QToolButton::clicked, this, &TFRrecibo::SpeedButton4Click);
     for (QWidget *w : {static_cast<QWidget *>(m_ui->Label6), static_cast<QWidget *>(m_ui->Label9),
                        static_cast<QWidget *>(m_ui->Label19), static_cast<QWidget *>(m_ui->DBtipo)})
         w->installEventFilter(this);
+
+    frxReport = std::make_unique<Relatorio>(QStringLiteral("recibo_1via"));
+    frxReport1 = std::make_unique<Relatorio>(QStringLiteral("recibo_2vias"));
 
     vincularControles(this, Datamodule1);
 }
@@ -290,6 +298,50 @@ void TFRrecibo::SpeedButton1Click() {
 void TFRrecibo::SpeedButton2Click() {
     if (FormCalculadora)
         FormCalculadora->exec();
+}
+
+void TFRrecibo::SpeedButton3Click() {
+    sairDoCampoEditado(m_ui->SpeedButton3);
+    ImpressaoRecibo::preencherUmaVia(*frxReport, textosDaJanela());
+    ShowReport(*frxReport, TDatamodule1::instancia().Exportacoes, this);
+}
+
+void TFRrecibo::SpeedButton4Click() {
+    sairDoCampoEditado(m_ui->SpeedButton4);
+    ImpressaoRecibo::preencherDuasVias(*frxReport1, textosDaJanela());
+    ShowReport(*frxReport1, TDatamodule1::instancia().Exportacoes, this);
+}
+
+// The print buttons take no focus when clicked, so the click takes it: the field being edited
+// is left and its leave actions (amount and date in words, punctuation of the tax number, the
+// parties of the kind) run before the texts are taken. A text the field cannot take stops the
+// print with the field's own message, the focus back in the field.
+void TFRrecibo::sairDoCampoEditado(QWidget *botao) {
+    QWidget *campo = QApplication::focusWidget();
+    if (!campo || campo == botao || campo->window() != this)
+        return;
+    botao->setFocus(Qt::MouseFocusReason);
+    auto *edicao = qobject_cast<TDBEdit *>(campo);
+    if (edicao && edicao->textoPendente()) {
+        edicao->setFocus(Qt::OtherFocusReason);
+        edicao->entregarTexto();
+    }
+}
+
+TextosRecibo TFRrecibo::textosDaJanela() const {
+    TextosRecibo r;
+    r.valor = m_ui->DBvalor->text();
+    r.recebi = m_ui->DBcliente->text();
+    r.extenso = m_ui->DBvalorextenso->text();
+    r.referente = m_ui->DBreferente->text();
+    r.observacoes = m_ui->DBobs->text();
+    r.local = m_ui->DBlocal->text();
+    r.data = m_ui->DBdatarecibo->text();
+    r.emitente = m_ui->DBemitente->text();
+    r.cpfcnpjemitente = m_ui->DBcpfcnpjemitente->text();
+    r.cpfcnpjcliente = m_ui->DBcpfcnpjcliente->text();
+    r.logo = m_ui->DBImage1->imagem();
+    return r;
 }
 
 void TFRrecibo::Label6Click() {

@@ -3,6 +3,8 @@
 
 #include <QList>
 
+#include <memory>
+
 namespace Ui {
 class TFRrecibo;
 }
@@ -10,6 +12,8 @@ class EsquemaEdicao;
 class TColFocus;
 class TDBEdit;
 class QLabel;
+class Relatorio;
+struct TextosRecibo;
 
 // The receipt window: issues, changes, deletes and prints receipts, the current record of the
 // shared dataset Recibos. The receipt's kind decides which party is the issuer.
@@ -42,6 +46,8 @@ private:
     void DBcpfcnpjclienteExit();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
     void Label6Click();
     void Label9Click();
     void Label19Click();
@@ -55,6 +61,12 @@ private:
     TColFocus *ColFocus1;
     EsquemaEdicao *m_esquema;
     QList<QWidget *> m_campos;
+
+    // Printing: the receipt as the window shows it, one copy or two per page.
+    void sairDoCampoEditado(QWidget *botao);
+    TextosRecibo textosDaJanela() const;
+    std::unique_ptr<Relatorio> frxReport;
+    std::unique_ptr<Relatorio> frxReport1;
 };
 
 extern TFRrecibo *FRrecibo;

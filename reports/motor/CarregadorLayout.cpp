@@ -88,6 +88,11 @@ struct Leitor {
         obj.quebraLinha = o.value(u"quebraLinha"_s).toBool(obj.quebraLinha);
         obj.recortado = o.value(u"recortado"_s).toBool(obj.recortado);
         obj.tamanhoAutomatico = o.value(u"tamanhoAutomatico"_s).toBool(obj.tamanhoAutomatico);
+        if (o.contains(u"alturaMaxima"_s))
+            obj.alturaMaxima = o.value(u"alturaMaxima"_s).toDouble() * escala;
+        obj.fonteMinima = o.value(u"fonteMinima"_s).toDouble(obj.fonteMinima);
+        if (obj.alturaMaxima < 0 || obj.fonteMinima < 0)
+            falhar(QStringLiteral("altura máxima ou fonte mínima negativa em %1").arg(obj.nome));
         if (o.contains(u"formato"_s)) {
             obj.formato.tipo = FormatoExibicao::Numerico;
             obj.formato.padrao = o.value(u"formato"_s).toString();

@@ -75,6 +75,13 @@ struct ObjetoLayout {
     FormatoExibicao formato;
     MolduraLayout moldura;
     bool tamanhoAutomatico = false; // labels: the width follows the caption
+    // A text whose lines do not fit its box: the box grows downwards, only as far as the
+    // lines need, up to alturaMaxima (0, or not above height: it never grows); a text that
+    // still does not fit is set one point smaller at a time, down to fonteMinima (a height
+    // in layout pixels like fonte.altura; 0: never smaller), until it fits. What does not
+    // fit even then is cut at the box's edges like any other text.
+    double alturaMaxima = 0;
+    double fonteMinima = 0;
 
     // Picture: scaled to fit with its aspect kept, at the top-left of the box.
     QImage imagem;

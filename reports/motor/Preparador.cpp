@@ -69,6 +69,11 @@ FontePreparada fontePreparada(const FonteLayout &f) {
     return {f.nome, f.pontos(), f.negrito, f.italico, f.sublinhado};
 }
 
+// The height a text's lines take one under the other, without the inner gaps.
+double alturaDasLinhas(qsizetype linhas, const QFontMetricsF &fm, const ObjetoLayout &obj) {
+    return linhas * (fm.height() + obj.espacoLinhas) - obj.espacoLinhas;
+}
+
 } // namespace
 
 Preparador::Preparador(const Layout &layout, QHash<QString, FonteDeLinhas *> fontes,
@@ -259,13 +264,13 @@ void Preparador::imprimirObjeto(const ObjetoLayout &obj, double x, double y,
     }
 }
 
-const QFontMetricsF &Preparador::medidas(int fonte) {
-    auto it = m_medidas.find(fonte);
-    if (it == m_medidas.end())
-        it = m_medidas.insert(
-            fonte, std::make_shared<QFontMetricsF>(Fontes::criar(m_destino.fontes[fonte], 96),
-                                                   Fontes::dispositivoDeMedida()));
-    return *it.value();
+const QFontMetricsF &Preparador::medidas(const FontePreparada &fonte) {
+    for (const auto &[f, m] : m_medidas)
+        if (f == fonte)
+            return *m;
+    m_medidas.push_back({fonte, std::make_shared<QFontMetricsF>(Fontes::criar(fonte, 96),
+                                                                Fontes::dispositivoDeMedida())});
+    return *m_medidas.last().second;
 }
 
 QString Preparador::avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &escalado,
@@ -314,31 +319,49 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
         return;
 
     t.nome = obj.nome;
-    t.fonte = m_destino.indiceFonte(fontePreparada(obj.fonte));
     t.cor = obj.fonte.cor.rgba();
     t.fundo = obj.preenchimento.isValid() ? obj.preenchimento.rgba() : 0;
     t.moldura = obj.moldura;
     t.recortar = obj.recortado;
-    const QFontMetricsF &fm = medidas(t.fonte);
+    FontePreparada fonte = fontePreparada(obj.fonte);
+    const QFontMetricsF *fm = &medidas(fonte);
 
     QRectF caixa = caixaObjeto;
     QStringList linhas;
     if (obj.tamanhoAutomatico) {
         // The label grows to the right from its Left to hold its caption on one line.
-        linhas = quebrar(texto, fm, 0, false);
+        linhas = quebrar(texto, *fm, 0, false);
         double largura = 0;
         for (const QString &l : linhas)
-            largura = qMax(largura, fm.horizontalAdvance(l));
+            largura = qMax(largura, fm->horizontalAdvance(l));
         caixa.setWidth(largura + 2 * obj.margemX);
+    } else {
+        const double larguraInterior = caixa.width() - 2 * obj.margemX;
+        linhas = quebrar(texto, *fm, larguraInterior, obj.quebraLinha);
+        const int menorPonto =
+            obj.fonteMinima > 0 ? qRound(obj.fonteMinima * 72.0 / 96.0) : fonte.pontos;
+        while (true) {
+            const double precisa = alturaDasLinhas(linhas.size(), *fm, obj) + 2 * obj.margemY;
+            // Grows only as far as the lines need, never above its limit nor below its own height.
+            caixa.setHeight(qMax(caixaObjeto.height(), qMin(obj.alturaMaxima, precisa)));
+            bool cabe = precisa <= caixa.height() + 0.001;
+            if (!obj.quebraLinha)
+                for (const QString &l : linhas)
+                    cabe = cabe && fm->horizontalAdvance(l) <= larguraInterior + 0.001;
+            if (cabe || fonte.pontos - 1 < menorPonto)
+                break;
+            --fonte.pontos;
+            fm = &medidas(fonte);
+            linhas = quebrar(texto, *fm, larguraInterior, obj.quebraLinha);
+        }
     }
+    t.fonte = m_destino.indiceFonte(fonte);
     t.caixa = caixa;
     const QRectF interior = caixa.adjusted(obj.margemX, obj.margemY, -obj.margemX, -obj.margemY);
-    if (!obj.tamanhoAutomatico)
-        linhas = quebrar(texto, fm, interior.width(), obj.quebraLinha);
 
-    const double alturaLinha = fm.height();
+    const double alturaLinha = fm->height();
     const double passo = alturaLinha + obj.espacoLinhas;
-    const double total = linhas.size() * passo - obj.espacoLinhas;
+    const double total = alturaDasLinhas(linhas.size(), *fm, obj);
     double topo = interior.top();
     if (obj.alinhamentoV == AlinhamentoV::Centro && total < interior.height())
         topo += (interior.height() - total) / 2;
@@ -350,13 +373,13 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
             break;
         if (linhas[i].isEmpty())
             continue;
-        const double largura = fm.horizontalAdvance(linhas[i]);
+        const double largura = fm->horizontalAdvance(linhas[i]);
         double x = interior.left();
         if (obj.alinhamentoH == AlinhamentoH::Centro)
             x += (interior.width() - largura) / 2;
         else if (obj.alinhamentoH == AlinhamentoH::Direita)
             x = interior.right() - largura;
-        t.linhas.push_back({QPointF(x, topoLinha + fm.ascent()), linhas[i], largura});
+        t.linhas.push_back({QPointF(x, topoLinha + fm->ascent()), linhas[i], largura});
     }
     pagina.elementos.push_back(std::move(t));
 }

@@ -54,7 +54,7 @@ private:
     void imprimirTexto(const ObjetoLayout &obj, const QRectF &caixa, PaginaPreparada &pagina);
     void acumularLinha(const BandaLayout &banda);
     QString avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &escalado, int &casas) const;
-    const QFontMetricsF &medidas(int fonte);
+    const QFontMetricsF &medidas(const FontePreparada &fonte);
     double limiteInferior() const;
 
     const Layout &m_layout;
@@ -71,5 +71,5 @@ private:
     int m_paginasCompletas = 0;
     QHash<QString, qint64> m_contagens; // by band name, lower case
     QList<Acumulado> m_somas;
-    QHash<int, std::shared_ptr<QFontMetricsF>> m_medidas;
+    QList<std::pair<FontePreparada, std::shared_ptr<QFontMetricsF>>> m_medidas;
 };

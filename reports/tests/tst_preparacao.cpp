@@ -71,7 +71,8 @@ private Q_SLOTS:
     void findObjectIgnoraCaixa_data();
     void findObjectIgnoraCaixa();
     void reciboPreenchido();
-    void extensoLongoQuebraECorta();
+    void textoQueNaoCabe_data();
+    void textoQueNaoCabe();
     void figuraVaziaNaoImprime();
     void reciboRapido();
     void opcoesDaFigura_data();
@@ -125,6 +126,8 @@ void TstPreparacao::layoutQuebrado_data() {
         << QByteArray(R"({"bandas":[{"tipo":"dados","nome":"M","alias":"q","altura":10}]})");
     QTest::newRow("expressão inválida") << QByteArray(
         R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"texto","pos":[0,0,1,1],"texto":"[1+]"}]}]})");
+    QTest::newRow("altura máxima negativa") << QByteArray(
+        R"({"bandas":[{"tipo":"titulo","altura":10,"objetos":[{"nome":"a","tipo":"texto","pos":[0,0,1,1],"alturaMaxima":-5}]}]})");
 }
 
 void TstPreparacao::layoutQuebrado() {
@@ -374,23 +377,73 @@ void TstPreparacao::reciboPreenchido() {
                  (recebi->caixa.right() - l.base.x() - l.largura)) < 0.01);
 }
 
-void TstPreparacao::extensoLongoQuebraECorta() {
-    QCOMPARE(extensoMaisLongo.size(), 112);
-    Relatorio relatorio(QStringLiteral("recibo_1via"));
-    ObjetoLayout *obj = FindObject(relatorio, QStringLiteral("extenso"));
-    SetText(obj, extensoMaisLongo);
-    relatorio.prepararTudo();
-    const TextoPreparado *t = textos(relatorio.preparado().paginas.first(), "Extenso").first();
+void TstPreparacao::textoQueNaoCabe_data() {
+    // A 13 px (10 pt) text object 200 × 18.90 px: room for one line.
+    QTest::addColumn<double>("alturaMaxima");
+    QTest::addColumn<double>("fonteMinima");
+    QTest::addColumn<bool>("quebraLinha");
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<int>("linhasImpressas");
+    QTest::addColumn<int>("pontos");
+    QTest::addColumn<int>("linhasNaCaixa"); // lines the box grew to hold; 0: it kept its height
+    const QString curto = QStringLiteral("Um Real.");
+    const QString duasLinhas = QStringLiteral("Cento e Vinte e Três Mil, e Quatrocentos Reais.");
+    QTest::newRow("cabe: nada muda") << 60.0 << 8.0 << true << curto << 1 << 10 << 0;
+    QTest::newRow("cresce só o que as linhas pedem")
+        << 60.0 << 8.0 << true << duasLinhas << 2 << 10 << 2;
+    QTest::newRow("sem espaço para crescer, diminui")
+        << 0.0 << 8.0 << true << duasLinhas << 1 << 7 << 0;
+    QTest::newRow("cresce até o limite e então diminui")
+        << 34.0 << 8.0 << true << extensoMaisLongo << 3 << 6 << 3;
+    QTest::newRow("nem cresce nem diminui: a segunda linha é cortada")
+        << 0.0 << 0.0 << true << duasLinhas << 1 << 10 << 0;
+    QTest::newRow("no menor tamanho ainda corta")
+        << 0.0 << 12.0 << true << extensoMaisLongo << 1 << 9 << 0;
+    QTest::newRow("sem quebra de linha, diminui até caber na largura")
+        << 0.0 << 8.0 << false << duasLinhas << 1 << 7 << 0;
+}
 
-    const QStringList todas = Preparador::quebrarLinhas(
-        extensoMaisLongo, relatorio.preparado().fontes[t->fonte], obj->width - 4);
-    QCOMPARE(todas.size(), 2);
-    // Only the first line shows; the words that wrap are cut off whole.
-    QCOMPARE(t->linhas.size(), 1);
-    QCOMPARE(t->linhas.first().texto, todas.first());
-    QVERIFY(extensoMaisLongo.startsWith(todas.first() + u' '));
-    QVERIFY(t->linhas.first().largura <= obj->width - 4);
-    QVERIFY(t->recortar);
+// Growing and stepping down print the whole text; with neither, the lines below the box
+// are cut off whole.
+void TstPreparacao::textoQueNaoCabe() {
+    QFETCH(double, alturaMaxima);
+    QFETCH(double, fonteMinima);
+    QFETCH(bool, quebraLinha);
+    QFETCH(QString, texto);
+    QFETCH(int, linhasImpressas);
+    QFETCH(int, pontos);
+    QFETCH(int, linhasNaCaixa);
+    const QByteArray json = QStringLiteral(R"({"bandas":[{"tipo":"titulo","altura":200,"objetos":[
+            {"nome":"t","tipo":"texto","pos":[10,20,200,18.90],"fonte":{"altura":13},
+             "alturaMaxima":%1,"fonteMinima":%2,"quebraLinha":%3}]}]})")
+                                .arg(alturaMaxima)
+                                .arg(fonteMinima)
+                                .arg(quebraLinha ? u"true" : u"false")
+                                .toUtf8();
+    Relatorio relatorio(CarregadorLayout::carregarBytes(json, QStringLiteral("teste.json")));
+    SetText(FindObject(relatorio, "t"), texto);
+    relatorio.prepararTudo();
+    const RelatorioPreparado &r = relatorio.preparado();
+    const TextoPreparado *t = textos(r.paginas.first(), "t").first();
+    QCOMPARE(t->linhas.size(), linhasImpressas);
+    QCOMPARE(r.fontes[t->fonte].pontos, pontos);
+    QCOMPARE(r.fontes.size(), 1); // sizes tried on the way are not kept
+
+    QStringList lidas;
+    for (const LinhaDeTexto &l : t->linhas)
+        lidas << l.texto;
+    const QStringList todas = Preparador::quebrarLinhas(texto, r.fontes[t->fonte], 196);
+    const bool inteiro = lidas.join(u' ') == texto;
+    // Whole when it fits; otherwise the first lines only, whole words.
+    QCOMPARE(inteiro, quebraLinha ? todas.size() == linhasImpressas : true);
+    if (!inteiro)
+        QCOMPARE(lidas, todas.first(linhasImpressas));
+
+    const QFontMetricsF fm(Fontes::criar(r.fontes[t->fonte], 96), Fontes::dispositivoDeMedida());
+    const double esperada = linhasNaCaixa == 0 ? 18.90 : 2 + linhasNaCaixa * (fm.height() + 2) - 2;
+    QCOMPARE(t->caixa, QRectF(10, 20, 200, esperada));
+    for (const LinhaDeTexto &l : t->linhas)
+        QVERIFY(l.largura <= 196 + 0.001 || (!inteiro && quebraLinha));
 }
 
 void TstPreparacao::figuraVaziaNaoImprime() {
