@@ -10,11 +10,24 @@ namespace {
 
 const QString kTitulo = QStringLiteral("Talvano");
 
+// The boxes show paths and names as typed: the bitmap-era MS Sans Serif of the windows joins
+// "T" and "M" into "™" ("/TMP" reads "/™P"), so the boxes take Tahoma, as the system's own
+// message boxes of that era did, with no ligatures in any case.
+QFont fonteDasCaixas() {
+    QFont fonte;
+    fonte.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                       QStringLiteral("DejaVu Sans")});
+    fonte.setPointSize(8);
+    fonte.setStyleStrategy(QFont::PreferNoShaping);
+    return fonte;
+}
+
 // Button captions are set here so that the boxes speak Portuguese whatever translations are
 // loaded.
 int mostrar(QMessageBox::Icon icone, const QString &texto, QMessageBox::StandardButtons botoes,
             QMessageBox::StandardButton padrao) {
     QMessageBox caixa(icone, kTitulo, texto, botoes, QApplication::activeWindow());
+    caixa.setFont(fonteDasCaixas());
     if (auto *ok = caixa.button(QMessageBox::Ok))
         ok->setText(QStringLiteral("OK"));
     if (auto *sim = caixa.button(QMessageBox::Yes))

@@ -2,7 +2,7 @@
 #include "Avisador.h"
 
 // The program's sink for notices, errors, questions and the beep: the platform's standard
-// message boxes, in front of the window that is active.
+// message boxes, in front of the window that is active, in a font that shows the text as typed.
 class AvisadorCaixas : public Avisador {
 public:
     void mensagem(const QString &texto) override;

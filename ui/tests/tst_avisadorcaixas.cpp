@@ -1,14 +1,32 @@
 #include "AvisadorCaixas.h"
 
+#include <QtCore/QFile>
 #include <QtCore/QTimer>
+#include <QtGui/QFontDatabase>
+#include <QtGui/QGlyphRun>
+#include <QtGui/QTextLayout>
 #include <QtTest/QTest>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QMessageBox>
 
 #include <functional>
 
 namespace {
+
+// How many glyphs a text is drawn with in a font: fewer than its characters
+// when the font joins some of them.
+int glifos(const QString &texto, const QFont &fonte) {
+    QTextLayout layout(texto, fonte);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int total = 0;
+    for (const QGlyphRun &corrida : layout.glyphRuns())
+        total += int(corrida.glyphIndexes().size());
+    return total;
+}
 
 // Acts on the message box as soon as it is up, from inside its own event loop.
 void quandoAbrir(std::function<void(QMessageBox *)> acao) {
@@ -45,6 +63,7 @@ private Q_SLOTS:
     void pergunta();
     void avisos_data();
     void avisos();
+    void textoComoDigitado();
 };
 
 void TestAvisadorCaixas::pergunta_data() {
@@ -103,6 +122,26 @@ void TestAvisadorCaixas::avisos() {
     QCOMPARE(vista.texto, QString("Cliente salvo"));
     QCOMPARE(int(vista.icone), icone);
     QCOMPARE(vista.botoes, QStringList({"OK"}));
+}
+
+// The windows' MS Sans Serif draws "TM" as one "™" glyph; the boxes draw every
+// character of a path.
+void TestAvisadorCaixas::textoComoDigitado() {
+    const QString caminho = QStringLiteral("/TMP/ARQUIVO.PDF");
+    const QString msSansSerif = QStringLiteral("/usr/share/wine/fonts/ms_sans_serif.ttf");
+    if (QFile::exists(msSansSerif) && QFontDatabase::addApplicationFont(msSansSerif) >= 0) {
+        const QFont fonteDasJanelas(QStringLiteral("MS Sans Serif"), 8);
+        QApplication::setFont(fonteDasJanelas);
+        QCOMPARE(glifos(caminho, fonteDasJanelas), caminho.size() - 1);
+    }
+    QFont fonteDoTexto;
+    quandoAbrir([&](QMessageBox *caixa) {
+        fonteDoTexto = caixa->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->font();
+        caixa->button(QMessageBox::Ok)->click();
+    });
+    AvisadorCaixas().mensagem(caminho);
+    QApplication::setFont(QFont());
+    QCOMPARE(glifos(caminho, fonteDoTexto), caminho.size());
 }
 
 QTEST_MAIN(TestAvisadorCaixas)
