@@ -5,8 +5,10 @@
 #include "DBGrid.h"
 #include "DBLookupComboBox.h"
 #include "Dinheiro.h"
+#include "ErroSistema.h"
 #include "Mascara.h"
 
+#include <QDate>
 #include <QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QScrollBar>
@@ -114,6 +116,44 @@ private Q_SLOTS:
         QCOMPARE(a.dm->RecibosVALOR->valor().value<Dinheiro>(),
                  *Dinheiro::lerTexto(QStringLiteral("1234,50")));
         QCOMPARE(valor->text(), QStringLiteral("1.234,50"));
+    }
+
+    void umCampoRecusadoNaoImpedeOsOutrosNemDeixaGravarPelaMetade() {
+        Ambiente a;
+        a.dm->Clientes->abrir();
+        QWidget janela;
+        auto *nome = new TDBEdit(&janela);
+        auto *nascimento = new TDBEdit(&janela);
+        auto *cep = new TDBEdit(&janela);
+        nome->vincular(a.dm->DSclientes, QStringLiteral("CLIENTE"));
+        nascimento->vincular(a.dm->DSclientes, QStringLiteral("DATANASCIMENTO"));
+        cep->vincular(a.dm->DSclientes, QStringLiteral("CEP"));
+        a.dm->Clientes->inserir();
+        // Typed and never left: the posting must collect all three.
+        nome->definirTextoDigitado(QStringLiteral("Ana"));
+        nascimento->definirTextoDigitado(QStringLiteral("31/1"));
+        cep->definirTextoDigitado(QStringLiteral("01234-567"));
+
+        QString recusa;
+        try {
+            a.dm->Clientes->gravar();
+        } catch (const ErroSistema &e) {
+            recusa = e.mensagem();
+        }
+        QVERIFY2(recusa.contains(QStringLiteral("não está completo")), qPrintable(recusa));
+        QCOMPARE(a.dm->Clientes->estado(), Conjunto::Estado::Inserindo);
+        QVERIFY(a.dm->ClientesID_CLIENTE->nulo()); // no number drawn, nothing written
+        QCOMPARE(a.dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Ana"));
+        QCOMPARE(a.dm->ClientesCEP->valor().toString(), QStringLiteral("01234-567"));
+        QVERIFY(nascimento->textoPendente());
+
+        nascimento->definirTextoDigitado(QStringLiteral("31/12/1999"));
+        a.dm->Clientes->gravar();
+        a.dm->Clientes->substituirSql({QStringLiteral("SELECT * FROM CLIENTES")});
+        QCOMPARE(a.dm->Clientes->linhasCarregadas(), 1);
+        QCOMPARE(a.dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Ana"));
+        QCOMPARE(a.dm->ClientesDATANASCIMENTO->valor().toDate(), QDate(1999, 12, 31));
+        QCOMPARE(a.dm->ClientesCEP->valor().toString(), QStringLiteral("01234-567"));
     }
 
     void gradeBuscaSobDemandaESegueORegistro() {
