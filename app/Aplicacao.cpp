@@ -15,7 +15,11 @@ void Aplicacao::prepararAmbiente() {
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     instalarTraducaoQt();
     Fontes::garantirCarregadas();
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    // The bitmap MS Sans Serif joins some letter pairs ("TM" drawn as "™"): no shaping, so every
+    // widget draws the text exactly as typed.
+    QFont fonte(QStringLiteral("MS Sans Serif"), 8);
+    fonte.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(fonte);
 }
 
 bool Aplicacao::notify(QObject *receptor, QEvent *evento) {

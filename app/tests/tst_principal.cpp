@@ -6,9 +6,11 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QGlyphRun>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QUrl>
 
@@ -70,6 +72,19 @@ private Q_SLOTS:
         const QFont recibo = janela.findChild<QPushButton *>("BTrecibo")->font();
         QVERIFY(recibo.bold() && recibo.italic() && recibo.underline());
         QCOMPARE(QFontInfo(janela.font()).family(), QStringLiteral("MS Sans Serif"));
+    }
+
+    // The windows' MS Sans Serif would join "TM" into one "™" glyph; every letter typed is drawn.
+    void textoDesenhadoComoDigitado() {
+        const QString texto = QStringLiteral("/TMP/ATM");
+        QTextLayout layout(texto, TFRprincipal().font());
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        qsizetype glifos = 0;
+        for (const QGlyphRun &corrida : layout.glyphRuns())
+            glifos += corrida.glyphIndexes().size();
+        QCOMPARE(glifos, texto.size());
     }
 
     void manualOpensTheShippedPage() {
