@@ -2,6 +2,7 @@
 
 #include "Avisador.h"
 #include "Calculad.h"
+#include "CampoCpfCnpj.h"
 #include "ColFocus.h"
 #include "DataExtenso.h"
 #include "Datamodule1.h"
@@ -18,6 +19,8 @@
 
 #include <QtGui/QFocusEvent>
 #include <QtGui/QMouseEvent>
+#include <QtWidgets/QAbstractItemView>
+#include <QtWidgets/QApplication>
 
 TFRrecibo *FRrecibo = nullptr;
 
@@ -71,6 +74,8 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     m_esquema->perguntaExcluir = QStringLiteral("Deseja excluir o RECIBO?");
 
     ColFocus1 = TColFocus::paraJanelaDeRegistro(this);
+    m_cpfCnpjEmitente = new CampoCpfCnpj(m_ui->DBcpfcnpjemitente, m_ui->DBemitente);
+    m_cpfCnpjCliente = new CampoCpfCnpj(m_ui->DBcpfcnpjcliente, m_ui->DBcliente);
 
     ligar(m_ui->BTnovo, &QToolButton::clicked, this, &TFRrecibo::BTnovoClick);
     ligar(m_ui->BTsalvar, &QToolButton::clicked, this, &TFRrecibo::BTsalvarClick);
@@ -132,8 +137,11 @@ bool TFRrecibo::eventFilter(QObject *objeto, QEvent *evento) {
             // Another window or the drop-down list taking the focus is not leaving the field,
             // nor is the field disabled by the end of the edit.
             const auto razao = static_cast<QFocusEvent *>(evento)->reason();
+            const QWidget *foco = QApplication::focusWidget();
+            // Opening the list with the mouse hands the focus to the list itself.
+            const bool paraALista = foco && foco->window() == m_ui->DBtipo->view()->window();
             if (razao != Qt::ActiveWindowFocusReason && razao != Qt::PopupFocusReason &&
-                m_ui->DBtipo->isEnabled())
+                !paraALista && m_ui->DBtipo->isEnabled())
                 protegido([this] { DBtipoExit(); });
         }
     }
@@ -256,38 +264,11 @@ void TFRrecibo::DBtipoExit() {
 }
 
 void TFRrecibo::DBcpfcnpjemitenteExit() {
-    sairDoCpfCnpj(m_ui->DBemitente, m_ui->DBcpfcnpjemitente);
+    m_cpfCnpjEmitente->sair();
 }
 
 void TFRrecibo::DBcpfcnpjclienteExit() {
-    sairDoCpfCnpj(m_ui->DBcliente, m_ui->DBcpfcnpjcliente);
-}
-
-void TFRrecibo::sairDoCpfCnpj(TDBEdit *nome, TDBEdit *cpfCnpj) {
-    cpfCnpj->definirTextoDigitado(FormatarCpfCnpj(cpfCnpj->text()));
-    cpfCnpj->entregarTexto();
-    const QString numero = cpfCnpj->text();
-    if (nome->text().isEmpty() || numero.isEmpty())
-        return;
-
-    TDatamodule1 &dm = TDatamodule1::instancia();
-    Conjunto &clientes = *dm.Clientes;
-    clientes.abrir();
-    clientes.carregarTudo();
-    const int coluna = dm.ClientesCPFCNPJ->indice();
-    for (int i = 0; i < clientes.linhasCarregadas(); ++i)
-        if (clientes.valor(i, coluna).toString() == numero)
-            return;
-
-    if (!Avisador::atual().pergunta(
-            QStringLiteral("Deseja efetuar este Cadastro para utilizar nos próximos RECIBOS?")))
-        return;
-    clientes.inserir();
-    dm.ClientesPADRAO->definirValor(QStringLiteral("N"));
-    dm.ClientesCLIENTE->definirValor(nome->text());
-    dm.ClientesCPFCNPJ->definirValor(numero);
-    clientes.gravar();
-    dm.confirmar();
+    m_cpfCnpjCliente->sair();
 }
 
 void TFRrecibo::SpeedButton1Click() {

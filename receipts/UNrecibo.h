@@ -10,7 +10,7 @@ class TFRrecibo;
 }
 class EsquemaEdicao;
 class TColFocus;
-class TDBEdit;
+class CampoCpfCnpj;
 class QLabel;
 class Relatorio;
 struct TextosRecibo;
@@ -54,12 +54,13 @@ private:
 
     // Leaving the browsing layout's party fields disabled, whichever kind was last arranged.
     void desabilitarPartes();
-    // Punctuates a party's tax number and offers to register the party as a client.
-    void sairDoCpfCnpj(TDBEdit *nome, TDBEdit *cpfCnpj);
 
     Ui::TFRrecibo *m_ui;
     TColFocus *ColFocus1;
     EsquemaEdicao *m_esquema;
+    // The two tax numbers: punctuated when left, with the offer to register the party.
+    CampoCpfCnpj *m_cpfCnpjEmitente;
+    CampoCpfCnpj *m_cpfCnpjCliente;
     QList<QWidget *> m_campos;
 
     // Printing: the receipt as the window shows it, one copy or two per page.

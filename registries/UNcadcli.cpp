@@ -1,11 +1,11 @@
 #include "UNcadcli.h"
 
 #include "Avisador.h"
+#include "CampoCpfCnpj.h"
 #include "ColFocus.h"
 #include "Datamodule1.h"
 #include "ErroSistema.h"
 #include "EsquemaEdicao.h"
-#include "Extens.h"
 #include "Figuras.h"
 #include "Protegido.h"
 #include "ui_UNcadcli.h"
@@ -47,6 +47,7 @@ TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadc
     m_esquema->perguntaExcluir = QStringLiteral("Deseja excluir o Cliente?");
 
     ColFocus1 = TColFocus::paraJanelaDeRegistro(this);
+    m_cpfCnpj = new CampoCpfCnpj(m_ui->DBEdit14);
 
     ligar(m_ui->BTnovo, &QToolButton::clicked, this, &TFRcadcli::BTnovoClick);
     ligar(m_ui->BTalterar, &QToolButton::clicked, this, &TFRcadcli::BTalterarClick);
@@ -144,6 +145,5 @@ void TFRcadcli::BTsairClick() {
 }
 
 void TFRcadcli::DBEdit14Exit() {
-    m_ui->DBEdit14->definirTextoDigitado(FormatarCpfCnpj(m_ui->DBEdit14->text()));
-    m_ui->DBEdit14->entregarTexto();
+    m_cpfCnpj->sair();
 }

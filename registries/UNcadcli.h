@@ -8,6 +8,7 @@ class TFRcadcli;
 }
 class EsquemaEdicao;
 class TColFocus;
+class CampoCpfCnpj;
 
 // The client registry: one client at a time, the current record of the shared dataset
 // Clientes, kept with the button column of the record windows.
@@ -38,6 +39,8 @@ private:
     Ui::TFRcadcli *m_ui;
     TColFocus *ColFocus1;
     EsquemaEdicao *m_esquema;
+    // Punctuated when left.
+    CampoCpfCnpj *m_cpfCnpj;
     // The data fields of the layout switch, disabled again on every close.
     QList<QWidget *> m_campos;
 };

@@ -1,11 +1,11 @@
 #include "UNcademitente.h"
 
 #include "Avisador.h"
+#include "CampoCpfCnpj.h"
 #include "ColFocus.h"
 #include "Datamodule1.h"
 #include "ErroSistema.h"
 #include "EsquemaEdicao.h"
-#include "Extens.h"
 #include "Figuras.h"
 #include "Protegido.h"
 #include "ui_UNcademitente.h"
@@ -52,6 +52,7 @@ TFRcademitente::TFRcademitente(QWidget *parent)
     m_esquema->mensagemSalvo = QStringLiteral("Emitente salvo");
 
     ColFocus1 = TColFocus::paraJanelaDeRegistro(this);
+    m_cpfCnpj = new CampoCpfCnpj(m_ui->DBEdit3);
 
     ligar(m_ui->BTalterar, &QToolButton::clicked, this, &TFRcademitente::BTalterarClick);
     ligar(m_ui->BTsalvar, &QToolButton::clicked, this, &TFRcademitente::BTsalvarClick);
@@ -184,6 +185,5 @@ void TFRcademitente::Label6Click() {
 }
 
 void TFRcademitente::DBEdit3Exit() {
-    m_ui->DBEdit3->definirTextoDigitado(FormatarCpfCnpj(m_ui->DBEdit3->text()));
-    m_ui->DBEdit3->entregarTexto();
+    m_cpfCnpj->sair();
 }

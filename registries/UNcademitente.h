@@ -9,6 +9,7 @@ class TFRcademitente;
 }
 class EsquemaEdicao;
 class TColFocus;
+class CampoCpfCnpj;
 
 // The issuer registry: the one row of EMITENTE (name, tax number, city, logo), shown from the
 // shared dataset Emitente and kept with Alterar, Salvar, Cancelar and Sair.
@@ -45,6 +46,8 @@ private:
     Ui::TFRcademitente *m_ui;
     TColFocus *ColFocus1;
     EsquemaEdicao *m_esquema;
+    // Punctuated when left.
+    CampoCpfCnpj *m_cpfCnpj;
     Seletor m_seletor;
     // The chooser starts on the last file chosen during the run.
     QString m_arquivoImagem;

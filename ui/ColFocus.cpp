@@ -1,6 +1,7 @@
 #include "ColFocus.h"
 
 #include <QtGui/QPainter>
+#include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QToolTip>
 #include <QtWidgets/QWidget>
@@ -87,6 +88,8 @@ TColFocus::TColFocus(QWidget *janela)
     // Every highlighter listens on its own; each only acts on its own window, so any number of
     // windows can carry one and they may be destroyed in any order.
     connect(qApp, &QApplication::focusChanged, this, &TColFocus::focoMudou);
+    // Clicks on buttons that take no focus bring no notice of their own.
+    qApp->installEventFilter(this);
 }
 
 TColFocus::~TColFocus() {
@@ -135,6 +138,33 @@ void TColFocus::focoMudou(QWidget *, QWidget *) {
         m_destacado = nullptr;
         m_trocouFundo = m_trocouTexto = false;
     }
+}
+
+bool TColFocus::eventFilter(QObject *objeto, QEvent *evento) {
+    const auto tipo = evento->type();
+    if (tipo != QEvent::MouseButtonPress && tipo != QEvent::KeyPress)
+        return false;
+    if (!objeto->isWidgetType() || !m_janela)
+        return false;
+    auto *alvo = static_cast<QWidget *>(objeto);
+    if (!m_janela->isAncestorOf(alvo))
+        return false;
+    try {
+        auto *botao = qobject_cast<QAbstractButton *>(alvo);
+        // A button named in the list is highlighted as it takes the focus.
+        if (tipo == QEvent::MouseButtonPress && botao && botao->isEnabled() && !ehCampo(botao)) {
+            restaurar();
+            return false;
+        }
+        // The field that kept the focus through such a click is at work again.
+        QWidget *foco = QApplication::focusWidget();
+        if (foco && !m_destacado && (foco == alvo || foco->isAncestorOf(alvo)))
+            destacar(foco);
+    } catch (...) {
+        m_destacado = nullptr;
+        m_trocouFundo = m_trocouTexto = false;
+    }
+    return false;
 }
 
 void TColFocus::destacar(QWidget *controle) {

@@ -10,6 +10,9 @@
 // background, optionally a text colour, and a one-pixel ring drawn just outside it. The
 // window does nothing for it after creating it: it follows the application's notice that
 // the focused control changed, and it only ever touches controls of its own window.
+// A click on a button of the window ends the highlight like a change of focus, also on the
+// buttons that take no focus (the receipt window's print buttons, "Retirar Logormarca"); the
+// field, still focused, is highlighted again as soon as it is typed into or clicked.
 class TColFocus : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool AtivaBorda READ ativaBorda WRITE setAtivaBorda)
@@ -57,6 +60,9 @@ public:
 
     // The control highlighted now, or none.
     QWidget *destacado() const { return m_destacado; }
+
+protected:
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
 
 private:
     void focoMudou(QWidget *anterior, QWidget *atual);

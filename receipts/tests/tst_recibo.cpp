@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QtWidgets/QAbstractButton>
+#include <QtWidgets/QAbstractItemView>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 
@@ -127,6 +128,10 @@ private Q_SLOTS:
     void tipoQueNaoEDevedorNemCredor();
     void ofertaDeCadastro_data();
     void ofertaDeCadastro();
+    void cadastroProcuradoSemLerOsClientes();
+    void salvarClicadoAoDeixarONumero_data();
+    void salvarClicadoAoDeixarONumero();
+    void listaDeTiposAbertaComOMouse();
     void alterarReescreveADataPorExtenso();
     void cancelarMostraOMenorEExcluirValeNoProximoSalvar();
     void entradaRecusadaFicaNoCampo_data();
@@ -425,6 +430,115 @@ void TstRecibo::ofertaDeCadastro() {
     a.aviso.limpar();
     campoNumero->setFocus(Qt::TabFocusReason);
     QTest::keyClick(campoNumero, Qt::Key_Tab);
+    QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+void TstRecibo::cadastroProcuradoSemLerOsClientes() {
+    Ambiente a;
+    for (int i = 1; i <= 40; ++i)
+        a.executar(QStringLiteral("INSERT INTO CLIENTES (ID_CLIENTE, CLIENTE, CPFCNPJ, PADRAO) "
+                                  "VALUES (%1, 'CLIENTE %2', '%3', 'N')")
+                       .arg(1000 + i)
+                       .arg(i, 2, 10, QLatin1Char('0'))
+                       .arg(QStringLiteral("111.111.111-%1").arg(i, 2, 10, QLatin1Char('0'))));
+    // Last in name order, far from the one row the window has read.
+    a.novoCliente(QStringLiteral("ZULMIRA"), QStringLiteral("987.654.321-00"));
+    TFRrecibo j;
+    QVERIFY(abrir(j));
+    clicar(j, "BTnovo");
+    auto *nome = filho<TDBEdit>(j, "DBcliente");
+    auto *numero = filho<TDBEdit>(j, "DBcpfcnpjcliente");
+    nome->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(nome, QStringLiteral("zulmira"));
+    const auto deixarNumero = [&](const QString &digitado) {
+        numero->setFocus(Qt::TabFocusReason);
+        numero->selectAll();
+        QTest::keyClicks(numero, digitado);
+        QTest::keyClick(numero, Qt::Key_Tab);
+    };
+
+    deixarNumero(QStringLiteral("98765432100"));
+    QVERIFY(a.aviso.eventos().isEmpty());
+    a.aviso.responder(false);
+    deixarNumero(QStringLiteral("22233344455"));
+    QCOMPARE(a.aviso.eventos(), (QList<Evento>{{Evento::Pergunta, k_pergunta}}));
+    QVERIFY2(a.dm->Clientes->linhasCarregadas() < 41,
+             qPrintable(QString::number(a.dm->Clientes->linhasCarregadas())));
+}
+
+void TstRecibo::salvarClicadoAoDeixarONumero_data() {
+    QTest::addColumn<bool>("cadastrar");
+    QTest::newRow("Sim") << true;
+    QTest::newRow("Não") << false;
+}
+
+void TstRecibo::salvarClicadoAoDeixarONumero() {
+    QFETCH(bool, cadastrar);
+    Ambiente a;
+    TFRrecibo j;
+    QVERIFY(abrir(j));
+    clicar(j, "BTnovo");
+    digitarEAvancar(QStringLiteral("50"));
+    auto *nome = filho<TDBEdit>(j, "DBcliente");
+    nome->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(nome, QStringLiteral("maria souza"));
+    auto *numero = filho<TDBEdit>(j, "DBcpfcnpjcliente");
+    numero->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(numero, QStringLiteral("12345678901"));
+    a.aviso.limpar();
+    a.aviso.responder(cadastrar);
+
+    // The question box takes the mouse: Salvar gets its press after the answer, and the
+    // release went to the box.
+    auto *salvar = filho<QAbstractButton>(j, "BTsalvar");
+    QTest::mousePress(salvar, Qt::LeftButton);
+    const QList<Evento> esperado{{Evento::Pergunta, k_pergunta},
+                                 {Evento::Mensagem, QStringLiteral("Recibo Gravado")}};
+    QCOMPARE(a.aviso.eventos(), esperado);
+    QVERIFY(navegando(j));
+    // A release that still reaches the button clicks nothing more.
+    QTest::mouseRelease(salvar, Qt::LeftButton);
+    QCOMPARE(a.aviso.eventos(), esperado);
+
+    const auto recibos =
+        a.linhasDeFora(QStringLiteral("select CLIENTE, CPFCNPJCLIENTE, VALOR from RECIBOS"));
+    QCOMPARE(recibos.size(), size_t(1));
+    QCOMPARE(recibos[0].at(0).toString(), QStringLiteral("MARIA SOUZA"));
+    QCOMPARE(recibos[0].at(1).toString(), QStringLiteral("123.456.789-01"));
+    QCOMPARE(recibos[0].at(2).value<Dinheiro>(), Dinheiro::deCentavos(5000));
+    QCOMPARE(a.contarDeFora(QStringLiteral("CLIENTES")), cadastrar ? 1 : 0);
+}
+
+void TstRecibo::listaDeTiposAbertaComOMouse() {
+    Ambiente a;
+    TFRrecibo j;
+    QVERIFY(abrir(j));
+    clicar(j, "BTnovo");
+    auto *combo = filho<TDBLookupComboBox>(j, "DBtipo");
+    QAbstractItemView *lista = combo->view();
+
+    QTest::mouseClick(combo, Qt::LeftButton);
+    QVERIFY(QTest::qWaitFor([&] { return lista->isVisible(); }));
+    // Opening the list is not leaving the field.
+    QVERIFY(texto(j, "DBemitente").isEmpty());
+    QVERIFY(texto(j, "DBcpfcnpjemitente").isEmpty());
+
+    // The list takes no click until a double click's time has passed since it opened.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QModelIndex credor = lista->model()->index(combo->findText(QStringLiteral("CREDOR")), 0);
+    QTest::mouseClick(lista->viewport(), Qt::LeftButton, {}, lista->visualRect(credor).center());
+    QVERIFY(QTest::qWaitFor([&] { return !lista->isVisible(); }));
+    QCOMPARE(focado(), QStringLiteral("DBtipo"));
+    QCOMPARE(a.dm->RecibosTIPO->valor().toString(), QStringLiteral("CREDOR"));
+    QVERIFY(texto(j, "DBemitente").isEmpty());
+
+    QTest::keyClick(combo, Qt::Key_Tab);
+    QCOMPARE(texto(j, "DBcliente"), QStringLiteral("PADARIA BOM PAO LTDA"));
+    QCOMPARE(texto(j, "DBcpfcnpjcliente"), QStringLiteral("12.345.678/0001-90"));
+    QVERIFY(texto(j, "DBemitente").isEmpty());
+    QVERIFY(texto(j, "DBcpfcnpjemitente").isEmpty());
+    QVERIFY(habilitados(j, {"DBemitente", "DBcpfcnpjemitente"}, true));
+    QVERIFY(habilitados(j, {"DBcliente", "DBcpfcnpjcliente"}, false));
     QVERIFY(a.aviso.eventos().isEmpty());
 }
 

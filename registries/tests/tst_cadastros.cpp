@@ -1,3 +1,4 @@
+#include "BitmapTeste.h"
 #include "ColFocus.h"
 #include "DBEdit.h"
 #include "DBImage.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <QtGui/QClipboard>
 #include <QtGui/QImage>
+#include <QtGui/QImageReader>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 
@@ -111,6 +113,7 @@ private Q_SLOTS:
     void emitenteCaixaDeFecharDeixaPendente();
     void logotipoIdaEVolta_data();
     void logotipoIdaEVolta();
+    void logotipoDe6000Por6000Pixels();
     void arquivoQueNaoEBitmapMantemOLogotipo_data();
     void arquivoQueNaoEBitmapMantemOLogotipo();
     void retirarLogotipoGravaNaHora();
@@ -640,6 +643,25 @@ void TstCadastros::logotipoIdaEVolta() {
     QCOMPARE(inicial, arquivo);
 }
 
+void TstCadastros::logotipoDe6000Por6000Pixels() {
+    Ambiente a;
+    QTemporaryDir pasta;
+    // 108 MB on disk, 144 MB once decoded: above what Qt decodes unless told otherwise.
+    const QByteArray dados = bitmapEscrito(6000, 6000, 24);
+    const QString arquivo = gravarArquivo(pasta, QStringLiteral("grande.bmp"), dados);
+    const int limite = QImageReader::allocationLimit();
+    TFRcademitente j;
+    j.definirSeletor([&](QWidget *, const QString &) { return arquivo; });
+    QVERIFY(abrir(j));
+    clicar(j, "BTalterar");
+    clicar(j, "btnCarregar");
+    QCOMPARE(a.aviso.eventos(), QList<Evento>());
+    QCOMPARE(filho<TDBImage>(j, "DBImage1")->imagem().size(), QSize(6000, 6000));
+    QCOMPARE(a.dm->EmitenteFOTO_MARC->valor().toByteArray().size(), dados.size());
+    // Raised for the logo only.
+    QCOMPARE(QImageReader::allocationLimit(), limite);
+}
+
 void TstCadastros::arquivoQueNaoEBitmapMantemOLogotipo_data() {
     QTest::addColumn<QString>("nome");
     QTest::addColumn<QByteArray>("dados");
@@ -648,8 +670,20 @@ void TstCadastros::arquivoQueNaoEBitmapMantemOLogotipo_data() {
     QTest::newRow("PNG com nome de bitmap")
         << "falso.bmp" << bitmap(QImage::Format_RGB32, {8, 8}, "PNG") << naoBitmap;
     QTest::newRow("texto") << "leia-me.bmp" << QByteArray("isto nao e imagem") << naoBitmap;
-    QTest::newRow("bitmap cortado ao meio")
+    QTest::newRow("bitmap cortado no cabeçalho")
         << "cortado.bmp" << bitmap(QImage::Format_RGB888, {64, 64}).left(40) << naoBitmap;
+    // The reader alone would take the rows that are there and leave the rest black.
+    const QByteArray inteiro = bitmap(QImage::Format_RGB888, {64, 64});
+    QTest::newRow("bitmap cortado nos pixels")
+        << "metade.bmp" << inteiro.left(inteiro.size() / 2)
+        << QStringLiteral("O arquivo bitmap (BMP) está incompleto: tem %1 bytes dos %2 que a "
+                          "imagem de 64 x 64 pixels ocupa.")
+               .arg(inteiro.size() / 2)
+               .arg(inteiro.size());
+    QTest::newRow("grande demais para a memória")
+        << "enorme.bmp" << bitmapEscrito(30000, 30000, 24, QByteArray(1000, '\0'))
+        << QStringLiteral(
+               "A imagem de 30000 x 30000 pixels é grande demais para ser aberta na memória.");
     QTest::newRow("arquivo vazio") << "vazio.bmp" << QByteArray() << naoBitmap;
     QTest::newRow("arquivo que não existe")
         << "sumiu.bmp" << QByteArray("-") << "O arquivo não pôde ser lido.";

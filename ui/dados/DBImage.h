@@ -25,10 +25,12 @@ public:
     const QImage &imagem() const { return m_imagem; }
 
     // Reads bytes as a bitmap (BMP) file, whatever the file was called; any variant Qt's BMP
-    // reader takes. Throws ErroSistema with the reason in Portuguese otherwise.
+    // reader takes, however large, as long as the decoded picture fits in memory. Throws
+    // ErroSistema with the reason in Portuguese otherwise: not a bitmap, a file cut short
+    // (which the reader alone would take in part), too large for memory.
     static QImage lerBitmap(const QByteArray &dados);
-    // Starts the edit and stores the bytes of a bitmap file as they are; bytes that are not a
-    // bitmap are refused with ErroSistema and the stored picture stays.
+    // Starts the edit and stores the bytes of a bitmap file as they are; bytes refused by
+    // lerBitmap throw its ErroSistema and the stored picture stays.
     void carregarBitmap(const QByteArray &dados);
 
 protected:

@@ -5,6 +5,7 @@
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QDateEdit>
+#include <QtWidgets/QFrame>
 #include <QtWidgets/QGroupBox>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
@@ -16,6 +17,7 @@
 #include <QtWidgets/QSpinBox>
 #include <QtWidgets/QTableWidget>
 #include <QtWidgets/QTextEdit>
+#include <QtWidgets/QToolButton>
 
 #include <QHash>
 
@@ -68,6 +70,11 @@ public:
         novo<TDBDateEdit>("DBdata", this, {280, 110, 100, 21});
         auto *grupo = novo<QGroupBox>("GroupBox1", this, {140, 140, 300, 110});
         novo<TDBMemo>("DBobs", grupo, {10, 20, 280, 80});
+        // Set up as the record windows' forms set theirs: the column's buttons take the focus
+        // only when clicked, the print buttons beside the receipt never.
+        auto *coluna = novo<QFrame>("Panel1", this, {4, 90, 120, 80});
+        novo<QToolButton>("BTnovo", coluna, {10, 10, 100, 60})->setFocusPolicy(Qt::ClickFocus);
+        novo<QToolButton>("SpeedButton3", this, {140, 260, 75, 25})->setFocusPolicy(Qt::NoFocus);
 
         colFocus = new TColFocus(this);
         colFocus->setAtivaBorda(true);
@@ -155,6 +162,8 @@ private Q_SLOTS:
     void listaPadraoReconhece();
     void destacaERestaura_data();
     void destacaERestaura();
+    void cliqueEmBotaoDaJanela_data();
+    void cliqueEmBotaoDaJanela();
     void anelVermelhoEmVoltaDoCampoAmarelo();
     void tabulacaoMoveODestaque();
     void chaves_data();
@@ -243,6 +252,46 @@ void TestColFocus::destacaERestaura() {
         janela.setPalette(paleta);
         QCOMPARE(fundo(campo), QColor(Qt::cyan));
     }
+}
+
+void TestColFocus::cliqueEmBotaoDaJanela_data() {
+    QTest::addColumn<QString>("nomeBotao");
+    QTest::addColumn<bool>("levaOFoco");
+    QTest::addColumn<bool>("voltaDigitando");
+    QTest::newRow("botão da coluna, focado só pelo clique") << "BTnovo" << true << false;
+    QTest::newRow("botão sem foco, volta digitando") << "SpeedButton3" << false << true;
+    QTest::newRow("botão sem foco, volta clicando no campo") << "SpeedButton3" << false << false;
+}
+
+void TestColFocus::cliqueEmBotaoDaJanela() {
+    QFETCH(QString, nomeBotao);
+    QFETCH(bool, levaOFoco);
+    QFETCH(bool, voltaDigitando);
+    JanelaTeste janela;
+    QVERIFY(ativar(janela));
+    auto *campo = static_cast<QLineEdit *>(janela.campo("DBvalor"));
+    QWidget *botao = janela.campo(nomeBotao);
+    const auto coresCampo = coresDe(campo);
+    const auto coresBotao = coresDe(botao);
+    campo->setFocus();
+    QCOMPARE(fundo(campo), kAmarelo);
+
+    QTest::mouseClick(botao, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), levaOFoco ? botao : campo);
+    QCOMPARE(coresDe(campo), coresCampo);
+    QVERIFY(!janela.moldura()->isVisible());
+    QCOMPARE(janela.colFocus->destacado(), nullptr);
+    QCOMPARE(coresDe(botao), coresBotao);
+
+    // Back at work in the field, it is highlighted again.
+    if (voltaDigitando)
+        QTest::keyClick(campo, Qt::Key_5);
+    else
+        QTest::mouseClick(campo, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), campo);
+    QCOMPARE(fundo(campo), kAmarelo);
+    QVERIFY(molduraEmVoltaDe(janela.moldura(), campo));
+    QCOMPARE(campo->text(), voltaDigitando ? QStringLiteral("5") : QString());
 }
 
 void TestColFocus::anelVermelhoEmVoltaDoCampoAmarelo() {

@@ -1,15 +1,19 @@
 #include "Avisador.h"
 #include "BancoTeste.h"
+#include "BitmapTeste.h"
 #include "DBCheckBox.h"
 #include "DBEdit.h"
 #include "DBGrid.h"
+#include "DBImage.h"
 #include "DBLookupComboBox.h"
 #include "Dinheiro.h"
 #include "ErroSistema.h"
 #include "Mascara.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QTest>
+#include <QtGui/QImageReader>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QScrollBar>
 
@@ -34,6 +38,21 @@ struct Ambiente {
             {QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY CLIENTE")});
     }
 };
+
+QByteArray salvoPeloQt(QImage::Format formato, QSize tamanho) {
+    QImage imagem(tamanho, formato);
+    if (formato == QImage::Format_Indexed8) {
+        imagem.setColorCount(3);
+        for (int i = 0; i < 3; ++i)
+            imagem.setColor(i, qRgb(80 * i, 0, 0));
+    }
+    imagem.fill(1);
+    QByteArray dados;
+    QBuffer buffer(&dados);
+    buffer.open(QIODevice::WriteOnly);
+    imagem.save(&buffer, "BMP");
+    return dados;
+}
 
 bool ativar(QWidget &w) {
     w.show();
@@ -213,6 +232,69 @@ private Q_SLOTS:
         QCOMPARE(a.dm->RecibosTIPO->valor().toString(), tipo.currentText());
         a.dm->Recibos->cancelar();
         QCOMPARE(tipo.currentIndex(), -1);
+    }
+
+    void lerBitmap_data() {
+        QTest::addColumn<QByteArray>("dados");
+        QTest::addColumn<QSize>("tamanho");  // 0 x 0: no picture
+        QTest::addColumn<QString>("recusa"); // empty: accepted
+        const QString naoBitmap = QStringLiteral("O arquivo não é uma imagem bitmap (BMP) válida.");
+        // Every file that the reader would take in part, down to its last row, is refused.
+        const auto inteiroECortado = [](const QByteArray &nome, const QByteArray &dados,
+                                        QSize tamanho, qsizetype corte = 1) {
+            QTest::newRow(QByteArray(nome + " inteiro").constData())
+                << dados << tamanho << QString();
+            QTest::newRow(QByteArray(nome + " cortado").constData())
+                << dados.chopped(corte) << QSize(0, 0)
+                << QStringLiteral("O arquivo bitmap (BMP) está incompleto: tem %1 bytes dos %2 "
+                                  "que a imagem de %3 x %4 pixels ocupa.")
+                       .arg(dados.size() - corte)
+                       .arg(dados.size())
+                       .arg(tamanho.width())
+                       .arg(tamanho.height());
+        };
+        inteiroECortado("1 bit", salvoPeloQt(QImage::Format_Mono, {33, 5}), {33, 5});
+        inteiroECortado("8 bits com paleta", salvoPeloQt(QImage::Format_Indexed8, {17, 9}),
+                        {17, 9});
+        inteiroECortado("24 bits", salvoPeloQt(QImage::Format_RGB888, {7, 3}), {7, 3});
+        inteiroECortado("32 bits com alfa", salvoPeloQt(QImage::Format_ARGB32, {5, 4}), {5, 4});
+        inteiroECortado("linhas de cima para baixo", bitmapEscrito(4, -3, 24), {4, 3});
+        // Two rows of four pixels of colour 1, then the end of the picture.
+        const QByteArray rle("\x04\x01\x00\x00\x04\x01\x00\x00\x00\x01", 10);
+        inteiroECortado("8 bits em run-length", bitmapEscrito(4, 2, 8, rle, 1, 2), {4, 2}, 3);
+
+        QTest::newRow("cabeçalho cortado")
+            << salvoPeloQt(QImage::Format_RGB888, {7, 3}).left(40) << QSize(0, 0) << naoBitmap;
+        QTest::newRow("sem a assinatura BM")
+            << salvoPeloQt(QImage::Format_RGB32, {8, 8}).replace(0, 2, "XX") << QSize(0, 0)
+            << naoBitmap;
+        QTest::newRow("profundidade inexistente")
+            << bitmapEscrito(4, 4, 7) << QSize(0, 0) << naoBitmap;
+        QTest::newRow("20000 x 20000 pixels")
+            << bitmapEscrito(20000, 20000, 24, "x") << QSize(0, 0)
+            << QStringLiteral(
+                   "A imagem de 20000 x 20000 pixels é grande demais para ser aberta na memória.");
+        QTest::newRow("largura no limite do cabeçalho")
+            << bitmapEscrito(2147483647, 2147483647, 32, "x") << QSize(0, 0)
+            << QStringLiteral("A imagem de 2147483647 x 2147483647 pixels é grande demais "
+                              "para ser aberta na memória.");
+    }
+
+    void lerBitmap() {
+        QFETCH(QByteArray, dados);
+        QFETCH(QSize, tamanho);
+        QFETCH(QString, recusa);
+        const int limite = QImageReader::allocationLimit();
+        QString motivo;
+        QImage imagem;
+        try {
+            imagem = TDBImage::lerBitmap(dados);
+        } catch (const ErroSistema &e) {
+            motivo = e.mensagem();
+        }
+        QCOMPARE(motivo, recusa);
+        QCOMPARE(imagem.size(), tamanho);
+        QCOMPARE(QImageReader::allocationLimit(), limite);
     }
 
     void caixaDeMarcarGravaOIndicador() {

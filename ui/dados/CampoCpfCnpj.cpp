@@ -1,0 +1,97 @@
+#include "CampoCpfCnpj.h"
+
+#include "Avisador.h"
+#include "Campo.h"
+#include "Conjunto.h"
+#include "DBEdit.h"
+#include "Datamodule1.h"
+#include "Extens.h"
+
+#include <QTimer>
+#include <QtGui/QFocusEvent>
+#include <QtGui/QMouseEvent>
+#include <QtWidgets/QAbstractButton>
+#include <QtWidgets/QApplication>
+
+#include <utility>
+
+CampoCpfCnpj::CampoCpfCnpj(TDBEdit *cpfCnpj, TDBEdit *nome)
+    : QObject(cpfCnpj), m_cpfCnpj(cpfCnpj), m_nome(nome) {
+    // Sees how the focus leaves, before the field announces it was left.
+    cpfCnpj->installEventFilter(this);
+}
+
+void CampoCpfCnpj::sair() {
+    const bool peloMouse = std::exchange(m_saiuPeloMouse, false);
+    m_cpfCnpj->definirTextoDigitado(FormatarCpfCnpj(m_cpfCnpj->text()));
+    m_cpfCnpj->entregarTexto();
+    if (!m_nome)
+        return;
+    const QString nome = m_nome->text();
+    const QString numero = m_cpfCnpj->text();
+    if (nome.isEmpty() || numero.isEmpty())
+        return;
+
+    TDatamodule1 &dm = TDatamodule1::instancia();
+    if (dm.clientePorCpfCnpj(numero))
+        return;
+    const QPointer<QAbstractButton> botao = peloMouse ? botaoQueTirouOFoco() : nullptr;
+    if (Avisador::atual().pergunta(
+            QStringLiteral("Deseja efetuar este Cadastro para utilizar nos próximos RECIBOS?"))) {
+        Conjunto &clientes = *dm.Clientes;
+        clientes.abrir();
+        clientes.inserir();
+        dm.ClientesPADRAO->definirValor(QStringLiteral("N"));
+        dm.ClientesCLIENTE->definirValor(nome);
+        dm.ClientesCPFCNPJ->definirValor(numero);
+        clientes.gravar();
+        dm.confirmar();
+    }
+    if (botao)
+        seguirClique(botao);
+}
+
+QAbstractButton *CampoCpfCnpj::botaoQueTirouOFoco() const {
+    // While the field is being left the focus already sits on where it went.
+    auto *botao = qobject_cast<QAbstractButton *>(QApplication::focusWidget());
+    if (!botao || !botao->isEnabled() || botao->window() != m_cpfCnpj->window())
+        return nullptr;
+    return botao;
+}
+
+void CampoCpfCnpj::seguirClique(QAbstractButton *botao) {
+    desarmar();
+    m_botaoPendente = botao;
+    botao->installEventFilter(this);
+    // The press comes as soon as the leave handler returns; a focus given without a press
+    // brings none, and the next turn of the event loop gives up waiting.
+    QTimer::singleShot(0, this, [this, botao] {
+        if (m_botaoPendente == botao)
+            desarmar();
+    });
+}
+
+void CampoCpfCnpj::desarmar() {
+    if (m_botaoPendente)
+        m_botaoPendente->removeEventFilter(this);
+    m_botaoPendente = nullptr;
+}
+
+bool CampoCpfCnpj::eventFilter(QObject *objeto, QEvent *evento) {
+    if (objeto == m_cpfCnpj) {
+        if (evento->type() == QEvent::FocusOut)
+            m_saiuPeloMouse = static_cast<QFocusEvent *>(evento)->reason() == Qt::MouseFocusReason;
+        return false;
+    }
+    if (m_botaoPendente && objeto == m_botaoPendente &&
+        evento->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent *>(evento)->button() == Qt::LeftButton) {
+        // The release went to the question box: the press alone stands for the click.
+        const QPointer<QAbstractButton> botao = m_botaoPendente;
+        desarmar();
+        if (botao->isEnabled())
+            botao->click();
+        return true;
+    }
+    return QObject::eventFilter(objeto, evento);
+}

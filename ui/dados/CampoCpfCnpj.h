@@ -1,0 +1,39 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+
+class QAbstractButton;
+class TDBEdit;
+
+// What leaving a tax-number field (CPF or CNPJ) does, in every window that has one: the text
+// is punctuated and handed to the record. Given the party's name field too, as in the receipt
+// window, a number that no registered client has brings the offer to register the party as a
+// client; the search goes through the data module's index, not through the rows of Clientes.
+//
+// The offer is a question, and a question box takes the mouse: when the field was left by a
+// click on a button of the window, the button only sees its press after the answer and never
+// the release. The click the user made then goes on after the question.
+class CampoCpfCnpj : public QObject {
+    Q_OBJECT
+public:
+    // Belongs to the tax-number field; with nome, leaving also offers to register.
+    explicit CampoCpfCnpj(TDBEdit *cpfCnpj, TDBEdit *nome = nullptr);
+
+    // The field's leave handler; the window's handler (DBEdit14Exit...) calls it.
+    void sair();
+
+protected:
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
+
+private:
+    // The enabled button of the window that the mouse took the focus to, or none.
+    QAbstractButton *botaoQueTirouOFoco() const;
+    // Lets the press that is still on its way to the button click it.
+    void seguirClique(QAbstractButton *botao);
+    void desarmar();
+
+    TDBEdit *m_cpfCnpj;
+    QPointer<TDBEdit> m_nome;
+    bool m_saiuPeloMouse = false;
+    QPointer<QAbstractButton> m_botaoPendente;
+};
