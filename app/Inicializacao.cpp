@@ -3,6 +3,7 @@
 #include "Calculad.h"
 #include "Datamodule1.h"
 #include "ErroSistema.h"
+#include "FimDoPrograma.h"
 #include "ModoInicio.h"
 #include "Protegido.h"
 #include "UNabreclientes1.h"
@@ -97,6 +98,7 @@ int executarPrograma(const QString &caminhoBanco) {
         objetos.criar(caminhoBanco);
         Datamodule1->Configuracao->abrir();
         modo = modoDaConfiguracao(Datamodule1->ConfiguracaoCONFIGURACAO1->valor());
+        FimDoPrograma::instalar();
     } catch (const ErroSistema &erro) {
         // The database could not be reached: say so, and where, before the engine's own words.
         if (Datamodule1 && !Datamodule1->Base->conectada())

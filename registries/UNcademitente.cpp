@@ -47,7 +47,8 @@ TFRcademitente::TFRcademitente(QWidget *parent)
                                    m_ui->DBEdit3, m_ui->DBEdit4, m_ui->DBImage1, m_ui->btnCarregar,
                                    m_ui->SpeedButton1});
     m_esquema->conjunto = [] { return TDatamodule1::instancia().Emitente; };
-    // The issuer's save is committed by the next commit of any window, or at exit.
+    // Saved is permanent: nothing could take the issuer's save back later.
+    m_esquema->confirmar = [] { TDatamodule1::instancia().confirmar(); };
     m_esquema->primeiroCampo = m_ui->DBEdit2;
     m_esquema->mensagemSalvo = QStringLiteral("Emitente salvo");
 

@@ -3,10 +3,15 @@
 #include "BancoTeste.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <utility>
 
 namespace {
 
@@ -28,6 +33,33 @@ void gravarModo(const QString &caminho, const QString &valor) {
         muda.executar();
     }
     tra.commit();
+}
+
+// The issuer's name as another program reads it; empty when there is no row.
+QString emitenteGravado(const QString &caminho) {
+    auto base = BancoTeste::conectarDireto(caminho);
+    Fb::Transacao tra(*base);
+    tra.iniciar();
+    const Fb::Linha linha =
+        Fb::Comando(tra, QStringLiteral("SELECT MIN(EMITENTE) FROM EMITENTE")).executar();
+    return linha.at(0).toString();
+}
+
+// A private X server on a display number it finds free. Without -noreset it starts over each
+// time its last client leaves, and a program starting in that moment cannot connect.
+QString iniciarServidorX(QProcess &x) {
+    x.start(QStringLiteral("Xvfb"),
+            {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+             QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24"),
+             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!x.waitForStarted())
+        return {};
+    QDeadlineTimer prazo(30000);
+    while (!x.canReadLine() && x.state() == QProcess::Running && !prazo.hasExpired())
+        x.waitForReadyRead(100);
+    if (!x.canReadLine())
+        return {};
+    return QLatin1Char(':') + QString::fromLatin1(x.readLine().trimmed());
 }
 
 } // namespace
@@ -114,6 +146,26 @@ class TstInicio : public QObject {
         xdotool({QStringLiteral("key"), tecla});
     }
 
+    // Full mode, as a user: the issuer registry from the main window, Alterar, the name,
+    // Salvar, and OK on "Emitente salvo". The registry stays open.
+    void salvarEmitente(QProcess &programa, const QString &nome) const {
+        const QString principal = esperarJanela(k_principal, programa);
+        QVERIFY2(!principal.isEmpty(), programa.readAllStandardError().constData());
+        clicar(principal, 80 + 110, 208 + 34); // "Emitente"
+        const QString cadastro = esperarJanela(QStringLiteral("Cadastro de Emitente"), programa);
+        QVERIFY(!cadastro.isEmpty());
+        clicar(cadastro, 8 + 14 + 50, 8 + 16 + 30); // "Alterar"
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), cadastro});
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), nome});
+        clicar(cadastro, 8 + 14 + 50, 8 + 80 + 30); // "Salvar"
+        const QString aviso = esperarJanela(k_caixaDeErro, programa);
+        QVERIFY(!aviso.isEmpty());
+        teclar(aviso, QStringLiteral("Return"));
+        QDeadlineTimer prazo(10000);
+        while (!janelasVisiveis(k_caixaDeErro).isEmpty() && !prazo.hasExpired())
+            QTest::qWait(100);
+    }
+
     void iniciar(QProcess &programa, const QString &home) const {
         QVERIFY2(
             servidorXAtende(10000),
@@ -128,18 +180,10 @@ private Q_SLOTS:
     // starts over each time its last client leaves, and a program starting in that
     // moment cannot connect; the program starts only once a client gets through.
     void initTestCase() {
-        m_x.start(QStringLiteral("Xvfb"),
-                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
-                   QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24"),
-                   QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        QVERIFY2(m_x.waitForStarted(), "Xvfb is missing");
-        QDeadlineTimer prazo(30000);
-        while (!m_x.canReadLine() && m_x.state() == QProcess::Running && !prazo.hasExpired())
-            m_x.waitForReadyRead(100);
-        QVERIFY2(m_x.canReadLine(),
-                 qPrintable(QStringLiteral("Xvfb gave no display number: %1")
+        m_display = iniciarServidorX(m_x);
+        QVERIFY2(!m_display.isEmpty(),
+                 qPrintable(QStringLiteral("Xvfb is missing or gave no display number: %1")
                                 .arg(QString::fromLocal8Bit(m_x.readAllStandardError()))));
-        m_display = QLatin1Char(':') + QString::fromLatin1(m_x.readLine().trimmed());
         QVERIFY2(
             servidorXAtende(30000),
             qPrintable(QStringLiteral("the X server on %1 takes no connection: %2")
@@ -230,6 +274,122 @@ private Q_SLOTS:
         clicar(principal, 381 + 110, 368 + 34);
         QVERIFY(primeiro.waitForFinished(30000));
         QVERIFY2(primeiro.exitCode() == 0, primeiro.readAllStandardError().constData());
+    }
+
+    // The engine maps its lock files sparse; on a full disk a write into them used to end the
+    // program with SIGBUS and no word. The home folder is a small file system filled up.
+    void aFullDiskAtStartUp_data() {
+        QTest::addColumn<bool>("pastaDeExecucao"); // $XDG_RUNTIME_DIR set, on another disk
+        QTest::newRow("lock files on the full disk: error box") << false;
+        QTest::newRow("lock files in the runtime folder: starts") << true;
+    }
+    void aFullDiskAtStartUp() {
+        QFETCH(bool, pastaDeExecucao);
+        QTemporaryDir home, execucao;
+        QProcess montar;
+        montar.start(QStringLiteral("mount"),
+                     {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                      QStringLiteral("size=8m"), QStringLiteral("tmpfs"), home.path()});
+        if (!montar.waitForFinished(10000) || montar.exitStatus() != QProcess::NormalExit ||
+            montar.exitCode() != 0)
+            QSKIP("this machine refuses to mount a small file system");
+        const auto desmontar = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), home.path()});
+        });
+        const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral(".cache/talvano/firebird"))));
+        {
+            QFile enchimento(home.filePath(QStringLiteral("enchimento")));
+            QVERIFY(enchimento.open(QIODevice::WriteOnly));
+            const QByteArray bloco(64 * 1024, 'x');
+            while (enchimento.write(bloco) == bloco.size() && enchimento.flush()) {
+            }
+        }
+
+        QProcess programa;
+        QProcessEnvironment env = ambiente(home.path());
+        if (pastaDeExecucao)
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), execucao.path());
+        else
+            env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        QVERIFY(servidorXAtende(10000));
+        programa.setProcessEnvironment(env);
+        programa.start(QStringLiteral(TALVANO_BINARIO), {});
+        QVERIFY(programa.waitForStarted());
+
+        if (pastaDeExecucao) {
+            const QString principal = esperarJanela(k_principal, programa);
+            QVERIFY2(!principal.isEmpty(), programa.readAllStandardError().constData());
+            QVERIFY(!QDir(execucao.filePath(QStringLiteral("talvano/firebird")))
+                         .entryList({QStringLiteral("fb_lock_*")}, QDir::Files)
+                         .isEmpty());
+            clicar(principal, 381 + 110, 368 + 34); // "Sair"
+            QVERIFY(programa.waitForFinished(30000));
+            QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(programa.exitCode(), 0);
+            return;
+        }
+        const QString caixa = esperarJanela(k_caixaDeErro, programa);
+        if (caixa.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("no error box; exit %1 status %2: %3")
+                                 .arg(int(programa.exitStatus()))
+                                 .arg(programa.exitCode())
+                                 .arg(QString::fromLocal8Bit(programa.readAllStandardError()))));
+        teclar(caixa, QStringLiteral("Return"));
+        QVERIFY(programa.waitForFinished(30000));
+        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
+        QVERIFY(programa.exitCode() != 0);
+        const QString erro = QString::fromLocal8Bit(programa.readAllStandardError());
+        QVERIFY2(erro.contains(QStringLiteral("Não há espaço para os arquivos de trava")),
+                 qPrintable(erro));
+    }
+
+    void aSignalEndsTheRunAsSairDoes_data() {
+        QTest::addColumn<int>("sinal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void aSignalEndsTheRunAsSairDoes() {
+        QFETCH(int, sinal);
+        QTemporaryDir home;
+        const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+        QProcess programa;
+        iniciar(programa, home.path());
+        salvarEmitente(programa, QStringLiteral("padaria do sinal"));
+        if (QTest::currentTestFailed())
+            return;
+
+        // The issuer registry is still open, modal over the main window.
+        ::kill(pid_t(programa.processId()), sinal);
+        QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
+        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
+        QCOMPARE(emitenteGravado(caminho), QStringLiteral("PADARIA DO SINAL"));
+    }
+
+    void whatTheUserWasToldIsSavedOutlivesTheDisplay() {
+        QProcess x;
+        const QString display = iniciarServidorX(x);
+        QVERIFY2(!display.isEmpty(), "no X server of its own");
+        const QString compartilhado = std::exchange(m_display, display);
+        const auto devolver = qScopeGuard([&] { m_display = compartilhado; });
+
+        QTemporaryDir home;
+        const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+        QProcess programa;
+        iniciar(programa, home.path());
+        salvarEmitente(programa, QStringLiteral("loja da tela"));
+        if (QTest::currentTestFailed())
+            return;
+
+        x.kill();
+        x.waitForFinished();
+        QVERIFY2(programa.waitForFinished(30000), "the program outlived its display");
+        QCOMPARE(emitenteGravado(caminho), QStringLiteral("LOJA DA TELA"));
     }
 };
 

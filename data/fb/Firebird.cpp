@@ -7,14 +7,18 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QTime>
 #include <firebird/Interface.h>
 #include <ibase.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
+#include <unistd.h>
 
 using namespace Firebird;
 
@@ -207,11 +211,54 @@ ISC_QUAD gravarBlob(Fb::Transacao &tra, const QByteArray &dados) {
 
 namespace Fb {
 
+namespace {
+
+QString g_pastaTravas;
+
+// The engine's lock files live in a folder of this user's own: in the user's runtime folder,
+// a memory file system, where there is one; else under the user's cache folder.
+QString escolherPastaTravas() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) {
+        const QString pasta = QFile::decodeName(runtime) + QStringLiteral("/talvano/firebird");
+        if (QDir().mkpath(pasta) && QFileInfo(pasta).isWritable())
+            return pasta;
+    }
+    return QDir::homePath() + QStringLiteral("/.cache/talvano/firebird");
+}
+
+// The engine maps its lock files sparse: on a full disk its first write into one of them ends
+// the process with SIGBUS and no word. Before each attach the room they take is claimed for
+// a moment, so a full disk is an error with a message instead.
+void garantirEspacoParaTravas() {
+    constexpr off_t espacoNecessario = 4 * 1024 * 1024;
+    const QString pasta = g_pastaTravas;
+    const QString nativa = QDir::toNativeSeparators(pasta);
+    if (!QDir().mkpath(pasta))
+        throw ErroSistema(QStringLiteral("Não foi possível criar a pasta dos arquivos de trava do "
+                                         "banco de dados, %1.")
+                              .arg(nativa));
+    QByteArray modelo = QFile::encodeName(pasta + QStringLiteral("/espaco_XXXXXX"));
+    const int fd = ::mkostemp(modelo.data(), O_CLOEXEC);
+    int erro = fd < 0 ? errno : ::posix_fallocate(fd, 0, espacoNecessario);
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink(modelo.constData());
+    }
+    if (erro)
+        throw ErroSistema(QStringLiteral("Não há espaço para os arquivos de trava do banco de "
+                                         "dados em %1 (%2). Libere espaço no disco e tente de "
+                                         "novo.")
+                              .arg(nativa, QString::fromLocal8Bit(std::strerror(erro))));
+}
+
+} // namespace
+
 void prepararAmbiente() {
     static std::once_flag feito;
     std::call_once(feito, [] {
-        // The engine's lock files live in a folder of this user's own.
-        const QString pasta = QDir::homePath() + QStringLiteral("/.cache/talvano/firebird");
+        const QString pasta = escolherPastaTravas();
+        g_pastaTravas = pasta;
         QDir().mkpath(pasta);
         QFile::setPermissions(pasta, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         ::setenv("FIREBIRD_LOCK", QFile::encodeName(pasta).constData(), 1);
@@ -243,6 +290,8 @@ void Conexao::configurar(const QString &caminho, const QString &usuario, const Q
 void Conexao::conectar() {
     if (m_anexo)
         return;
+    prepararAmbiente();
+    garantirEspacoParaTravas();
     const auto dpb = parametrosConexao(m_usuario, m_senha, false);
     Status st;
     IAttachment *anexo = provedor()->attachDatabase(&st, caminhoNativo(m_caminho).constData(),
@@ -252,6 +301,8 @@ void Conexao::conectar() {
 }
 
 void Conexao::criar() {
+    prepararAmbiente();
+    garantirEspacoParaTravas();
     const auto dpb = parametrosConexao(m_usuario, m_senha, true);
     Status st;
     IAttachment *anexo = provedor()->createDatabase(&st, caminhoNativo(m_caminho).constData(),

@@ -21,7 +21,9 @@ namespace Fb {
 
 // Must run before the first database call: the engine's lock files go to a
 // folder of the user's own, so that an ordinary user can work on a machine
-// where root or another user has already used Firebird.
+// where root or another user has already used Firebird: the user's runtime
+// folder ($XDG_RUNTIME_DIR/talvano/firebird) where there is one, else
+// ~/.cache/talvano/firebird.
 void prepararAmbiente();
 
 // Releases the engine's threads and files; called once, at exit.

@@ -133,7 +133,7 @@ private Q_SLOTS:
     void salvarClicadoAoDeixarONumero();
     void listaDeTiposAbertaComOMouse();
     void alterarReescreveADataPorExtenso();
-    void cancelarMostraOMenorEExcluirValeNoProximoSalvar();
+    void cancelarMostraOMenorEExcluirValeNaHora();
     void entradaRecusadaFicaNoCampo_data();
     void entradaRecusadaFicaNoCampo();
     void valorForaDoExtensoAindaSeGrava_data();
@@ -562,7 +562,7 @@ void TstRecibo::alterarReescreveADataPorExtenso() {
     QVERIFY(a.aviso.eventos().isEmpty());
 }
 
-void TstRecibo::cancelarMostraOMenorEExcluirValeNoProximoSalvar() {
+void TstRecibo::cancelarMostraOMenorEExcluirValeNaHora() {
     Ambiente a;
     for (qint64 v : {1000, 2000, 3000})
         a.novoRecibo(v);
@@ -576,7 +576,7 @@ void TstRecibo::cancelarMostraOMenorEExcluirValeNoProximoSalvar() {
     QCOMPARE(texto(j, "DBEdit1"), QStringLiteral("1"));
     QCOMPARE(texto(j, "DBvalor"), QStringLiteral("10,00"));
 
-    // No keeps the receipt; Yes deletes it, but only the next commit makes it permanent.
+    // No keeps the receipt; Yes deletes it for good at once.
     a.aviso.responder(false);
     clicar(j, "BTexcluir");
     QCOMPARE(texto(j, "DBEdit1"), QStringLiteral("1"));
@@ -587,7 +587,7 @@ void TstRecibo::cancelarMostraOMenorEExcluirValeNoProximoSalvar() {
                             {Evento::Pergunta, QStringLiteral("Deseja excluir o RECIBO?")}}));
     QVERIFY(navegando(j));
     QVERIFY(texto(j, "DBEdit1") != QStringLiteral("1"));
-    QCOMPARE(a.linhasDeFora(QStringLiteral("select * from RECIBOS")).size(), size_t(3));
+    QCOMPARE(a.linhasDeFora(QStringLiteral("select * from RECIBOS")).size(), size_t(2));
 
     clicar(j, "BTnovo");
     digitarEAvancar(QStringLiteral("40"));

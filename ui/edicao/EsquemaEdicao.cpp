@@ -82,8 +82,12 @@ void EsquemaEdicao::cancelar() {
 }
 
 void EsquemaEdicao::excluir() {
-    if (Avisador::atual().pergunta(perguntaExcluir))
-        dataset().excluir();
+    if (!Avisador::atual().pergunta(perguntaExcluir))
+        return;
+    dataset().excluir();
+    // Nothing can take a deletion back: it is made permanent at once.
+    if (confirmar)
+        confirmar();
 }
 
 void EsquemaEdicao::sair() {

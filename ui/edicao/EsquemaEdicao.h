@@ -28,8 +28,8 @@ public:
     // The window's shared dataset, asked for at each step (the data module may be created
     // after the window).
     std::function<Conjunto *()> conjunto;
-    // Commit retaining of the shared transaction after a save; empty for a window that does
-    // not commit on save.
+    // Commit retaining of the shared transaction after a save or a delete: what the user is
+    // told is done is permanent.
     std::function<void()> confirmar;
     // Default values of a new record, run right after the insert.
     std::function<void()> padroes;
@@ -55,7 +55,7 @@ public:
     void alterar();  // edit (insert on an empty dataset), restaura, focus
     void salvar();   // check, edit, post, commit, message, restaura
     void cancelar(); // cancel, restaura
-    void excluir();  // question; Yes deletes; nothing is committed
+    void excluir();  // question; Yes deletes and commits
     // While editing: an empty key field closes at once; otherwise asks whether to save and
     // clicks Salvar or Cancelar. Then closes the window.
     void sair();

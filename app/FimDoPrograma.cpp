@@ -1,0 +1,67 @@
+#include "FimDoPrograma.h"
+
+#include "Datamodule1.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The signal handler only writes a byte here; the event loop reads it and ends the run.
+int g_canal[2] = {-1, -1};
+
+void aoSinal(int) {
+    const int erro = errno;
+    const char byte = 1;
+    [[maybe_unused]] const auto escritos = ::write(g_canal[1], &byte, 1);
+    errno = erro;
+}
+
+// At exit() before the data module is gone: what was posted becomes permanent.
+void confirmarAoTerminar() {
+    if (!Datamodule1)
+        return;
+    try {
+        Datamodule1->confirmar();
+    } catch (...) {
+        // The process is ending; there is nobody left to tell.
+    }
+}
+
+} // namespace
+
+namespace FimDoPrograma {
+
+void instalar() {
+    if (g_canal[0] >= 0)
+        return;
+    if (::pipe2(g_canal, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *aviso =
+        new QSocketNotifier(g_canal[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(aviso, &QSocketNotifier::activated, aviso, [] {
+        char bytes[16];
+        while (::read(g_canal[0], bytes, sizeof bytes) > 0) {
+        }
+        // Every running event loop returns, modal windows' included, and none starts again:
+        // the run ends as when the main window closes.
+        QCoreApplication::exit(0);
+    });
+
+    struct sigaction acao = {};
+    acao.sa_handler = aoSinal;
+    sigemptyset(&acao.sa_mask);
+    acao.sa_flags = SA_RESTART;
+    for (const int sinal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(sinal, &acao, nullptr);
+
+    std::atexit(confirmarAoTerminar);
+    std::at_quick_exit(confirmarAoTerminar);
+}
+
+} // namespace FimDoPrograma
