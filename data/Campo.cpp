@@ -6,8 +6,19 @@
 #include "fb/Win1252.h"
 
 #include <QDate>
-#include <QRegularExpression>
 #include <QTime>
+
+namespace {
+
+// Only the blanks and literals of an edit mask: "  /  /    ", "__/__/____".
+bool soMascaraEmBranco(const QString &texto) {
+    for (const QChar c : texto)
+        if (c != u' ' && c != u'_' && c != u'/' && c != u':')
+            return false;
+    return true;
+}
+
+} // namespace
 
 Campo::Campo(Conjunto *conjunto, int indice, const QString &coluna, TipoCampo tipo, int tamanho)
     : QObject(conjunto), m_conjunto(conjunto), m_indice(indice), m_coluna(coluna), m_tipo(tipo),
@@ -25,8 +36,8 @@ void Campo::definirValor(const QVariant &valor) {
     QVariant v = valor;
     if (v.isValid() && m_tipo == TipoCampo::Texto) {
         QString t = v.toString();
-        if (const auto fora = Win1252::primeiroForaDaTabela(t))
-            throw ErroSistema(Win1252::mensagemForaDaTabela(*fora));
+        if (const auto recusado = Win1252::primeiroRecusadoEmValor(t))
+            throw ErroSistema(Win1252::mensagemRecusado(m_coluna, *recusado));
         if (m_tamanho > 0 && t.size() > m_tamanho)
             t.truncate(m_tamanho);
         v = t;
@@ -59,8 +70,6 @@ QString Campo::texto() const {
 
 void Campo::definirTexto(const QString &texto) {
     const QString t = texto.trimmed();
-    // A masked date or amount left blank reads as empty.
-    const bool semDigitos = !t.contains(QRegularExpression(QStringLiteral("[0-9]")));
     switch (m_tipo) {
     case TipoCampo::Texto:
         definirValor(texto);
@@ -70,8 +79,9 @@ void Campo::definirTexto(const QString &texto) {
     default:
         break;
     }
-    if (t.isEmpty() ||
-        (semDigitos && !t.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))) {
+    // Blank, or a masked date or time left blank, reads as empty; anything else must read as
+    // the field's type (".", "-", "€" or digits of another script are no amount).
+    if (soMascaraEmBranco(t)) {
         definirValor(QVariant());
         return;
     }

@@ -177,7 +177,7 @@ void TDatamodule1::garantirConexao() {
 std::optional<ClienteCadastrado> TDatamodule1::clientePorCpfCnpj(const QString &cpfCnpj) {
     // A text the column cannot hold is registered by nobody.
     if (cpfCnpj.isEmpty() || cpfCnpj.size() > ClientesCPFCNPJ->tamanho() ||
-        Win1252::primeiroForaDaTabela(cpfCnpj))
+        Win1252::primeiroRecusadoEmValor(cpfCnpj))
         return std::nullopt;
     garantirConexao();
     if (!m_cmdClientePorCpfCnpj)

@@ -481,7 +481,11 @@ void Comando::montarEntrada() {
         switch (tipo) {
         case SQL_VARYING:
         case SQL_TEXT: {
-            const QByteArray bytes = Win1252::codificar(v.toString());
+            const QString texto = v.toString();
+            if (const auto recusado = Win1252::primeiroRecusadoEmValor(texto))
+                throw ErroSistema(
+                    Win1252::mensagemRecusado(m_nomesPorPosicao.value(int(i)), *recusado));
+            const QByteArray bytes = Win1252::codificar(texto);
             if (unsigned(bytes.size()) > tamanho)
                 throw ErroSistema(QStringLiteral("O texto \"%1\" passa de %2 caracteres.")
                                       .arg(v.toString())

@@ -36,15 +36,51 @@ std::optional<char32_t> primeiroForaDaTabela(const QString &texto) {
     return std::nullopt;
 }
 
-QString mensagemForaDaTabela(char32_t c) {
+std::optional<char32_t> primeiroRecusadoEmValor(const QString &texto) {
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const char16_t c = texto[i].unicode();
+        if (c < 0x20 || c == 0x7F)
+            return c;
+        if (byteDe(c) < 0)
+            return primeiroForaDaTabela(texto.mid(i));
+    }
+    return std::nullopt;
+}
+
+QString nomeLegivel(char32_t c) {
     const QString codigo = QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
-    // Half of a UTF-16 pair cannot be shown on its own: only its number is.
-    const bool metade = c >= 0xD800 && c <= 0xDFFF;
-    const QString nomeado =
-        metade ? codigo : QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&c, 1), codigo);
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_NotAssigned:
+    case QChar::Other_PrivateUse:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return codigo;
+    case QChar::Separator_Space:
+        if (c != U' ')
+            return codigo;
+        break;
+    default:
+        break;
+    }
+    return QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&c, 1), codigo);
+}
+
+QString mensagemForaDaTabela(char32_t c) {
     return QStringLiteral("O caractere %1 não pode ser gravado no banco de dados. "
                           "Use apenas letras, números e sinais do português.")
-        .arg(nomeado);
+        .arg(nomeLegivel(c));
+}
+
+QString mensagemRecusado(const QString &campo, char32_t c) {
+    return QStringLiteral("O caractere %1 do campo %2 não pode ser gravado no banco de dados. "
+                          "Use apenas letras, números e sinais do português, numa só linha.")
+        .arg(nomeLegivel(c), campo);
 }
 
 QByteArray codificar(const QString &texto) {

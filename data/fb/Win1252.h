@@ -11,13 +11,25 @@ namespace Win1252 {
 // cannot hold, if any. A lone half of a UTF-16 pair is given as itself.
 std::optional<char32_t> primeiroForaDaTabela(const QString &texto);
 
-// Throws ErroSistema naming the offending character.
+// The first character a stored value may not hold: one outside the code page,
+// or a control character (C0 codes such as NUL, TAB, LF and ESC, and DEL). No
+// column of the system holds more than one line.
+std::optional<char32_t> primeiroRecusadoEmValor(const QString &texto);
+
+// Throws ErroSistema naming the offending character. Control characters pass:
+// statements are written on several lines.
 QByteArray codificar(const QString &texto);
 
 QString decodificar(const char *dados, int tamanho);
 
-// The Portuguese message that refuses a text with the given character, named
-// as it is seen and by its code point: "😀" (U+1F600).
+// A character as a message shows it: as it is seen and by its code point,
+// "😀" (U+1F600); one that cannot be seen (a control or format character, a
+// combining accent, a lone half of a UTF-16 pair) by its code point alone.
+QString nomeLegivel(char32_t c);
+
+// The Portuguese message that refuses a text with the given character.
 QString mensagemForaDaTabela(char32_t c);
+// The same, naming the field whose value holds it.
+QString mensagemRecusado(const QString &campo, char32_t c);
 
 } // namespace Win1252

@@ -119,9 +119,26 @@ private Q_SLOTS:
             << QStringLiteral("Ana 😀") << QStringLiteral("\"😀\" (U+1F600)");
         QTest::newRow("emoji after accents")
             << QStringLiteral("João Ação 🎉 fim") << QStringLiteral("\"🎉\" (U+1F389)");
+        // What cannot be seen is named by its code alone.
         QTest::newRow("lone half of a pair")
             << (QStringLiteral("Ana ") + QChar(0xD83D) + QStringLiteral("x"))
-            << QStringLiteral("caractere U+D83D não");
+            << QStringLiteral("caractere U+D83D do campo");
+        QTest::newRow("undefined byte 81")
+            << QStringLiteral("Ana \u0081") << "caractere U+0081 do campo";
+        QTest::newRow("byte-order mark")
+            << QStringLiteral("\uFEFFAna") << "caractere U+FEFF do campo";
+        QTest::newRow("combining accent")
+            << QStringLiteral("Jose\u0301") << "caractere U+0301 do campo";
+        // Control characters are in the code page, but no column holds them: one line of text.
+        QTest::newRow("NUL pasted")
+            << QString::fromUtf16(u"A\0B", 3) << "caractere U+0000 do campo";
+        QTest::newRow("TAB") << QStringLiteral("Ana\tMaria") << "caractere U+0009 do campo";
+        QTest::newRow("line feed") << QStringLiteral("Ana\nMaria") << "caractere U+000A do campo";
+        QTest::newRow("carriage return") << QStringLiteral("Ana\r") << "caractere U+000D do campo";
+        QTest::newRow("ESC") << QStringLiteral("\x1b[31mAna") << "caractere U+001B do campo";
+        QTest::newRow("DEL") << QStringLiteral("Ana\x7f") << "caractere U+007F do campo";
+        QTest::newRow("the first one is named")
+            << QString::fromUtf16(u"Ana 😀\0", 7) << QStringLiteral("\"😀\" (U+1F600)");
     }
     void textOutsideTheCodePageIsRefusedAndNothingStoredChanges() {
         QFETCH(QString, texto);
@@ -140,6 +157,8 @@ private Q_SLOTS:
             QVERIFY2(e.mensagem().contains(QStringLiteral("não pode ser gravado")),
                      qPrintable(e.mensagem()));
             QVERIFY2(e.mensagem().contains(nomeado), qPrintable(e.mensagem()));
+            QVERIFY2(e.mensagem().contains(QStringLiteral("do campo CLIENTE")),
+                     qPrintable(e.mensagem()));
         }
         QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Maria"));
         dm->Clientes->gravar();
@@ -185,6 +204,15 @@ private Q_SLOTS:
                                              << "12abc" << false << "";
         QTest::newRow("amount beyond numeric 18,2") << "VALOR"
                                                     << "99999999999999999999" << false << "";
+        // Without a digit there is no amount, nor does a blank stand for one.
+        for (const char *semNumero : {".", "-", ",", "€", "R$", "١٢٣"})
+            QTest::newRow(
+                qPrintable(QStringLiteral("amount \"%1\"").arg(QString::fromUtf8(semNumero))))
+                << "VALOR" << QString::fromUtf8(semNumero) << false << "";
+        QTest::newRow("blank amount") << "VALOR"
+                                      << "   " << true << "";
+        QTest::newRow("date without digits") << "DATA"
+                                             << "-" << false << "";
         QTest::newRow("date") << "DATA"
                               << "05/03/2012" << true << "05/03/2012";
         QTest::newRow("impossible date") << "DATA"
