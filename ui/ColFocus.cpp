@@ -150,15 +150,18 @@ bool TColFocus::eventFilter(QObject *objeto, QEvent *evento) {
     if (!m_janela->isAncestorOf(alvo))
         return false;
     try {
+        QWidget *foco = QApplication::focusWidget();
+        const bool noFoco = foco && (foco == alvo || foco->isAncestorOf(alvo));
         auto *botao = qobject_cast<QAbstractButton *>(alvo);
-        // A button named in the list is highlighted as it takes the focus.
-        if (tipo == QEvent::MouseButtonPress && botao && botao->isEnabled() && !ehCampo(botao)) {
+        // A button named in the list is highlighted as it takes the focus; a button inside the
+        // focused control (a tab bar's arrows) is part of the field.
+        if (tipo == QEvent::MouseButtonPress && botao && botao->isEnabled() && !ehCampo(botao) &&
+            !noFoco) {
             restaurar();
             return false;
         }
         // The field that kept the focus through such a click is at work again.
-        QWidget *foco = QApplication::focusWidget();
-        if (foco && !m_destacado && (foco == alvo || foco->isAncestorOf(alvo)))
+        if (noFoco && !m_destacado)
             destacar(foco);
     } catch (...) {
         m_destacado = nullptr;

@@ -164,6 +164,7 @@ private Q_SLOTS:
     void destacaERestaura();
     void cliqueEmBotaoDaJanela_data();
     void cliqueEmBotaoDaJanela();
+    void botaoDentroDoCampoNaoTiraODestaque();
     void anelVermelhoEmVoltaDoCampoAmarelo();
     void tabulacaoMoveODestaque();
     void chaves_data();
@@ -292,6 +293,24 @@ void TestColFocus::cliqueEmBotaoDaJanela() {
     QCOMPARE(fundo(campo), kAmarelo);
     QVERIFY(molduraEmVoltaDe(janela.moldura(), campo));
     QCOMPARE(campo->text(), voltaDigitando ? QStringLiteral("5") : QString());
+}
+
+void TestColFocus::botaoDentroDoCampoNaoTiraODestaque() {
+    JanelaTeste janela;
+    auto *campo = static_cast<QLineEdit *>(janela.campo("DBEdit2"));
+    campo->setClearButtonEnabled(true);
+    QVERIFY(ativar(janela));
+    campo->setFocus();
+    QTest::keyClicks(campo, QStringLiteral("abc"));
+    auto *limpar = campo->findChild<QToolButton *>();
+    QVERIFY(limpar);
+    QVERIFY(QTest::qWaitFor([&] { return limpar->isVisible() && limpar->isEnabled(); }));
+
+    QTest::mouseClick(limpar, Qt::LeftButton);
+    QCOMPARE(campo->text(), QString());
+    QCOMPARE(janela.colFocus->destacado(), campo);
+    QCOMPARE(fundo(campo), kAmarelo);
+    QVERIFY(molduraEmVoltaDe(janela.moldura(), campo));
 }
 
 void TestColFocus::anelVermelhoEmVoltaDoCampoAmarelo() {
