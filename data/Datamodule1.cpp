@@ -35,6 +35,10 @@ void TDatamodule1::confirmar() {
     Tra->commitRetaining();
 }
 
+std::unique_ptr<ConsultaRelatorio> TDatamodule1::novaConsultaRelatorio(const QStringList &sql) {
+    return std::make_unique<ConsultaRelatorio>(*Tra, sql);
+}
+
 QString TDatamodule1::caminhoPadrao() {
 #ifdef Q_OS_WIN
     return QStringLiteral("C:\\Talvano\\DADOS.GDB");

@@ -5,6 +5,7 @@
 
 #include "ConfigExportacao.h"
 #include "Conjunto.h"
+#include "ConsultaRelatorio.h"
 
 namespace Fb {
 class Conexao;
@@ -73,6 +74,10 @@ public:
     // included), through the CPFCNPJ index; the one with the lowest id when several
     // share it. Sees what this run posted and not yet committed. Touches no dataset.
     std::optional<ClienteCadastrado> clientePorCpfCnpj(const QString &cpfCnpj);
+
+    // A query of a list report's own over this connection, run in Tra; the
+    // caller keeps it, and it must go before the data module does.
+    std::unique_ptr<ConsultaRelatorio> novaConsultaRelatorio(const QStringList &sql);
 
 private:
     void garantirConexao();
