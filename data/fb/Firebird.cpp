@@ -60,15 +60,23 @@ public:
         char texto[2048];
         util()->formatStatus(texto, sizeof texto, &m_wrapper);
         std::vector<long> codigos;
+        bool discoCheio = false;
         const intptr_t *v = m_wrapper.getErrors();
         while (v && *v != isc_arg_end) {
             const intptr_t tipo = v[0];
             if (tipo == isc_arg_gds)
                 codigos.push_back(long(v[1]));
+            if (tipo == isc_arg_unix && v[1] == ENOSPC)
+                discoCheio = true;
             v += (tipo == isc_arg_cstring) ? 3 : 2;
         }
         m_wrapper.init();
-        throw ErroSistema(textoDoMotor(texto).trimmed(), std::move(codigos));
+        QString mensagem = textoDoMotor(texto).trimmed();
+        if (discoCheio)
+            mensagem = QStringLiteral("O disco está cheio: não há espaço para gravar no banco de "
+                                      "dados. Libere espaço no disco e grave de novo.\n\n") +
+                       mensagem;
+        throw ErroSistema(mensagem, std::move(codigos));
     }
 
 private:
@@ -194,16 +202,24 @@ ISC_QUAD gravarBlob(Fb::Transacao &tra, const QByteArray &dados) {
     ISC_QUAD id{};
     IBlob *blob = tra.conexao().anexo()->createBlob(&st, tra.handle(), &id, 0, nullptr);
     st.verificar();
+    // On failure the BLOB is cancelled with a status of its own, so that the engine's first
+    // error (a full disk, say) is the one told, and nothing goes on with the cancelled BLOB.
+    const auto desistir = [&] {
+        Status outro;
+        blob->cancel(&outro);
+        if (outro.falhou())
+            blob->release();
+        st.verificar();
+    };
     constexpr int pedaco = 32768;
     for (int i = 0; i < dados.size(); i += pedaco) {
         blob->putSegment(&st, unsigned(qMin(pedaco, int(dados.size()) - i)), dados.constData() + i);
-        if (st.falhou()) {
-            blob->cancel(&st);
-            st.verificar();
-        }
+        if (st.falhou())
+            desistir();
     }
     blob->close(&st);
-    st.verificar();
+    if (st.falhou())
+        desistir();
     return id;
 }
 

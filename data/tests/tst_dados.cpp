@@ -4,8 +4,10 @@
 #include "fb/Firebird.h"
 
 #include <QDate>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTime>
 #include <csignal>
@@ -261,6 +263,63 @@ private Q_SLOTS:
         QCOMPARE(dm->Clientes->estado(), Conjunto::Estado::Inserindo);
         dm->Clientes->cancelar();
         QCOMPARE(novoCliente(*dm, QStringLiteral("C")), 4);
+    }
+
+    // A logo saved on a full disk: the user reads that the disk is full, the record stays
+    // pending and saves once space is freed. The database lives on a small file system.
+    void aLogoOnAFullDiskWaitsForSpace() {
+        QTemporaryDir pasta;
+        QProcess montar;
+        montar.start(QStringLiteral("mount"),
+                     {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                      QStringLiteral("size=24m"), QStringLiteral("tmpfs"), pasta.path()});
+        if (!montar.waitForFinished(10000) || montar.exitStatus() != QProcess::NormalExit ||
+            montar.exitCode() != 0)
+            QSKIP("this machine refuses to mount a small file system");
+        const auto desmontar = qScopeGuard([&] {
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), pasta.path()});
+        });
+        const QString caminho = pasta.filePath(QStringLiteral("DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+
+        QByteArray logo(6 * 1024 * 1024, Qt::Uninitialized);
+        QRandomGenerator gerador(7);
+        for (char &b : logo)
+            b = char(gerador.bounded(256));
+        {
+            auto dm = std::make_unique<TDatamodule1>(caminho);
+            dm->Emitente->abrir();
+            QFile enchimento(pasta.filePath(QStringLiteral("enchimento")));
+            QVERIFY(enchimento.open(QIODevice::WriteOnly));
+            const QByteArray bloco(64 * 1024, 'x');
+            while (enchimento.write(bloco) == bloco.size() && enchimento.flush()) {
+            }
+            enchimento.close();
+
+            dm->Emitente->inserir();
+            dm->EmitenteEMITENTE->definirValor(QStringLiteral("Logo Grande"));
+            dm->EmitenteFOTO_MARC->definirValor(logo);
+            try {
+                dm->Emitente->gravar();
+                QFAIL("saved on a full disk");
+            } catch (const ErroSistema &e) {
+                QVERIFY2(e.mensagem().startsWith(QStringLiteral("O disco está cheio")),
+                         qPrintable(e.mensagem()));
+                QVERIFY2(!e.mensagem().contains(QStringLiteral("BLOB handle")),
+                         qPrintable(e.mensagem()));
+            }
+            QCOMPARE(dm->Emitente->estado(), Conjunto::Estado::Inserindo);
+            QVERIFY(dm->EmitenteFOTO_MARC->valor().toByteArray() == logo);
+
+            QVERIFY(enchimento.remove());
+            dm->Emitente->gravar();
+            dm->confirmar();
+        }
+        auto dm = std::make_unique<TDatamodule1>(caminho);
+        dm->Emitente->abrir();
+        QCOMPARE(dm->EmitenteEMITENTE->valor().toString(), QStringLiteral("Logo Grande"));
+        QVERIFY(dm->EmitenteFOTO_MARC->valor().toByteArray() == logo);
+        dm.reset();
     }
 
     void aServerErrorKeepsItsTextAndTheRecordItsState() {
