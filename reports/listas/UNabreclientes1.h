@@ -1,18 +1,24 @@
 #pragma once
-#include "Janela.h"
+#include "DialogoRelatorio.h"
 
 namespace Ui {
 class TFRabreclientes1;
 }
 
-// The client list report.
-class TFRabreclientes1 : public JanelaFixa {
+// The client list report: "Relatório de Cadastro".
+class TFRabreclientes1 : public DialogoRelatorio {
     Q_OBJECT
 public:
     explicit TFRabreclientes1(QWidget *parent = nullptr);
     ~TFRabreclientes1() override;
 
+protected:
+    void showEvent(QShowEvent *evento) override;
+
 private:
+    void FormShow();
+    void Button1Click();
+
     Ui::TFRabreclientes1 *m_ui;
 };
 

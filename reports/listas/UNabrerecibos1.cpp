@@ -1,15 +1,76 @@
 #include "UNabrerecibos1.h"
 
+#include "ConsultaRelatorio.h"
+#include "Datamodule1.h"
+#include "Protegido.h"
 #include "ui_UNabrerecibos1.h"
+
+#include <QStringListModel>
+#include <QtWidgets/QListView>
 
 TFRabrerecibos1 *FRabrerecibos1 = nullptr;
 
+namespace {
+
+const QStringList k_sql{QStringLiteral("select"), QStringLiteral("  * from"),
+                        QStringLiteral("RECIBOS"),
+                        QStringLiteral("where (Data>=:pini and Data<=:pfim)  and (Cliente=:cli)"),
+                        QStringLiteral("order by id_recibo")};
+
+} // namespace
+
 TFRabrerecibos1::TFRabrerecibos1(QWidget *parent)
-    : JanelaFixa(parent), m_ui(new Ui::TFRabrerecibos1) {
+    : DialogoRelatorio(QStringLiteral("recibos_por_cliente"), k_sql, parent),
+      m_ui(new Ui::TFRabrerecibos1), m_clientes(new QStringListModel(this)) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
+    m_ui->DBcliente->setModel(m_clientes);
+    m_ui->DBcliente->setCurrentIndex(-1);
+    // Every client is listed: rows of one height keep a long list quick to open and scroll.
+    if (auto *lista = qobject_cast<QListView *>(m_ui->DBcliente->view()))
+        lista->setUniformItemSizes(true);
+    prepararTeclas(m_ui->Button1);
+    ligar(m_ui->Button1, &QPushButton::clicked, this, &TFRabrerecibos1::Button1Click);
 }
 
 TFRabrerecibos1::~TFRabrerecibos1() {
     delete m_ui;
+}
+
+void TFRabrerecibos1::showEvent(QShowEvent *evento) {
+    protegido([this] { FormShow(); });
+    DialogoRelatorio::showEvent(evento);
+}
+
+void TFRabrerecibos1::FormShow() {
+    abrirClientesPorNome();
+    listarClientes();
+    m_ui->Medtini->setDate(QDate::currentDate());
+    m_ui->Medtfim->setDate(QDate::currentDate());
+    m_ui->Button1->setEnabled(true);
+}
+
+void TFRabrerecibos1::listarClientes() {
+    TDatamodule1 &dm = TDatamodule1::instancia();
+    Conjunto &clientes = *dm.Clientes;
+    clientes.carregarTudo();
+    const int coluna = dm.ClientesCLIENTE->indice();
+    QStringList nomes;
+    nomes.reserve(clientes.linhasCarregadas());
+    for (int i = 0; i < clientes.linhasCarregadas(); ++i)
+        nomes << clientes.valor(i, coluna).toString();
+    const QString escolhido = m_ui->DBcliente->currentText();
+    m_clientes->setStringList(nomes);
+    m_ui->DBcliente->setCurrentIndex(
+        escolhido.isEmpty()
+            ? -1
+            : m_ui->DBcliente->findText(escolhido, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+}
+
+void TFRabrerecibos1::Button1Click() {
+    visualizar([this](ConsultaRelatorio &q) {
+        q.definirParametro(QStringLiteral("pini"), m_ui->Medtini->date());
+        q.definirParametro(QStringLiteral("pfim"), m_ui->Medtfim->date());
+        q.definirParametro(QStringLiteral("cli"), m_ui->DBcliente->currentText());
+    });
 }

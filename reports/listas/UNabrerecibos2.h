@@ -1,18 +1,24 @@
 #pragma once
-#include "Janela.h"
+#include "DialogoRelatorio.h"
 
 namespace Ui {
 class TFRabrerecibos2;
 }
 
-// The period dialog of all receipts.
-class TFRabrerecibos2 : public JanelaFixa {
+// The period dialog of all receipts: "Recibos Emitidos por Data".
+class TFRabrerecibos2 : public DialogoRelatorio {
     Q_OBJECT
 public:
     explicit TFRabrerecibos2(QWidget *parent = nullptr);
     ~TFRabrerecibos2() override;
 
+protected:
+    void showEvent(QShowEvent *evento) override;
+
 private:
+    void FormShow();
+    void Button1Click();
+
     Ui::TFRabrerecibos2 *m_ui;
 };
 

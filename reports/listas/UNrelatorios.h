@@ -5,7 +5,7 @@ namespace Ui {
 class TFRrelatorios;
 }
 
-// The reports menu.
+// The reports menu: one large button per list report.
 class TFRrelatorios : public JanelaFixa {
     Q_OBJECT
 public:
@@ -13,6 +13,11 @@ public:
     ~TFRrelatorios() override;
 
 private:
+    void SpeedButton3Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void BTsairClick();
+
     Ui::TFRrelatorios *m_ui;
 };
 

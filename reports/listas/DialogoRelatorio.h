@@ -1,0 +1,53 @@
+#pragma once
+#include "FonteConsulta.h"
+#include "Janela.h"
+
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class ConsultaRelatorio;
+class QKeyEvent;
+class QPushButton;
+class Relatorio;
+
+// What the dialogs of the list reports share: the report query ibqRelatorio, the link
+// fdsEvento that shows it to the layout under the alias "ibqEvento", the layout frpEvento,
+// the keys (the window sees them first: Enter moves on as Tab and presses "Visualizar" when
+// it has the focus) and the steps of "Visualizar".
+class DialogoRelatorio : public JanelaFixa {
+    Q_OBJECT
+public:
+    ~DialogoRelatorio() override;
+
+    Relatorio &relatorio() { return *frpEvento; }
+    // The report query, made on first use over the data module's connection.
+    ConsultaRelatorio &consulta();
+
+    // The SQL text of the client dataset while a report dialog has been shown last.
+    static const QStringList &sqlClientesPorNome();
+
+protected:
+    DialogoRelatorio(const QString &layout, QStringList sql, QWidget *parent);
+
+    // Called once the form is set up, with the window's "Visualizar".
+    void prepararTeclas(QPushButton *visualizar);
+    // The shared client dataset, closed and opened again over every client in name order.
+    static void abrirClientesPorNome();
+    // The steps of "Visualizar": disable it, close the query, set its parameters, open it,
+    // show the report, enable it. An error opening the query stops the steps and leaves the
+    // button disabled until the window is shown again; an error preparing the report is told
+    // by the report service, and the button comes back.
+    void visualizar(const std::function<void(ConsultaRelatorio &)> &parametros);
+
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
+    bool FormKeyPress(QKeyEvent *evento);
+
+    std::unique_ptr<Relatorio> frpEvento;
+    FonteConsulta fdsEvento;
+    std::unique_ptr<ConsultaRelatorio> ibqRelatorio;
+
+private:
+    QStringList m_sql;
+    QPushButton *m_visualizar = nullptr;
+};
