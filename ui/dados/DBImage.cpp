@@ -151,6 +151,31 @@ private:
     int m_anterior;
 };
 
+// A picture with a colour table becomes one of direct colours before anyone paints or prints
+// it: a bitmap's pixels may name entries past the end of its table, and painting reads the
+// table by them. Entries the file left out are black. Null when memory runs short.
+QImage emCoresDiretas(QImage imagem) {
+    int entradas = 0;
+    switch (imagem.format()) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        entradas = 2;
+        break;
+    case QImage::Format_Indexed8:
+        entradas = 256;
+        break;
+    default:
+        return imagem;
+    }
+    QList<QRgb> tabela = imagem.colorTable();
+    if (tabela.size() < entradas) {
+        tabela.resize(entradas, qRgb(0, 0, 0));
+        imagem.setColorTable(tabela);
+    }
+    return imagem.convertToFormat(imagem.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                           : QImage::Format_RGB32);
+}
+
 // Null when the reader refuses the bytes. Without a format the reader recognises it.
 QImage decodificar(const QByteArray &dados, const char *formato, qint64 bytesDecodificados) {
     QBuffer buffer;
@@ -165,7 +190,7 @@ QImage decodificar(const QByteArray &dados, const char *formato, qint64 bytesDec
     QImage imagem;
     if (!leitor.canRead() || !leitor.read(&imagem))
         return {};
-    return imagem;
+    return emCoresDiretas(imagem);
 }
 
 // A stored logo is shown whatever it holds, as long as it fits in memory.

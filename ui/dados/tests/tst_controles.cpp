@@ -12,6 +12,7 @@
 
 #include <QBuffer>
 #include <QDate>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QtGui/QImageReader>
 #include <QtWidgets/QApplication>
@@ -295,6 +296,81 @@ private Q_SLOTS:
         QCOMPARE(motivo, recusa);
         QCOMPARE(imagem.size(), tamanho);
         QCOMPARE(QImageReader::allocationLimit(), limite);
+    }
+
+    // Pixels that name entries past the end of the colour table: painting read past it.
+    void paletaCurtaViraCoresDiretas() {
+        Ambiente a;
+        a.dm->Emitente->abrir();
+        TDBImage caixa;
+        caixa.setDataSource(QStringLiteral("DSemitente"));
+        caixa.setDataField(QStringLiteral("FOTO_MARC"));
+        caixa.vincular(a.dm.get());
+        caixa.resize(40, 40);
+        const QByteArray arquivo = bitmapEscrito(16, 16, 8, QByteArray(16 * 16, '\xff'), 0, 1);
+        caixa.carregarBitmap(arquivo);
+        QVERIFY(a.dm->EmitenteFOTO_MARC->valor().toByteArray() == arquivo);
+        QCOMPARE(caixa.imagem().size(), QSize(16, 16));
+        QVERIFY(caixa.imagem().colorCount() == 0);
+        QCOMPARE(caixa.imagem().pixel(7, 7), qRgb(0, 0, 0));
+        QImage pintada(caixa.size(), QImage::Format_RGB32);
+        caixa.render(&pintada);
+        QCOMPARE(pintada.pixel(20, 20), qRgb(0, 0, 0));
+    }
+
+    // Thousands of damaged bitmaps through the real loading path and the painting: each is
+    // shown or refused, and a refused one leaves the stored logo as it was.
+    void bitmapsDanificadosNaoDerrubam() {
+        Ambiente a;
+        a.dm->Emitente->abrir();
+        const QByteArray guardado = salvoPeloQt(QImage::Format_RGB888, {6, 6});
+        a.dm->Emitente->inserir();
+        a.dm->EmitenteFOTO_MARC->definirValor(guardado);
+        a.dm->Emitente->gravar();
+        TDBImage caixa;
+        caixa.setDataSource(QStringLiteral("DSemitente"));
+        caixa.setDataField(QStringLiteral("FOTO_MARC"));
+        caixa.vincular(a.dm.get());
+        caixa.resize(48, 48);
+        QImage pintada(caixa.size(), QImage::Format_RGB32);
+
+        const QByteArray rle("\x04\x01\x00\x00\x04\x05\x00\x00\x00\x01", 10);
+        const QList<QByteArray> modelos{
+            bitmapEscrito(16, 16, 8, QByteArray(16 * 16, '\x03'), 0, 4),
+            bitmapEscrito(9, 7, 4, {}, 0, 3),
+            bitmapEscrito(33, 5, 1, {}, 0, 1),
+            bitmapEscrito(4, 2, 8, rle, 1, 2),
+            bitmapEscrito(5, -3, 24),
+            salvoPeloQt(QImage::Format_Indexed8, {17, 9}),
+            salvoPeloQt(QImage::Format_ARGB32, {5, 4}),
+        };
+        QRandomGenerator sorte(20240611);
+        int aceitos = 0;
+        for (int rodada = 0; rodada < 3000; ++rodada) {
+            QByteArray dados = modelos[int(sorte.bounded(qsizetype(modelos.size())))];
+            const int mudancas = 1 + int(sorte.bounded(8));
+            for (int m = 0; m < mudancas; ++m) {
+                // Half of the changes fall on the headers and the colour table.
+                const int limite =
+                    sorte.bounded(2) ? qMin(int(dados.size()), 70) : int(dados.size());
+                dados[int(sorte.bounded(limite))] = char(sorte.bounded(256));
+            }
+            if (sorte.bounded(10) == 0)
+                dados.truncate(int(sorte.bounded(int(dados.size()))));
+            const QByteArray antes = a.dm->EmitenteFOTO_MARC->valor().toByteArray();
+            try {
+                caixa.carregarBitmap(dados);
+                ++aceitos;
+                QVERIFY(a.dm->EmitenteFOTO_MARC->valor().toByteArray() == dados);
+                QVERIFY(caixa.imagem().isNull() || caixa.imagem().colorCount() == 0);
+            } catch (const ErroSistema &) {
+                QVERIFY(a.dm->EmitenteFOTO_MARC->valor().toByteArray() == antes);
+            }
+            caixa.render(&pintada);
+        }
+        // The damage left many files readable: the painting of odd pictures was exercised.
+        QVERIFY2(aceitos > 300, qPrintable(QString::number(aceitos)));
+        a.dm->Emitente->cancelar();
     }
 
     void caixaDeMarcarGravaOIndicador() {
