@@ -2,6 +2,7 @@
 #include "ConsultaRelatorio.h"
 #include "Dinheiro.h"
 #include "Esquema.h"
+#include "FonteConsulta.h"
 #include "JanelaTeste.h"
 #include "Renderizador.h"
 #include "UNabreclientes1.h"
@@ -172,6 +173,7 @@ private Q_SLOTS:
     void initTestCase() { Aplicacao::prepararAmbiente(); }
     void cleanupTestCase() { Fb::encerrar(); }
 
+    void fonteLeAConsultaSemCopiar();
     void umDiaIncluiAsDuasPontas();
     void porClienteSoONomeExatoEmOrdemDeNumero();
     void porDataListaESomaTodosOsClientes();
@@ -191,6 +193,31 @@ private Q_SLOTS:
     void menuAbreCadaDialogo_data();
     void menuAbreCadaDialogo();
 };
+
+void TstListas::fonteLeAConsultaSemCopiar() {
+    Ambiente amb;
+    amb.recibos(3, k_dia);
+    auto consulta = amb.dm->novaConsultaRelatorio(
+        {QStringLiteral("select ID_RECIBO, VALOR from RECIBOS where ID_RECIBO >= :primeiro"),
+         QStringLiteral("order by ID_RECIBO")});
+    FonteConsulta fonte(consulta.get());
+    QVERIFY(!fonte.primeira()); // closed: no rows
+    consulta->definirParametro(QStringLiteral("primeiro"), 2);
+    consulta->abrir();
+    QVERIFY(fonte.temCampo(QStringLiteral("valor")));
+    QVERIFY(!fonte.temCampo(QStringLiteral("CLIENTE")));
+    QVERIFY(fonte.primeira());
+    QCOMPARE(consulta->lidas(), 1); // only what was asked for is fetched
+    QCOMPARE(fonte.valor(QStringLiteral("ID_RECIBO")).toInt(), 2);
+    QCOMPARE(fonte.valor(QStringLiteral("Valor")).value<Dinheiro>(), Dinheiro::deCentavos(2));
+    QVERIFY(fonte.proxima());
+    QCOMPARE(fonte.valor(QStringLiteral("ID_RECIBO")).toInt(), 3);
+    QVERIFY(!fonte.proxima());
+    QVERIFY(!fonte.valor(QStringLiteral("ID_RECIBO")).isValid());
+    // A second run of a layout over the same open query starts again from its first row.
+    QVERIFY(fonte.primeira());
+    QCOMPARE(fonte.valor(QStringLiteral("ID_RECIBO")).toInt(), 2);
+}
 
 void TstListas::umDiaIncluiAsDuasPontas() {
     Ambiente amb;
