@@ -15,6 +15,8 @@
 #include "Relatorio.h"
 #include "ServicoRelatorio.h"
 #include "UNcademitente.h"
+#include "UNconsultacli2.h"
+#include "UNconsultarec.h"
 #include "ui_UNrecibo.h"
 
 #include <QtGui/QFocusEvent>
@@ -83,6 +85,8 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     ligar(m_ui->BTcancelar, &QToolButton::clicked, this, &TFRrecibo::BTcancelarClick);
     ligar(m_ui->BTexcluir, &QToolButton::clicked, this, &TFRrecibo::BTexcluirClick);
     ligar(m_ui->BTsair, &QToolButton::clicked, this, &TFRrecibo::BTsairClick);
+    ligar(m_ui->BTconsultar, &QToolButton::clicked, this, &TFRrecibo::BTconsultarClick);
+    ligar(m_ui->BTlocalizacao, &QToolButton::clicked, this, &TFRrecibo::BTlocalizacaoClick);
     ligar(m_ui->DBvalor, &TDBEdit::saiu, this, &TFRrecibo::DBvalorExit);
     ligar(m_ui->DBdata, &TDBEdit::saiu, this, &TFRrecibo::DBdataExit);
     ligar(m_ui->DBcpfcnpjemitente, &TDBEdit::saiu, this, &TFRrecibo::DBcpfcnpjemitenteExit);
@@ -206,6 +210,33 @@ void TFRrecibo::BTexcluirClick() {
 
 void TFRrecibo::BTsairClick() {
     m_esquema->sair();
+}
+
+// The search reloads Recibos: a change the client search put into the receipt shown, while the
+// window kept its browsing layout, is saved or dropped by the user's answer first, never lost
+// without a word.
+void TFRrecibo::BTconsultarClick() {
+    TDatamodule1 &dm = TDatamodule1::instancia();
+    if (dm.Recibos->emEdicao()) {
+        if (Avisador::atual().pergunta(
+                QStringLiteral("Deseja salvar os dados antes de Consultar?"))) {
+            dm.Recibos->gravar();
+            dm.confirmar();
+            Avisador::atual().mensagem(m_esquema->mensagemSalvo);
+        } else {
+            dm.Recibos->cancelar();
+        }
+    }
+    if (FRconsultarec)
+        FRconsultarec->exec();
+}
+
+// The chosen client lands on the side the kind box shows when the choice is made.
+void TFRrecibo::BTlocalizacaoClick() {
+    if (!FRconsultacli2)
+        return;
+    FRconsultacli2->tipoDoRecibo = [this] { return m_ui->DBtipo->currentText(); };
+    FRconsultacli2->exec();
 }
 
 void TFRrecibo::DBvalorExit() {

@@ -37,6 +37,8 @@ private:
     void BTcancelarClick();
     void BTexcluirClick();
     void BTsairClick();
+    void BTconsultarClick();
+    void BTlocalizacaoClick();
     void DBvalorExit();
     void DBdataExit();
     void DBtipoChange();

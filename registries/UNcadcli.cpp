@@ -8,6 +8,7 @@
 #include "EsquemaEdicao.h"
 #include "Figuras.h"
 #include "Protegido.h"
+#include "UNconsultacli.h"
 #include "ui_UNcadcli.h"
 
 #include <QtGui/QCloseEvent>
@@ -55,6 +56,7 @@ TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadc
     ligar(m_ui->BTcancelar, &QToolButton::clicked, this, &TFRcadcli::BTcancelarClick);
     ligar(m_ui->BTexcluir, &QToolButton::clicked, this, &TFRcadcli::BTexcluirClick);
     ligar(m_ui->BTsair, &QToolButton::clicked, this, &TFRcadcli::BTsairClick);
+    ligar(m_ui->BTconsultar, &QToolButton::clicked, this, &TFRcadcli::BTconsultarClick);
     ligar(m_ui->DBEdit14, &TDBEdit::saiu, this, &TFRcadcli::DBEdit14Exit);
 
     // Created before the data module at start-up: the fields are bound when it exists,
@@ -142,6 +144,12 @@ void TFRcadcli::BTexcluirClick() {
 
 void TFRcadcli::BTsairClick() {
     m_esquema->sair();
+}
+
+// The search leaves the chosen client current in Clientes, and this window shows it.
+void TFRcadcli::BTconsultarClick() {
+    if (FRconsultacli)
+        FRconsultacli->exec();
 }
 
 void TFRcadcli::DBEdit14Exit() {

@@ -33,6 +33,7 @@ private:
     void BTcancelarClick();
     void BTexcluirClick();
     void BTsairClick();
+    void BTconsultarClick();
     void DBEdit14Exit();
     bool nomePreenchido();
 

@@ -1,14 +1,52 @@
 #include "UNconsultarec.h"
 
+#include "Consultas.h"
+#include "Datamodule1.h"
+#include "Protegido.h"
+#include "UNconsultacli.h"
 #include "ui_UNconsultarec.h"
 
 TFRconsultarec *FRconsultarec = nullptr;
 
-TFRconsultarec::TFRconsultarec(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRconsultarec) {
+TFRconsultarec::TFRconsultarec(QWidget *parent)
+    : JanelaConsulta(parent), m_ui(new Ui::TFRconsultarec) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
+    m_ui->DBGrid1->definirLarguras({55, 125, 352, 100});
+    prepararConsulta(m_ui->DBGrid1, m_ui->Speedbutton6, {m_ui->EDlocalizar, m_ui->EDlocalizar2});
+    ligar(m_ui->EDlocalizar, &QLineEdit::textChanged, this, &TFRconsultarec::EDlocalizarChange);
+    ligar(m_ui->EDlocalizar2, &QLineEdit::textChanged, this, &TFRconsultarec::EDlocalizar2Change);
+    vincularControles(this, Datamodule1);
 }
 
 TFRconsultarec::~TFRconsultarec() {
     delete m_ui;
+}
+
+void TFRconsultarec::FormShow() {
+    TDatamodule1::instancia().Recibos->substituirSql(Consultas::recibosTodos());
+    esvaziar(m_ui->EDlocalizar);
+    esvaziar(m_ui->EDlocalizar2);
+    m_ui->EDlocalizar->setFocus(Qt::OtherFocusReason);
+}
+
+void TFRconsultarec::EDlocalizarChange() {
+    TDatamodule1::instancia().Recibos->substituirSql(
+        Consultas::recibosPorNome(m_ui->EDlocalizar->text()));
+}
+
+void TFRconsultarec::EDlocalizar2Change() {
+    TDatamodule1::instancia().Recibos->substituirSql(
+        Consultas::recibosPorNumero(m_ui->EDlocalizar2->text()));
+}
+
+void TFRconsultarec::DBGrid1DblClick() {
+    close();
+}
+
+void TFRconsultarec::DBGrid1KeyPress(QKeyEvent *) {}
+
+// Recibos keeps the last search's selection and its current receipt.
+void TFRconsultarec::FormClose() {
+    restaurarClientes();
 }

@@ -27,6 +27,12 @@ void ModeloConjunto::definirConjunto(Conjunto *conjunto, const QStringList &colu
     reiniciar();
 }
 
+void ModeloConjunto::definirTitulos(const QStringList &titulos) {
+    m_titulos = titulos;
+    if (!m_campos.isEmpty())
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(m_campos.size()) - 1);
+}
+
 void ModeloConjunto::reiniciar() {
     beginResetModel();
     m_campos.clear();
@@ -92,7 +98,7 @@ QVariant ModeloConjunto::data(const QModelIndex &indice, int papel) const {
 QVariant ModeloConjunto::headerData(int secao, Qt::Orientation orientacao, int papel) const {
     if (orientacao == Qt::Horizontal && papel == Qt::DisplayRole)
         if (const Campo *c = m_campos.value(secao))
-            return c->coluna();
+            return m_titulos.value(secao, c->coluna());
     return QAbstractTableModel::headerData(secao, orientacao, papel);
 }
 
@@ -113,6 +119,22 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_modelo(new ModeloConju
     verticalHeader()->setDefaultSectionSize(18);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &atual) { protegido([&] { linhaEscolhida(atual); }); });
+    connect(m_modelo, &QAbstractItemModel::modelReset, this, &TDBGrid::aplicarLarguras);
+}
+
+void TDBGrid::setTitles(const QStringList &titulos) {
+    m_titulos = titulos;
+    m_modelo->definirTitulos(titulos);
+}
+
+void TDBGrid::definirLarguras(const QList<int> &larguras) {
+    m_larguras = larguras;
+    aplicarLarguras();
+}
+
+void TDBGrid::aplicarLarguras() {
+    for (int i = 0; i < m_larguras.size() && i < m_modelo->columnCount(); ++i)
+        setColumnWidth(i, m_larguras[i]);
 }
 
 void TDBGrid::vincular(QObject *modulo) {

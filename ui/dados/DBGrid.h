@@ -16,6 +16,8 @@ public:
     explicit ModeloConjunto(QObject *parent = nullptr);
 
     void definirConjunto(Conjunto *conjunto, const QStringList &colunas = {});
+    // The columns' titles, in their order; a column without one is titled by its field.
+    void definirTitulos(const QStringList &titulos);
     Conjunto *conjunto() const { return m_conjunto; }
     Campo *campoDaColuna(int coluna) const { return m_campos.value(coluna); }
     // Rows fetched per call of fetchMore.
@@ -38,6 +40,7 @@ private:
 
     QPointer<Conjunto> m_conjunto;
     QStringList m_nomes;
+    QStringList m_titulos;
     QList<Campo *> m_campos;
     int m_linhas = 0;
     QList<QMetaObject::Connection> m_conexoes;
@@ -49,6 +52,7 @@ class TDBGrid : public QTableView, public ControleDados {
     Q_OBJECT
     Q_PROPERTY(QString dataSource READ dataSource WRITE setDataSource)
     Q_PROPERTY(QStringList columns READ columns WRITE setColumns)
+    Q_PROPERTY(QStringList titles READ titles WRITE setTitles)
 public:
     explicit TDBGrid(QWidget *parent = nullptr);
 
@@ -56,6 +60,10 @@ public:
     void setDataSource(const QString &nome) { m_nomeFonte = nome; }
     QStringList columns() const { return m_colunas; }
     void setColumns(const QStringList &colunas) { m_colunas = colunas; }
+    QStringList titles() const { return m_titulos; }
+    void setTitles(const QStringList &titulos);
+    // The columns' widths in pixels, kept when the dataset is reopened.
+    void definirLarguras(const QList<int> &larguras);
 
     void vincular(QObject *modulo) override;
     void vincular(FonteDados *fonte);
@@ -64,9 +72,12 @@ public:
 private:
     void seguirRegistro();
     void linhaEscolhida(const QModelIndex &atual);
+    void aplicarLarguras();
 
     QString m_nomeFonte;
     QStringList m_colunas;
+    QStringList m_titulos;
+    QList<int> m_larguras;
     ModeloConjunto *m_modelo;
     QPointer<FonteDados> m_fonte;
     QMetaObject::Connection m_registro;

@@ -1,0 +1,457 @@
+#include "Aplicacao.h"
+#include "Consultas.h"
+#include "DBGrid.h"
+#include "JanelaTeste.h"
+#include "UNcadcli.h"
+#include "UNconsultacli.h"
+#include "UNconsultacli2.h"
+#include "UNconsultarec.h"
+#include "UNrecibo.h"
+#include "fb/Firebird.h"
+
+#include <QTest>
+#include <QTimer>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QLineEdit>
+
+using Evento = AvisadorGravador::Evento;
+
+namespace {
+
+// Clients with an apostrophe, punctuated tax numbers, a name stored in lower case and one
+// without a name; receipts of both kinds.
+struct Ambiente : AmbienteJanela {
+    Ambiente() {
+        novoCliente(QStringLiteral("MARIA SILVA"), QStringLiteral("123.456.789-09"));
+        novoCliente(QStringLiteral("ANA SILVA"), QStringLiteral("111.222.333-44"));
+        novoCliente(QStringLiteral("D'AVILA COMERCIO"), QStringLiteral("12.345.678/0001-90"));
+        novoCliente(QStringLiteral("MARCOS SOUZA"), QStringLiteral("987.654.321-00"));
+        novoCliente(QStringLiteral("maria minúscula"));
+        executar(QStringLiteral("INSERT INTO CLIENTES (ID_CLIENTE, CPFCNPJ) VALUES "
+                                "(99, '555.666.777-88')"));
+        const char *const recibos[][4] = {{"1", "PADARIA", "MARIA SILVA", "DEVEDOR"},
+                                          {"2", "MARIA SILVA", "PADARIA", "CREDOR"},
+                                          {"3", "PADARIA", "D'AVILA COMERCIO", "DEVEDOR"},
+                                          {"12", "PADARIA", "MARIA SILVA", "DEVEDOR"},
+                                          {"120", "PADARIA", "ANA SILVA", "DEVEDOR"}};
+        for (const auto &r : recibos)
+            executar(QStringLiteral("INSERT INTO RECIBOS (ID_RECIBO, EMITENTE, CLIENTE, TIPO, "
+                                    "VALOR) VALUES (%1, '%2', '%3', '%4', 10)")
+                         .arg(QLatin1String(r[0]), Consultas::literal(QLatin1String(r[1])),
+                              Consultas::literal(QLatin1String(r[2])), QLatin1String(r[3])));
+    }
+    void executar(const QString &sql) {
+        Fb::Comando(*dm->Tra, sql).executar();
+        dm->Tra->commitRetaining();
+    }
+    // A column of every row the dataset selects, in its order.
+    QStringList coluna(Conjunto *c, Campo *campo) const {
+        c->carregarTudo();
+        QStringList r;
+        for (int i = 0; i < c->linhasCarregadas(); ++i)
+            r << c->valor(i, campo->indice()).toString();
+        return r;
+    }
+    QStringList clientes() const { return coluna(dm->Clientes, dm->ClientesCLIENTE); }
+    QStringList recibos() const { return coluna(dm->Recibos, dm->RecibosID_RECIBO); }
+    QString clienteAtual() const { return dm->ClientesCLIENTE->valor().toString(); }
+};
+
+QLineEdit *caixa(const QWidget &j, const char *nome) {
+    return filho<QLineEdit>(j, nome);
+}
+
+// Clicks into the box and types at the end of its text.
+void digitarEm(const QWidget &j, const char *nome, const QString &t) {
+    QLineEdit *c = caixa(j, nome);
+    c->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(c, Qt::Key_End);
+    QTest::keyClicks(c, t);
+}
+
+// Types, then deletes as many characters from the end.
+void digitarEApagar(const QWidget &j, const char *nome, const QString &t, int apagar) {
+    digitarEm(j, nome, t);
+    for (int i = 0; i < apagar; ++i)
+        QTest::keyClick(caixa(j, nome), Qt::Key_Backspace);
+}
+
+const QStringList k_comNome{QStringLiteral("ANA SILVA"), QStringLiteral("D'AVILA COMERCIO"),
+                            QStringLiteral("MARCOS SOUZA"), QStringLiteral("MARIA SILVA"),
+                            QStringLiteral("maria minúscula")};
+
+} // namespace
+
+class TstJanelasConsulta : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { Aplicacao::prepararAmbiente(); }
+    void cleanupTestCase() { Fb::encerrar(); }
+
+    void janelas();
+    void buscaDeClientes_data();
+    void buscaDeClientes();
+    void baixoVaiAGradeEEscDeixaOClienteDoCursor();
+    void escolhaCaiNoLadoDoTipo_data();
+    void escolhaCaiNoLadoDoTipo();
+    void reabrirMostraTodosEMantemOCpfCnpj();
+    void buscaDeRecibos_data();
+    void buscaDeRecibos();
+    void reciboFicaComABuscaEClientesVoltam();
+    void consultarPerguntaPelaMudancaPendente_data();
+    void consultarPerguntaPelaMudancaPendente();
+    void consultarDoCadastroMostraOEscolhido();
+};
+
+void TstJanelasConsulta::janelas() {
+    Ambiente a;
+    TFRconsultacli c1;
+    TFRconsultacli2 c2;
+    TFRconsultarec r;
+    const struct {
+        QWidget *janela;
+        QString titulo;
+        QStringList colunas;
+        QList<int> larguras;
+    } casos[] = {{&c1,
+                  QStringLiteral("Consulta de Clientes"),
+                  {QStringLiteral("Cliente"), QStringLiteral("Telefone"),
+                   QStringLiteral("Telefone 2"), QStringLiteral("CPF/CNPJ")},
+                  {257, 90, 90, 192}},
+                 {&c2,
+                  QStringLiteral("Consulta de Clientes"),
+                  {QStringLiteral("Cliente"), QStringLiteral("CPF/CNPJ")},
+                  {354, 278}},
+                 {&r,
+                  QStringLiteral("Consulta de Recibos"),
+                  {QStringLiteral("Nr. Recibo"), QStringLiteral("Data"), QStringLiteral("Cliente"),
+                   QStringLiteral("Valor")},
+                  {55, 125, 352, 100}}};
+    for (const auto &c : casos) {
+        QVERIFY(abrir(*c.janela));
+        QCOMPARE(c.janela->windowTitle(), c.titulo);
+        QCOMPARE(c.janela->size(), QSize(718, 520));
+        auto *grade = filho<TDBGrid>(*c.janela, "DBGrid1");
+        QStringList titulos;
+        QList<int> larguras;
+        for (int i = 0; i < grade->model()->columnCount(); ++i) {
+            titulos << grade->model()->headerData(i, Qt::Horizontal).toString();
+            larguras << grade->columnWidth(i);
+        }
+        QCOMPARE(titulos, c.colunas);
+        QCOMPARE(larguras, c.larguras);
+        QCOMPARE(focado(), QStringLiteral("EDlocalizar"));
+        // A search reopens the dataset: the columns keep their widths.
+        digitarEm(*c.janela, "EDlocalizar", QStringLiteral("M"));
+        for (int i = 0; i < c.larguras.size(); ++i)
+            QCOMPARE(grade->columnWidth(i), c.larguras[i]);
+        c.janela->close();
+    }
+    QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+void TstJanelasConsulta::buscaDeClientes_data() {
+    QTest::addColumn<QByteArray>("caixa");
+    QTest::addColumn<QString>("digitado");
+    QTest::addColumn<int>("apagar");
+    QTest::addColumn<QString>("naCaixa");
+    QTest::addColumn<QStringList>("achados");
+    QTest::newRow("minúsculas viram maiúsculas") << QByteArray("EDlocalizar") << "mar" << 0 << "MAR"
+                                                 << QStringList{"MARCOS SOUZA", "MARIA SILVA"};
+    QTest::newRow("apóstrofo") << QByteArray("EDlocalizar") << "d'a" << 0 << "D'A"
+                               << QStringList{"D'AVILA COMERCIO"};
+    QTest::newRow("% digitado") << QByteArray("EDlocalizar") << "%silva" << 0 << "%SILVA"
+                                << QStringList{"ANA SILVA", "MARIA SILVA"};
+    QTest::newRow("_ digitado") << QByteArray("EDlocalizar") << "_ar" << 0 << "_AR"
+                                << QStringList{"MARCOS SOUZA", "MARIA SILVA"};
+    QTest::newRow("nada começa assim")
+        << QByteArray("EDlocalizar") << "z" << 0 << "Z" << QStringList{};
+    QTest::newRow("caixa apagada lista quem tem nome")
+        << QByteArray("EDlocalizar") << "ma" << 2 << "" << k_comNome;
+    QTest::newRow("três dígitos acham o CPF")
+        << QByteArray("EDlocalizar2") << "123" << 0 << "123" << QStringList{"MARIA SILVA"};
+    QTest::newRow("quatro dígitos sem o ponto nada")
+        << QByteArray("EDlocalizar2") << "1234" << 0 << "1234" << QStringList{};
+    QTest::newRow("com o ponto") << QByteArray("EDlocalizar2") << "123.4" << 0 << "123.4"
+                                 << QStringList{"MARIA SILVA"};
+    QTest::newRow("CPF e CNPJ em ordem de nome") << QByteArray("EDlocalizar2") << "12" << 0 << "12"
+                                                 << QStringList{"D'AVILA COMERCIO", "MARIA SILVA"};
+}
+
+// The same searches in both windows (the tax-number box is only in the second).
+void TstJanelasConsulta::buscaDeClientes() {
+    QFETCH(QByteArray, caixa);
+    QFETCH(QString, digitado);
+    QFETCH(int, apagar);
+    QFETCH(QString, naCaixa);
+    QFETCH(QStringList, achados);
+    Ambiente a;
+    TFRconsultacli c1;
+    TFRconsultacli2 c2;
+    for (QWidget *j : {static_cast<QWidget *>(&c1), static_cast<QWidget *>(&c2)}) {
+        if (!j->findChild<QLineEdit *>(QLatin1String(caixa)))
+            continue;
+        QVERIFY(abrir(*j));
+        digitarEApagar(*j, caixa.constData(), digitado, apagar);
+        QCOMPARE(::caixa(*j, caixa.constData())->text(), naCaixa);
+        QCOMPARE(a.clientes(), achados);
+        // The first match is current.
+        QCOMPARE(a.clienteAtual(), achados.value(0));
+        j->close();
+    }
+    // The two boxes do not combine: the one changed last decides alone.
+    QVERIFY(abrir(c2));
+    digitarEm(c2, "EDlocalizar", QStringLiteral("ANA"));
+    ::caixa(c2, "EDlocalizar2")->clear();
+    digitarEm(c2, "EDlocalizar2", QStringLiteral("98"));
+    QCOMPARE(a.clientes(), QStringList{QStringLiteral("MARCOS SOUZA")});
+    digitarEm(c2, "EDlocalizar", QStringLiteral(" "));
+    QCOMPARE(a.clientes(), QStringList{QStringLiteral("ANA SILVA")});
+    c2.close();
+    QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+void TstJanelasConsulta::baixoVaiAGradeEEscDeixaOClienteDoCursor() {
+    Ambiente a;
+    TFRconsultacli c1;
+    QVERIFY(abrir(c1));
+    digitarEm(c1, "EDlocalizar", QStringLiteral("MAR"));
+    QCOMPARE(a.clienteAtual(), QStringLiteral("MARCOS SOUZA"));
+    QTest::keyClick(caixa(c1, "EDlocalizar"), Qt::Key_Down);
+    QCOMPARE(focado(), QStringLiteral("DBGrid1"));
+    QCOMPARE(a.clienteAtual(), QStringLiteral("MARCOS SOUZA"));
+    QTest::keyClick(filho(c1, "DBGrid1"), Qt::Key_Down);
+    QCOMPARE(a.clienteAtual(), QStringLiteral("MARIA SILVA"));
+    // A character typed in the grid chooses nothing here.
+    QTest::keyClick(filho(c1, "DBGrid1"), Qt::Key_A);
+    QVERIFY(c1.isVisible());
+    QTest::keyClick(filho(c1, "DBGrid1"), Qt::Key_Escape);
+    QVERIFY(!c1.isVisible());
+    QCOMPARE(a.dm->Clientes->sql(), Consultas::clientesTodos());
+    QCOMPARE(a.clienteAtual(), QStringLiteral("MARIA SILVA"));
+    QCOMPARE(a.clientes().size(), 6);
+    QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+void TstJanelasConsulta::escolhaCaiNoLadoDoTipo_data() {
+    QTest::addColumn<QString>("tipo");
+    QTest::addColumn<QString>("gesto");
+    QTest::addColumn<QStringList>("partes"); // EMITENTE, CPFCNPJEMITENTE, CLIENTE, CPFCNPJCLIENTE
+    const QString maria = QStringLiteral("MARIA SILVA");
+    const QString cpf = QStringLiteral("123.456.789-09");
+    const QString padaria = QStringLiteral("PADARIA");
+    QTest::newRow("DEVEDOR, Enter: quem assina") << "DEVEDOR"
+                                                 << "Enter" << QStringList{padaria, "", maria, cpf};
+    QTest::newRow("DEVEDOR, letra: quem assina") << "DEVEDOR"
+                                                 << "letra" << QStringList{padaria, "", maria, cpf};
+    QTest::newRow("CREDOR, duplo clique: quem paga")
+        << "CREDOR"
+        << "duplo" << QStringList{maria, cpf, "ANA SILVA", ""};
+    QTest::newRow("tipo vazio: nada") << ""
+                                      << "Enter" << QStringList{padaria, "", "ANA SILVA", ""};
+    QTest::newRow("Esc: nada") << "DEVEDOR"
+                               << "Esc" << QStringList{padaria, "", "ANA SILVA", ""};
+    QTest::newRow("Sair: nada") << "CREDOR"
+                                << "Sair" << QStringList{padaria, "", "ANA SILVA", ""};
+}
+
+void TstJanelasConsulta::escolhaCaiNoLadoDoTipo() {
+    QFETCH(QString, tipo);
+    QFETCH(QString, gesto);
+    QFETCH(QStringList, partes);
+    Ambiente a;
+    a.dm->Recibos->substituirSql(Consultas::recibosTodos());
+    QCOMPARE(a.dm->RecibosID_RECIBO->valor().toInt(), 120);
+    TFRconsultacli2 c2;
+    c2.tipoDoRecibo = [&] { return tipo; };
+    QVERIFY(abrir(c2));
+    digitarEm(c2, "EDlocalizar", QStringLiteral("MARI"));
+    QTest::keyClick(caixa(c2, "EDlocalizar"), Qt::Key_Down);
+    auto *grade = filho<TDBGrid>(c2, "DBGrid1");
+    if (gesto == QLatin1String("Enter"))
+        QTest::keyClick(grade, Qt::Key_Return);
+    else if (gesto == QLatin1String("letra"))
+        QTest::keyClick(grade, Qt::Key_X);
+    else if (gesto == QLatin1String("Esc"))
+        QTest::keyClick(grade, Qt::Key_Escape);
+    else if (gesto == QLatin1String("Sair"))
+        clicar(c2, "Speedbutton6");
+    else
+        QTest::mouseDClick(grade->viewport(), Qt::LeftButton, {},
+                           grade->visualRect(grade->model()->index(0, 0)).center());
+    QVERIFY(!c2.isVisible());
+    const QStringList obtido{
+        a.dm->RecibosEMITENTE->valor().toString(), a.dm->RecibosCPFCNPJEMITENTE->valor().toString(),
+        a.dm->RecibosCLIENTE->valor().toString(), a.dm->RecibosCPFCNPJCLIENTE->valor().toString()};
+    QCOMPARE(obtido, partes);
+    const bool copiou = partes.contains(QStringLiteral("MARIA SILVA"));
+    QCOMPARE(a.dm->Recibos->emEdicao(), copiou);
+    // The client chosen stays current in the full list.
+    QCOMPARE(a.dm->Clientes->sql(), Consultas::clientesTodos());
+    QCOMPARE(a.clienteAtual(), QStringLiteral("MARIA SILVA"));
+    QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+void TstJanelasConsulta::reabrirMostraTodosEMantemOCpfCnpj() {
+    Ambiente a;
+    TFRconsultacli2 c2;
+    QVERIFY(abrir(c2));
+    digitarEm(c2, "EDlocalizar", QStringLiteral("ana"));
+    digitarEm(c2, "EDlocalizar2", QStringLiteral("987"));
+    QTest::keyClick(caixa(c2, "EDlocalizar2"), Qt::Key_Escape);
+    QVERIFY(!c2.isVisible());
+    QCOMPARE(a.clienteAtual(), QStringLiteral("MARCOS SOUZA"));
+    QVERIFY(abrir(c2));
+    QCOMPARE(caixa(c2, "EDlocalizar")->text(), QString());
+    QCOMPARE(caixa(c2, "EDlocalizar2")->text(), QStringLiteral("987"));
+    QCOMPARE(focado(), QStringLiteral("EDlocalizar"));
+    QCOMPARE(a.dm->Clientes->sql(), Consultas::clientesTodos());
+    QCOMPARE(a.clientes().size(), 6);
+    c2.close();
+}
+
+void TstJanelasConsulta::buscaDeRecibos_data() {
+    QTest::addColumn<QByteArray>("caixa");
+    QTest::addColumn<QString>("digitado");
+    QTest::addColumn<QString>("naCaixa");
+    QTest::addColumn<QStringList>("achados");
+    QTest::newRow("nome, o mais antigo primeiro") << QByteArray("EDlocalizar") << "mar"
+                                                  << "MAR" << QStringList{"1", "12"};
+    QTest::newRow("CREDOR achado pelo nome do emitente") << QByteArray("EDlocalizar") << "pad"
+                                                         << "PAD" << QStringList{"2"};
+    QTest::newRow("apóstrofo") << QByteArray("EDlocalizar") << "d'"
+                               << "D'" << QStringList{"3"};
+    QTest::newRow("% digitado") << QByteArray("EDlocalizar") << "%silva"
+                                << "%SILVA" << QStringList{"1", "12", "120"};
+    QTest::newRow("número e os que começam por ele") << QByteArray("EDlocalizar2") << "12"
+                                                     << "12" << QStringList{"12", "120"};
+    QTest::newRow("um dígito") << QByteArray("EDlocalizar2") << "1"
+                               << "1" << QStringList{"1", "12", "120"};
+    QTest::newRow("letra no número") << QByteArray("EDlocalizar2") << "1a"
+                                     << "1A" << QStringList{};
+    QTest::newRow("_ no número") << QByteArray("EDlocalizar2") << "1_"
+                                 << "1_" << QStringList{"12", "120"};
+}
+
+void TstJanelasConsulta::buscaDeRecibos() {
+    QFETCH(QByteArray, caixa);
+    QFETCH(QString, digitado);
+    QFETCH(QString, naCaixa);
+    QFETCH(QStringList, achados);
+    Ambiente a;
+    TFRconsultarec r;
+    QVERIFY(abrir(r));
+    digitarEm(r, caixa.constData(), digitado);
+    QCOMPARE(::caixa(r, caixa.constData())->text(), naCaixa);
+    QCOMPARE(a.recibos(), achados);
+    r.close();
+    // Opening again: every receipt, newest first, both boxes empty.
+    QVERIFY(abrir(r));
+    QCOMPARE(::caixa(r, "EDlocalizar")->text(), QString());
+    QCOMPARE(::caixa(r, "EDlocalizar2")->text(), QString());
+    QCOMPARE(focado(), QStringLiteral("EDlocalizar"));
+    QCOMPARE(a.recibos(), (QStringList{"120", "12", "3", "2", "1"}));
+    r.close();
+    QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+void TstJanelasConsulta::reciboFicaComABuscaEClientesVoltam() {
+    Ambiente a;
+    TFRconsultarec r;
+    // The clients' dataset narrowed elsewhere, on a client.
+    a.dm->Clientes->substituirSql(Consultas::clientesPorNome(QStringLiteral("MARC")));
+    QVERIFY(abrir(r));
+    QTest::keyClick(caixa(r, "EDlocalizar"), Qt::Key_Escape);
+    QVERIFY(!r.isVisible());
+    QCOMPARE(a.dm->Recibos->sql(), Consultas::recibosTodos());
+    QCOMPARE(a.dm->RecibosID_RECIBO->valor().toInt(), 120);
+    QCOMPARE(a.dm->Clientes->sql(), Consultas::clientesTodos());
+    QCOMPARE(a.clienteAtual(), QStringLiteral("MARCOS SOUZA"));
+
+    QVERIFY(abrir(r));
+    digitarEm(r, "EDlocalizar", QStringLiteral("MARIA"));
+    QTest::keyClick(caixa(r, "EDlocalizar"), Qt::Key_Down);
+    QTest::keyClick(filho(r, "DBGrid1"), Qt::Key_Down);
+    clicar(r, "Speedbutton6");
+    QVERIFY(!r.isVisible());
+    QCOMPARE(a.dm->Recibos->sql(), Consultas::recibosPorNome(QStringLiteral("MARIA")));
+    QCOMPARE(a.dm->RecibosID_RECIBO->valor().toInt(), 12);
+    QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+void TstJanelasConsulta::consultarPerguntaPelaMudancaPendente_data() {
+    QTest::addColumn<bool>("salvar");
+    QTest::newRow("Sim grava") << true;
+    QTest::newRow("Não descarta") << false;
+}
+
+// The client search fills the receipt shown while the window browses; "Consultar" then asks
+// before its reload, and the answer decides what is stored.
+void TstJanelasConsulta::consultarPerguntaPelaMudancaPendente() {
+    QFETCH(bool, salvar);
+    Ambiente a;
+    TFRconsultacli2 c2;
+    TFRconsultarec r;
+    FRconsultacli2 = &c2;
+    FRconsultarec = &r;
+    TFRrecibo j;
+    QVERIFY(abrir(j));
+    QCOMPARE(filho<QComboBox>(j, "DBtipo")->currentText(), QStringLiteral("DEVEDOR"));
+    QTimer::singleShot(0, &j, [&] {
+        QVERIFY(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == &c2; }));
+        digitarEm(c2, "EDlocalizar", QStringLiteral("MARCOS"));
+        QTest::keyClick(caixa(c2, "EDlocalizar"), Qt::Key_Down);
+        QTest::keyClick(filho(c2, "DBGrid1"), Qt::Key_Return);
+    });
+    clicar(j, "BTlocalizacao");
+    QVERIFY(!c2.isVisible());
+    QCOMPARE(texto(j, "DBcliente"), QStringLiteral("MARCOS SOUZA"));
+    QVERIFY(a.dm->Recibos->emEdicao());
+    QVERIFY(filho(j, "BTconsultar")->isEnabled());
+
+    a.aviso.responder(salvar);
+    QWidget *aberta = nullptr;
+    QTimer::singleShot(0, &j, [&] {
+        aberta = QApplication::activeModalWidget();
+        if (aberta)
+            aberta->close();
+    });
+    clicar(j, "BTconsultar");
+    FRconsultacli2 = nullptr;
+    FRconsultarec = nullptr;
+    QCOMPARE(aberta, &r);
+    QCOMPARE(
+        a.aviso.eventos().value(0),
+        (Evento{Evento::Pergunta, QStringLiteral("Deseja salvar os dados antes de Consultar?")}));
+    QCOMPARE(a.consultarDeFora(QStringLiteral("SELECT CLIENTE FROM RECIBOS WHERE ID_RECIBO = 120"))
+                 .at(0)
+                 .toString(),
+             salvar ? QStringLiteral("MARCOS SOUZA") : QStringLiteral("ANA SILVA"));
+    QVERIFY(!a.dm->Recibos->emEdicao());
+    QCOMPARE(a.dm->RecibosID_RECIBO->valor().toInt(), 120);
+}
+
+void TstJanelasConsulta::consultarDoCadastroMostraOEscolhido() {
+    Ambiente a;
+    TFRconsultacli c1;
+    FRconsultacli = &c1;
+    TFRcadcli cad;
+    QVERIFY(abrir(cad));
+    QTimer::singleShot(0, &cad, [&] {
+        QVERIFY(QTest::qWaitFor([&] { return QApplication::activeModalWidget() == &c1; }));
+        digitarEm(c1, "EDlocalizar", QStringLiteral("D'"));
+        auto *grade = filho<TDBGrid>(c1, "DBGrid1");
+        QTest::mouseDClick(grade->viewport(), Qt::LeftButton, {},
+                           grade->visualRect(grade->model()->index(0, 0)).center());
+    });
+    clicar(cad, "BTconsultar");
+    FRconsultacli = nullptr;
+    QVERIFY(!c1.isVisible());
+    QCOMPARE(texto(cad, "DBEdit2"), QStringLiteral("D'AVILA COMERCIO"));
+    QCOMPARE(a.dm->Clientes->sql(), Consultas::clientesTodos());
+    QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+QTEST_MAIN(TstJanelasConsulta)
+#include "tst_janelasconsulta.moc"
