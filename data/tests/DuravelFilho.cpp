@@ -1,24 +1,33 @@
-// Child process of the durability test: posts one client, commits it or not,
-// says so on stdout and waits to be killed.
+// Child process of the durability test: from issuer number `primeiro` on, posts issuers with a
+// logo, one after another, and commits after every third. It says on stdout when it starts
+// each commit and when the commit has returned, and goes on until it is killed.
 #include "Datamodule1.h"
-#include "fb/Firebird.h"
+#include "Duravel.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <cstdio>
 
 int main(int argc, char **argv) {
+    TDatamodule1::prepararAmbiente();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     TDatamodule1 dm(args.at(1));
-    dm.Clientes->abrir();
-    dm.Clientes->inserir();
-    dm.ClientesCLIENTE->definirValor(QStringLiteral("Gravado Antes Do Fim"));
-    dm.Clientes->gravar();
-    if (args.at(2) == QLatin1String("commit"))
-        dm.Tra->commitRetaining();
+    const int primeiro = args.at(2).toInt();
+    dm.Emitente->abrir();
     std::printf("PRONTO\n");
     std::fflush(stdout);
-    for (;;)
-        QThread::sleep(60);
+    for (int n = primeiro;; ++n) {
+        dm.Emitente->inserir();
+        dm.EmitenteEMITENTE->definirValor(nomeDuravel(n));
+        dm.EmitenteCIDADE->definirValor(cidadeDuravel(n));
+        dm.EmitenteFOTO_MARC->definirValor(fotoDuravel(n));
+        dm.Emitente->gravar();
+        if (n % 3 == 2) {
+            std::printf("CONFIRMANDO %d\n", n);
+            std::fflush(stdout);
+            dm.confirmar();
+            std::printf("CONFIRMADO %d\n", n);
+            std::fflush(stdout);
+        }
+    }
 }
