@@ -1,11 +1,13 @@
 // Figures for large registers: 100,000 clients and 1,000,000 receipts.
 // Prints the time to the first window, to the first screen of clients in name
 // order, to the first rows of a name-prefix search, to find a client by tax
-// number, and the peak memory.
-// Usage: bench_dados [--so-cpfcnpj] [PASTA]   (the filled database is kept there
-// for reruns; --so-cpfcnpj fills only the clients and measures only the
-// tax-number look-up)
+// number, from each keystroke of the searches to their first screen of rows, and
+// the peak memory.
+// Usage: bench_dados [--so-cpfcnpj | --so-buscas] [PASTA]   (the filled database
+// is kept there for reruns; --so-cpfcnpj fills only the clients and measures
+// only the tax-number look-up; --so-buscas measures only the searches)
 #include "Aplicacao.h"
+#include "Consultas.h"
 #include "Datamodule1.h"
 #include "Dinheiro.h"
 #include "Esquema.h"
@@ -171,6 +173,59 @@ void medirCpfCnpj(TDatamodule1 &dm) {
     dm.Clientes->fechar();
 }
 
+// Types the text one character at a time, as the search boxes see it: each keystroke
+// reopens the dataset with the statement of the text so far and reads its first screen.
+// Prints the slowest keystroke and the mean.
+void medirDigitacao(Conjunto &conjunto, const char *oQue, const QString &texto,
+                    QStringList (*sql)(const QString &)) {
+    double pior = 0, soma = 0;
+    int linhas = 0;
+    QString maisLenta;
+    for (qsizetype n = 1; n <= texto.size(); ++n) {
+        QElapsedTimer t;
+        t.start();
+        conjunto.substituirSql(sql(texto.left(n)));
+        conjunto.carregarMais(k_telaDeLinhas);
+        const double s = segundos(t);
+        if (s > pior) {
+            pior = s;
+            maisLenta = texto.left(n);
+        }
+        soma += s;
+        linhas = conjunto.linhasCarregadas();
+    }
+    std::printf("%s \"%s\", por tecla: pior %.4f s (em \"%s\"), média %.4f s (%d linhas na "
+                "última)\n",
+                oQue, texto.toUtf8().constData(), pior, maisLenta.toUtf8().constData(),
+                soma / double(texto.size()), linhas);
+    conjunto.fechar();
+}
+
+QStringList reciboPorNumeroLiteral(const QString &texto) {
+    return {QStringLiteral("SELECT * FROM RECIBOS WHERE"),
+            QStringLiteral("ID_RECIBO LIKE '") + Consultas::literal(texto) +
+                QStringLiteral("%' ORDER BY ID_RECIBO")};
+}
+
+void medirBuscas(TDatamodule1 &dm) {
+    medirDigitacao(*dm.Clientes, "clientes pelo nome", QStringLiteral("MARIA SILVA"),
+                   Consultas::clientesPorNome);
+    medirDigitacao(*dm.Clientes, "clientes pelo nome, sem resultado", QStringLiteral("ZZZ"),
+                   Consultas::clientesPorNome);
+    medirDigitacao(*dm.Clientes, "clientes pelo CPF/CNPJ", QStringLiteral("1234567"),
+                   Consultas::clientesPorCpfCnpj);
+    medirDigitacao(*dm.Recibos, "recibos pelo nome", QStringLiteral("MARIA SILVA"),
+                   Consultas::recibosPorNome);
+    medirDigitacao(*dm.Recibos, "recibos pelo nome, sem resultado", QStringLiteral("ZZZ"),
+                   Consultas::recibosPorNome);
+    medirDigitacao(*dm.Recibos, "recibos pelo número", QStringLiteral("123456"),
+                   Consultas::recibosPorNumero);
+    medirDigitacao(*dm.Recibos, "recibos pelo número, sem resultado", QStringLiteral("999999"),
+                   Consultas::recibosPorNumero);
+    medirDigitacao(*dm.Recibos, "recibos pelo número, LIKE literal (como antes)",
+                   QStringLiteral("999999"), reciboPorNumeroLiteral);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -180,6 +235,7 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     QStringList argumentos = app.arguments().mid(1);
     const bool soCpfCnpj = argumentos.removeAll(QStringLiteral("--so-cpfcnpj")) > 0;
+    const bool soBuscas = argumentos.removeAll(QStringLiteral("--so-buscas")) > 0;
     const QString pasta = !argumentos.isEmpty()
                               ? argumentos.first()
                               : QDir::currentPath() + QStringLiteral("/bench-dados");
@@ -188,6 +244,12 @@ int main(int argc, char **argv) {
     if (soCpfCnpj) {
         TDatamodule1 dm(caminho);
         medirCpfCnpj(dm);
+        Fb::encerrar();
+        return 0;
+    }
+    if (soBuscas) {
+        TDatamodule1 dm(caminho);
+        medirBuscas(dm);
         Fb::encerrar();
         return 0;
     }
@@ -236,6 +298,8 @@ int main(int argc, char **argv) {
         dm.Clientes->localizar(QStringLiteral("CLIENTE"), QStringLiteral("não existe"));
     std::printf("locate sem resultado na busca (%d linhas lidas, achou=%d): %.4f s\n",
                 dm.Clientes->linhasCarregadas(), achou, segundos(t));
+
+    medirBuscas(dm);
 
     std::printf("pico de memória: %ld KiB\n", picoDeMemoriaKb());
     // Last, as its comparison scan holds every client in memory.
