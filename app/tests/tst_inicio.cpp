@@ -370,6 +370,20 @@ private Q_SLOTS:
         QCOMPARE(emitenteGravado(caminho), QStringLiteral("PADARIA DO SINAL"));
     }
 
+    void aSignalEndsSimpleModeToo() {
+        QTemporaryDir home;
+        const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Simples);
+        QProcess programa;
+        iniciar(programa, home.path());
+        QVERIFY2(!esperarJanela(k_reciboRapido, programa).isEmpty(),
+                 programa.readAllStandardError().constData());
+        ::kill(pid_t(programa.processId()), SIGTERM);
+        QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
+        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
+    }
+
     void whatTheUserWasToldIsSavedOutlivesTheDisplay() {
         QProcess x;
         const QString display = iniciarServidorX(x);
