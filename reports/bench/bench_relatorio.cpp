@@ -1,19 +1,34 @@
 // Figures for a 100,000-row list of receipts in the period report's layout:
 // preparation speed, time to the first page in the preview, PDF export speed
 // and size, peak memory. Prints them; it is not a test.
+//
+// With --banco PASTA (a database filled by bench_dados, 1,000,000 receipts and
+// 100,000 clients), the list reports as the user runs them instead: from the
+// click on "Visualizar" to the first page painted in the preview and to the
+// last page prepared, for the receipts by date over a day, a year and the
+// whole register, and for the client list; peak memory after each.
+#include "Aplicacao.h"
+#include "ConsultaRelatorio.h"
+#include "Datamodule1.h"
 #include "Dinheiro.h"
 #include "Exportadores.h"
 #include "FonteEmMemoria.h"
 #include "Preparador.h"
 #include "Relatorio.h"
+#include "UNabreclientes1.h"
+#include "UNabrerecibos2.h"
 #include "UNpreview.h"
 #include "VisaoPaginas.h"
+#include "fb/Firebird.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <sys/resource.h>
 
@@ -27,10 +42,78 @@ long picoDeMemoriaKb() {
     return uso.ru_maxrss;
 }
 
+// Clicks "Visualizar" and follows the preview it opens until every page is prepared.
+void medirVisualizar(DialogoRelatorio &janela, const char *nome) {
+    QElapsedTimer relogio;
+    double sPrimeira = -1, sTudo = -1;
+    int paginas = 0;
+    QTimer vigia;
+    QObject::connect(&vigia, &QTimer::timeout, [&] {
+        auto *preview = qobject_cast<TFRpreview *>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        if (sPrimeira < 0 && !preview->visao()->ultimasPintadas().isEmpty())
+            sPrimeira = relogio.nsecsElapsed() / 1e9;
+        if (sPrimeira >= 0 && !preview->preparando()) {
+            sTudo = relogio.nsecsElapsed() / 1e9;
+            paginas = preview->paginasProntas();
+            preview->close();
+        }
+    });
+    vigia.start(0);
+    relogio.start();
+    janela.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+    vigia.stop();
+    std::printf("%s: %lld linhas, %d páginas; primeira página na tela %.3f s; todas "
+                "preparadas %.2f s; pico de memória %.1f MB\n",
+                nome, janela.consulta().lidas(), paginas, sPrimeira, sTudo,
+                picoDeMemoriaKb() / 1024.0);
+    std::fflush(stdout);
+}
+
+int medirBanco(const QString &pasta) {
+    Aplicacao::prepararAmbiente();
+    TDatamodule1 dm(pasta + QStringLiteral("/DADOS.GDB"));
+    Datamodule1 = &dm;
+    {
+        TFRabrerecibos2 porData;
+        porData.show();
+        const struct {
+            QDate inicio, fim;
+            const char *nome;
+        } periodos[] = {
+            {QDate(2021, 6, 15), QDate(2021, 6, 15), "recibos por data, um dia"},
+            {QDate(2021, 1, 1), QDate(2021, 12, 31), "recibos por data, um ano"},
+            {QDate(2000, 1, 1), QDate(2030, 12, 31), "recibos por data, todo o cadastro"},
+        };
+        for (const auto &p : periodos) {
+            porData.findChild<QDateEdit *>(QStringLiteral("Medtini"))->setDate(p.inicio);
+            porData.findChild<QDateEdit *>(QStringLiteral("Medtfim"))->setDate(p.fim);
+            medirVisualizar(porData, p.nome);
+        }
+    }
+    {
+        QElapsedTimer relogio;
+        relogio.start();
+        TFRabreclientes1 clientes;
+        clientes.show();
+        std::printf("lista de clientes, janela aberta (clientes por nome): %.3f s\n",
+                    relogio.nsecsElapsed() / 1e9);
+        medirVisualizar(clientes, "lista de clientes");
+    }
+    Datamodule1 = nullptr;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    if (argc > 2 && QByteArray(argv[1]) == "--banco") {
+        const int status = medirBanco(QString::fromLocal8Bit(argv[2]));
+        Fb::encerrar();
+        return status;
+    }
     const int linhas = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
 
     FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
