@@ -16,12 +16,14 @@
 #include "Preparador.h"
 #include "Relatorio.h"
 #include "UNabreclientes1.h"
+#include "UNabrerecibos1.h"
 #include "UNabrerecibos2.h"
 #include "UNpreview.h"
 #include "VisaoPaginas.h"
 #include "fb/Firebird.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDate>
 #include <QDateEdit>
 #include <QElapsedTimer>
@@ -100,6 +102,16 @@ int medirBanco(const QString &pasta) {
         std::printf("lista de clientes, janela aberta (clientes por nome): %.3f s\n",
                     relogio.nsecsElapsed() / 1e9);
         medirVisualizar(clientes, "lista de clientes");
+    }
+    {
+        // The by-client dialog lists every client in its picker at every showing.
+        QElapsedTimer relogio;
+        relogio.start();
+        TFRabrerecibos1 porCliente;
+        porCliente.show();
+        std::printf("recibos por cliente, janela aberta com %d clientes na lista: %.3f s\n",
+                    porCliente.findChild<QComboBox *>(QStringLiteral("DBcliente"))->count(),
+                    relogio.nsecsElapsed() / 1e9);
     }
     Datamodule1 = nullptr;
     return 0;
