@@ -196,7 +196,7 @@ private Q_SLOTS:
         Fb::encerrar();
     }
 
-    void storedModeChoosesTheWindow_data() {
+    void modoGravadoEscolheAJanela_data() {
         QTest::addColumn<QString>("valor");
         QTest::addColumn<bool>("simples");
         QTest::newRow("N: simple mode") << "N" << true;
@@ -206,7 +206,7 @@ private Q_SLOTS:
         QTest::newRow("NULL: full mode") << "NULL" << false;
         QTest::newRow("no row: full mode") << "sem linha" << false;
     }
-    void storedModeChoosesTheWindow() {
+    void modoGravadoEscolheAJanela() {
         QFETCH(QString, valor);
         QFETCH(bool, simples);
         QTemporaryDir home;
@@ -229,7 +229,7 @@ private Q_SLOTS:
         QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
     }
 
-    void aMissingDatabaseShowsOneErrorAndEnds() {
+    void bancoAusenteMostraUmErroEEncerra() {
         QTemporaryDir home;
         QProcess programa;
         iniciar(programa, home.path());
@@ -253,7 +253,7 @@ private Q_SLOTS:
                  qPrintable(erro));
     }
 
-    void aDatabaseInUseEndsTheSecondInstanceOnly() {
+    void bancoEmUsoEncerraSoASegundaInstancia() {
         QTemporaryDir home;
         Esquema::criarBanco(home.filePath(QStringLiteral("Talvano/DADOS.GDB")),
                             Esquema::Modo::Completo);
@@ -278,12 +278,12 @@ private Q_SLOTS:
 
     // The engine maps its lock files sparse; on a full disk a write into them used to end the
     // program with SIGBUS and no word. The home folder is a small file system filled up.
-    void aFullDiskAtStartUp_data() {
+    void discoCheioNoInicio_data() {
         QTest::addColumn<bool>("pastaDeExecucao"); // $XDG_RUNTIME_DIR set, on another disk
         QTest::newRow("lock files on the full disk: error box") << false;
         QTest::newRow("lock files in the runtime folder: starts") << true;
     }
-    void aFullDiskAtStartUp() {
+    void discoCheioNoInicio() {
         QFETCH(bool, pastaDeExecucao);
         QTemporaryDir home, execucao;
         QProcess montar;
@@ -345,13 +345,13 @@ private Q_SLOTS:
                  qPrintable(erro));
     }
 
-    void aSignalEndsTheRunAsSairDoes_data() {
+    void sinalEncerraComoSair_data() {
         QTest::addColumn<int>("sinal");
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGINT") << int(SIGINT);
         QTest::newRow("SIGHUP") << int(SIGHUP);
     }
-    void aSignalEndsTheRunAsSairDoes() {
+    void sinalEncerraComoSair() {
         QFETCH(int, sinal);
         QTemporaryDir home;
         const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
@@ -370,7 +370,7 @@ private Q_SLOTS:
         QCOMPARE(emitenteGravado(caminho), QStringLiteral("PADARIA DO SINAL"));
     }
 
-    void aSignalEndsSimpleModeToo() {
+    void sinalEncerraTambemOModoSimples() {
         QTemporaryDir home;
         const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
         Esquema::criarBanco(caminho, Esquema::Modo::Simples);
@@ -384,7 +384,7 @@ private Q_SLOTS:
         QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
     }
 
-    void whatTheUserWasToldIsSavedOutlivesTheDisplay() {
+    void oQueFoiDitoGravadoSobreviveAoMonitor() {
         QProcess x;
         const QString display = iniciarServidorX(x);
         QVERIFY2(!display.isEmpty(), "no X server of its own");

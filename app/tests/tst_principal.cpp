@@ -28,7 +28,7 @@ class TstPrincipal : public QObject {
 private Q_SLOTS:
     void initTestCase() { Aplicacao::prepararAmbiente(); }
 
-    void geometry_data() {
+    void geometria_data() {
         QTest::addColumn<QString>("nome");
         QTest::addColumn<QRect>("area");
         QTest::addColumn<QString>("legenda");
@@ -43,7 +43,7 @@ private Q_SLOTS:
         QTest::newRow("Relatorios") << "BTrelatorios" << QRect(80, 368, 220, 68) << "Relatórios";
         QTest::newRow("Sair") << "BTsair" << QRect(381, 368, 220, 68) << "Sair";
     }
-    void geometry() {
+    void geometria() {
         QFETCH(QString, nome);
         QFETCH(QRect, area);
         QFETCH(QString, legenda);
@@ -63,7 +63,7 @@ private Q_SLOTS:
         QCOMPARE(botao->icon().pixmap(botao->iconSize()).size(), botao->iconSize());
     }
 
-    void captionFontsAreTheDesignedOnes() {
+    void fontesDasLegendasSaoAsDesenhadas() {
         TFRprincipal janela;
         const QFont cadastro = janela.findChild<QPushButton *>("BTcadastro")->font();
         QCOMPARE(QFontInfo(cadastro).family(), QStringLiteral("Liberation Sans"));
@@ -87,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(glifos, texto.size());
     }
 
-    void manualOpensTheShippedPage() {
+    void manualAbreAPaginaInstalada() {
         Navegador navegador;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &navegador, "abrir");
         TFRprincipal janela;
@@ -105,7 +105,7 @@ private Q_SLOTS:
             QVERIFY2(texto.contains(QString::fromUtf8(assunto)), assunto);
     }
 
-    void standardButtonsSpeakPortuguese() {
+    void botoesPadraoFalamPortugues() {
         QDialogButtonBox caixa(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Ok |
                                QDialogButtonBox::Cancel);
         QStringList textos;
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QCOMPARE(QLocale().monthName(3), QStringLiteral("março"));
     }
 
-    void relatoriosOpensTheReportsMenuModally() {
+    void relatoriosAbreOMenuModal() {
         TFRrelatorios menu;
         FRrelatorios = &menu;
         TFRprincipal janela;
@@ -134,7 +134,7 @@ private Q_SLOTS:
         QVERIFY(janela.isVisible());
     }
 
-    void sairClosesTheWindow() {
+    void sairFechaAJanela() {
         TFRprincipal janela;
         janela.show();
         QVERIFY(QTest::qWaitForWindowExposed(&janela));

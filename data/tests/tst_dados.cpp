@@ -58,7 +58,7 @@ int contarPorOutraConexao(const QString &caminho, const QString &sql) {
 class TstDados : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void everyColumnTypeRoundTripsExactly() {
+    void todoTipoDeColunaVaiEVoltaExato() {
         BancoTeste banco;
         QByteArray logo(5 * 1024 * 1024 + 7, Qt::Uninitialized);
         QRandomGenerator gerador(42);
@@ -115,7 +115,7 @@ private Q_SLOTS:
         QVERIFY(dm->EmitenteFOTO_MARC->valor().toByteArray() == logo);
     }
 
-    void textOutsideTheCodePageIsRefusedAndNothingStoredChanges_data() {
+    void textoForaDaTabelaRecusadoENadaGravadoMuda_data() {
         QTest::addColumn<QString>("texto");
         QTest::addColumn<QString>("nomeado"); // how the message names the character
         QTest::newRow("check mark") << QStringLiteral("Pago ✓") << QStringLiteral("\"✓\" (U+2713)");
@@ -145,7 +145,7 @@ private Q_SLOTS:
         QTest::newRow("the first one is named")
             << QString::fromUtf16(u"Ana 😀\0", 7) << QStringLiteral("\"😀\" (U+1F600)");
     }
-    void textOutsideTheCodePageIsRefusedAndNothingStoredChanges() {
+    void textoForaDaTabelaRecusadoENadaGravadoMuda() {
         QFETCH(QString, texto);
         QFETCH(QString, nomeado);
         BancoTeste banco;
@@ -184,7 +184,7 @@ private Q_SLOTS:
         QCOMPARE(outro->ClientesCLIENTE->valor().toString(), QStringLiteral("Maria"));
     }
 
-    void textIsCutToTheColumnSize() {
+    void textoCortadoNoTamanhoDaColuna() {
         BancoTeste banco;
         auto dm = banco.abrir();
         dm->Clientes->abrir();
@@ -196,7 +196,7 @@ private Q_SLOTS:
         dm->Clientes->gravar();
     }
 
-    void typedTextIsReadOrRefusedByFieldType_data() {
+    void textoDigitadoLidoOuRecusadoPeloTipo_data() {
         QTest::addColumn<QString>("campo");
         QTest::addColumn<QString>("digitado");
         QTest::addColumn<bool>("aceito");
@@ -225,7 +225,7 @@ private Q_SLOTS:
         QTest::newRow("blank date mask") << "DATA"
                                          << "  /  /    " << true << "";
     }
-    void typedTextIsReadOrRefusedByFieldType() {
+    void textoDigitadoLidoOuRecusadoPeloTipo() {
         QFETCH(QString, campo);
         QFETCH(QString, digitado);
         QFETCH(bool, aceito);
@@ -246,7 +246,7 @@ private Q_SLOTS:
         QCOMPARE(c->texto(), mostrado);
     }
 
-    void generatorNumbersAreConsecutiveAndAFailedInsertLeavesAGap() {
+    void geradorConsecutivoEInsercaoFalhaDeixaLacuna() {
         BancoTeste banco;
         BancoTeste::conectarDireto(banco.caminho())
             ->executarDdl(QStringLiteral(
@@ -270,7 +270,7 @@ private Q_SLOTS:
 
     // A logo saved on a full disk: the user reads that the disk is full, the record stays
     // pending and saves once space is freed. The database lives on a small file system.
-    void aLogoOnAFullDiskWaitsForSpace() {
+    void logotipoComDiscoCheioEsperaEspaco() {
         QTemporaryDir pasta;
         QProcess montar;
         montar.start(QStringLiteral("mount"),
@@ -325,7 +325,7 @@ private Q_SLOTS:
         dm.reset();
     }
 
-    void aServerErrorKeepsItsTextAndTheRecordItsState() {
+    void erroDoServidorGuardaOTextoEORegistroOEstado() {
         BancoTeste banco;
         BancoTeste::conectarDireto(banco.caminho())
             ->executarDdl(QStringLiteral("CREATE UNIQUE INDEX UQ_TESTE ON CLIENTES (CLIENTE)"));
@@ -346,7 +346,7 @@ private Q_SLOTS:
         QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("São João"));
     }
 
-    void commitRetainingPublishesAndDeletesWaitForIt() {
+    void confirmarPublicaEExcluirEsperaPorEle() {
         BancoTeste banco;
         const QString contar = QStringLiteral("SELECT COUNT(*) FROM CLIENTES");
         auto dm = banco.abrir();
@@ -365,7 +365,7 @@ private Q_SLOTS:
         QCOMPARE(contarPorOutraConexao(banco.caminho(), contar), 0);
     }
 
-    void postedButUncommittedWorkSurvivesANormalExit() {
+    void gravadoSemConfirmarSobreviveASaidaNormal() {
         BancoTeste banco;
         {
             auto dm = banco.abrir();
@@ -377,7 +377,7 @@ private Q_SLOTS:
         QCOMPARE(dm->ClientesCLIENTE->valor().toString(), QStringLiteral("Pendente"));
     }
 
-    void editingStatesFollowTheOperations() {
+    void estadosDeEdicaoSeguemAsOperacoes() {
         BancoTeste banco;
         auto dm = banco.abrir();
         Conjunto &emitente = *dm->Emitente;
@@ -411,7 +411,7 @@ private Q_SLOTS:
         QCOMPARE(emitente.linhasCarregadas(), 1);
     }
 
-    void rowsAreFetchedOnDemandAndLocateReachesTheEnd() {
+    void linhasBuscadasSobDemandaELocalizarChegaAoFim() {
         BancoTeste banco;
         auto dm = banco.abrir();
         {
@@ -447,7 +447,7 @@ private Q_SLOTS:
     // every row whose commit had returned is there whole, nothing posted after the last commit
     // began is there, the batch being committed is there whole or not at all, and the engine's
     // validation finds nothing wrong.
-    void durabilityAcrossKillsAtRandomMoments() {
+    void durabilidadeComMortesAoAcaso() {
         BancoTeste banco;
         QRandomGenerator sorte(1789);
         QSet<int> confirmados; // rows that must be there
@@ -528,7 +528,7 @@ private Q_SLOTS:
         QVERIFY(!confirmados.isEmpty());
     }
 
-    void aMissingDatabaseFailsOnFirstOpenWithTheDatabaseText() {
+    void bancoAusenteFalhaNaPrimeiraAberturaComOTextoDoBanco() {
         TDatamodule1 dm(QStringLiteral("/nao/existe/DADOS.GDB"));
         try {
             dm.Configuracao->abrir();
@@ -540,7 +540,7 @@ private Q_SLOTS:
         }
     }
 
-    void everyControlHandsOverItsTextOnceBeforeThePosting_data() {
+    void todoControleEntregaOTextoUmaVezAntesDeGravar_data() {
         QTest::addColumn<QString>("recusas"); // which of the three controls refuse: "-x-"
         QTest::newRow("all hand over: posted") << "---";
         QTest::newRow("the first refuses") << "x--";
@@ -548,7 +548,7 @@ private Q_SLOTS:
         QTest::newRow("two refuse: both told") << "x-x";
     }
 
-    void everyControlHandsOverItsTextOnceBeforeThePosting() {
+    void todoControleEntregaOTextoUmaVezAntesDeGravar() {
         QFETCH(QString, recusas);
         BancoTeste banco;
         auto dm = banco.abrir();
@@ -599,7 +599,7 @@ private Q_SLOTS:
         QCOMPARE(controles[0].vezes, controles[1].vezes + 1);
     }
 
-    void leavingAPendingRecordAsksEachControlOnce_data() {
+    void sairDeRegistroPendentePedeACadaControleUmaVez_data() {
         QTest::addColumn<int>("operacao");
         QTest::newRow("next") << 0;
         QTest::newRow("last") << 1;
@@ -608,7 +608,7 @@ private Q_SLOTS:
         QTest::newRow("post") << 4;
     }
 
-    void leavingAPendingRecordAsksEachControlOnce() {
+    void sairDeRegistroPendentePedeACadaControleUmaVez() {
         QFETCH(int, operacao);
         BancoTeste banco;
         auto dm = banco.abrir();
@@ -642,14 +642,14 @@ private Q_SLOTS:
                  1);
     }
 
-    void aTransactionEndedByAnExceptionKeepsNothing_data() {
+    void transacaoEncerradaPorExcecaoNaoGuardaNada_data() {
         QTest::addColumn<bool>("falha");
         QTest::addColumn<int>("guardados");
         QTest::newRow("ends normally: committed") << false << 1;
         QTest::newRow("an exception unwinds: rolled back") << true << 0;
     }
 
-    void aTransactionEndedByAnExceptionKeepsNothing() {
+    void transacaoEncerradaPorExcecaoNaoGuardaNada() {
         QFETCH(bool, falha);
         QFETCH(int, guardados);
         BancoTeste banco;
@@ -669,7 +669,7 @@ private Q_SLOTS:
             guardados);
     }
 
-    void aCreationThatFailsHalfwayLeavesNoFileAndCanBeRedone_data() {
+    void criacaoQueFalhaNoMeioNaoDeixaArquivoEPodeSerRefeita_data() {
         QTest::addColumn<QStringList>("definicoes");
         QStringList ddlNoMeio = Esquema::definicoes();
         ddlNoMeio.insert(2, QStringLiteral("CREATE TABLE CLIENTES (X INTEGER)"));
@@ -679,7 +679,7 @@ private Q_SLOTS:
                                                         "CK_TESTE CHECK (TIPO <> 'CREDOR')"));
     }
 
-    void aCreationThatFailsHalfwayLeavesNoFileAndCanBeRedone() {
+    void criacaoQueFalhaNoMeioNaoDeixaArquivoEPodeSerRefeita() {
         QFETCH(QStringList, definicoes);
         QTemporaryDir pasta;
         const QString caminho = pasta.filePath(QStringLiteral("DADOS.GDB"));
@@ -694,7 +694,7 @@ private Q_SLOTS:
                  1);
     }
 
-    void aClientIsFoundByItsExactTaxNumber_data() {
+    void clienteAchadoPeloCpfCnpjExato_data() {
         QTest::addColumn<QString>("procurado");
         QTest::addColumn<QString>("nome"); // empty: nobody has it
         QTest::newRow("cpf stored punctuated") << "123.456.789-09"
@@ -715,7 +715,7 @@ private Q_SLOTS:
                                                << "";
     }
 
-    void aClientIsFoundByItsExactTaxNumber() {
+    void clienteAchadoPeloCpfCnpjExato() {
         QFETCH(QString, procurado);
         QFETCH(QString, nome);
         BancoTeste banco;
