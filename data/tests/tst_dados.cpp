@@ -514,14 +514,16 @@ private Q_SLOTS:
                              QString::fromLatin1(TDatamodule1::senha()), banco.caminho()});
             QVERIFY2(validacao.waitForStarted(), "gfix is missing");
             QVERIFY(validacao.waitForFinished(60000));
-            // Pages the killed process had allocated and not yet used are only warnings.
+            // Pages the killed process had allocated and not yet used, and pointer-page fill
+            // bits it had not yet brought up to date, are only warnings; any error fails.
             const QString relato = QString::fromLocal8Bit(validacao.readAllStandardOutput() +
                                                           validacao.readAllStandardError());
             for (const QString &linha : relato.split(u'\n', Qt::SkipEmptyParts)) {
                 const QString t = linha.trimmed();
                 const bool aviso =
                     t == QLatin1String("Summary of validation errors") ||
-                    (t.startsWith(QLatin1String("Number of database page warnings")));
+                    (t.startsWith(QLatin1String("Number of ")) &&
+                     t.section(u':', 0, 0).trimmed().endsWith(QLatin1String(" warnings")));
                 QVERIFY2(aviso, qPrintable(relato));
             }
         }
