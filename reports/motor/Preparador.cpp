@@ -328,14 +328,29 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
 
     QRectF caixa = caixaObjeto;
     QStringList linhas;
+    bool ajustar = !obj.tamanhoAutomatico;
+    double alturaMaxima = obj.alturaMaxima;
     if (obj.tamanhoAutomatico) {
-        // The label grows to the right from its Left to hold its caption on one line.
+        // The label grows to the right from its Left to hold its caption on one line. With
+        // word wrap on it stops at the band's right edge and takes the lines it needs, as far
+        // down as its limit allows (without one, as far as they need), instead of running off
+        // the page.
         linhas = quebrar(texto, *fm, 0, false);
         double largura = 0;
         for (const QString &l : linhas)
             largura = qMax(largura, fm->horizontalAdvance(l));
+        const double bordaDaBanda =
+            m_layout.pagina.margemEsquerda * Layout::pixelsPorMm + m_layout.larguraImprimivel();
+        const double livre = bordaDaBanda - caixa.left() - 2 * obj.margemX;
+        if (obj.quebraLinha && livre > 0 && largura > livre + 0.001) {
+            largura = livre;
+            ajustar = true;
+            if (alturaMaxima <= caixa.height())
+                alturaMaxima = std::numeric_limits<double>::max();
+        }
         caixa.setWidth(largura + 2 * obj.margemX);
-    } else {
+    }
+    if (ajustar) {
         const double larguraInterior = caixa.width() - 2 * obj.margemX;
         linhas = quebrar(texto, *fm, larguraInterior, obj.quebraLinha);
         const int menorPonto =
@@ -343,7 +358,7 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
         while (true) {
             const double precisa = alturaDasLinhas(linhas.size(), *fm, obj) + 2 * obj.margemY;
             // Grows only as far as the lines need, never above its limit nor below its own height.
-            caixa.setHeight(qMax(caixaObjeto.height(), qMin(obj.alturaMaxima, precisa)));
+            caixa.setHeight(qMax(caixaObjeto.height(), qMin(alturaMaxima, precisa)));
             bool cabe = precisa <= caixa.height() + 0.001;
             if (!obj.quebraLinha)
                 for (const QString &l : linhas)
