@@ -287,6 +287,86 @@ void encerrar() {
     provedor()->shutdown(&st, 0, fb_shutrsn_app_stopped);
 }
 
+namespace {
+
+// Starts one action of the service manager, built by `montar`, and waits for its end: the
+// engine tells the end by an empty line of output, and a failure through the status of the
+// query.
+template <class Montar>
+void executarServico(const QString &usuario, const QString &senha, Montar montar) {
+    prepararAmbiente();
+    garantirEspacoParaTravas();
+    Status st;
+    IXpbBuilder *conexao = util()->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0);
+    st.verificar();
+    conexao->insertString(&st, isc_spb_user_name, usuario.toLatin1().constData());
+    conexao->insertString(&st, isc_spb_password, senha.toLatin1().constData());
+    IService *servico =
+        st.falhou()
+            ? nullptr
+            : provedor()->attachServiceManager(&st, "service_mgr", conexao->getBufferLength(&st),
+                                               conexao->getBuffer(&st));
+    conexao->dispose();
+    st.verificar();
+    const auto liberar = [&] {
+        Status outro;
+        servico->detach(&outro);
+        if (outro.falhou())
+            servico->release();
+    };
+    IXpbBuilder *acao = util()->getXpbBuilder(&st, IXpbBuilder::SPB_START, nullptr, 0);
+    if (!st.falhou())
+        montar(*acao, st);
+    if (!st.falhou())
+        servico->start(&st, acao->getBufferLength(&st), acao->getBuffer(&st));
+    acao->dispose();
+    static const unsigned char pedido[] = {isc_info_svc_line};
+    unsigned char resposta[1024];
+    for (bool fim = st.falhou(); !fim;) {
+        servico->query(&st, 0, nullptr, sizeof pedido, pedido, sizeof resposta, resposta);
+        if (st.falhou())
+            break;
+        fim = true;
+        for (const unsigned char *p = resposta;
+             p < resposta + sizeof resposta - 3 && *p != isc_info_end;) {
+            const unsigned char marca = *p++;
+            if (marca != isc_info_svc_line)
+                break;
+            const unsigned tamanho = unsigned(p[0]) | unsigned(p[1]) << 8;
+            p += 2 + tamanho;
+            if (tamanho > 0)
+                fim = false;
+        }
+    }
+    if (st.falhou()) {
+        liberar();
+        st.verificar();
+    }
+    liberar();
+}
+
+} // namespace
+
+void copiarBanco(const QString &banco, const QString &arquivo, const QString &usuario,
+                 const QString &senha) {
+    executarServico(usuario, senha, [&](IXpbBuilder &acao, Status &st) {
+        acao.insertTag(&st, isc_action_svc_backup);
+        acao.insertString(&st, isc_spb_dbname, caminhoNativo(banco).constData());
+        acao.insertString(&st, isc_spb_bkp_file, caminhoNativo(arquivo).constData());
+        acao.insertInt(&st, isc_spb_options, isc_spb_bkp_no_garbage_collect);
+    });
+}
+
+void restaurarBanco(const QString &arquivo, const QString &banco, const QString &usuario,
+                    const QString &senha) {
+    executarServico(usuario, senha, [&](IXpbBuilder &acao, Status &st) {
+        acao.insertTag(&st, isc_action_svc_restore);
+        acao.insertString(&st, isc_spb_bkp_file, caminhoNativo(arquivo).constData());
+        acao.insertString(&st, isc_spb_dbname, caminhoNativo(banco).constData());
+        acao.insertInt(&st, isc_spb_options, isc_spb_res_create);
+    });
+}
+
 // ---------------------------------------------------------------- Conexao
 
 Conexao::~Conexao() {

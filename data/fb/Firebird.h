@@ -29,6 +29,16 @@ void prepararAmbiente();
 // Releases the engine's threads and files; called once, at exit.
 void encerrar();
 
+// The engine's own backup of a database file into a backup file, through its services
+// interface, embedded. Garbage is left alone, so the database is only read.
+void copiarBanco(const QString &banco, const QString &arquivo, const QString &usuario,
+                 const QString &senha);
+// The engine's own restore of a backup file into a new database file, which must not exist.
+// A damaged backup file can bring the engine down with the process: run it in a process of
+// its own.
+void restaurarBanco(const QString &arquivo, const QString &banco, const QString &usuario,
+                    const QString &senha);
+
 class Conexao {
 public:
     Conexao() = default;

@@ -1,0 +1,120 @@
+// talvano-copia: a verified backup of the database on demand, the list of backups, and the
+// restore of one.
+#include "Copias.h"
+#include "Datamodule1.h"
+#include "ErroSistema.h"
+#include "ProcessoAuxiliar.h"
+#include "fb/Firebird.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
+#include <QTextStream>
+
+namespace {
+
+QString nativo(const QString &caminho) {
+    return QDir::toNativeSeparators(caminho);
+}
+
+QString tamanho(qint64 bytes) {
+    const QLocale br(QLocale::Portuguese, QLocale::Brazil);
+    return br.formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+int fazer(Copias &copias, const QString &arquivo, QTextStream &saida, QTextStream &erro) {
+    const QString destino = arquivo.isEmpty() ? copias.arquivoDoDia(QDate::currentDate()) : arquivo;
+    const Copias::Resultado r = copias.fazer(destino);
+    const QLocale br(QLocale::Portuguese, QLocale::Brazil);
+    if (!r.verificada) {
+        erro << "A cópia de segurança foi gravada, mas não passou na verificação e foi guardada "
+                "como "
+             << nativo(r.arquivo) << ".\nMotivo: " << r.motivo << "\n";
+        return 1;
+    }
+    saida << "Cópia de segurança gravada e verificada em " << nativo(r.arquivo) << " ("
+          << tamanho(r.tamanho) << ", " << br.toString(r.segundos, 'f', 1) << " s).\n"
+          << "Conferido: " << r.contagem.descrever() << ".\n";
+    return 0;
+}
+
+int listar(const Copias &copias, QTextStream &saida) {
+    const QList<Copias::Item> itens = copias.listar();
+    if (itens.isEmpty()) {
+        saida << "Não há cópias de segurança em " << nativo(copias.pasta()) << ".\n";
+        return 0;
+    }
+    saida << "Cópias de segurança em " << nativo(copias.pasta()) << ", da mais nova:\n";
+    const QLocale br(QLocale::Portuguese, QLocale::Brazil);
+    for (const Copias::Item &item : itens) {
+        saida << "  " << QFileInfo(item.arquivo).fileName() << "  " << tamanho(item.tamanho) << "  "
+              << br.toString(item.quando, QStringLiteral("dd/MM/yyyy HH:mm")) << "  ";
+        switch (item.estado) {
+        case Copias::Item::Verificada:
+            saida << "verificada: " << item.detalhe;
+            break;
+        case Copias::Item::Falhou:
+            saida << "FALHOU NA VERIFICAÇÃO: " << item.detalhe;
+            break;
+        case Copias::Item::SemRegistro:
+            saida << "sem registro de verificação";
+            break;
+        }
+        saida << "\n";
+    }
+    return 0;
+}
+
+int restaurar(Copias &copias, const QString &arquivo, QTextStream &saida) {
+    saida << "Restaurando " << nativo(arquivo) << " em um arquivo à parte; o banco de dados "
+          << nativo(copias.banco()) << " só é trocado depois que a cópia restaurada for "
+          << "verificada, e é guardado, nunca apagado.\n";
+    saida.flush();
+    const Copias::Restauracao r = copias.restaurar(arquivo);
+    if (!r.guardado.isEmpty())
+        saida << "O banco de dados anterior foi guardado como " << nativo(r.guardado) << ".\n";
+    saida << "Cópia " << nativo(arquivo) << " restaurada em " << nativo(copias.banco()) << ".\n"
+          << (r.conferidaComRegistro ? "Verificada: confere com o banco de onde foi feita: "
+                                     : "Verificada: abre e tem ")
+          << r.contagem.descrever() << ".\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (const auto status = ProcessoAuxiliar::atender(argc, argv))
+        return *status;
+    QCoreApplication app(argc, argv);
+    QTextStream saida(stdout), erro(stderr);
+    const QString uso = QStringLiteral("Uso: talvano-copia [ARQUIVO]          faz uma cópia de "
+                                       "segurança verificada agora\n"
+                                       "     talvano-copia --listar           mostra as cópias e "
+                                       "sua verificação\n"
+                                       "     talvano-copia --restaurar ARQUIVO  restaura uma "
+                                       "cópia como banco de dados\n");
+    const QStringList args = app.arguments().mid(1);
+    Copias copias(TDatamodule1::caminhoPadrao());
+    int status = 0;
+    try {
+        if (args.value(0) == QLatin1String("--ajuda") || args.value(0) == QLatin1String("-h") ||
+            args.value(0) == QLatin1String("--help")) {
+            saida << uso;
+        } else if (args.size() == 1 && args[0] == QLatin1String("--listar")) {
+            status = listar(copias, saida);
+        } else if (args.size() == 2 && args[0] == QLatin1String("--restaurar")) {
+            status = restaurar(copias, args[1], saida);
+        } else if (args.size() <= 1 && !args.value(0).startsWith(u'-')) {
+            status = fazer(copias, args.value(0), saida, erro);
+        } else {
+            erro << "Argumentos inválidos: " << args.join(u' ') << "\n" << uso;
+            status = 2;
+        }
+    } catch (const ErroSistema &e) {
+        saida.flush();
+        erro << "Erro: " << e.mensagem() << "\n";
+        status = 1;
+    }
+    Fb::encerrar();
+    return status;
+}
