@@ -11,7 +11,9 @@ namespace ArquivoRelatorio {
 namespace {
 
 constexpr char assinatura[8] = {'T', 'L', 'V', 'R', 'P', 'R', 'E', 'P'};
-constexpr quint16 versao = 1;
+// Version 2 adds each text's alignment, wrapping and kind of value, and the title.
+constexpr quint16 versao = 2;
+constexpr quint16 versaoSemTipos = 1;
 constexpr auto versaoStream = QDataStream::Qt_6_4;
 
 enum TipoElemento : quint8 { ElTexto = 1, ElTraco, ElRetangulo, ElFigura };
@@ -30,7 +32,7 @@ QByteArray serializar(const RelatorioPreparado &r) {
     QByteArray dados;
     QDataStream s(&dados, QIODevice::WriteOnly);
     s.setVersion(versaoStream);
-    s << r.nome << quint32(r.fontes.size());
+    s << r.nome << r.titulo << quint32(r.fontes.size());
     for (const FontePreparada &f : r.fontes)
         s << f.nome << qint32(f.pontos) << f.negrito << f.italico << f.sublinhado;
     s << quint32(r.imagens.size());
@@ -45,7 +47,9 @@ QByteArray serializar(const RelatorioPreparado &r) {
                 s << quint8(ElTexto) << t->nome << t->caixa << t->recortar << qint32(t->fonte)
                   << t->cor << t->fundo;
                 escrever(s, t->moldura);
-                s << t->temNumero << t->numero << qint32(t->casas) << quint32(t->linhas.size());
+                s << quint8(t->alinhamentoH) << quint8(t->alinhamentoV) << t->quebraLinha
+                  << quint8(t->tipo) << t->casasValor << t->casasExibidas << t->valor
+                  << quint32(t->linhas.size());
                 for (const LinhaDeTexto &l : t->linhas)
                     s << l.base << l.texto << l.largura;
             } else if (const auto *l = std::get_if<TracoPreparado>(&e)) {
@@ -67,7 +71,42 @@ QByteArray serializar(const RelatorioPreparado &r) {
             .arg(arquivo));
 }
 
-RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo) {
+// Files of the first version keep no alignment: it is read, once, from where the
+// first line sits in its box.
+AlinhamentoH alinhamentoPelasLinhas(const TextoPreparado &t) {
+    if (t.linhas.isEmpty())
+        return AlinhamentoH::Esquerda;
+    const LinhaDeTexto &l = t.linhas.first();
+    const double esquerda = l.base.x() - t.caixa.left();
+    const double direita = t.caixa.right() - (l.base.x() + l.largura);
+    if (qAbs(esquerda - direita) < 1.0 && esquerda > 3)
+        return AlinhamentoH::Centro;
+    return direita < esquerda ? AlinhamentoH::Direita : AlinhamentoH::Esquerda;
+}
+
+void lerTipos(QDataStream &s, TextoPreparado &t, quint16 versaoLida) {
+    if (versaoLida == versaoSemTipos) {
+        bool temNumero = false;
+        qint32 casas = 0;
+        s >> temNumero >> t.valor >> casas;
+        if (temNumero) {
+            t.tipo = TextoPreparado::Tipo::Numero;
+            t.casasValor = qint8(qBound(0, casas, 9));
+            t.casasExibidas = t.casasValor;
+        }
+        return;
+    }
+    quint8 h = 0, v = 0, tipo = 0;
+    s >> h >> v >> t.quebraLinha >> tipo >> t.casasValor >> t.casasExibidas >> t.valor;
+    t.alinhamentoH = AlinhamentoH(qMin<quint8>(h, quint8(AlinhamentoH::Direita)));
+    t.alinhamentoV = AlinhamentoV(qMin<quint8>(v, quint8(AlinhamentoV::Centro)));
+    t.tipo = TextoPreparado::Tipo(qMin<quint8>(tipo, quint8(TextoPreparado::Tipo::Data)));
+    t.casasValor = qint8(qBound(0, int(t.casasValor), 9));
+    t.casasExibidas = qint8(qBound(-1, int(t.casasExibidas), 9));
+}
+
+RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo,
+                                 quint16 versaoLida) {
     QDataStream s(dados);
     s.setVersion(versaoStream);
     RelatorioPreparado r;
@@ -78,7 +117,10 @@ RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo
         return n;
     };
     quint32 n = 0;
-    s >> r.nome >> n;
+    s >> r.nome;
+    if (versaoLida != versaoSemTipos)
+        s >> r.titulo;
+    s >> n;
     for (quint32 i = 0, total = contagem(n); i < total; ++i) {
         FontePreparada f;
         qint32 pontos = 0;
@@ -104,13 +146,13 @@ RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo
             switch (tipo) {
             case ElTexto: {
                 TextoPreparado t;
-                qint32 fonte = 0, casas = 0;
+                qint32 fonte = 0;
                 quint32 linhas = 0;
                 s >> t.nome >> t.caixa >> t.recortar >> fonte >> t.cor >> t.fundo;
                 ler(s, t.moldura);
-                s >> t.temNumero >> t.numero >> casas >> linhas;
+                lerTipos(s, t, versaoLida);
+                s >> linhas;
                 t.fonte = fonte;
-                t.casas = casas;
                 if (fonte < 0 || fonte >= r.fontes.size())
                     danificado(arquivo);
                 for (quint32 j = 0, nl = contagem(linhas); j < nl; ++j) {
@@ -118,6 +160,8 @@ RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo
                     s >> l.base >> l.texto >> l.largura;
                     t.linhas << l;
                 }
+                if (versaoLida == versaoSemTipos)
+                    t.alinhamentoH = alinhamentoPelasLinhas(t);
                 p.elementos.push_back(std::move(t));
                 break;
             }
@@ -189,7 +233,7 @@ RelatorioPreparado ler(const QString &arquivo) {
     s >> versaoLida;
     if (s.status() != QDataStream::Ok)
         danificado(arquivo);
-    if (versaoLida != versao)
+    if (versaoLida != versao && versaoLida != versaoSemTipos)
         throw ErroSistema(
             QStringLiteral("O arquivo %1 foi salvo por uma versão mais nova do programa.")
                 .arg(arquivo));
@@ -201,7 +245,7 @@ RelatorioPreparado ler(const QString &arquivo) {
     const QByteArray dados = qUncompress(compactado);
     if (dados.isEmpty())
         danificado(arquivo);
-    return desserializar(dados, arquivo);
+    return desserializar(dados, arquivo, versaoLida);
 }
 
 } // namespace ArquivoRelatorio

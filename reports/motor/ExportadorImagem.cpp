@@ -3,8 +3,11 @@
 #include "ErroSistema.h"
 #include "Renderizador.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <sys/types.h>
 
 namespace Exportadores {
 
@@ -57,6 +60,30 @@ QStringList exportarImagens(const RelatorioPreparado &relatorio, const QString &
 }
 
 } // namespace
+
+QFileDevice::Permissions permissoesDeArquivoNovo() {
+    // The umask is read where the kernel shows it, without changing it even for a moment.
+    QFile estado(QStringLiteral("/proc/self/status"));
+    mode_t mascara = 022;
+    if (estado.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &linha : estado.readAll().split('\n'))
+            if (linha.startsWith("Umask:"))
+                mascara = mode_t(linha.mid(6).trimmed().toUInt(nullptr, 8));
+    }
+    const mode_t modo = 0666 & ~mascara;
+    QFileDevice::Permissions p;
+    const std::pair<mode_t, QFileDevice::Permissions> bits[] = {
+        {0400, QFileDevice::ReadOwner | QFileDevice::ReadUser},
+        {0200, QFileDevice::WriteOwner | QFileDevice::WriteUser},
+        {0040, QFileDevice::ReadGroup},
+        {0020, QFileDevice::WriteGroup},
+        {0004, QFileDevice::ReadOther},
+        {0002, QFileDevice::WriteOther}};
+    for (const auto &[bit, permissao] : bits)
+        if (modo & bit)
+            p |= permissao;
+    return p;
+}
 
 QString arquivoDaPagina(const QString &arquivo, int pagina) {
     if (pagina == 0)

@@ -4,12 +4,16 @@
 #include "GeometriaPagina.h"
 #include "Renderizador.h"
 
-#include <QBuffer>
-#include <QDateTime>
+#include <QDir>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRegularExpression>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <QUuid>
+
+#include <qpdf/Pipeline.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
 
 namespace Exportadores {
 
@@ -22,7 +26,7 @@ QString escaparXml(const QString &texto) {
     return texto.toHtmlEscaped();
 }
 
-QByteArray metadadosXmp(const RelatorioPreparado &relatorio, const ConfigExportacaoPdf &config) {
+QByteArray metadadosXmp(const QString &titulo, const ConfigExportacaoPdf &config) {
     const QString xmp =
         QStringLiteral(
             "<?xpacket begin='' id='W5M0MpCehiHzreSzNTczkc9d'?>\n"
@@ -39,71 +43,102 @@ QByteArray metadadosXmp(const RelatorioPreparado &relatorio, const ConfigExporta
             "</rdf:RDF>\n"
             "</x:xmpmeta>\n"
             "<?xpacket end='w'?>\n")
-            .arg(escaparXml(relatorio.nome), escaparXml(config.autor), escaparXml(config.assunto),
+            .arg(escaparXml(titulo), escaparXml(config.autor), escaparXml(config.assunto),
                  escaparXml(config.criador));
     return xmp.toUtf8();
 }
 
-// A PDF text string: UTF-16BE with its byte-order mark, in hex.
-QByteArray textoPdf(const QString &texto) {
-    QByteArray utf16("\xfe\xff", 2);
-    for (const QChar c : texto) {
-        utf16 += char(c.unicode() >> 8);
-        utf16 += char(c.unicode() & 0xff);
+// qpdf writes the final file into the save file, which replaces the target only
+// when complete.
+class SaidaQSaveFile : public Pipeline {
+public:
+    explicit SaidaQSaveFile(QSaveFile &arquivo) : Pipeline("saida", nullptr), m_arquivo(arquivo) {}
+    void write(unsigned char const *dados, size_t tamanho) override {
+        if (m_arquivo.write(reinterpret_cast<const char *>(dados), qint64(tamanho)) !=
+            qint64(tamanho))
+            throw std::runtime_error(m_arquivo.errorString().toStdString());
     }
-    return '<' + utf16.toHex() + '>';
+    void finish() override {}
+
+private:
+    QSaveFile &m_arquivo;
+};
+
+std::string utf8(const QString &texto) {
+    return texto.toStdString();
 }
 
-// Qt writes only the title and the creator into the document information; an
-// incremental update appended to the file gives it the author and the subject too.
-QByteArray comInformacoes(const QByteArray &pdf, const RelatorioPreparado &relatorio,
-                          const ConfigExportacaoPdf &config) {
-    static const QRegularExpression trailer(
-        QStringLiteral("trailer\\s*<<(.*?)>>\\s*startxref\\s*(\\d+)\\s*%%EOF\\s*$"),
-        QRegularExpression::DotMatchesEverythingOption);
-    const QString fim = QString::fromLatin1(pdf.right(600));
-    const auto m = trailer.match(fim);
-    static const QRegularExpression tamanho(QStringLiteral("/Size\\s+(\\d+)"));
-    static const QRegularExpression raiz(QStringLiteral("/Root\\s+(\\d+\\s+\\d+\\s+R)"));
-    const auto t = tamanho.match(m.captured(1));
-    const auto r = raiz.match(m.captured(1));
-    if (!m.hasMatch() || !t.hasMatch() || !r.hasMatch())
-        return pdf; // not the layout expected: the file stays as Qt wrote it
-    const int objeto = t.captured(1).toInt();
-    QByteArray saida = pdf;
-    if (!saida.endsWith('\n'))
-        saida += '\n';
-    const qsizetype posicaoObjeto = saida.size();
-    saida +=
-        QByteArray::number(objeto) + " 0 obj\n<<\n/Title " + textoPdf(relatorio.nome) +
-        "\n/Author " + textoPdf(config.autor) + "\n/Subject " + textoPdf(config.assunto) +
-        "\n/Creator " + textoPdf(config.criador) + "\n/Producer " +
-        textoPdf(QStringLiteral("Qt ") + QString::fromLatin1(qVersion())) + "\n/CreationDate (D:" +
-        QDateTime::currentDateTimeUtc().toString(u"yyyyMMddHHmmss").toLatin1() + "Z)\n>>\nendobj\n";
-    const qsizetype posicaoXref = saida.size();
-    saida += "xref\n" + QByteArray::number(objeto) + " 1\n" +
-             QByteArray::number(posicaoObjeto).rightJustified(10, '0') + " 00000 n \n";
-    saida += "trailer\n<<\n/Size " + QByteArray::number(objeto + 1) + "\n/Root " +
-             r.captured(1).toLatin1() + "\n/Info " + QByteArray::number(objeto) + " 0 R\n/Prev " +
-             m.captured(2).toLatin1() + "\n>>\nstartxref\n" + QByteArray::number(posicaoXref) +
-             "\n%%EOF\n";
-    return saida;
+// The document information as the settings give it, in place of what Qt wrote.
+void gravarInformacoes(QPDF &pdf, const QString &titulo, const ConfigExportacaoPdf &config) {
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    QPDFObjectHandle info = trailer.getKey("/Info");
+    if (!info.isDictionary()) {
+        info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        trailer.replaceKey("/Info", info);
+    }
+    info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(utf8(titulo)));
+    info.replaceKey("/Author", QPDFObjectHandle::newUnicodeString(utf8(config.autor)));
+    info.replaceKey("/Subject", QPDFObjectHandle::newUnicodeString(utf8(config.assunto)));
+    info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString(utf8(config.criador)));
+}
+
+// How the viewer opens the document: only the preferences asked for are written,
+// and printing at the page's own size unless scaling is allowed.
+void gravarPreferencias(QPDF &pdf, const ConfigExportacaoPdf &config) {
+    QPDFObjectHandle preferencias = QPDFObjectHandle::newDictionary();
+    const std::pair<const char *, bool> chaves[] = {
+        {"/HideToolbar", config.ocultarBarraDeFerramentas},
+        {"/HideMenubar", config.ocultarBarraDeMenus},
+        {"/HideWindowUI", config.ocultarInterface},
+        {"/FitWindow", config.ajustarJanela},
+        {"/CenterWindow", config.centralizarJanela}};
+    for (const auto &[chave, ligada] : chaves)
+        if (ligada)
+            preferencias.replaceKey(chave, QPDFObjectHandle::newBool(true));
+    preferencias.replaceKey(
+        "/PrintScaling",
+        QPDFObjectHandle::newName(config.escalaDeImpressao ? "/AppDefault" : "/None"));
+    pdf.getRoot().replaceKey("/ViewerPreferences", preferencias);
+}
+
+// AES-256 when a password is given or a permission withheld. Without an owner
+// password a random one keeps the permissions from being lifted by anyone.
+void protegerSePedido(QPDFWriter &escritor, const ConfigExportacaoPdf &config) {
+    const bool restrito = !config.permitirImprimir || !config.permitirModificar ||
+                          !config.permitirCopiar || !config.permitirAnotar;
+    if (config.senhaUsuario.isEmpty() && config.senhaDono.isEmpty() && !restrito)
+        return;
+    const std::string usuario = utf8(config.senhaUsuario);
+    const std::string dono = config.senhaDono.isEmpty()
+                                 ? QUuid::createUuid().toString(QUuid::Id128).toStdString()
+                                 : utf8(config.senhaDono);
+    escritor.setR6EncryptionParameters(
+        usuario.c_str(), dono.c_str(), true, config.permitirCopiar, config.permitirModificar,
+        config.permitirAnotar, config.permitirAnotar, config.permitirModificar,
+        config.permitirImprimir ? qpdf_r3p_full : qpdf_r3p_none, true);
 }
 
 } // namespace
 
 void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
          const ConfigExportacaoPdf &config, const Progresso &progresso) {
-    // Written in memory first, so the document information can be completed before saving.
-    QByteArray documento;
+    const QString titulo = relatorio.titulo.isEmpty() ? relatorio.nome : relatorio.titulo;
+    auto falha = [&](const QString &motivo) {
+        return ErroSistema(
+            QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(arquivo, motivo));
+    };
+    // Qt draws the pages into a temporary file, page by page; qpdf then writes the
+    // final file from it once, with the document information, the viewer
+    // preferences, the compression and the protection the settings ask for.
+    QTemporaryFile rascunho(QDir::temp().filePath(QStringLiteral("talvano-pdf-XXXXXX.pdf")));
+    if (!rascunho.open())
+        throw falha(rascunho.errorString());
     {
-        QBuffer buffer(&documento);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter escritor(&buffer);
+        QPdfWriter escritor(&rascunho);
         escritor.setResolution(resolucaoPdf);
         escritor.setCreator(config.criador);
-        escritor.setTitle(relatorio.nome);
-        escritor.setDocumentXmpMetadata(metadadosXmp(relatorio, config));
+        escritor.setTitle(titulo);
+        escritor.setDocumentXmpMetadata(metadadosXmp(titulo, config));
         if (!relatorio.paginas.isEmpty())
             escritor.setPageLayout(
                 GeometriaPagina(relatorio.paginas.first()).leiauteFolhaInteira());
@@ -123,13 +158,32 @@ void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
         }
         painter.end();
     }
-    documento = comInformacoes(documento, relatorio, config);
+    if (!rascunho.flush())
+        throw falha(rascunho.errorString());
 
     QSaveFile saida(arquivo);
-    if (!saida.open(QIODevice::WriteOnly) || saida.write(documento) != documento.size() ||
-        !saida.commit())
-        throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                              .arg(arquivo, saida.errorString()));
+    if (!saida.open(QIODevice::WriteOnly))
+        throw falha(saida.errorString());
+    try {
+        QPDF documento;
+        documento.processFile(QFile::encodeName(rascunho.fileName()).constData());
+        gravarInformacoes(documento, titulo, config);
+        gravarPreferencias(documento, config);
+        SaidaQSaveFile destino(saida);
+        QPDFWriter escritor(documento);
+        escritor.setOutputPipeline(&destino);
+        // Compressed: Qt's streams are copied as they are; uncompressed: every stream
+        // is decoded and written plain.
+        escritor.setCompressStreams(config.compactado);
+        escritor.setDecodeLevel(config.compactado ? qpdf_dl_none : qpdf_dl_generalized);
+        escritor.setObjectStreamMode(qpdf_o_disable);
+        protegerSePedido(escritor, config);
+        escritor.write();
+    } catch (const std::exception &e) {
+        throw falha(QString::fromStdString(e.what()));
+    }
+    if (!saida.commit())
+        throw falha(saida.errorString());
 }
 
 } // namespace Exportadores

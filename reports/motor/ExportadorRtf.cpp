@@ -1,8 +1,10 @@
 #include "Exportadores.h"
 
 #include "ErroSistema.h"
+#include "Fontes.h"
 
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QSaveFile>
 
 namespace Exportadores {
@@ -11,9 +13,11 @@ namespace {
 
 // Twips (1/1440 inch) per layout pixel (1/96 inch).
 constexpr int twipsPorPixel = 15;
+// English metric units per layout pixel, for the widths of drawn lines.
+constexpr int emuPorPixel = 9525;
 
-int twips(double px) {
-    return qRound(px * twipsPorPixel);
+QByteArray twips(double px) {
+    return QByteArray::number(qRound(px * twipsPorPixel));
 }
 
 // Plain text as RTF: control characters escaped, everything beyond ASCII as \uN?.
@@ -36,9 +40,31 @@ QByteArray escapar(const QString &texto) {
     return saida;
 }
 
+// A colour as drawing objects take it: red in the low byte.
+QByteArray corDeDesenho(QRgb c) {
+    return QByteArray::number(qRed(c) | qGreen(c) << 8 | qBlue(c) << 16);
+}
+
+QByteArray propriedade(const char *nome, const QByteArray &valor) {
+    return QByteArray("{\\sp{\\sn ") + nome + "}{\\sv " + valor + "}}";
+}
+
 struct Escritor {
-    QByteArray rtf;
+    const RelatorioPreparado &r;
+    const ConfigExportacaoRtf &config;
     QList<QRgb> cores{0xff000000};
+    QList<QFontMetricsF> medidas;
+    QByteArray pagina;    // the frames of the page being written
+    QByteArray desenho;   // its drawing objects, anchored to the page's last paragraph
+    QPointF deslocamento; // the page's content moved by page setup, layout pixels
+    double larguraPagina = 0;
+    int ordem = 0;
+
+    Escritor(const RelatorioPreparado &relatorio, const ConfigExportacaoRtf &c)
+        : r(relatorio), config(c) {
+        for (const FontePreparada &f : relatorio.fontes)
+            medidas << QFontMetricsF(Fontes::criar(f, 96), Fontes::dispositivoDeMedida());
+    }
 
     int cor(QRgb c) {
         c |= 0xff000000;
@@ -49,57 +75,120 @@ struct Escritor {
         return int(cores.size());
     }
 
-    // An absolutely placed frame on the page holding one paragraph.
-    QPointF deslocamento; // the page's content moved by page setup, layout pixels
-
-    void abrirQuadro(const QRectF &caixaNaPagina) {
-        const QRectF caixa = caixaNaPagina.translated(deslocamento);
-        rtf += "{\\pard\\plain\\pvpg\\phpg\\posx" + QByteArray::number(twips(caixa.left())) +
-               "\\posy" + QByteArray::number(twips(caixa.top())) + "\\absw" +
-               QByteArray::number(qMax(1, twips(caixa.width()))) + "\\absh-" +
-               QByteArray::number(qMax(1, twips(caixa.height()))) +
-               "\\nowrap\\dxfrtext0\\dfrmtxtx0\\dfrmtxty0";
+    // A drawing object placed on the page, behind the text, in the page's order.
+    void forma(int tipo, const QRectF &caixaNaPagina, const QByteArray &propriedades) {
+        const QRectF c = caixaNaPagina.translated(deslocamento);
+        desenho += "{\\shp{\\*\\shpinst\\shpleft" + twips(c.left()) + "\\shptop" + twips(c.top()) +
+                   "\\shpright" + twips(c.right()) + "\\shpbottom" + twips(c.bottom()) +
+                   "\\shpfhdr0\\shpbxpage\\shpbxignore\\shpbypage\\shpbyignore\\shpwr3\\shpwrk0"
+                   "\\shpfblwtxt1\\shpz" +
+                   QByteArray::number(ordem++) +
+                   propriedade("shapeType", QByteArray::number(tipo)) + propriedades + "}}\n";
     }
 
-    void texto(const RelatorioPreparado &r, const TextoPreparado &t) {
+    void retangulo(const QRectF &caixa, QRgb fundo, QRgb borda, double largura) {
+        QByteArray p;
+        p += propriedade("fFilled", qAlpha(fundo) != 0 ? "1" : "0");
+        if (qAlpha(fundo) != 0)
+            p += propriedade("fillColor", corDeDesenho(fundo));
+        p += propriedade("fLine", largura > 0 ? "1" : "0");
+        if (largura > 0)
+            p += propriedade("lineColor", corDeDesenho(borda)) +
+                 propriedade("lineWidth", QByteArray::number(qRound(largura * emuPorPixel)));
+        forma(1, caixa, p);
+    }
+
+    void traco(QPointF inicio, QPointF fim, double largura, MolduraLayout::Estilo estilo, QRgb c) {
+        QByteArray p = propriedade("lineColor", corDeDesenho(c)) +
+                       propriedade("lineWidth", QByteArray::number(qRound(largura * emuPorPixel)));
+        if (estilo == MolduraLayout::Pontilhado)
+            p += propriedade("lineDashing", "2");
+        else if (estilo == MolduraLayout::Duplo)
+            p += propriedade("lineStyle", "1");
+        forma(20, QRectF(inicio, fim).normalized(), p);
+    }
+
+    // The text in a frame wider than its box on the side away from its alignment: the
+    // page's lines are kept with explicit breaks, so the word processor, measuring a
+    // little differently, never wraps them again and hides the rest.
+    void texto(const TextoPreparado &t) {
+        if (qAlpha(t.fundo) != 0)
+            retangulo(t.caixa, t.fundo, 0, 0);
+        const MolduraLayout &m = t.moldura;
+        const QRectF &b = t.caixa;
+        if (m.topo)
+            traco(b.topLeft(), b.topRight(), m.largura, m.estilo, 0xff000000);
+        if (m.baixo)
+            traco(b.bottomLeft(), b.bottomRight(), m.largura, m.estilo, 0xff000000);
+        if (m.esquerda)
+            traco(b.topLeft(), b.bottomLeft(), m.largura, m.estilo, 0xff000000);
+        if (m.direita)
+            traco(b.topRight(), b.bottomRight(), m.largura, m.estilo, 0xff000000);
+        if (t.linhas.isEmpty())
+            return;
+
         const FontePreparada &f = r.fontes.value(t.fonte);
-        abrirQuadro(t.caixa);
-        if (!t.linhas.isEmpty()) {
-            const LinhaDeTexto &l = t.linhas.first();
-            const double esquerda = l.base.x() - t.caixa.left();
-            const double direita = t.caixa.right() - (l.base.x() + l.largura);
-            if (qAbs(esquerda - direita) < 1.0 && esquerda > 3)
-                rtf += "\\qc";
-            else if (direita < esquerda)
-                rtf += "\\qr";
-            else
-                rtf += "\\ql";
+        const QFontMetricsF &fm = medidas.at(t.fonte);
+        const LinhaDeTexto &primeira = t.linhas.first();
+        const double folga = qMax(24.0, b.width() * 0.15);
+        double esquerda = b.left(), direita = b.right();
+        double recuoEsquerdo = 0, recuoDireito = 0;
+        QByteArray alinhamento = "\\ql";
+        switch (t.alinhamentoH) {
+        case AlinhamentoH::Esquerda:
+            direita += folga;
+            recuoEsquerdo = primeira.base.x() - b.left();
+            break;
+        case AlinhamentoH::Direita:
+            esquerda -= folga;
+            recuoDireito = b.right() - (primeira.base.x() + primeira.largura);
+            alinhamento = "\\qr";
+            break;
+        case AlinhamentoH::Centro:
+            esquerda -= folga;
+            direita += folga;
+            alinhamento = "\\qc";
+            break;
         }
-        if (qAlpha(t.fundo) != 0) {
-            const QByteArray c = QByteArray::number(cor(t.fundo));
-            rtf += "\\cbpat" + c + "\\cfpat" + c + "\\shading10000";
+        // Kept on the page; a centred text keeps its centre.
+        const double excesso = qMax(0.0, -(esquerda + deslocamento.x())) +
+                               qMax(0.0, direita + deslocamento.x() - larguraPagina);
+        if (t.alinhamentoH == AlinhamentoH::Centro) {
+            const double corte = qMin(excesso / 2, folga);
+            esquerda += corte;
+            direita -= corte;
+        } else {
+            esquerda = qMax(esquerda, -deslocamento.x());
+            direita = qMin(direita, larguraPagina - deslocamento.x());
         }
-        if (t.moldura.topo)
-            rtf += t.moldura.estilo == MolduraLayout::Duplo ? "\\brdrt\\brdrdb\\brdrw10"
-                                                            : "\\brdrt\\brdrs\\brdrw10";
-        rtf += "\\sl-" + QByteArray::number(twips(f.alturaEm() * 1.15 + 2)) + "\\slmult0";
-        rtf += "\\f" + QByteArray::number(t.fonte) + "\\fs" + QByteArray::number(f.pontos * 2);
+        // The frame starts where the first line's top sits on the page (less the inner
+        // gap), which keeps vertically centred texts where the page has them.
+        const double topo = qMax(primeira.base.y() - fm.ascent() - 1, b.top());
+        const double passo =
+            t.linhas.size() > 1 ? t.linhas[1].base.y() - primeira.base.y() : fm.height() + 2;
+        const QPointF canto = QPointF(esquerda, topo) + deslocamento;
+        pagina += "{\\pard\\plain\\pvpg\\phpg\\posx" + twips(canto.x()) + "\\posy" +
+                  twips(canto.y()) + "\\absw" + twips(qMax(1.0, direita - esquerda)) + "\\absh" +
+                  twips(qMax(1.0, b.bottom() - topo)) + "\\dxfrtext0\\dfrmtxtx0\\dfrmtxty0" +
+                  alinhamento + "\\li" + twips(qMax(0.0, recuoEsquerdo)) + "\\ri" +
+                  twips(qMax(0.0, recuoDireito)) + "\\sl-" + twips(passo) + "\\slmult0\\f" +
+                  QByteArray::number(t.fonte) + "\\fs" + QByteArray::number(f.pontos * 2);
         if (f.negrito)
-            rtf += "\\b";
+            pagina += "\\b";
         if (f.italico)
-            rtf += "\\i";
+            pagina += "\\i";
         if (f.sublinhado)
-            rtf += "\\ul";
-        rtf += "\\cf" + QByteArray::number(cor(t.cor)) + ' ';
+            pagina += "\\ul";
+        pagina += "\\cf" + QByteArray::number(cor(t.cor)) + ' ';
         for (qsizetype i = 0; i < t.linhas.size(); ++i) {
             if (i > 0)
-                rtf += "\\line ";
-            rtf += escapar(t.linhas[i].texto);
+                pagina += "\\line ";
+            pagina += escapar(t.linhas[i].texto);
         }
-        rtf += "\\par}\n";
+        pagina += "\\par}\n";
     }
 
-    void figura(const RelatorioPreparado &r, const FiguraPreparada &f) {
+    void figura(const FiguraPreparada &f) {
         const QImage &img = r.imagens.value(f.imagem);
         if (img.isNull())
             return;
@@ -107,27 +196,43 @@ struct Escritor {
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         img.save(&buffer, "PNG");
-        abrirQuadro(f.destino);
-        rtf += "\\ql {\\pict\\pngblip\\picw" + QByteArray::number(img.width()) + "\\pich" +
-               QByteArray::number(img.height()) + "\\picwgoal" +
-               QByteArray::number(twips(f.destino.width())) + "\\pichgoal" +
-               QByteArray::number(twips(f.destino.height())) + "\n";
+        const QRectF c = f.destino.translated(deslocamento);
+        pagina += "{\\pard\\plain\\pvpg\\phpg\\posx" + twips(c.left()) + "\\posy" + twips(c.top()) +
+                  "\\absw" + twips(qMax(1.0, c.width())) + "\\absh-" +
+                  twips(qMax(1.0, c.height())) + "\\dxfrtext0\\dfrmtxtx0\\dfrmtxty0" +
+                  "\\ql {\\pict\\pngblip\\picw" + QByteArray::number(img.width()) + "\\pich" +
+                  QByteArray::number(img.height()) + "\\picwgoal" + twips(f.destino.width()) +
+                  "\\pichgoal" + twips(f.destino.height()) + "\n";
         const QByteArray hex = png.toHex();
         for (qsizetype i = 0; i < hex.size(); i += 128)
-            rtf += hex.mid(i, 128) + '\n';
-        rtf += "}\\par}\n";
+            pagina += hex.mid(i, 128) + '\n';
+        pagina += "}\\par}\n";
     }
 
-    // A horizontal rule: a paragraph border at the top of a thin frame.
-    void traco(const TracoPreparado &l) {
-        if (!qFuzzyCompare(l.inicio.y(), l.fim.y()))
-            return;
-        abrirQuadro(QRectF(l.inicio.x(), l.inicio.y(), l.fim.x() - l.inicio.x(), 2));
-        const char *estilo = l.estilo == MolduraLayout::Pontilhado ? "\\brdrdot"
-                             : l.estilo == MolduraLayout::Duplo    ? "\\brdrdb"
-                                                                   : "\\brdrs";
-        rtf += QByteArray("\\brdrt") + estilo + "\\brdrw" +
-               QByteArray::number(qMax(1, twips(l.largura))) + "\\fs2 \\par}\n";
+    void escreverPagina(int p) {
+        const PaginaPreparada &pg = r.paginas[p];
+        const QSizeF tamanho = pg.tamanhoPx();
+        pagina.clear();
+        desenho.clear();
+        if (p > 0)
+            pagina += config.quebrasDePagina ? "\\sect" : "";
+        pagina += "\\sectd\\sbkpage\\pgwsxn" + twips(tamanho.width()) + "\\pghsxn" +
+                  twips(tamanho.height()) + (pg.paisagem ? "\\lndscpsxn" : "") +
+                  "\\marglsxn0\\margrsxn0\\margtsxn0\\margbsxn0\n";
+        deslocamento = pg.deslocamentoMm * Layout::pixelsPorMm;
+        larguraPagina = tamanho.width();
+        for (const ElementoPreparado &el : pg.elementos) {
+            if (const auto *t = std::get_if<TextoPreparado>(&el))
+                texto(*t);
+            else if (const auto *f = std::get_if<FiguraPreparada>(&el); f && config.figuras)
+                figura(*f);
+            else if (const auto *l = std::get_if<TracoPreparado>(&el))
+                traco(l->inicio, l->fim, l->largura, l->estilo, l->cor);
+            else if (const auto *q = std::get_if<RetanguloPreparado>(&el))
+                retangulo(q->caixa, q->fundo, q->borda, q->largura);
+        }
+        // The page's last paragraph holds its frames and its drawing objects.
+        pagina += "\\pard\\plain\\fs2 " + desenho + "\\par\n";
     }
 };
 
@@ -135,59 +240,51 @@ struct Escritor {
 
 void rtf(const RelatorioPreparado &relatorio, const QString &arquivo,
          const ConfigExportacaoRtf &config, const Progresso &progresso) {
-    Escritor e;
-    QByteArray corpo;
+    Escritor e(relatorio, config);
+    // The colour table leads the file: the colours of the texts are gathered first.
+    for (const PaginaPreparada &pagina : relatorio.paginas)
+        for (const ElementoPreparado &el : pagina.elementos)
+            if (const auto *t = std::get_if<TextoPreparado>(&el))
+                e.cor(t->cor);
+
+    QByteArray cabecalho = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+    for (int i = 0; i < relatorio.fontes.size(); ++i)
+        cabecalho +=
+            "{\\f" + QByteArray::number(i) + "\\fswiss " + escapar(relatorio.fontes[i].nome) + ";}";
+    if (relatorio.fontes.isEmpty())
+        cabecalho += "{\\f0\\fswiss Arial;}";
+    cabecalho += "}\n{\\colortbl;";
+    for (QRgb c : e.cores)
+        cabecalho += "\\red" + QByteArray::number(qRed(c)) + "\\green" +
+                     QByteArray::number(qGreen(c)) + "\\blue" + QByteArray::number(qBlue(c)) + ';';
+    const QString titulo = relatorio.titulo.isEmpty() ? relatorio.nome : relatorio.titulo;
+    cabecalho += "}\n{\\info{\\title " + escapar(titulo) + "}{\\author " + escapar(config.criador) +
+                 "}{\\doccomm " + escapar(config.criador) + "}}\n";
+    if (!relatorio.paginas.isEmpty()) {
+        const QSizeF t = relatorio.paginas.first().tamanhoPx();
+        cabecalho += "\\paperw" + twips(t.width()) + "\\paperh" + twips(t.height()) +
+                     "\\margl0\\margr0\\margt0\\margb0\n";
+    }
+
+    QSaveFile saida(arquivo);
+    auto escrever = [&](const QByteArray &trecho) {
+        if (saida.write(trecho) != trecho.size())
+            throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                                  .arg(arquivo, saida.errorString()));
+    };
+    if (!saida.open(QIODevice::WriteOnly))
+        throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                              .arg(arquivo, saida.errorString()));
+    escrever(cabecalho);
     const int total = int(relatorio.paginas.size());
     for (int p = 0; p < total; ++p) {
-        const PaginaPreparada &pagina = relatorio.paginas[p];
-        const QSizeF tamanho = pagina.tamanhoPx();
-        e.rtf.clear();
-        if (p > 0)
-            e.rtf += config.quebrasDePagina ? "\\sect" : "";
-        e.rtf += "\\sectd\\sbkpage\\pgwsxn" + QByteArray::number(twips(tamanho.width())) +
-                 "\\pghsxn" + QByteArray::number(twips(tamanho.height())) +
-                 (pagina.paisagem ? "\\lndscpsxn" : "") +
-                 "\\marglsxn0\\margrsxn0\\margtsxn0\\margbsxn0\n";
-        e.deslocamento = pagina.deslocamentoMm * Layout::pixelsPorMm;
-        for (const ElementoPreparado &el : pagina.elementos) {
-            if (const auto *t = std::get_if<TextoPreparado>(&el))
-                e.texto(relatorio, *t);
-            else if (const auto *f = std::get_if<FiguraPreparada>(&el); f && config.figuras)
-                e.figura(relatorio, *f);
-            else if (const auto *l = std::get_if<TracoPreparado>(&el))
-                e.traco(*l);
-        }
-        // An empty anchor paragraph holds the page's frames.
-        e.rtf += "\\pard\\plain\\fs2\\par\n";
-        corpo += e.rtf;
+        e.escreverPagina(p);
+        escrever(e.pagina);
         if (progresso)
             progresso(p + 1, total);
     }
-
-    QByteArray documento = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
-    for (int i = 0; i < relatorio.fontes.size(); ++i) {
-        const QString &nome = relatorio.fontes[i].nome;
-        documento += "{\\f" + QByteArray::number(i) +
-                     (nome.contains(u"Serif") ? "\\fswiss " : "\\fswiss ") + escapar(nome) + ";}";
-    }
-    if (relatorio.fontes.isEmpty())
-        documento += "{\\f0\\fswiss Arial;}";
-    documento += "}\n{\\colortbl;";
-    for (QRgb c : e.cores)
-        documento += "\\red" + QByteArray::number(qRed(c)) + "\\green" +
-                     QByteArray::number(qGreen(c)) + "\\blue" + QByteArray::number(qBlue(c)) + ';';
-    documento += "}\n{\\info{\\title " + escapar(relatorio.nome) + "}{\\author " +
-                 escapar(config.criador) + "}{\\doccomm " + escapar(config.criador) + "}}\n";
-    if (!relatorio.paginas.isEmpty()) {
-        const QSizeF t = relatorio.paginas.first().tamanhoPx();
-        documento += "\\paperw" + QByteArray::number(twips(t.width())) + "\\paperh" +
-                     QByteArray::number(twips(t.height())) + "\\margl0\\margr0\\margt0\\margb0\n";
-    }
-    documento += corpo + "}\n";
-
-    QSaveFile saida(arquivo);
-    if (!saida.open(QIODevice::WriteOnly) || saida.write(documento) != documento.size() ||
-        !saida.commit())
+    escrever("}\n");
+    if (!saida.commit())
         throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
                               .arg(arquivo, saida.errorString()));
 }

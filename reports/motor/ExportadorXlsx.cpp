@@ -1,9 +1,9 @@
 #include "Exportadores.h"
 
 #include "ErroSistema.h"
-#include "Fontes.h"
 
 #include <QBuffer>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +14,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Exportadores {
 
@@ -36,10 +37,44 @@ int indiceDa(const QList<double> &linhas, double v) {
     return int(qMin<qsizetype>(it - linhas.cbegin(), linhas.size() - 1));
 }
 
-struct Celula {
-    const TextoPreparado *texto;
-    int pagina;
-    QRectF caixa; // on the sheet: pages stacked one under the other
+// The number format that shows a value as the page does.
+QByteArray formatoNumerico(const TextoPreparado &t) {
+    if (t.tipo == TextoPreparado::Tipo::Data)
+        return "dd/mm/yyyy";
+    if (t.tipo != TextoPreparado::Tipo::Numero || t.casasExibidas < 0)
+        return {};
+    return t.casasExibidas == 0 ? QByteArray("#,##0") : "#,##0." + QByteArray(t.casasExibidas, '0');
+}
+
+lxw_format_alignments alinhamento(AlinhamentoH a) {
+    switch (a) {
+    case AlinhamentoH::Centro:
+        return LXW_ALIGN_CENTER;
+    case AlinhamentoH::Direita:
+        return LXW_ALIGN_RIGHT;
+    case AlinhamentoH::Esquerda:
+        break;
+    }
+    return LXW_ALIGN_LEFT;
+}
+
+uint8_t borda(const MolduraLayout &m) {
+    return m.estilo == MolduraLayout::Duplo        ? LXW_BORDER_DOUBLE
+           : m.estilo == MolduraLayout::Pontilhado ? LXW_BORDER_DOTTED
+           : m.largura >= 2                        ? LXW_BORDER_MEDIUM
+                                                   : LXW_BORDER_THIN;
+}
+
+// A cell to write: the text's value at the first cell of its area, or a formatted
+// blank in the rest of a merged area.
+struct Escrita {
+    int linha;
+    int coluna;
+    const TextoPreparado *texto; // null: a blank
+    lxw_format *formato;
+    bool operator<(const Escrita &o) const {
+        return linha != o.linha ? linha < o.linha : coluna < o.coluna;
+    }
 };
 
 struct Planilha {
@@ -48,28 +83,29 @@ struct Planilha {
     QHash<QString, lxw_format *> formatos;
     const RelatorioPreparado *relatorio = nullptr;
     const ConfigExportacaoExcel *config = nullptr;
+    QString arquivo;
 
     lxw_format *formato(const TextoPreparado &t, bool multilinha) {
-        const FontePreparada &f = relatorio->fontes.value(t.fonte);
-        const QString chave = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
+        const bool comoTexto = config->celulasComoTexto;
+        const QByteArray numerico = comoTexto ? QByteArray() : formatoNumerico(t);
+        const MolduraLayout &m = t.moldura;
+        const QString chave = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
                                   .arg(t.fonte)
                                   .arg(t.cor)
                                   .arg(config->fundo ? t.fundo : 0)
-                                  .arg(alinhamento(t))
-                                  .arg(t.temNumero ? t.casas : -1)
+                                  .arg(int(t.alinhamentoH) * 2 + int(t.alinhamentoV))
+                                  .arg(QString::fromLatin1(numerico))
                                   .arg(multilinha)
-                                  .arg(t.moldura.topo)
-                                  .arg(t.moldura.baixo)
-                                  .arg(config->celulasComoTexto);
+                                  .arg(int(m.topo) | int(m.baixo) << 1 | int(m.esquerda) << 2 |
+                                       int(m.direita) << 3 | int(borda(m)) << 4)
+                                  .arg(config->estilos);
         auto it = formatos.find(chave);
         if (it != formatos.end())
             return *it;
         lxw_format *fmt = workbook_add_format(livro);
         if (config->estilos) {
-            const QByteArray nome =
-                (f.nome.compare(u"Arial", Qt::CaseInsensitive) == 0 ? QStringLiteral("Arial")
-                                                                    : f.nome)
-                    .toUtf8();
+            const FontePreparada &f = relatorio->fontes.value(t.fonte);
+            const QByteArray nome = f.nome.toUtf8();
             format_set_font_name(fmt, nome.constData());
             format_set_font_size(fmt, f.pontos);
             if (f.negrito)
@@ -83,77 +119,105 @@ struct Planilha {
                 format_set_pattern(fmt, LXW_PATTERN_SOLID);
                 format_set_bg_color(fmt, t.fundo & 0xffffff);
             }
-            if (t.moldura.topo)
-                format_set_top(fmt, t.moldura.estilo == MolduraLayout::Duplo ? LXW_BORDER_DOUBLE
-                                                                             : LXW_BORDER_THIN);
-            if (t.moldura.baixo)
-                format_set_bottom(fmt, t.moldura.estilo == MolduraLayout::Duplo ? LXW_BORDER_DOUBLE
-                                                                                : LXW_BORDER_THIN);
+            if (m.topo)
+                format_set_top(fmt, borda(m));
+            if (m.baixo)
+                format_set_bottom(fmt, borda(m));
+            if (m.esquerda)
+                format_set_left(fmt, borda(m));
+            if (m.direita)
+                format_set_right(fmt, borda(m));
         }
-        const int a = alinhamento(t);
-        format_set_align(fmt, a == 0   ? LXW_ALIGN_LEFT
-                              : a == 1 ? LXW_ALIGN_CENTER
-                                       : LXW_ALIGN_RIGHT);
-        format_set_align(fmt, LXW_ALIGN_VERTICAL_TOP);
-        if (multilinha)
+        format_set_align(fmt, alinhamento(t.alinhamentoH));
+        format_set_align(fmt, t.alinhamentoV == AlinhamentoV::Centro ? LXW_ALIGN_VERTICAL_CENTER
+                                                                     : LXW_ALIGN_VERTICAL_TOP);
+        // The page's own line breaks; a text the layout keeps on one line stays on one.
+        if (multilinha && t.quebraLinha)
             format_set_text_wrap(fmt);
-        if (t.temNumero && !config->celulasComoTexto)
-            format_set_num_format(fmt, t.casas == 2 ? "#,##0.00" : t.casas == 0 ? "0" : "#,##0.00");
+        if (!numerico.isEmpty())
+            format_set_num_format(fmt, numerico.constData());
         formatos.insert(chave, fmt);
         return fmt;
     }
 
-    // Left, centre or right, judged from where the text's lines sit in its box.
-    static int alinhamento(const TextoPreparado &t) {
-        if (t.linhas.isEmpty())
-            return 0;
-        const LinhaDeTexto &l = t.linhas.first();
-        const double esquerda = l.base.x() - t.caixa.left();
-        const double direita = t.caixa.right() - (l.base.x() + l.largura);
-        if (qAbs(esquerda - direita) < 1.0 && esquerda > 3)
-            return 1;
-        return direita < esquerda ? 2 : 0;
+    void verificar(lxw_error erro) const {
+        if (erro != LXW_NO_ERROR)
+            throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1: %2")
+                                  .arg(arquivo, QString::fromUtf8(lxw_strerror(erro))));
+    }
+
+    void escrever(const Escrita &e) const {
+        if (!e.texto) {
+            verificar(
+                worksheet_write_blank(folha, lxw_row_t(e.linha), lxw_col_t(e.coluna), e.formato));
+            return;
+        }
+        const TextoPreparado &t = *e.texto;
+        const auto linha = lxw_row_t(e.linha);
+        const auto coluna = lxw_col_t(e.coluna);
+        if (!config->celulasComoTexto && t.tipo == TextoPreparado::Tipo::Numero) {
+            const double valor = double(t.valor) / std::pow(10.0, t.casasValor);
+            verificar(worksheet_write_number(folha, linha, coluna, valor, e.formato));
+            return;
+        }
+        if (!config->celulasComoTexto && t.tipo == TextoPreparado::Tipo::Data) {
+            const QDate d = QDate::fromJulianDay(t.valor);
+            lxw_datetime data = {d.year(), d.month(), d.day(), 0, 0, 0};
+            verificar(worksheet_write_datetime(folha, linha, coluna, &data, e.formato));
+            return;
+        }
+        QStringList texto;
+        for (const LinhaDeTexto &l : t.linhas)
+            texto << l.texto;
+        const QByteArray utf8 = texto.join(u'\n').toUtf8();
+        verificar(worksheet_write_string(folha, linha, coluna, utf8.constData(), e.formato));
+    }
+
+    // In constant-memory mode a merged range can only be declared while its first row
+    // is the one being written, which rules out ranges over several rows written in
+    // order; the range is recorded in the sheet's list directly, as the library does.
+    void mesclar(int r0, int c0, int r1, int c1) const {
+        if (folha->merged_range_count == UINT16_MAX)
+            return;
+        auto *faixa = static_cast<lxw_merged_range *>(calloc(1, sizeof(lxw_merged_range)));
+        if (!faixa)
+            return;
+        faixa->first_row = lxw_row_t(r0);
+        faixa->last_row = lxw_row_t(r1);
+        faixa->first_col = lxw_col_t(c0);
+        faixa->last_col = lxw_col_t(c1);
+        STAILQ_INSERT_TAIL(folha->merged_ranges, faixa, list_pointers);
+        ++folha->merged_range_count;
     }
 };
 
-void falhar(const QString &arquivo, lxw_error erro) {
-    throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1: %2")
-                          .arg(arquivo, QString::fromUtf8(lxw_strerror(erro))));
+// The grid's columns, the same for every page: from the left and right edges of
+// every text and the left edge of every picture.
+QList<double> colunasDaGrade(const RelatorioPreparado &relatorio, bool figuras) {
+    QSet<qint64> vistas; // edges to 1/64 px: few distinct values however many pages
+    auto ver = [&](double x) { vistas.insert(qRound64(x * 64)); };
+    ver(0);
+    for (const PaginaPreparada &pagina : relatorio.paginas) {
+        for (const ElementoPreparado &e : pagina.elementos) {
+            if (const auto *t = std::get_if<TextoPreparado>(&e); t && !t->linhas.isEmpty()) {
+                ver(t->caixa.left());
+                ver(t->caixa.right());
+            } else if (const auto *f = std::get_if<FiguraPreparada>(&e); f && figuras) {
+                ver(f->destino.left());
+            }
+        }
+    }
+    QList<double> xs;
+    for (qint64 v : vistas)
+        xs << double(v) / 64;
+    return arestas(xs);
 }
 
 } // namespace
 
 void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
           const ConfigExportacaoExcel &config, const Progresso &progresso) {
-    // Pages are stacked down the one sheet.
-    QList<Celula> celulas;
-    QList<std::pair<const FiguraPreparada *, QPointF>> figuras;
-    QList<double> xs, ys;
-    QList<double> quebras;
-    double deslocamento = 0;
-    for (int p = 0; p < relatorio.paginas.size(); ++p) {
-        const PaginaPreparada &pagina = relatorio.paginas[p];
-        for (const ElementoPreparado &e : pagina.elementos) {
-            if (const auto *t = std::get_if<TextoPreparado>(&e)) {
-                if (t->linhas.isEmpty())
-                    continue;
-                const QRectF caixa = t->caixa.translated(0, deslocamento);
-                celulas.push_back({t, p, caixa});
-                xs << caixa.left() << caixa.right();
-                ys << caixa.top() << caixa.bottom();
-            } else if (const auto *f = std::get_if<FiguraPreparada>(&e); f && config.figuras) {
-                figuras.push_back({f, f->destino.topLeft() + QPointF(0, deslocamento)});
-                xs << f->destino.left();
-                ys << f->destino.top() + deslocamento;
-            }
-        }
-        deslocamento += pagina.tamanhoPx().height();
-        quebras << deslocamento;
-    }
-    xs << 0;
-    ys << 0;
-    const QList<double> colunas = arestas(xs);
-    const QList<double> linhas = arestas(ys);
+    const QList<double> colunas = colunasDaGrade(relatorio, config.figuras);
 
     QTemporaryFile temporario(
         QFileInfo(arquivo).absoluteDir().filePath(QStringLiteral(".exportacao-XXXXXX.xlsx")));
@@ -166,120 +230,157 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
     Planilha pl;
     pl.relatorio = &relatorio;
     pl.config = &config;
+    pl.arquivo = arquivo;
+    // Constant memory: each row goes to disk once the next begins, so the sheet costs
+    // a row, not the report.
     lxw_workbook_options opcoes = {};
+    opcoes.constant_memory = LXW_TRUE;
     const QByteArray pastaTemporaria = QFile::encodeName(QDir::tempPath());
     opcoes.tmpdir = const_cast<char *>(pastaTemporaria.constData());
     pl.livro = workbook_new_opt(caminhoTemporario.constData(), &opcoes);
     if (!pl.livro)
         throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
-    const QByteArray nomeFolha =
-        relatorio.nome.isEmpty() ? QByteArray("Relatório") : relatorio.nome.left(31).toUtf8();
-    pl.folha = workbook_add_worksheet(pl.livro, nomeFolha.constData());
+    // The workbook is closed on every way out, so its temporary files go with it.
+    struct Fechar {
+        lxw_workbook *&livro;
+        ~Fechar() {
+            if (livro)
+                workbook_close(livro);
+        }
+    } fechar{pl.livro};
+
+    const QString titulo = relatorio.titulo.isEmpty() ? relatorio.nome : relatorio.titulo;
+    QString nomeFolha = titulo.isEmpty() ? QStringLiteral("Relatório") : titulo;
+    for (const QChar c : u"[]:*?/\\")
+        nomeFolha.replace(c, u' ');
+    const QByteArray nomeFolhaUtf8 = nomeFolha.left(31).trimmed().toUtf8();
+    pl.folha = workbook_add_worksheet(pl.livro, nomeFolhaUtf8.constData());
+    if (!pl.folha)
+        pl.folha = workbook_add_worksheet(pl.livro, nullptr);
+    const QByteArray tituloUtf8 = titulo.toUtf8();
     lxw_doc_properties propriedades = {};
-    propriedades.title = const_cast<char *>(nomeFolha.constData());
+    propriedades.title = const_cast<char *>(tituloUtf8.constData());
     workbook_set_properties(pl.livro, &propriedades);
 
     for (int c = 0; c + 1 < colunas.size(); ++c)
         worksheet_set_column_pixels(pl.folha, lxw_col_t(c), lxw_col_t(c),
                                     qMax(1, qRound(colunas[c + 1] - colunas[c])), nullptr);
-    for (int r = 0; r + 1 < linhas.size(); ++r)
-        worksheet_set_row_pixels(pl.folha, lxw_row_t(r), qMax(1, qRound(linhas[r + 1] - linhas[r])),
-                                 nullptr);
 
-    QSet<quint64> ocupadas;
-    auto chave = [](int r, int c) { return (quint64(quint32(r)) << 32) | quint32(c); };
-    int paginaAnterior = -1;
-    for (const Celula &cel : celulas) {
-        if (progresso && cel.pagina != paginaAnterior && paginaAnterior >= 0)
-            progresso(paginaAnterior + 1, int(relatorio.paginas.size()));
-        paginaAnterior = cel.pagina;
-        const TextoPreparado &t = *cel.texto;
-        const int r0 = indiceDa(linhas, cel.caixa.top());
-        const int c0 = indiceDa(colunas, cel.caixa.left());
-        const int r1 = qMax(r0, indiceDa(linhas, cel.caixa.bottom()) - 1);
-        const int c1 = qMax(c0, indiceDa(colunas, cel.caixa.right()) - 1);
-        bool livre = true;
-        for (int r = r0; r <= r1 && livre; ++r)
-            for (int c = c0; c <= c1 && livre; ++c)
-                livre = !ocupadas.contains(chave(r, c));
-        if (!livre && ocupadas.contains(chave(r0, c0)))
-            continue; // an object laid over another: the first one keeps the cell
-        QStringList texto;
-        for (const LinhaDeTexto &l : t.linhas)
-            texto << l.texto;
-        lxw_format *fmt = pl.formato(t, texto.size() > 1);
-        const QByteArray utf8 = texto.join(u'\n').toUtf8();
-        const bool mesclar = livre && config.mesclarCelulas && (r1 > r0 || c1 > c0);
-        if (mesclar) {
-            worksheet_merge_range(pl.folha, lxw_row_t(r0), lxw_col_t(c0), lxw_row_t(r1),
-                                  lxw_col_t(c1), "", fmt);
-            for (int r = r0; r <= r1; ++r)
-                for (int c = c0; c <= c1; ++c)
-                    ocupadas.insert(chave(r, c));
-        } else {
-            ocupadas.insert(chave(r0, c0));
-        }
-        lxw_error erro;
-        if (t.temNumero && !config.celulasComoTexto) {
-            double valor = double(t.numero);
-            for (int i = 0; i < t.casas; ++i)
-                valor /= 10;
-            erro = worksheet_write_number(pl.folha, lxw_row_t(r0), lxw_col_t(c0), valor, fmt);
-        } else {
-            erro = worksheet_write_string(pl.folha, lxw_row_t(r0), lxw_col_t(c0), utf8.constData(),
-                                          fmt);
-        }
-        if (erro != LXW_NO_ERROR) {
-            workbook_close(pl.livro);
-            falhar(arquivo, erro);
-        }
-    }
-
-    QList<QByteArray> imagens; // kept alive until the workbook is closed
-    for (const auto &[f, onde] : figuras) {
-        const QImage &img = relatorio.imagens.value(f->imagem);
-        if (img.isNull())
-            continue;
-        QImage copia = img;
-        copia.setDotsPerMeterX(3780);
-        copia.setDotsPerMeterY(3780);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        copia.save(&buffer, "PNG");
-        imagens << png;
-        const int r = indiceDa(linhas, onde.y());
-        const int c = indiceDa(colunas, onde.x());
-        lxw_image_options o = {};
-        o.x_offset = qRound(onde.x() - colunas[c]);
-        o.y_offset = qRound(onde.y() - linhas[r]);
-        o.x_scale = f->destino.width() / img.width();
-        o.y_scale = f->destino.height() / img.height();
-        worksheet_insert_image_buffer_opt(
-            pl.folha, lxw_row_t(r), lxw_col_t(c),
-            reinterpret_cast<const unsigned char *>(imagens.last().constData()),
-            size_t(imagens.last().size()), &o);
-    }
-
+    // Pages are stacked down the one sheet, each with rows of its own.
+    QHash<int, QByteArray> imagens; // PNG of each picture, alive until the workbook closes
     std::vector<lxw_row_t> quebrasDePagina;
-    if (config.quebrasDePagina) {
-        for (qsizetype i = 0; i + 1 < quebras.size() && quebrasDePagina.size() < 1023; ++i)
-            quebrasDePagina.push_back(lxw_row_t(indiceDa(linhas, quebras[i])));
+    int primeiraLinha = 0;
+    const int total = int(relatorio.paginas.size());
+    for (int p = 0; p < total; ++p) {
+        const PaginaPreparada &pagina = relatorio.paginas[p];
+        const double alturaPagina = pagina.tamanhoPx().height();
+        QList<double> ys{0, alturaPagina};
+        for (const ElementoPreparado &e : pagina.elementos) {
+            if (const auto *t = std::get_if<TextoPreparado>(&e); t && !t->linhas.isEmpty())
+                ys << qMin(t->caixa.top(), alturaPagina) << qMin(t->caixa.bottom(), alturaPagina);
+            else if (const auto *f = std::get_if<FiguraPreparada>(&e); f && config.figuras)
+                ys << qMin(f->destino.top(), alturaPagina);
+        }
+        const QList<double> linhas = arestas(ys);
+
+        QList<Escrita> escritas;
+        QSet<quint64> ocupadas;
+        auto chave = [](int r, int c) { return (quint64(quint32(r)) << 32) | quint32(c); };
+        for (const ElementoPreparado &e : pagina.elementos) {
+            const auto *t = std::get_if<TextoPreparado>(&e);
+            if (!t || t->linhas.isEmpty())
+                continue;
+            const int r0 = indiceDa(linhas, t->caixa.top());
+            const int c0 = indiceDa(colunas, t->caixa.left());
+            const int r1 = qMax(r0, indiceDa(linhas, t->caixa.bottom()) - 1);
+            const int c1 = qMax(c0, indiceDa(colunas, t->caixa.right()) - 1);
+            if (ocupadas.contains(chave(r0, c0)))
+                continue; // an object laid over another: the first one keeps the cell
+            bool livre = true;
+            for (int r = r0; r <= r1 && livre; ++r)
+                for (int c = c0; c <= c1 && livre; ++c)
+                    livre = !ocupadas.contains(chave(r, c));
+            lxw_format *fmt = pl.formato(*t, t->linhas.size() > 1);
+            escritas.push_back({primeiraLinha + r0, c0, t, fmt});
+            ocupadas.insert(chave(r0, c0));
+            if (livre && config.mesclarCelulas && (r1 > r0 || c1 > c0)) {
+                pl.mesclar(primeiraLinha + r0, c0, primeiraLinha + r1, c1);
+                for (int r = r0; r <= r1; ++r) {
+                    for (int c = c0; c <= c1; ++c) {
+                        if (r == r0 && c == c0)
+                            continue;
+                        ocupadas.insert(chave(r, c));
+                        escritas.push_back({primeiraLinha + r, c, nullptr, fmt});
+                    }
+                }
+            }
+        }
+        std::sort(escritas.begin(), escritas.end());
+
+        // Rows are written in order: each row's height, then its cells.
+        qsizetype proxima = 0;
+        for (int r = 0; r + 1 < linhas.size(); ++r) {
+            const int linha = primeiraLinha + r;
+            pl.verificar(worksheet_set_row_pixels(
+                pl.folha, lxw_row_t(linha), qMax(1, qRound(linhas[r + 1] - linhas[r])), nullptr));
+            for (; proxima < escritas.size() && escritas[proxima].linha == linha; ++proxima)
+                pl.escrever(escritas[proxima]);
+        }
+
+        if (config.figuras) {
+            for (const ElementoPreparado &e : pagina.elementos) {
+                const auto *f = std::get_if<FiguraPreparada>(&e);
+                if (!f)
+                    continue;
+                const QImage &img = relatorio.imagens.value(f->imagem);
+                if (img.isNull())
+                    continue;
+                if (!imagens.contains(f->imagem)) {
+                    QImage copia = img;
+                    copia.setDotsPerMeterX(3780);
+                    copia.setDotsPerMeterY(3780);
+                    QBuffer buffer(&imagens[f->imagem]);
+                    buffer.open(QIODevice::WriteOnly);
+                    copia.save(&buffer, "PNG");
+                }
+                const QByteArray &png = imagens[f->imagem];
+                const int r = indiceDa(linhas, f->destino.top());
+                const int c = indiceDa(colunas, f->destino.left());
+                lxw_image_options o = {};
+                o.x_offset = qRound(f->destino.left() - colunas[c]);
+                o.y_offset = qRound(f->destino.top() - linhas[r]);
+                o.x_scale = f->destino.width() / img.width();
+                o.y_scale = f->destino.height() / img.height();
+                pl.verificar(worksheet_insert_image_buffer_opt(
+                    pl.folha, lxw_row_t(primeiraLinha + r), lxw_col_t(c),
+                    reinterpret_cast<const unsigned char *>(png.constData()), size_t(png.size()),
+                    &o));
+            }
+        }
+
+        primeiraLinha += int(linhas.size()) - 1;
+        if (config.quebrasDePagina && p + 1 < total && quebrasDePagina.size() < 1023)
+            quebrasDePagina.push_back(lxw_row_t(primeiraLinha));
+        if (progresso)
+            progresso(p + 1, total);
+    }
+    if (!quebrasDePagina.empty()) {
         quebrasDePagina.push_back(0);
-        if (quebrasDePagina.size() > 1)
-            worksheet_set_h_pagebreaks(pl.folha, quebrasDePagina.data());
+        worksheet_set_h_pagebreaks(pl.folha, quebrasDePagina.data());
     }
 
-    const lxw_error erro = workbook_close(pl.livro);
-    if (erro != LXW_NO_ERROR)
-        falhar(arquivo, erro);
-    // The finished workbook replaces the file chosen, without a question.
+    lxw_workbook *livro = std::exchange(pl.livro, nullptr);
+    pl.verificar(workbook_close(livro));
+    // The finished workbook replaces the file chosen, without a question, with the
+    // permissions of any new file of the user.
+    const QFileDevice::Permissions permissoes =
+        QFile::exists(arquivo) ? QFile::permissions(arquivo) : permissoesDeArquivoNovo();
+    if (!QFile::setPermissions(temporario.fileName(), permissoes))
+        throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
     QFile::remove(arquivo);
     if (!QFile::rename(temporario.fileName(), arquivo))
         throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
     temporario.setAutoRemove(false);
-    if (progresso)
-        progresso(int(relatorio.paginas.size()), int(relatorio.paginas.size()));
 }
 
 } // namespace Exportadores

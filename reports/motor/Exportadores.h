@@ -2,19 +2,23 @@
 #include "ConfigExportacao.h"
 #include "PaginaPreparada.h"
 
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
-// Writers of prepared reports into files. Each writes through a temporary file
-// that replaces the target only when complete (an existing file is replaced
-// without a question) and throws ErroSistema when it cannot write.
+// Writers of prepared reports into files, a page at a time. Each writes through a
+// temporary file that replaces the target only when complete (an existing file is
+// replaced without a question, keeping its permissions; a new one gets those of
+// any new file of the user) and throws ErroSistema when it cannot write.
 namespace Exportadores {
 
 // Called after each page: pages done, pages in all.
 using Progresso = std::function<void(int feitas, int total)>;
 
+// Document information, viewer preferences, compression and AES-256 protection
+// with the passwords and permissions as the settings give them.
 void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
          const ConfigExportacaoPdf &config, const Progresso &progresso = {});
 
@@ -33,6 +37,9 @@ QStringList jpeg(const RelatorioPreparado &relatorio, const QString &arquivo,
                  const ConfigExportacaoJpeg &config, const Progresso &progresso = {});
 QStringList bmp(const RelatorioPreparado &relatorio, const QString &arquivo,
                 const ConfigExportacaoBmp &config, const Progresso &progresso = {});
+
+// What a new file of the user gets: read and write for all, less the user's umask.
+QFileDevice::Permissions permissoesDeArquivoNovo();
 
 // The name of the file of a page: the first page keeps the name chosen.
 QString arquivoDaPagina(const QString &arquivo, int pagina);

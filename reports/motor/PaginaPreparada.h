@@ -44,11 +44,20 @@ struct TextoPreparado {
     QRgb fundo = 0; // alpha 0: transparent
     MolduraLayout moldura;
     QList<LinhaDeTexto> linhas;
-    // When the text is exactly one numeric placeholder, its exact value
-    // (numero / 10^casas), so that spreadsheets receive a number.
-    bool temNumero = false;
-    qint64 numero = 0;
-    int casas = 2;
+    // How the layout sets the text in its box, so that files with alignment and
+    // wrapping of their own (spreadsheets, rich text) set it the same way.
+    AlinhamentoH alinhamentoH = AlinhamentoH::Esquerda;
+    AlinhamentoV alinhamentoV = AlinhamentoV::Topo;
+    bool quebraLinha = true;
+    // When the text is exactly one placeholder, the kind of its value and the value
+    // itself, so that spreadsheets receive numbers and dates, not their digits. A
+    // number is valor / 10^casasValor, shown with casasExibidas decimals grouped in
+    // thousands (-1: the decimals it has, ungrouped); a date is its Julian day.
+    enum class Tipo : quint8 { Texto, Numero, Data };
+    Tipo tipo = Tipo::Texto;
+    qint8 casasValor = 0;
+    qint8 casasExibidas = -1;
+    qint64 valor = 0;
     bool operator==(const TextoPreparado &) const = default;
 };
 
@@ -99,6 +108,8 @@ struct PaginaPreparada {
 // The pages of one run of a layout, with the fonts and pictures they share.
 struct RelatorioPreparado {
     QString nome;
+    // The text of the report title's first text object: the document's title in files.
+    QString titulo;
     QList<FontePreparada> fontes;
     QList<QImage> imagens;
     QList<PaginaPreparada> paginas;

@@ -6,6 +6,8 @@
 #include "Fontes.h"
 #include "Formatacao.h"
 
+#include <QDate>
+
 #include <limits>
 
 int RelatorioPreparado::indiceFonte(const FontePreparada &fonte) {
@@ -67,6 +69,25 @@ QStringList quebrar(const QString &texto, const QFontMetricsF &fm, double largur
 
 FontePreparada fontePreparada(const FonteLayout &f) {
     return {f.nome, f.pontos(), f.negrito, f.italico, f.sublinhado};
+}
+
+// The kind of a placeholder's value and the value itself, as the page shows it: a
+// number with the decimals the display format gives it, a date by its day.
+void tipificar(const QVariant &valor, const FormatoExibicao &formato, TextoPreparado &t) {
+    if (valor.metaType().id() == QMetaType::QDate && valor.toDate().isValid()) {
+        t.tipo = TextoPreparado::Tipo::Data;
+        t.valor = valor.toDate().toJulianDay();
+        return;
+    }
+    qint64 escalado = 0;
+    int casas = 0;
+    if (!Formatacao::comoNumero(valor, escalado, casas))
+        return;
+    t.tipo = TextoPreparado::Tipo::Numero;
+    t.valor = escalado;
+    t.casasValor = qint8(casas);
+    t.casasExibidas =
+        formato.tipo == FormatoExibicao::Numerico ? qint8(formato.casasDecimais()) : qint8(-1);
 }
 
 // The height a text's lines take one under the other, without the inner gaps.
@@ -218,6 +239,7 @@ void Preparador::imprimirBandaComQuebra(const BandaLayout &banda) {
 
 void Preparador::imprimirBanda(const BandaLayout &banda) {
     PaginaPreparada &pagina = m_destino.paginas.last();
+    const qsizetype primeiroElemento = pagina.elementos.size();
     const double x = m_layout.pagina.margemEsquerda * Layout::pixelsPorMm;
     if (banda.fundo.isValid() && banda.fundo != Qt::white) {
         pagina.elementos.push_back(
@@ -226,6 +248,18 @@ void Preparador::imprimirBanda(const BandaLayout &banda) {
     }
     for (const ObjetoLayout &obj : banda.objetos)
         imprimirObjeto(obj, x, m_y, pagina);
+    if (&banda == m_titulo && m_destino.titulo.isEmpty()) {
+        for (qsizetype i = primeiroElemento; i < pagina.elementos.size(); ++i) {
+            const auto *t = std::get_if<TextoPreparado>(&pagina.elementos[i]);
+            if (t && !t->linhas.isEmpty()) {
+                QStringList linhas;
+                for (const LinhaDeTexto &l : t->linhas)
+                    linhas << l.texto;
+                m_destino.titulo = linhas.join(u' ');
+                break;
+            }
+        }
+    }
     m_y += banda.altura;
 }
 
@@ -273,9 +307,7 @@ const QFontMetricsF &Preparador::medidas(const FontePreparada &fonte) {
     return *m_medidas.last().second;
 }
 
-QString Preparador::avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &escalado,
-                            int &casas) const {
-    numerico = false;
+QString Preparador::avaliar(const ObjetoLayout &obj, TextoPreparado &destino) const {
     QString texto;
     for (const Trecho &t : obj.trechos) {
         QVariant valor;
@@ -301,8 +333,8 @@ QString Preparador::avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &esc
             valor = QVariant(m_contagens.value(t.banda.toLower(), 0));
             break;
         }
-        if (obj.trechos.size() == 1 && obj.formato.tipo == FormatoExibicao::Numerico)
-            numerico = Formatacao::comoNumero(valor, escalado, casas);
+        if (obj.trechos.size() == 1)
+            tipificar(valor, obj.formato, destino);
         texto += Formatacao::texto(valor, obj.formato);
     }
     return texto;
@@ -311,7 +343,7 @@ QString Preparador::avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &esc
 void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjeto,
                                PaginaPreparada &pagina) {
     TextoPreparado t;
-    const QString texto = avaliar(obj, t.temNumero, t.numero, t.casas);
+    const QString texto = avaliar(obj, t);
     const bool temMoldura =
         obj.moldura.topo || obj.moldura.baixo || obj.moldura.esquerda || obj.moldura.direita;
     const bool fundoVisivel = obj.preenchimento.isValid() && obj.preenchimento != Qt::white;
@@ -323,6 +355,9 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
     t.fundo = obj.preenchimento.isValid() ? obj.preenchimento.rgba() : 0;
     t.moldura = obj.moldura;
     t.recortar = obj.recortado;
+    t.alinhamentoH = obj.alinhamentoH;
+    t.alinhamentoV = obj.alinhamentoV;
+    t.quebraLinha = obj.quebraLinha;
     FontePreparada fonte = fontePreparada(obj.fonte);
     const QFontMetricsF *fm = &medidas(fonte);
 

@@ -53,7 +53,7 @@ private:
     void imprimirObjeto(const ObjetoLayout &obj, double x, double y, PaginaPreparada &pagina);
     void imprimirTexto(const ObjetoLayout &obj, const QRectF &caixa, PaginaPreparada &pagina);
     void acumularLinha(const BandaLayout &banda);
-    QString avaliar(const ObjetoLayout &obj, bool &numerico, qint64 &escalado, int &casas) const;
+    QString avaliar(const ObjetoLayout &obj, TextoPreparado &destino) const;
     const QFontMetricsF &medidas(const FontePreparada &fonte);
     double limiteInferior() const;
 

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void idaEVolta();
     void arquivoRecusado_data();
     void arquivoRecusado();
+    void arquivoDaVersaoAnterior();
 
 private:
     RelatorioPreparado recibo();
@@ -72,6 +73,7 @@ void TstArquivo::idaEVolta() {
     ArquivoRelatorio::gravar(original, arquivo);
     const RelatorioPreparado lido = ArquivoRelatorio::ler(arquivo);
     QCOMPARE(lido.nome, original.nome);
+    QCOMPARE(lido.titulo, original.titulo);
     QCOMPARE(lido.fontes, original.fontes);
     QCOMPARE(lido.imagens, original.imagens);
     QCOMPARE(lido.paginas, original.paginas);
@@ -108,6 +110,27 @@ void TstArquivo::arquivoRecusado() {
     } catch (const ErroSistema &e) {
         QVERIFY2(e.mensagem().contains(mensagem), qPrintable(e.mensagem()));
     }
+}
+
+// A list saved before texts kept their alignment and kind of value: the amount, drawn
+// against its box's right edge, still reads as a right-aligned number with its
+// decimals; the name beside it stays on the left.
+void TstArquivo::arquivoDaVersaoAnterior() {
+    const RelatorioPreparado r =
+        ArquivoRelatorio::ler(QStringLiteral(TALVANO_ARQUIVOS "/lista_versao1.trp"));
+    QCOMPARE(r.paginas.size(), 1);
+    const PaginaPreparada pagina = r.paginas.first();
+    QCOMPARE(pagina.elementos.size(), 3);
+    const auto &nome = std::get<TextoPreparado>(pagina.elementos[1]);
+    QCOMPARE(nome.linhas.first().texto, QStringLiteral("Ana"));
+    QCOMPARE(nome.alinhamentoH, AlinhamentoH::Esquerda);
+    QCOMPARE(nome.tipo, TextoPreparado::Tipo::Texto);
+    const auto &valor = std::get<TextoPreparado>(pagina.elementos[2]);
+    QCOMPARE(valor.alinhamentoH, AlinhamentoH::Direita);
+    QCOMPARE(valor.tipo, TextoPreparado::Tipo::Numero);
+    QCOMPARE(valor.valor, 123450);
+    QCOMPARE(int(valor.casasValor), 2);
+    QCOMPARE(int(valor.casasExibidas), 2);
 }
 
 QTEST_MAIN(TstArquivo)

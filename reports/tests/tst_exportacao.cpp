@@ -6,12 +6,16 @@
 
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -125,6 +129,20 @@ private Q_SLOTS:
     void opcoesDeImagem();
     void opcoesDoExcel_data();
     void opcoesDoExcel();
+    void seisLayoutsEmCadaFormato_data();
+    void seisLayoutsEmCadaFormato();
+    void xlsxTiposEAlinhamentoDaPagina_data();
+    void xlsxTiposEAlinhamentoDaPagina();
+    void rtfDesenhaFiosEMolduras_data();
+    void rtfDesenhaFiosEMolduras();
+    void rtfAlinhaComoAPagina_data();
+    void rtfAlinhaComoAPagina();
+    void pdfProtecao_data();
+    void pdfProtecao();
+    void pdfPreferenciasECompressao_data();
+    void pdfPreferenciasECompressao();
+    void arquivosSeguemAUmask_data();
+    void arquivosSeguemAUmask();
 
 private:
     QTemporaryDir m_dir;
@@ -211,8 +229,8 @@ void TstExportacao::pdfEmbuteFontesEComprime() {
     QCOMPARE(pdfinfo.readAllStandardError(), QByteArray());
     const QString documento = QString::fromUtf8(pdfinfo.readAllStandardOutput());
     for (const char *campo :
-         {"Title:\\s+frxReport\\n", "Author:\\s+FastReport\\n",
-          "Subject:\\s+FastReport PDF export\\n", "Creator:\\s+FastReport\\n", "Pages:\\s+1\\n"})
+         {"Title:\\s+Recibo\\n", "Author:\\s+FastReport\\n", "Subject:\\s+FastReport PDF export\\n",
+          "Creator:\\s+FastReport\\n", "Pages:\\s+1\\n"})
         QVERIFY2(documento.contains(QRegularExpression(QString::fromLatin1(campo))), campo);
 }
 
@@ -345,7 +363,7 @@ void TstExportacao::xlsxTemCelulasENumeros() {
                  {QStringLiteral("-p"), arquivo, QStringLiteral("xl/worksheets/sheet1.xml")});
     const QString textos =
         executar(QStringLiteral("unzip"),
-                 {QStringLiteral("-p"), arquivo, QStringLiteral("xl/sharedStrings.xml")});
+                 {QStringLiteral("-p"), arquivo, QStringLiteral("xl/worksheets/sheet1.xml")});
     const QString estilos = executar(
         QStringLiteral("unzip"), {QStringLiteral("-p"), arquivo, QStringLiteral("xl/styles.xml")});
     QVERIFY2(folha.contains(u"<v>1234.5</v>"), qPrintable(folha.left(2000)));
@@ -354,8 +372,9 @@ void TstExportacao::xlsxTemCelulasENumeros() {
     QVERIFY(folha.contains(u"<v>1242.27</v>")); // the total
     QVERIFY(estilos.contains(u"formatCode=\"#,##0.00\""));
     for (const char *t : {"Relatório de Emissão de Recibos por Período", "Recibo Nr.", "Valor R$",
-                          "Conceição", "Ana &amp; Cia &lt;Ltda&gt;", "05/03/2011"})
+                          "Conceição", "Ana &amp; Cia &lt;Ltda&gt;"})
         QVERIFY2(textos.contains(QString::fromUtf8(t)), t);
+    QVERIFY(folha.contains(u"<v>40607</v>")); // 05/03/2011, a date
     // The title spans several columns of the grid: merged.
     QVERIFY(folha.contains(u"<mergeCell "));
 
@@ -365,7 +384,7 @@ void TstExportacao::xlsxTemCelulasENumeros() {
     QVERIFY2(conteudo.contains(u"xl/media/image1.png"), qPrintable(conteudo));
     const QString textosRecibo =
         executar(QStringLiteral("unzip"),
-                 {QStringLiteral("-p"), recibo, QStringLiteral("xl/sharedStrings.xml")});
+                 {QStringLiteral("-p"), recibo, QStringLiteral("xl/worksheets/sheet1.xml")});
     QVERIFY(textosRecibo.contains(u"Maria das Graças Conceição"));
     QVERIFY(textosRecibo.contains(u"454.454,54"));
 }
@@ -476,11 +495,582 @@ void TstExportacao::opcoesDoExcel() {
                  {QStringLiteral("-p"), arquivo, QStringLiteral("xl/worksheets/sheet1.xml")});
     const QString textos =
         executar(QStringLiteral("unzip"),
-                 {QStringLiteral("-p"), arquivo, QStringLiteral("xl/sharedStrings.xml")});
+                 {QStringLiteral("-p"), arquivo, QStringLiteral("xl/worksheets/sheet1.xml")});
     QCOMPARE(folha.contains(u"<v>1234.5</v>"), !comoTexto);
     QCOMPARE(textos.contains(u"1.234,50"), comoTexto);
     QCOMPARE(folha.contains(u"<mergeCell "), mesclar);
     QVERIFY(textos.contains(u"Conceição"));
+}
+
+namespace {
+
+struct Saida {
+    int codigo = -1;
+    QString texto; // standard output and error together
+};
+
+Saida rodar(const QString &programa, const QStringList &argumentos) {
+    QProcess processo;
+    processo.setProcessChannelMode(QProcess::MergedChannels);
+    processo.start(programa, argumentos);
+    if (!processo.waitForFinished(60000))
+        return {};
+    return {processo.exitCode(), QString::fromUtf8(processo.readAll())};
+}
+
+// A report as the program fills it, with the row source it reads (kept alive with it).
+struct Preparado {
+    std::unique_ptr<FonteEmMemoria> fonte;
+    std::unique_ptr<Relatorio> relatorio;
+    const RelatorioPreparado &paginas() const { return relatorio->preparado(); }
+};
+
+const QString nomeLongo =
+    QStringLiteral("Maria das Graças Conceição de Albuquerque Cavalcanti e Silva Pereira da Costa");
+
+// Each of the six layouts: the receipts filled as their windows fill them, the lists
+// over four receipts (or none: linhas 0) or two clients.
+Preparado preparar(const QString &layout, int linhas = -1) {
+    Preparado p;
+    p.relatorio = std::make_unique<Relatorio>(layout);
+    Relatorio &r = *p.relatorio;
+    if (layout == u"recibo_1via") {
+        preencherRecibo(r);
+    } else if (layout == u"recibo_2vias") {
+        for (const char *nome : {"Valor", "Valor2"})
+            SetText(FindObject(r, nome), QStringLiteral("999.999,99"));
+        for (const char *nome : {"Emitente", "Emitente2"})
+            SetText(FindObject(r, nome), QStringLiteral("José Antônio Ltda"));
+        for (const char *nome : {"Recebi", "Recebi2"})
+            SetText(FindObject(r, nome), QStringLiteral("Maria das Graças"));
+    } else if (layout == u"recibo_rapido") {
+        SetText(FindObject(r, "Lvalor"), QStringLiteral("999.999,99"));
+        SetText(FindObject(r, "Lnome"), QStringLiteral("Maria das Graças Conceição"));
+        SetText(FindObject(r, "Lreferente"), QStringLiteral("Aluguel de março"));
+        SetText(FindObject(r, "Ldata"), QStringLiteral("São Paulo, 05 de março de 2011"));
+    } else if (layout == u"clientes") {
+        p.fonte = std::make_unique<FonteEmMemoria>(QStringList{
+            "ID_CLIENTE", "CLIENTE", "EMAIL", "EMAIL2", "TELEFONE", "TELEFONE2", "CPFCNPJ"});
+        if (linhas != 0) {
+            p.fonte->adicionar({1, QStringLiteral("Conceição"), QStringLiteral("c@exemplo.com.br"),
+                                QString(), QStringLiteral("(11) 5555-0101"), QString(),
+                                QStringLiteral("123.456.789-09")});
+            p.fonte->adicionar({2, QStringLiteral("Bento"), QString(), QString(), QString(),
+                                QString(), QStringLiteral("12.345.678/0001-95")});
+        }
+    } else {
+        p.fonte =
+            std::make_unique<FonteEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+        if (linhas != 0) {
+            const QList<std::pair<QString, qint64>> recibos = {
+                {QStringLiteral("Ana & Cia <Ltda>"), 123450},
+                {QStringLiteral("Bento"), 0},
+                {QStringLiteral("Conceição"), 777},
+                {nomeLongo, 1}};
+            for (int i = 0; i < recibos.size(); ++i)
+                p.fonte->adicionar({101 + i, recibos[i].first,
+                                    QVariant::fromValue(Dinheiro::deCentavos(recibos[i].second)),
+                                    QDate(2011, 3, 5 + i)});
+        }
+    }
+    if (p.fonte)
+        r.ligarFonte(QStringLiteral("ibqEvento"), p.fonte.get());
+    r.prepararTudo();
+    return p;
+}
+
+// The file converted by LibreOffice, as a word processor or a spreadsheet opens it.
+QString converter(const QTemporaryDir &dir, const QString &arquivo, const QString &formato) {
+    const QString saida = dir.filePath(QStringLiteral("convertidos"));
+    QProcess processo;
+    QProcessEnvironment ambiente = QProcessEnvironment::systemEnvironment();
+    ambiente.insert(QStringLiteral("HOME"), dir.filePath(QStringLiteral("casa")));
+    // Figures shown the Brazilian way, as the user's spreadsheet shows them.
+    ambiente.insert(QStringLiteral("LC_ALL"), QStringLiteral("pt_BR.UTF-8"));
+    ambiente.insert(QStringLiteral("LANG"), QStringLiteral("pt_BR.UTF-8"));
+    processo.setProcessEnvironment(ambiente);
+    processo.start(QStringLiteral("soffice"),
+                   {QStringLiteral("--headless"), QStringLiteral("--convert-to"), formato,
+                    QStringLiteral("--outdir"), saida, arquivo});
+    processo.waitForFinished(120000);
+    const QString extensao = formato.section(u':', 0, 0);
+    return saida + u'/' + QFileInfo(arquivo).completeBaseName() + u'.' + extensao;
+}
+
+QString textoDoPdf(const QString &pdf) {
+    return executar(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+}
+
+QImage paginaDoPdf(const QTemporaryDir &dir, const QString &pdf) {
+    const QString prefixo = dir.filePath(QStringLiteral("pagina"));
+    QFile::remove(prefixo + QStringLiteral(".png"));
+    executar(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"),
+                                          QStringLiteral("-png"), QStringLiteral("-singlefile"),
+                                          QStringLiteral("-f"), QStringLiteral("1"), pdf, prefixo});
+    return QImage(prefixo + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+struct CelulaXlsx {
+    QString tipo; // "n" for numbers, "inlineStr" for text
+    QString formato;
+    QString alinhamento;
+};
+
+// The cells of the workbook's sheet by what they hold (the number or the text).
+QHash<QString, CelulaXlsx> celulasDaPlanilha(const QString &arquivo) {
+    QHash<int, QString> formatos = {{0, QStringLiteral("General")},
+                                    {3, QStringLiteral("#,##0")},
+                                    {4, QStringLiteral("#,##0.00")}};
+    QList<std::pair<int, QString>> estilos; // number format and alignment of each style
+    QXmlStreamReader estilo(executar(
+        QStringLiteral("unzip"), {QStringLiteral("-p"), arquivo, QStringLiteral("xl/styles.xml")}));
+    bool emCelulas = false;
+    while (!estilo.atEnd()) {
+        estilo.readNext();
+        if (estilo.isStartElement() && estilo.name() == u"numFmt")
+            formatos.insert(estilo.attributes().value(QStringLiteral("numFmtId")).toInt(),
+                            estilo.attributes().value(QStringLiteral("formatCode")).toString());
+        else if (estilo.name() == u"cellXfs")
+            emCelulas = estilo.isStartElement();
+        else if (emCelulas && estilo.isStartElement() && estilo.name() == u"xf")
+            estilos.push_back(
+                {estilo.attributes().value(QStringLiteral("numFmtId")).toInt(), QString()});
+        else if (emCelulas && estilo.isStartElement() && estilo.name() == u"alignment")
+            estilos.last().second =
+                estilo.attributes().value(QStringLiteral("horizontal")).toString();
+    }
+    QHash<QString, CelulaXlsx> celulas;
+    QXmlStreamReader folha(
+        executar(QStringLiteral("unzip"),
+                 {QStringLiteral("-p"), arquivo, QStringLiteral("xl/worksheets/sheet1.xml")}));
+    CelulaXlsx atual;
+    while (!folha.atEnd()) {
+        folha.readNext();
+        if (!folha.isStartElement())
+            continue;
+        if (folha.name() == u"c") {
+            const auto &[formato, alinhamento] =
+                estilos.value(folha.attributes().value(QStringLiteral("s")).toInt());
+            atual = {folha.attributes().value(QStringLiteral("t")).toString(),
+                     formatos.value(formato), alinhamento};
+            if (atual.tipo.isEmpty())
+                atual.tipo = QStringLiteral("n");
+        } else if (folha.name() == u"v" || folha.name() == u"t") {
+            celulas.insert(folha.readElementText(), atual);
+        }
+    }
+    return celulas;
+}
+
+} // namespace
+
+void TstExportacao::seisLayoutsEmCadaFormato_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("formato");
+    QTest::addColumn<QStringList>("esperados");
+    const QList<std::pair<const char *, QStringList>> layouts = {
+        {"recibo_1via",
+         {"Recebi de", "Maria das Graças Conceição", "454.454,54", "05 de março de 2011"}},
+        {"recibo_2vias", {"999.999,99", "José Antônio Ltda", "Maria das Graças"}},
+        {"recibo_rapido",
+         {"Recibo", "R$", "999.999,99", "Maria das Graças Conceição", "05 de março de 2011"}},
+        {"recibos_por_periodo",
+         {"Relatório de Emissão de Recibos por Período", "Ana & Cia <Ltda>", "1.234,50", "1.242,28",
+          "05/03/2011"}},
+        {"recibos_por_cliente", {"Conceição", "1.234,50", "1.242,28", "06/03/2011"}},
+        {"clientes", {"Relatório de Clientes Cadastrados", "Conceição", "123.456.789-09"}}};
+    for (const auto &[layout, esperados] : layouts)
+        for (const char *formato : {"pdf", "rtf", "xlsx"})
+            QTest::addRow("%s em %s", layout, formato)
+                << QString::fromLatin1(layout) << QString::fromLatin1(formato) << esperados;
+}
+
+// Every layout reaches every format whole: what the page says is what the file says,
+// read back by a PDF reader, a word processor and a spreadsheet.
+void TstExportacao::seisLayoutsEmCadaFormato() {
+    QFETCH(QString, layout);
+    QFETCH(QString, formato);
+    QFETCH(QStringList, esperados);
+    const Preparado p = preparar(layout);
+    const QString arquivo = m_dir.filePath(layout + u'.' + formato);
+    QString texto;
+    if (formato == u"pdf") {
+        Exportadores::pdf(p.paginas(), arquivo, ConfigExportacaoPdf{});
+        texto = textoDoPdf(arquivo);
+    } else if (formato == u"rtf") {
+        Exportadores::rtf(p.paginas(), arquivo, ConfigExportacaoRtf{});
+        const QString pdf = converter(m_dir, arquivo, QStringLiteral("pdf"));
+        texto = textoDoPdf(pdf);
+        // As many pages as prepared.
+        QVERIFY(executar(QStringLiteral("pdfinfo"), {pdf})
+                    .contains(QRegularExpression(
+                        u"Pages:\\s+"_s + QString::number(p.paginas().paginas.size()) + u"\\n"_s)));
+    } else {
+        Exportadores::xlsx(p.paginas(), arquivo, ConfigExportacaoExcel{});
+        const QString csv =
+            converter(m_dir, arquivo, QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76"));
+        QFile f(csv);
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(csv));
+        texto = QString::fromUtf8(f.readAll());
+    }
+    texto.replace(u"\"\""_s, u"\""_s);
+    for (const QString &e : esperados)
+        QVERIFY2(texto.contains(e), qPrintable(e + QStringLiteral(" não está em:\n") + texto));
+}
+
+void TstExportacao::xlsxTiposEAlinhamentoDaPagina_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<int>("linhas");
+    QTest::addColumn<QString>("conteudo");
+    QTest::addColumn<QString>("tipo");
+    QTest::addColumn<QString>("formato");
+    QTest::addColumn<QString>("alinhamento");
+    const QString periodo = QStringLiteral("recibos_por_periodo");
+    QTest::newRow("valor") << periodo << -1 << "1234.5"
+                           << "n"
+                           << "#,##0.00"
+                           << "right";
+    QTest::newRow("valor zero") << periodo << -1 << "0"
+                                << "n"
+                                << "#,##0.00"
+                                << "right";
+    QTest::newRow("total") << periodo << -1 << "1242.28"
+                           << "n"
+                           << "#,##0.00"
+                           << "right";
+    QTest::newRow("data") << periodo << -1 << "40607"
+                          << "n"
+                          << "dd/mm/yyyy"
+                          << "center";
+    QTest::newRow("número do recibo") << periodo << -1 << "101"
+                                      << "n"
+                                      << "General"
+                                      << "center";
+    QTest::newRow("nome longo recortado") << periodo << -1 << nomeLongo << "inlineStr"
+                                          << "General"
+                                          << "left";
+    QTest::newRow("total de período vazio") << periodo << 0 << "0"
+                                            << "n"
+                                            << "#,##0.00"
+                                            << "right";
+    QTest::newRow("por cliente: valor") << "recibos_por_cliente" << -1 << "7.77"
+                                        << "n"
+                                        << "#,##0.00"
+                                        << "right";
+    QTest::newRow("nenhum cliente") << "clientes" << 0 << "0"
+                                    << "n"
+                                    << "General"
+                                    << "right";
+    QTest::newRow("valor do recibo, texto do programa") << "recibo_1via" << -1 << "454.454,54"
+                                                        << "inlineStr"
+                                                        << "General"
+                                                        << "right";
+}
+
+// A cell holds what the page shows in the way it shows it: amounts and dates are
+// numbers with the page's format, aligned as the layout aligns them, never judged
+// from where the glyphs fall.
+void TstExportacao::xlsxTiposEAlinhamentoDaPagina() {
+    QFETCH(QString, layout);
+    QFETCH(int, linhas);
+    QFETCH(QString, conteudo);
+    QFETCH(QString, tipo);
+    QFETCH(QString, formato);
+    QFETCH(QString, alinhamento);
+    const Preparado p = preparar(layout, linhas);
+    const QString arquivo = m_dir.filePath(QStringLiteral("tipos.xlsx"));
+    Exportadores::xlsx(p.paginas(), arquivo, ConfigExportacaoExcel{});
+    const QHash<QString, CelulaXlsx> celulas = celulasDaPlanilha(arquivo);
+    QVERIFY2(celulas.contains(conteudo), qPrintable(QStringList(celulas.keys()).join(u" | ")));
+    const CelulaXlsx c = celulas.value(conteudo);
+    QCOMPARE(c.tipo, tipo);
+    QCOMPARE(c.formato, formato);
+    QCOMPARE(c.alinhamento, alinhamento);
+}
+
+void TstExportacao::rtfDesenhaFiosEMolduras_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::newRow("recibo rápido") << "recibo_rapido";
+    QTest::newRow("recibo") << "recibo_1via";
+    QTest::newRow("lista com total") << "recibos_por_periodo";
+}
+
+// Rectangles, rules, lines and the sides of frames reach the word processor in their
+// places: the page LibreOffice draws from the file has ink along each of them.
+void TstExportacao::rtfDesenhaFiosEMolduras() {
+    QFETCH(QString, layout);
+    const Preparado p = preparar(layout);
+    const QString arquivo = m_dir.filePath(layout + QStringLiteral("_fios.rtf"));
+    Exportadores::rtf(p.paginas(), arquivo, ConfigExportacaoRtf{});
+    const QImage pagina = paginaDoPdf(m_dir, converter(m_dir, arquivo, QStringLiteral("pdf")));
+    QVERIFY(!pagina.isNull());
+    // A short stretch across the middle of a stroke: ink within two pixels of it.
+    auto temTinta = [&](QPointF a, QPointF b) {
+        const QPointF meio = (a + b) / 2;
+        const bool horizontal = qAbs(a.y() - b.y()) < 0.5;
+        const QRect regiao = horizontal ? QRect(qRound(meio.x()) - 10, qRound(meio.y()) - 2, 21, 5)
+                                        : QRect(qRound(meio.x()) - 2, qRound(meio.y()) - 10, 5, 21);
+        return tinta(pagina, regiao).first >= 0;
+    };
+    int tracos = 0;
+    for (const ElementoPreparado &e : p.paginas().paginas.first().elementos) {
+        QList<std::pair<QPointF, QPointF>> lados;
+        QString nome;
+        if (const auto *r = std::get_if<RetanguloPreparado>(&e); r && r->largura > 0) {
+            const QRectF c = r->caixa;
+            lados = {{c.topLeft(), c.topRight()}, {c.bottomLeft(), c.bottomRight()}};
+            if (c.height() > 6)
+                lados += {{c.topLeft(), c.bottomLeft()}, {c.topRight(), c.bottomRight()}};
+            nome = QStringLiteral("retângulo");
+        } else if (const auto *l = std::get_if<TracoPreparado>(&e)) {
+            lados = {{l->inicio, l->fim}};
+            nome = QStringLiteral("linha");
+        } else if (const auto *t = std::get_if<TextoPreparado>(&e); t && t->moldura.topo) {
+            lados = {{t->caixa.topLeft(), t->caixa.topRight()}};
+            nome = t->nome;
+        }
+        for (const auto &[a, b] : lados) {
+            QVERIFY2(temTinta(a, b), qPrintable(QStringLiteral("%1 de (%2, %3) a (%4, %5) não está "
+                                                               "no documento")
+                                                    .arg(nome)
+                                                    .arg(a.x())
+                                                    .arg(a.y())
+                                                    .arg(b.x())
+                                                    .arg(b.y())));
+            ++tracos;
+        }
+    }
+    QVERIFY(tracos > 0);
+}
+
+void TstExportacao::rtfAlinhaComoAPagina_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("nome");
+    QTest::newRow("valor à direita") << "recibos_por_periodo"
+                                     << "Memo4";
+    QTest::newRow("total à direita") << "recibos_por_periodo"
+                                     << "SysMemo4";
+    QTest::newRow("data centralizada") << "recibos_por_periodo"
+                                       << "Memo3";
+    QTest::newRow("nome longo à esquerda") << "recibos_por_periodo"
+                                           << "Memo17";
+    QTest::newRow("valor do recibo à direita") << "recibo_2vias"
+                                               << "Valor";
+    QTest::newRow("assinatura centralizada") << "recibo_rapido"
+                                             << "LBemitente";
+    QTest::newRow("valor do recibo rápido") << "recibo_rapido"
+                                            << "Lvalor";
+}
+
+// Each line of a text starts and ends in the word processor where it does on the page.
+void TstExportacao::rtfAlinhaComoAPagina() {
+    QFETCH(QString, layout);
+    QFETCH(QString, nome);
+    const Preparado p = preparar(layout);
+    const QString arquivo = m_dir.filePath(layout + QStringLiteral("_alinhado.rtf"));
+    Exportadores::rtf(p.paginas(), arquivo, ConfigExportacaoRtf{});
+    const QList<Palavra> palavras = palavrasDoPdf(converter(m_dir, arquivo, QStringLiteral("pdf")));
+    const double pt = 72.0 / 96.0;
+    const TextoPreparado *texto = nullptr;
+    for (const TextoPreparado *t : textosDaPagina(p.paginas().paginas.first()))
+        if (!texto && t->nome == nome && !t->linhas.isEmpty())
+            texto = t;
+    QVERIFY(texto);
+    const LinhaDeTexto &linha = texto->linhas.first();
+    const QStringList esperadas = linha.texto.split(u' ', Qt::SkipEmptyParts);
+    // The line's words in a row across its baseline.
+    for (qsizetype i = 0; i + esperadas.size() <= palavras.size(); ++i) {
+        if (palavras[i].caixa.top() > linha.base.y() * pt ||
+            palavras[i].caixa.bottom() < linha.base.y() * pt)
+            continue;
+        bool todas = true;
+        for (qsizetype w = 0; w < esperadas.size() && todas; ++w)
+            todas = palavras[i + w].texto == esperadas[w];
+        if (!todas)
+            continue;
+        const double inicio = palavras[i].caixa.left();
+        const double fim = palavras[i + esperadas.size() - 1].caixa.right();
+        // The page's measure and the word processor's differ by a little; the anchored
+        // side is where they must meet.
+        const double folga = 3;
+        switch (texto->alinhamentoH) {
+        case AlinhamentoH::Esquerda:
+            QVERIFY2(qAbs(inicio - linha.base.x() * pt) < folga,
+                     qPrintable(QString::number(inicio)));
+            break;
+        case AlinhamentoH::Direita:
+            QVERIFY2(qAbs(fim - (linha.base.x() + linha.largura) * pt) < folga,
+                     qPrintable(QString::number(fim)));
+            break;
+        case AlinhamentoH::Centro:
+            QVERIFY2(qAbs((inicio + fim) / 2 - (linha.base.x() + linha.largura / 2) * pt) < folga,
+                     qPrintable(QString::number((inicio + fim) / 2)));
+            break;
+        }
+        return;
+    }
+    QStringList achadas;
+    for (const Palavra &w : palavras)
+        if (w.texto == esperadas.first())
+            achadas << QStringLiteral("(%1, %2)").arg(w.caixa.left()).arg(w.caixa.bottom());
+    QFAIL(qPrintable(QStringLiteral("\"%1\" não está na altura %2 pt; está em %3")
+                         .arg(linha.texto)
+                         .arg(linha.base.y() * pt)
+                         .arg(achadas.join(u' '))));
+}
+
+void TstExportacao::pdfProtecao_data() {
+    QTest::addColumn<QString>("usuario");
+    QTest::addColumn<QString>("dono");
+    QTest::addColumn<bool>("imprimir");
+    QTest::addColumn<bool>("modificar");
+    QTest::addColumn<bool>("copiar");
+    QTest::addColumn<bool>("anotar");
+    QTest::newRow("sem senha, tudo permitido") << ""
+                                               << "" << true << true << true << true;
+    QTest::newRow("senha de quem lê") << "leitor"
+                                      << "" << true << true << true << true;
+    QTest::newRow("as duas senhas") << "leitor"
+                                    << "dono" << true << false << true << true;
+    QTest::newRow("senha do dono, sem imprimir nem copiar")
+        << ""
+        << "dono" << false << true << false << true;
+    QTest::newRow("sem senha, sem modificar nem anotar") << ""
+                                                         << "" << true << false << true << false;
+    QTest::newRow("senha com acentos") << "ação"
+                                       << "coração" << false << false << false << false;
+}
+
+// A password typed in the settings protects the file (AES-256), permissions withheld
+// are withheld, and a file asked for without either stays open.
+void TstExportacao::pdfProtecao() {
+    QFETCH(QString, usuario);
+    QFETCH(QString, dono);
+    QFETCH(bool, imprimir);
+    QFETCH(bool, modificar);
+    QFETCH(bool, copiar);
+    QFETCH(bool, anotar);
+    ConfigExportacaoPdf config;
+    config.senhaUsuario = usuario;
+    config.senhaDono = dono;
+    config.permitirImprimir = imprimir;
+    config.permitirModificar = modificar;
+    config.permitirCopiar = copiar;
+    config.permitirAnotar = anotar;
+    const QString arquivo = m_dir.filePath(QStringLiteral("protegido.pdf"));
+    Exportadores::pdf(m_recibo.preparado(), arquivo, config);
+
+    const Saida semSenha = rodar(QStringLiteral("pdfinfo"), {arquivo});
+    QCOMPARE(semSenha.codigo == 0, usuario.isEmpty());
+    if (!usuario.isEmpty()) {
+        QVERIFY2(semSenha.texto.contains(u"Incorrect password"), qPrintable(semSenha.texto));
+        const Saida comSenha = rodar(QStringLiteral("pdftotext"), {QStringLiteral("-upw"), usuario,
+                                                                   arquivo, QStringLiteral("-")});
+        QCOMPARE(comSenha.codigo, 0);
+        QVERIFY2(comSenha.texto.contains(u"Recebi de"), qPrintable(comSenha.texto));
+    }
+
+    const bool protegido =
+        !usuario.isEmpty() || !dono.isEmpty() || !imprimir || !modificar || !copiar || !anotar;
+    const QString cifra = rodar(QStringLiteral("qpdf"), {QStringLiteral("--show-encryption"),
+                                                         u"--password="_s + usuario, arquivo})
+                              .texto;
+    if (!protegido) {
+        QVERIFY2(cifra.contains(u"File is not encrypted"), qPrintable(cifra));
+        return;
+    }
+    QVERIFY2(cifra.contains(u"R = 6") && cifra.contains(u"file encryption method: AESv3"),
+             qPrintable(cifra));
+    auto permite = [&](const char *linha) {
+        return cifra.contains(QString::fromLatin1(linha) + u": allowed"_s);
+    };
+    QCOMPARE(permite("print high resolution"), imprimir);
+    QCOMPARE(permite("modify other"), modificar);
+    QCOMPARE(permite("extract for any purpose"), copiar);
+    QCOMPARE(permite("modify annotations"), anotar);
+    // Only the owner's password lifts the permissions; without one, nobody's does.
+    QVERIFY(!cifra.contains(u"Supplied password is owner password"));
+    if (!dono.isEmpty())
+        QVERIFY(rodar(QStringLiteral("qpdf"),
+                      {QStringLiteral("--show-encryption"), u"--password="_s + dono, arquivo})
+                    .texto.contains(u"Supplied password is owner password"));
+}
+
+void TstExportacao::pdfPreferenciasECompressao_data() {
+    QTest::addColumn<bool>("compactado");
+    QTest::addColumn<bool>("preferencias");
+    QTest::newRow("como vem") << true << false;
+    QTest::newRow("sem compressão, com as preferências") << false << true;
+}
+
+// The viewer preferences asked for, compression as asked, and the document written
+// once: no update appended after its end.
+void TstExportacao::pdfPreferenciasECompressao() {
+    QFETCH(bool, compactado);
+    QFETCH(bool, preferencias);
+    ConfigExportacaoPdf config;
+    config.compactado = compactado;
+    config.ocultarBarraDeFerramentas = config.ocultarBarraDeMenus = config.ocultarInterface =
+        config.ajustarJanela = config.centralizarJanela = config.escalaDeImpressao = preferencias;
+    const QString arquivo = m_dir.filePath(QStringLiteral("preferencias.pdf"));
+    Exportadores::pdf(m_recibo.preparado(), arquivo, config);
+    QFile f(arquivo);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QCOMPARE(bytes.contains("/FlateDecode"), compactado);
+    QCOMPARE(bytes.count("%%EOF"), 1);
+    QVERIFY(textoDoPdf(arquivo).contains(u"Recebi de"));
+
+    const QString qdf = m_dir.filePath(QStringLiteral("preferencias.qdf"));
+    QCOMPARE(
+        rodar(QStringLiteral("qpdf"),
+              {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"), arquivo, qdf})
+            .codigo,
+        0);
+    QFile q(qdf);
+    QVERIFY(q.open(QIODevice::ReadOnly));
+    const QByteArray documento = q.readAll();
+    for (const char *chave : {"/HideToolbar true", "/HideMenubar true", "/HideWindowUI true",
+                              "/FitWindow true", "/CenterWindow true"})
+        QVERIFY2(documento.contains(chave) == preferencias, chave);
+    QVERIFY(documento.contains(preferencias ? "/PrintScaling /AppDefault" : "/PrintScaling /None"));
+}
+
+void TstExportacao::arquivosSeguemAUmask_data() {
+    QTest::addColumn<int>("mascara");
+    QTest::addColumn<int>("modo");
+    QTest::newRow("022") << 022 << 0644;
+    QTest::newRow("027") << 027 << 0640;
+    QTest::newRow("077") << 077 << 0600;
+}
+
+// Every format creates its file as any program of the user would: 0666 less the umask.
+void TstExportacao::arquivosSeguemAUmask() {
+    QFETCH(int, mascara);
+    QFETCH(int, modo);
+    const mode_t anterior = umask(mode_t(mascara));
+    QTemporaryDir dir;
+    QStringList arquivos;
+    for (const char *nome : {"u.pdf", "u.xlsx", "u.rtf", "u.jpg", "u.bmp"})
+        arquivos << dir.filePath(QString::fromLatin1(nome));
+    try {
+        Exportadores::pdf(m_recibo.preparado(), arquivos[0], ConfigExportacaoPdf{});
+        Exportadores::xlsx(m_recibo.preparado(), arquivos[1], ConfigExportacaoExcel{});
+        Exportadores::rtf(m_recibo.preparado(), arquivos[2], ConfigExportacaoRtf{});
+        Exportadores::jpeg(m_recibo.preparado(), arquivos[3], ConfigExportacaoJpeg{});
+        Exportadores::bmp(m_recibo.preparado(), arquivos[4], ConfigExportacaoBmp{});
+    } catch (...) {
+        umask(anterior);
+        throw;
+    }
+    umask(anterior);
+    for (const QString &arquivo : arquivos) {
+        struct stat info {};
+        QCOMPARE(stat(QFile::encodeName(arquivo).constData(), &info), 0);
+        QVERIFY2(int(info.st_mode & 0777) == modo,
+                 qPrintable(QStringLiteral("%1: %2").arg(arquivo).arg(info.st_mode & 0777, 0, 8)));
+    }
 }
 
 QTEST_MAIN(TstExportacao)

@@ -254,8 +254,8 @@ void TstPreparacao::quebrasDePagina() {
                  QStringLiteral("Relatório de Emissão de Recibos por Período"));
         const TextoPreparado *valor = textos(r.paginas.first(), QStringLiteral("Memo4")).first();
         QCOMPARE(valor->linhas.first().texto, QStringLiteral("1,50"));
-        QVERIFY(valor->temNumero);
-        QCOMPARE(valor->numero, 150);
+        QCOMPARE(valor->tipo, TextoPreparado::Tipo::Numero);
+        QCOMPARE(valor->valor, 150);
         QCOMPARE(textos(r.paginas.first(), QStringLiteral("Memo3")).first()->linhas.first().texto,
                  QStringLiteral("05/03/2011"));
     }
