@@ -2,18 +2,13 @@
 
 #include "Figuras.h"
 #include "Janela.h"
+#include "Manual.h"
 #include "Protegido.h"
 #include "UNcadcli.h"
 #include "UNcademitente.h"
 #include "UNrecibo.h"
 #include "UNrelatorios.h"
 #include "ui_UNprincipal.h"
-
-#include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
-#include <QUrl>
 
 TFRprincipal *FRprincipal = nullptr;
 
@@ -80,13 +75,8 @@ void TFRprincipal::showEvent(QShowEvent *evento) {
     QWidget::showEvent(evento);
 }
 
-QString TFRprincipal::caminhoManual() {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("manual/manual-rapido.html"));
-}
-
 void TFRprincipal::BTmanualClick() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(caminhoManual()).absoluteFilePath()));
+    abrirManual();
 }
 
 void TFRprincipal::BTsairClick() {

@@ -13,9 +13,6 @@ public:
     explicit TFRprincipal(QWidget *parent = nullptr);
     ~TFRprincipal() override;
 
-    // The quick manual shipped with the program.
-    static QString caminhoManual();
-
 protected:
     void showEvent(QShowEvent *evento) override;
 

@@ -12,9 +12,16 @@ void TDBCheckBox::vincular(QObject *modulo) {
     m_ligacao->vincular(modulo);
 }
 
+// A value that is neither flag shows the box undetermined; a click then ticks it.
 void TDBCheckBox::mostrarValor() {
-    setChecked(m_ligacao->ativa() &&
-               campo()->texto().trimmed().compare(m_marcado, Qt::CaseInsensitive) == 0);
+    const QString valor = m_ligacao->ativa() ? campo()->texto().trimmed() : m_desmarcado;
+    const bool marcado = valor.compare(m_marcado, Qt::CaseInsensitive) == 0;
+    if (!marcado && valor.compare(m_desmarcado, Qt::CaseInsensitive) != 0) {
+        setCheckState(Qt::PartiallyChecked);
+        return;
+    }
+    setTristate(false);
+    setChecked(marcado);
 }
 
 void TDBCheckBox::clicado(bool marcado) {
@@ -24,6 +31,8 @@ void TDBCheckBox::clicado(bool marcado) {
             return;
         }
         campo()->definirValor(marcado ? m_marcado : m_desmarcado);
+        // Leaves the undetermined state once a flag is written.
+        mostrarValor();
     } catch (...) {
         mostrarValor();
         throw;

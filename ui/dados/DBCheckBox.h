@@ -3,7 +3,8 @@
 
 #include <QtWidgets/QCheckBox>
 
-// A check box bound to a one-character flag: checked when the field holds valueChecked.
+// A check box bound to a one-character flag: checked when the field holds valueChecked,
+// unchecked for valueUnchecked, undetermined for anything else (blank and NULL included).
 // Clicking it starts the edit and writes valueChecked or valueUnchecked at once.
 class TDBCheckBox : public QCheckBox, public ControleDados {
     Q_OBJECT

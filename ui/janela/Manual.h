@@ -1,0 +1,9 @@
+#pragma once
+#include <QString>
+
+// The quick manual, a Portuguese web page that travels beside the program (manual/).
+QString caminhoManual();
+
+// Opens the manual in the desktop's browser, at the section named by `secao` when one is
+// given; the result is not looked at.
+void abrirManual(const QString &secao = {});
