@@ -1,11 +1,16 @@
 #include "FimDoPrograma.h"
 
+#include "Copias.h"
 #include "Datamodule1.h"
+#include "ProcessoAuxiliar.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QLocale>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
@@ -14,9 +19,12 @@ namespace {
 
 // The signal handler only writes a byte here; the event loop reads it and ends the run.
 int g_canal[2] = {-1, -1};
+volatile std::sig_atomic_t g_porSinal = 0;
 
 void aoSinal(int) {
     const int erro = errno;
+    g_porSinal = 1;
+    ProcessoAuxiliar::interromper();
     const char byte = 1;
     [[maybe_unused]] const auto escritos = ::write(g_canal[1], &byte, 1);
     errno = erro;
@@ -62,6 +70,27 @@ void instalar() {
 
     std::atexit(confirmarAoTerminar);
     std::at_quick_exit(confirmarAoTerminar);
+}
+
+bool porSinal() {
+    return g_porSinal != 0;
+}
+
+void copiaDoDia(const QString &caminhoBanco) {
+    if (porSinal())
+        return;
+    const auto r = Copias(caminhoBanco).copiaDiaria(QDate::currentDate());
+    if (!r)
+        return;
+    const QLocale br(QLocale::Portuguese, QLocale::Brazil);
+    const QString nota =
+        QStringLiteral("Cópia de segurança do dia %1 em %2: %3, %4 s.\n")
+            .arg(r->verificada ? QStringLiteral("gravada e verificada")
+                               : QStringLiteral("gravada, mas falhou na verificação,"),
+                 QDir::toNativeSeparators(r->arquivo),
+                 br.formattedDataSize(r->tamanho, 1, QLocale::DataSizeTraditionalFormat),
+                 br.toString(r->segundos, 'f', 1));
+    std::fputs(nota.toLocal8Bit().constData(), stderr);
 }
 
 } // namespace FimDoPrograma

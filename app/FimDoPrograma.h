@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 
 // How the run ends when it is ended from outside. SIGTERM, SIGINT and SIGHUP (a logout,
 // `kill`, Ctrl+C in the terminal) end it as "Sair" does: the event loops return, the windows
@@ -11,5 +12,13 @@ namespace FimDoPrograma {
 // for SIGINT and SIGTERM on first use, which shut the engine down and leave the windows on
 // screen; these replace them.
 void instalar();
+
+// Whether one of those signals ended the run: a logout waits for no backup.
+bool porSinal();
+
+// At a normal end, once the windows and the data module are gone: the day's verified backup
+// of the database (Copias), unless there is one already; a signal during it ends it at once,
+// leaving nothing half written. Says on stderr what it did, with its time and size.
+void copiaDoDia(const QString &caminhoBanco);
 
 } // namespace FimDoPrograma

@@ -1,6 +1,8 @@
 #include "Inicializacao.h"
 
+#include "Avisador.h"
 #include "Calculad.h"
+#include "Copias.h"
 #include "Datamodule1.h"
 #include "ErroSistema.h"
 #include "FimDoPrograma.h"
@@ -24,6 +26,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -112,11 +115,18 @@ int executarPrograma(const QString &caminhoBanco) {
         return 1;
     }
 
+    // A backup that failed at the last end is told once, over the first window.
+    const auto avisarCopia = [aviso = Copias(caminhoBanco).tomarAviso()](QObject *janela) {
+        if (aviso)
+            QTimer::singleShot(0, janela, [texto = *aviso] { Avisador::atual().mensagem(texto); });
+    };
     if (modo == Modo::Simples) {
         objetos.principal.destruir();
+        avisarCopia(FRrecibogratis);
         FRrecibogratis->exec();
         return 0;
     }
     FRprincipal->show();
+    avisarCopia(FRprincipal);
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 // window the stored mode opens, and how a missing or busy database ends it.
 #include "BancoTeste.h"
 
+#include <QDate>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -382,6 +383,55 @@ private Q_SLOTS:
         QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
         QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
         QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
+    }
+
+    // At the normal end the day's backup is made and verified once the windows are gone; a
+    // notice left by a backup that failed is shown once, at the next start.
+    void sairFazACopiaDoDiaEAvisaFalhaUmaVez() {
+        QTemporaryDir home;
+        const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+        const QString aviso = home.filePath(QStringLiteral("Talvano/.aviso-da-copia.txt"));
+        {
+            QFile f(aviso);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("A cópia de segurança de 09/12/2026 não pôde ser feita.");
+        }
+        const QString copia =
+            home.filePath(QStringLiteral("Talvano/Copias/DADOS-%1.fbk")
+                              .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+
+        for (const bool primeira : {true, false}) {
+            QProcess programa;
+            iniciar(programa, home.path());
+            const QString principal = esperarJanela(k_principal, programa);
+            QVERIFY2(!principal.isEmpty(), programa.readAllStandardError().constData());
+            if (primeira) {
+                const QString caixa = esperarJanela(k_caixaDeErro, programa);
+                QVERIFY2(!caixa.isEmpty(), "the failed backup was not told");
+                teclar(caixa, QStringLiteral("Return"));
+                QDeadlineTimer prazo(10000);
+                while (!janelasVisiveis(k_caixaDeErro).isEmpty() && !prazo.hasExpired())
+                    QTest::qWait(100);
+            } else {
+                QTest::qWait(1000);
+                QVERIFY2(janelasVisiveis(k_caixaDeErro).isEmpty(), "the notice came twice");
+            }
+            QVERIFY(!QFile::exists(aviso));
+            clicar(principal, 381 + 110, 368 + 34); // "Sair"
+            QVERIFY(programa.waitForFinished(60000));
+            const QString erro = QString::fromLocal8Bit(programa.readAllStandardError());
+            QVERIFY2(programa.exitCode() == 0, qPrintable(erro));
+            // The closing note says what was done, once a day.
+            QCOMPARE(erro.contains(QStringLiteral("Cópia de segurança do dia gravada e verificada "
+                                                  "em %1")
+                                       .arg(copia)),
+                     primeira);
+            QVERIFY(QFile::exists(copia));
+            QFile registro(copia + QStringLiteral(".verificacao"));
+            QVERIFY(registro.open(QIODevice::ReadOnly));
+            QVERIFY(registro.readAll().startsWith("resultado=verificada\n"));
+        }
     }
 
     void oQueFoiDitoGravadoSobreviveAoMonitor() {
