@@ -36,8 +36,8 @@ void TFRconsultacli2::EDlocalizarChange() {
 }
 
 void TFRconsultacli2::EDlocalizar2Change() {
-    TDatamodule1::instancia().Clientes->substituirSql(
-        Consultas::clientesPorCpfCnpj(m_ui->EDlocalizar2->text()));
+    TDatamodule1 &dm = TDatamodule1::instancia();
+    dm.Clientes->substituirSql(Consultas::clientesPorCpfCnpj(*dm.Tra, m_ui->EDlocalizar2->text()));
 }
 
 void TFRconsultacli2::DBGrid1DblClick() {

@@ -31,8 +31,8 @@ void TFRconsultarec::FormShow() {
 }
 
 void TFRconsultarec::EDlocalizarChange() {
-    TDatamodule1::instancia().Recibos->substituirSql(
-        Consultas::recibosPorNome(m_ui->EDlocalizar->text()));
+    TDatamodule1 &dm = TDatamodule1::instancia();
+    dm.Recibos->substituirSql(Consultas::recibosPorNome(*dm.Tra, m_ui->EDlocalizar->text()));
 }
 
 void TFRconsultarec::EDlocalizar2Change() {

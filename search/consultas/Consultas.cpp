@@ -1,5 +1,7 @@
 #include "Consultas.h"
 
+#include "fb/Firebird.h"
+
 namespace Consultas {
 
 namespace {
@@ -43,6 +45,26 @@ QStringList clientesPorCpfCnpj(const QString &texto) {
                   QStringLiteral("ORDER BY CLIENTE"));
 }
 
+QStringList clientesPorCpfCnpjPelosNomes(const QString &texto) {
+    return comeco(k_selectClientes, QStringLiteral("CPFCNPJ"), texto,
+                  QStringLiteral("PLAN (CLIENTES ORDER IX_CLIENTES_CLIENTE) ORDER BY CLIENTE"));
+}
+
+QStringList clientesPorCpfCnpj(Fb::Transacao &tra, const QString &texto) {
+    // Without a transaction the dataset's opening starts one; the plain statement serves then.
+    if (!tra.ativa())
+        return clientesPorCpfCnpj(texto);
+    const Fb::Linha casados =
+        Fb::Comando(tra, QStringLiteral("SELECT COUNT(*) FROM (SELECT FIRST %1 CPFCNPJ FROM "
+                                        "CLIENTES ORDER BY CLIENTE) C WHERE CPFCNPJ LIKE '%2%'")
+                             .arg(k_clientesOlhados)
+                             .arg(literal(texto)))
+            .executar();
+    return !casados.empty() && casados.front().toInt() >= k_telaDeLinhas
+               ? clientesPorCpfCnpjPelosNomes(texto)
+               : clientesPorCpfCnpj(texto);
+}
+
 QStringList recibosTodos() {
     return {QStringLiteral("SELECT * FROM RECIBOS"), QStringLiteral("ORDER BY ID_RECIBO DESC")};
 }
@@ -50,6 +72,49 @@ QStringList recibosTodos() {
 QStringList recibosPorNome(const QString &texto) {
     return comeco(k_selectRecibos, QStringLiteral("CLIENTE"), texto,
                   QStringLiteral("ORDER BY ID_RECIBO"));
+}
+
+QStringList recibosPorNomeEmDuasPartes(const QString &texto, qint64 menorNumero, int lidosEmOrdem) {
+    // The first part reads the numbers from the lowest to `ate` through the key; its FIRST,
+    // which never cuts (they are at most that many distinct integers), keeps the name test
+    // outside, so that no list of every receipt with the name is built before the first row.
+    // The second part takes the numbers after those through the key too, the name index
+    // telling which to read; it is opened only once the first part is read through. The
+    // bounds are numbers written out: a subquery there would run again for every row.
+    const qint64 ate = menorNumero + lidosEmOrdem;
+    const QString nome = QStringLiteral("CLIENTE LIKE '") + literal(texto) + QStringLiteral("%'");
+    return {QStringLiteral("SELECT * FROM (SELECT FIRST %1 * FROM RECIBOS WHERE ID_RECIBO "
+                           "BETWEEN %2 AND %3 ORDER BY ID_RECIBO) R0 WHERE ")
+                    .arg(qint64(lidosEmOrdem) + 1)
+                    .arg(menorNumero)
+                    .arg(ate) +
+                nome,
+            QStringLiteral("UNION ALL SELECT * FROM (SELECT * FROM RECIBOS WHERE ID_RECIBO > %1 "
+                           "AND ")
+                    .arg(ate) +
+                nome + QStringLiteral(" ORDER BY ID_RECIBO) R1")};
+}
+
+QStringList recibosPorNome(Fb::Transacao &tra, const QString &texto) {
+    if (!tra.ativa())
+        return recibosPorNome(texto);
+    // A text with a wildcard is not counted: the index would walk every name that begins
+    // with the text before the wildcard, however few of them match.
+    const bool contar = !texto.contains(QLatin1Char('%')) && !texto.contains(QLatin1Char('_'));
+    // Counted in name order from the first name with the text, and stopped at the cap.
+    const Fb::Linha visto =
+        Fb::Comando(tra,
+                    QStringLiteral("SELECT (SELECT MIN(ID_RECIBO) FROM RECIBOS), %1 FROM "
+                                   "RDB$DATABASE")
+                        .arg(contar ? QStringLiteral("(SELECT COUNT(*) FROM (SELECT FIRST %1 "
+                                                     "CLIENTE FROM RECIBOS WHERE CLIENTE LIKE '")
+                                              .arg(k_recibosPoucos) +
+                                          literal(texto) + QStringLiteral("%' ORDER BY CLIENTE) R)")
+                                    : QString::number(k_recibosPoucos)))
+            .executar();
+    if (visto.size() < 2 || visto[0].isNull() || visto[1].toInt() < k_recibosPoucos)
+        return recibosPorNome(texto);
+    return recibosPorNomeEmDuasPartes(texto, visto[0].toLongLong());
 }
 
 QStringList recibosPorNumero(const QString &texto) {

@@ -4,6 +4,10 @@
 #include <optional>
 #include <vector>
 
+namespace Fb {
+class Transacao;
+}
+
 // The statements the searches run, built from the text typed in a search box. Widget-free:
 // the windows replace the shared dataset's SQL text with these lines and reopen it.
 namespace Consultas {
@@ -12,16 +16,48 @@ namespace Consultas {
 // ends where it should.
 QString literal(const QString &texto);
 
+// Rows of a first screen of a search's grid.
+constexpr int k_telaDeLinhas = 25;
+// How many clients, from the first in name order, the tax-number search looks at before
+// it chooses its statement (below).
+constexpr int k_clientesOlhados = 300;
+// The receipt numbers the name search reads one by one before it turns to the index: enough
+// for a screen of a name that one receipt in forty bears, few enough to read at once.
+constexpr int k_recibosLidosEmOrdem = 1000;
+// Fewer receipts than this bearing a name are listed by the index alone.
+constexpr int k_recibosPoucos = 100;
+
 QStringList clientesTodos();
 // Clients whose name (or stored tax number, punctuation included) begins with the text, by
 // the database's LIKE: "%" and "_" typed act as wildcards. Always in name order.
 QStringList clientesPorNome(const QString &texto);
 QStringList clientesPorCpfCnpj(const QString &texto);
+// The same rows in the same order, read by walking the name index and testing each client's
+// tax number: no list of the matches is built first, so when most clients match (all tax
+// numbers of a register may begin with the same digit) the first screen comes at once; when
+// few match, the walk reads every client to find them.
+QStringList clientesPorCpfCnpjPelosNomes(const QString &texto);
+// Which of the two a typed tax number runs: the walk when the first k_clientesOlhados
+// clients in name order already hold a screen of matches, the tax-number index otherwise.
+// Looking costs the reading of those first clients, which the walk then finds in the cache.
+QStringList clientesPorCpfCnpj(Fb::Transacao &tra, const QString &texto);
 
 // Every receipt, newest first.
 QStringList recibosTodos();
 // Receipts whose CLIENTE column begins with the text, oldest first.
 QStringList recibosPorNome(const QString &texto);
+// The same rows in the same order, read in two parts: the `lidosEmOrdem` numbers from
+// `menorNumero`, the lowest stored, one by one, testing each name, so that a name many
+// receipts bear fills the first screen without the list of all of them being built first;
+// then the later numbers, the name index telling which to read, as a rarer name needs.
+QStringList recibosPorNomeEmDuasPartes(const QString &texto, qint64 menorNumero,
+                                       int lidosEmOrdem = k_recibosLidosEmOrdem);
+// Which of the two a typed name runs: the plain statement when fewer than k_recibosPoucos
+// receipts bear the name (the index lists them at once, where the first part would read its
+// numbers in vain) and on an empty register; the two parts otherwise, and always for a text
+// holding a wildcard, which no look of bounded cost can count. Looking reads the lowest
+// number and at most k_recibosPoucos receipts through the name index.
+QStringList recibosPorNome(Fb::Transacao &tra, const QString &texto);
 // Receipts whose number written in decimal begins with the text, oldest first. A run of
 // digits is answered through the primary key, range by range (below), without reading the
 // table; any other text keeps the literal LIKE of the number.

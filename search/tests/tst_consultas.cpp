@@ -21,12 +21,65 @@ class TesteConsultas : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void textoVaiEntreAspasDobradas_data();
     void textoVaiEntreAspasDobradas();
     void faixasDeUmPrefixo_data();
     void faixasDeUmPrefixo();
     void numeroPorFaixasAchaOMesmoQueOLike();
+    void nomeEmDuasPartesAchaOMesmoQueOLike_data();
+    void nomeEmDuasPartesAchaOMesmoQueOLike();
+    void cpfCnpjPelosNomesAchaOMesmoQueOLike_data();
+    void cpfCnpjPelosNomesAchaOMesmoQueOLike();
+
+private:
+    // Receipts and clients that every search by name and by tax number below reads.
+    BancoTeste m_banco;
+    std::unique_ptr<TDatamodule1> m_dm;
 };
+
+void TesteConsultas::initTestCase() {
+    m_dm = m_banco.abrir();
+    TDatamodule1 &dm = *m_dm;
+    dm.Recibos->abrir();
+    const auto executar = [&](const QString &sql, const QVariantList &valores) {
+        Fb::Comando c(*dm.Tra, sql);
+        const QStringList nomes = c.nomesParametros();
+        for (int i = 0; i < nomes.size(); ++i)
+            c.definir(nomes[i], valores[i]);
+        c.executar();
+    };
+    // Receipts stored out of number order, with gaps, a negative number, one without a name
+    // and the largest number the key holds.
+    const struct {
+        int numero;
+        const char *nome;
+    } recibos[] = {{2147483647, "MARIA"}, {100, "MARIA%"},    {10, "M_X"},    {9, "ANA"},
+                   {7, "maria"},          {5, "MARIA SILVA"}, {4, "D'AVILA"}, {2, "MARIO"},
+                   {1, "MARIA SILVA"},    {-5, "JOSÉ"},       {-8, nullptr}};
+    for (const auto &r : recibos)
+        executar(QStringLiteral("INSERT INTO RECIBOS (ID_RECIBO, CLIENTE) VALUES (:ID, :NOME)"),
+                 {r.numero, r.nome ? QVariant(QString::fromUtf8(r.nome)) : QVariant()});
+    // A name that enough receipts bear for the search to read it in two parts.
+    for (int n = 299; n >= 200; --n)
+        executar(QStringLiteral("INSERT INTO RECIBOS (ID_RECIBO, CLIENTE) VALUES (:ID, 'PEDRO')"),
+                 {n});
+    // Clients registered in no name order, nearly all with tax numbers beginning with 1; two
+    // of the same name; one without a name, one without a number.
+    const auto cliente = [&](int id, const QVariant &nome, const QVariant &cpfCnpj) {
+        executar(QStringLiteral("INSERT INTO CLIENTES (ID_CLIENTE, CLIENTE, CPFCNPJ) VALUES "
+                                "(:ID, :NOME, :CPF)"),
+                 {id, nome, cpfCnpj});
+    };
+    for (int i = 0; i < 29; ++i)
+        cliente(100 - i, QStringLiteral("CLIENTE %1").arg((i * 7) % 29, 2, 10, QLatin1Char('0')),
+                QStringLiteral("1%1.000.000-00").arg(i % 10));
+    cliente(1, QStringLiteral("MARIA SILVA"), QStringLiteral("123.456.789-09"));
+    cliente(2, QStringLiteral("MARIA SILVA"), QStringLiteral("111.222.333-44"));
+    cliente(3, QVariant(), QStringLiteral("123.000.000-00"));
+    cliente(4, QStringLiteral("D'AVILA"), QStringLiteral("22.345.678/0001-90"));
+    cliente(5, QStringLiteral("SEM NÚMERO"), QVariant());
+}
 
 void TesteConsultas::textoVaiEntreAspasDobradas_data() {
     QTest::addColumn<QStringList>("linhas");
@@ -147,6 +200,92 @@ void TesteConsultas::numeroPorFaixasAchaOMesmoQueOLike() {
     }
     QCOMPARE(numeros(Consultas::recibosPorNumero(QStringLiteral("12"))),
              (QList<int>{12, 120, 125, 129, 1200, 1299, 12000, 12999, 120000}));
+}
+
+namespace {
+
+// The values of one column of every row the statement selects, in its order.
+QStringList colunaDe(Conjunto &conjunto, const QStringList &sql, Campo *campo) {
+    conjunto.substituirSql(sql);
+    conjunto.carregarTudo();
+    QStringList r;
+    for (int i = 0; i < conjunto.linhasCarregadas(); ++i)
+        r << conjunto.valor(i, campo->indice()).toString();
+    return r;
+}
+
+} // namespace
+
+void TesteConsultas::nomeEmDuasPartesAchaOMesmoQueOLike_data() {
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<bool>("duasPartes");
+    QTest::addColumn<QStringList>("numeros");
+    QStringList pedros;
+    for (int n = 200; n < 300; ++n)
+        pedros << QString::number(n);
+    QTest::newRow("começo do nome")
+        << QStringLiteral("MARIA") << false << QStringList{"1", "5", "100", "2147483647"};
+    QTest::newRow("uma letra") << QStringLiteral("M") << false
+                               << QStringList{"1", "2", "5", "10", "100", "2147483647"};
+    QTest::newRow("nome de cem recibos") << QStringLiteral("PEDRO") << true << pedros;
+    QTest::newRow("apóstrofo") << QStringLiteral("D'A") << false << QStringList{"4"};
+    QTest::newRow("curinga _") << QStringLiteral("M_") << true
+                               << QStringList{"1", "2", "5", "10", "100", "2147483647"};
+    QTest::newRow("curinga % no meio") << QStringLiteral("%SILVA") << true << QStringList{"1", "5"};
+    QTest::newRow("maiúsculas contam") << QStringLiteral("maria") << false << QStringList{"7"};
+    QTest::newRow("caixa vazia: quem tem nome")
+        << QString() << true
+        << QStringList{"-5", "1", "2", "4", "5", "7", "9", "10", "100"} + pedros +
+               QStringList{"2147483647"};
+    QTest::newRow("nada casa") << QStringLiteral("ZZZ") << false << QStringList{};
+}
+
+// Wherever the oldest numbers end, the two parts find exactly the receipts, in the same
+// order, that the plain LIKE finds; they are chosen when many receipts may bear the name.
+void TesteConsultas::nomeEmDuasPartesAchaOMesmoQueOLike() {
+    QFETCH(QString, texto);
+    QFETCH(bool, duasPartes);
+    QFETCH(QStringList, numeros);
+    TDatamodule1 &dm = *m_dm;
+    QCOMPARE(colunaDe(*dm.Recibos, Consultas::recibosPorNome(texto), dm.RecibosID_RECIBO), numeros);
+    // From the lowest number, -8: only it, up to 1, up to 9, every number but the largest.
+    for (const int lidos : {0, 9, 17, Consultas::k_recibosLidosEmOrdem})
+        QCOMPARE(colunaDe(*dm.Recibos, Consultas::recibosPorNomeEmDuasPartes(texto, -8, lidos),
+                          dm.RecibosID_RECIBO),
+                 numeros);
+    const QStringList escolhido = Consultas::recibosPorNome(*dm.Tra, texto);
+    QCOMPARE(escolhido == Consultas::recibosPorNomeEmDuasPartes(texto, -8), duasPartes);
+    QCOMPARE(colunaDe(*dm.Recibos, escolhido, dm.RecibosID_RECIBO), numeros);
+}
+
+void TesteConsultas::cpfCnpjPelosNomesAchaOMesmoQueOLike_data() {
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<bool>("pelosNomes");
+    QTest::addColumn<int>("quantos");
+    QTest::newRow("primeiro dígito de quase todos") << QStringLiteral("1") << true << 32;
+    QTest::newRow("três dígitos de um CPF") << QStringLiteral("123") << false << 2;
+    QTest::newRow("quatro dígitos sem o ponto") << QStringLiteral("1234") << false << 0;
+    QTest::newRow("curinga") << QStringLiteral("_23") << false << 2;
+    QTest::newRow("apóstrofo") << QStringLiteral("1'") << false << 0;
+    QTest::newRow("caixa vazia: quem tem CPF/CNPJ") << QString() << true << 33;
+}
+
+// The walk by name finds the same clients in the same order as the tax-number index, and
+// it is chosen when the first clients by name hold a screen of matches.
+void TesteConsultas::cpfCnpjPelosNomesAchaOMesmoQueOLike() {
+    QFETCH(QString, texto);
+    QFETCH(bool, pelosNomes);
+    QFETCH(int, quantos);
+    TDatamodule1 &dm = *m_dm;
+    const QStringList plano = Consultas::clientesPorCpfCnpj(texto);
+    const QStringList esperado = colunaDe(*dm.Clientes, plano, dm.ClientesID_CLIENTE);
+    QCOMPARE(esperado.size(), quantos);
+    QCOMPARE(colunaDe(*dm.Clientes, Consultas::clientesPorCpfCnpjPelosNomes(texto),
+                      dm.ClientesID_CLIENTE),
+             esperado);
+    const QStringList escolhido = Consultas::clientesPorCpfCnpj(*dm.Tra, texto);
+    QCOMPARE(escolhido == Consultas::clientesPorCpfCnpjPelosNomes(texto), pelosNomes);
+    QCOMPARE(colunaDe(*dm.Clientes, escolhido, dm.ClientesID_CLIENTE), esperado);
 }
 
 QTEST_GUILESS_MAIN(TesteConsultas)
