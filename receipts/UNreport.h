@@ -1,9 +1,12 @@
 #pragma once
 #include "Janela.h"
 
+#include <memory>
+
 namespace Ui {
 class TFRreport;
 }
+class Relatorio;
 
 // Holder of the quick receipt print layout; never shown.
 class TFRreport : public JanelaFixa {
@@ -12,8 +15,12 @@ public:
     explicit TFRreport(QWidget *parent = nullptr);
     ~TFRreport() override;
 
+    // The quick layout; its labels keep the last texts set until the next preview or print.
+    Relatorio &report() { return *m_report; }
+
 private:
     Ui::TFRreport *m_ui;
+    std::unique_ptr<Relatorio> m_report;
 };
 
 extern TFRreport *FRreport;
