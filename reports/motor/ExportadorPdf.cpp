@@ -49,19 +49,28 @@ QByteArray metadadosXmp(const QString &titulo, const ConfigExportacaoPdf &config
 }
 
 // qpdf writes the final file into the save file, which replaces the target only
-// when complete.
+// when complete. Its many small pieces are gathered into large writes.
 class SaidaQSaveFile : public Pipeline {
 public:
-    explicit SaidaQSaveFile(QSaveFile &arquivo) : Pipeline("saida", nullptr), m_arquivo(arquivo) {}
-    void write(unsigned char const *dados, size_t tamanho) override {
-        if (m_arquivo.write(reinterpret_cast<const char *>(dados), qint64(tamanho)) !=
-            qint64(tamanho))
-            throw std::runtime_error(m_arquivo.errorString().toStdString());
+    explicit SaidaQSaveFile(QSaveFile &arquivo) : Pipeline("saida", nullptr), m_arquivo(arquivo) {
+        m_bloco.reserve(tamanhoBloco);
     }
-    void finish() override {}
+    void write(unsigned char const *dados, size_t tamanho) override {
+        m_bloco.append(reinterpret_cast<const char *>(dados), qsizetype(tamanho));
+        if (m_bloco.size() >= tamanhoBloco)
+            esvaziar();
+    }
+    void finish() override { esvaziar(); }
 
 private:
+    static constexpr qsizetype tamanhoBloco = 1 << 20;
+    void esvaziar() {
+        if (m_arquivo.write(m_bloco) != m_bloco.size())
+            throw std::runtime_error(m_arquivo.errorString().toStdString());
+        m_bloco.resize(0);
+    }
     QSaveFile &m_arquivo;
+    QByteArray m_bloco;
 };
 
 std::string utf8(const QString &texto) {
@@ -179,6 +188,7 @@ void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
         escritor.setObjectStreamMode(qpdf_o_disable);
         protegerSePedido(escritor, config);
         escritor.write();
+        destino.finish();
     } catch (const std::exception &e) {
         throw falha(QString::fromStdString(e.what()));
     }

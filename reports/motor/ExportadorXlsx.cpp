@@ -77,31 +77,48 @@ struct Escrita {
     }
 };
 
+// What sets a cell's format apart: looked up for every cell, so kept to a few integers.
+struct ChaveFormato {
+    int fonte;
+    QRgb cor;
+    QRgb fundo;
+    quint8 alinhamento;
+    quint8 tipo;
+    qint8 casas;
+    bool multilinha;
+    quint8 moldura;
+    bool operator==(const ChaveFormato &) const = default;
+};
+
+size_t qHash(const ChaveFormato &c, size_t semente = 0) {
+    return qHashMulti(semente, c.fonte, c.cor, c.fundo, c.alinhamento, c.tipo, c.casas,
+                      c.multilinha, c.moldura);
+}
+
 struct Planilha {
     lxw_workbook *livro = nullptr;
     lxw_worksheet *folha = nullptr;
-    QHash<QString, lxw_format *> formatos;
+    QHash<ChaveFormato, lxw_format *> formatos;
     const RelatorioPreparado *relatorio = nullptr;
     const ConfigExportacaoExcel *config = nullptr;
     QString arquivo;
 
     lxw_format *formato(const TextoPreparado &t, bool multilinha) {
         const bool comoTexto = config->celulasComoTexto;
-        const QByteArray numerico = comoTexto ? QByteArray() : formatoNumerico(t);
         const MolduraLayout &m = t.moldura;
-        const QString chave = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
-                                  .arg(t.fonte)
-                                  .arg(t.cor)
-                                  .arg(config->fundo ? t.fundo : 0)
-                                  .arg(int(t.alinhamentoH) * 2 + int(t.alinhamentoV))
-                                  .arg(QString::fromLatin1(numerico))
-                                  .arg(multilinha)
-                                  .arg(int(m.topo) | int(m.baixo) << 1 | int(m.esquerda) << 2 |
-                                       int(m.direita) << 3 | int(borda(m)) << 4)
-                                  .arg(config->estilos);
+        const ChaveFormato chave{t.fonte,
+                                 t.cor,
+                                 config->fundo ? t.fundo : 0,
+                                 quint8(int(t.alinhamentoH) * 2 + int(t.alinhamentoV)),
+                                 comoTexto ? quint8(0) : quint8(t.tipo),
+                                 t.casasExibidas,
+                                 multilinha && t.quebraLinha,
+                                 quint8(int(m.topo) | int(m.baixo) << 1 | int(m.esquerda) << 2 |
+                                        int(m.direita) << 3 | int(borda(m)) << 4)};
         auto it = formatos.find(chave);
         if (it != formatos.end())
             return *it;
+        const QByteArray numerico = comoTexto ? QByteArray() : formatoNumerico(t);
         lxw_format *fmt = workbook_add_format(livro);
         if (config->estilos) {
             const FontePreparada &f = relatorio->fontes.value(t.fonte);
