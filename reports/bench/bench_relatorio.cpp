@@ -180,12 +180,22 @@ int main(int argc, char **argv) {
     const qint64 tamanho = QFileInfo(pdf).size();
     std::printf("PDF: %.2f s = %.0f páginas/s; %.1f MB, %.1f KB por página\n", sPdf, paginas / sPdf,
                 tamanho / 1048576.0, tamanho / 1024.0 / paginas);
+    std::printf("memória após o PDF: %.1f MB\n", picoDeMemoriaKb() / 1024.0);
 
     relogio.restart();
     Exportadores::xlsx(relatorio.preparado(), dir.filePath(QStringLiteral("lista.xlsx")),
                        ConfigExportacaoExcel{});
-    std::printf("Excel: %.2f s; %.1f MB\n", relogio.nsecsElapsed() / 1e9,
+    const double sExcel = relogio.nsecsElapsed() / 1e9;
+    std::printf("Excel: %.2f s = %.0f linhas/s; %.1f MB\n", sExcel, linhas / sExcel,
                 QFileInfo(dir.filePath(QStringLiteral("lista.xlsx"))).size() / 1048576.0);
+    std::printf("memória após o Excel: %.1f MB\n", picoDeMemoriaKb() / 1024.0);
+
+    relogio.restart();
+    Exportadores::rtf(relatorio.preparado(), dir.filePath(QStringLiteral("lista.rtf")),
+                      ConfigExportacaoRtf{});
+    const double sRtf = relogio.nsecsElapsed() / 1e9;
+    std::printf("RTF: %.2f s = %.0f páginas/s; %.1f MB\n", sRtf, paginas / sRtf,
+                QFileInfo(dir.filePath(QStringLiteral("lista.rtf"))).size() / 1048576.0);
     std::printf("pico de memória: %.1f MB\n", picoDeMemoriaKb() / 1024.0);
     return 0;
 }
