@@ -25,6 +25,8 @@ QString tamanho(qint64 bytes) {
 int fazer(Copias &copias, const QString &arquivo, QTextStream &saida, QTextStream &erro) {
     const QString destino = arquivo.isEmpty() ? copias.arquivoDoDia(QDate::currentDate()) : arquivo;
     const Copias::Resultado r = copias.fazer(destino);
+    if (arquivo.isEmpty())
+        copias.girar();
     const QLocale br(QLocale::Portuguese, QLocale::Brazil);
     if (!r.verificada) {
         erro << "A cópia de segurança foi gravada, mas não passou na verificação e foi guardada "
