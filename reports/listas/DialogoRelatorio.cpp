@@ -34,6 +34,14 @@ ConsultaRelatorio &DialogoRelatorio::consulta() {
     return *ibqRelatorio;
 }
 
+void DialogoRelatorio::trocarSql(const QStringList &sql) {
+    if (sql == m_sql)
+        return;
+    m_sql = sql;
+    fdsEvento.usar(nullptr);
+    ibqRelatorio.reset();
+}
+
 void DialogoRelatorio::prepararTeclas(QPushButton *visualizar) {
     m_visualizar = visualizar;
     installEventFilter(this);
@@ -43,6 +51,7 @@ void DialogoRelatorio::prepararTeclas(QPushButton *visualizar) {
 
 void DialogoRelatorio::visualizar(const std::function<void(ConsultaRelatorio &)> &parametros) {
     m_visualizar->setEnabled(false);
+    escolherSql();
     ConsultaRelatorio &q = consulta();
     q.fechar();
     if (parametros)

@@ -34,6 +34,10 @@ protected:
     void prepararTeclas(QPushButton *visualizar);
     // The shared client dataset, closed and opened again over every client in name order.
     static void abrirClientesPorNome();
+    // Before the query is opened: a dialog may choose there how its query is written.
+    virtual void escolherSql() {}
+    // Another text for the report query, which is made anew on its next use.
+    void trocarSql(const QStringList &sql);
     // The steps of "Visualizar": disable it, close the query, set its parameters, open it,
     // show the report, enable it. An error opening the query stops the steps and leaves the
     // button disabled until the window is shown again; an error preparing the report is told

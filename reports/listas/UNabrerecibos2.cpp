@@ -1,21 +1,15 @@
 #include "UNabrerecibos2.h"
 
 #include "ConsultaRelatorio.h"
+#include "Datamodule1.h"
 #include "Protegido.h"
+#include "RecibosPorData.h"
 #include "ui_UNabrerecibos2.h"
 
 TFRabrerecibos2 *FRabrerecibos2 = nullptr;
 
-namespace {
-
-const QStringList k_sql{QStringLiteral("select"), QStringLiteral("  * from"),
-                        QStringLiteral("RECIBOS"),
-                        QStringLiteral("where (Data>=:pini and Data<=:pfim) ")};
-
-} // namespace
-
 TFRabrerecibos2::TFRabrerecibos2(QWidget *parent)
-    : DialogoRelatorio(QStringLiteral("recibos_por_periodo"), k_sql, parent),
+    : DialogoRelatorio(QStringLiteral("recibos_por_periodo"), RecibosPorData::sql(), parent),
       m_ui(new Ui::TFRabrerecibos2) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
@@ -37,6 +31,13 @@ void TFRabrerecibos2::FormShow() {
     m_ui->Medtini->setDate(QDate::currentDate());
     m_ui->Medtfim->setDate(QDate::currentDate());
     m_ui->Button1->setEnabled(true);
+}
+
+void TFRabrerecibos2::escolherSql() {
+    trocarSql(RecibosPorData::lerNaOrdemGuardada(*TDatamodule1::instancia().Tra,
+                                                 m_ui->Medtini->date(), m_ui->Medtfim->date())
+                  ? RecibosPorData::sqlNaOrdemGuardada()
+                  : RecibosPorData::sql());
 }
 
 void TFRabrerecibos2::Button1Click() {

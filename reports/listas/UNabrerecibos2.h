@@ -14,6 +14,9 @@ public:
 
 protected:
     void showEvent(QShowEvent *evento) override;
+    // A period holding a quarter or more of the receipts stored first is read in the stored
+    // order.
+    void escolherSql() override;
 
 private:
     void FormShow();

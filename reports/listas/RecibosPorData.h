@@ -1,0 +1,29 @@
+#pragma once
+#include <QStringList>
+
+class QDate;
+namespace Fb {
+class Transacao;
+}
+
+// The query of the receipts of a period and how it is best read. Widget-free.
+namespace RecibosPorData {
+
+// The query as the by-date dialog stores it: no ordering clause, so the receipts come in the
+// order they are stored.
+const QStringList &sql();
+// The same query reading the table in its stored order and testing each date, instead of
+// listing every receipt of the period through the DATA index before the first row: the same
+// rows in the same order, since the index's list is also read in the stored order.
+const QStringList &sqlNaOrdemGuardada();
+
+// How many of the first receipts stored the choice below looks at.
+constexpr int k_recibosOlhados = 10000;
+
+// True when at least a quarter of the first receipts stored fall within the period: the
+// stored order then reaches a page of them at once, where the index's list of the period
+// would cost most of a reading of the table before the first. False on an empty register
+// and without a transaction.
+bool lerNaOrdemGuardada(Fb::Transacao &tra, const QDate &inicio, const QDate &fim);
+
+} // namespace RecibosPorData
