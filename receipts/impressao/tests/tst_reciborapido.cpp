@@ -58,6 +58,7 @@ private Q_SLOTS:
     void assinatura();
     void textosLongosInteiros_data();
     void textosLongosInteiros();
+    void semLimiteTomaAsLinhasQuePrecisa();
 };
 
 void TstReciboRapido::assinatura_data() {
@@ -135,6 +136,28 @@ void TstReciboRapido::textosLongosInteiros() {
                 QVERIFY2(!r->caixa.intersects(outro->caixa), qPrintable(outro->nome));
         }
     }
+}
+
+// A self-sizing label given no limit below it grows down as far as its lines need, in its own
+// font, rather than losing them.
+void TstReciboRapido::semLimiteTomaAsLinhasQuePrecisa() {
+    Relatorio report(QStringLiteral("recibo_rapido"));
+    ObjetoLayout *referente = FindObject(report, QStringLiteral("Lreferente"));
+    referente->alturaMaxima = 0;
+    referente->fonteMinima = 0;
+    TextosReciboRapido r;
+    r.referente = frase(600, 3);
+    preencherReciboRapido(report, r);
+    report.prepararTudo();
+    const PaginaPreparada &p = report.preparado().paginas.first();
+    const TextoPreparado *t = texto(p, QStringLiteral("Lreferente"));
+    QVERIFY(t);
+    QCOMPARE(impresso(p, QStringLiteral("Lreferente")), r.referente);
+    QVERIFY(t->linhas.size() > 3);
+    QCOMPARE(report.preparado().fontes.at(t->fonte).pontos, 10);
+    QVERIFY(t->linhas.last().base.y() < t->caixa.bottom());
+    QVERIFY(t->caixa.right() <=
+            10 * Layout::pixelsPorMm + report.layout().larguraImprimivel() + 0.01);
 }
 
 QTEST_MAIN(TstReciboRapido)
