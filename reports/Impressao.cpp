@@ -35,7 +35,8 @@ void imprimir(const RelatorioPreparado &relatorio, QPrinter &impressora, int de,
     if (de > ate)
         return;
     impressora.setFullPage(true);
-    impressora.setPageLayout(GeometriaPagina(relatorio.paginas[de - 1]).leiauteFolhaInteira());
+    impressora.setPageLayout(
+        GeometriaPagina(relatorio.paginas.cabecalho(de - 1)).leiauteFolhaInteira());
     QPainter painter;
     if (!painter.begin(&impressora))
         throw ErroSistema(QStringLiteral("Não foi possível iniciar a impressão em \"%1\".")
@@ -43,7 +44,8 @@ void imprimir(const RelatorioPreparado &relatorio, QPrinter &impressora, int de,
     const int total = ate - de + 1;
     for (int i = de - 1; i < ate; ++i) {
         if (i > de - 1) {
-            impressora.setPageLayout(GeometriaPagina(relatorio.paginas[i]).leiauteFolhaInteira());
+            impressora.setPageLayout(
+                GeometriaPagina(relatorio.paginas.cabecalho(i)).leiauteFolhaInteira());
             if (!impressora.newPage())
                 throw ErroSistema(QStringLiteral("A impressora \"%1\" recusou uma nova página.")
                                       .arg(impressora.printerName()));

@@ -63,6 +63,8 @@ constexpr int itemPaginaInteira = 8;
 
 // How long one step of the preparation may hold the window before it paints again.
 constexpr int msPorEtapa = 25;
+// How long a command may wait for the pages before a progress window shows.
+constexpr int msAteOProgresso = 300;
 
 } // namespace
 
@@ -253,12 +255,48 @@ bool TFRpreview::concluirPreparo() {
     if (!preparando())
         return true;
     m_timerPreparo->stop();
-    const bool pronto = protegido([&] { m_preparador->prepararTudo(); },
-                                  [&] {
-                                      // The pages made so far stay in view.
-                                      m_preparador.reset();
-                                      paginasNovas();
-                                  });
+    // The pages still missing are made in short steps between which the window
+    // paints and answers; past a moment a progress window says how far it got
+    // and lets the user give up the command, the preparation going on as before.
+    QProgressDialog progresso(this);
+    progresso.setWindowTitle(QStringLiteral("Preparando"));
+    progresso.setCancelButtonText(QStringLiteral("Cancelar"));
+    progresso.setRange(0, 0);
+    progresso.setWindowModality(Qt::WindowModal);
+    progresso.setAutoReset(false);
+    progresso.setAutoClose(false);
+    progresso.hide();
+    QElapsedTimer desdeOInicio;
+    desdeOInicio.start();
+    bool cancelado = false;
+    const bool pronto = protegido(
+        [&] {
+            while (!m_preparador->terminado()) {
+                QElapsedTimer relogio;
+                relogio.start();
+                while (!m_preparador->terminado() && relogio.elapsed() < msPorEtapa)
+                    m_preparador->continuar(1);
+                paginasNovas();
+                progresso.setLabelText(
+                    QStringLiteral("Preparando as páginas: %1 prontas...").arg(paginasProntas()));
+                if (!progresso.isVisible() && desdeOInicio.elapsed() >= msAteOProgresso)
+                    progresso.show();
+                QCoreApplication::processEvents();
+                if (progresso.wasCanceled()) {
+                    cancelado = true;
+                    return;
+                }
+            }
+        },
+        [&] {
+            // The pages made so far stay in view.
+            m_preparador.reset();
+            paginasNovas();
+        });
+    if (cancelado) {
+        m_timerPreparo->start();
+        return false;
+    }
     if (pronto)
         paginasNovas();
     return pronto;
@@ -544,8 +582,11 @@ void TFRpreview::aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMa
     if (!m_relatorio || !concluirPreparo())
         return;
     const GeometriaPagina nova(tamanhoMm, paisagem, margensMm);
-    for (PaginaPreparada &p : m_relatorio->paginas)
+    for (qsizetype i = 0; i < m_relatorio->paginas.size(); ++i) {
+        PaginaPreparada p = m_relatorio->paginas.cabecalho(i);
         nova.aplicarEm(p);
+        m_relatorio->paginas.mudarPapel(i, p);
+    }
     ui->visao->paginasAlteradas();
     m_miniaturas->definir(m_relatorio, paginasProntas());
 }

@@ -57,7 +57,9 @@ public:
     bool exportarPara(FormatoExportacao formato, const QString &arquivo);
     bool localizarTexto(const QString &texto);
     void irParaPagina(int pagina); // 0-based
-    // Prepares the pages still missing; false (and a message) when that fails.
+    // Prepares the pages still missing, the window answering meanwhile and a
+    // progress window showing when it takes a while; false when the user cancels
+    // there (the preparation goes on) or when it fails (with a message).
     bool concluirPreparo();
     // What page setup does once the user has chosen: new paper and margins for every page.
     void aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMarginsF &margensMm);

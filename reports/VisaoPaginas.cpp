@@ -62,7 +62,7 @@ void VisaoPaginas::paginasAlteradas() {
 }
 
 QSizeF VisaoPaginas::tamanhoPagina(int pagina) const {
-    return m_relatorio->paginas[pagina].tamanhoPx() * m_zoom;
+    return m_relatorio->paginas.cabecalho(pagina).tamanhoPx() * m_zoom;
 }
 
 void VisaoPaginas::recalcular(int quantidade) {
@@ -100,7 +100,7 @@ void VisaoPaginas::definirZoom(double zoom) {
 double VisaoPaginas::zoomPaginaInteira() const {
     if (!m_relatorio || m_relatorio->paginas.isEmpty())
         return 1.0;
-    const QSizeF t = m_relatorio->paginas[qMax(0, paginaAtual())].tamanhoPx();
+    const QSizeF t = m_relatorio->paginas.cabecalho(qMax(0, paginaAtual())).tamanhoPx();
     const QSize v = viewport()->size();
     return qMin((v.width() - 2 * espaco) / t.width(), (v.height() - 2 * espaco) / t.height());
 }
@@ -109,7 +109,7 @@ double VisaoPaginas::zoomLarguraPagina() const {
     if (!m_relatorio || m_relatorio->paginas.isEmpty())
         return 1.0;
     return (viewport()->width() - 2 * espaco) /
-           m_relatorio->paginas[qMax(0, paginaAtual())].tamanhoPx().width();
+           m_relatorio->paginas.cabecalho(qMax(0, paginaAtual())).tamanhoPx().width();
 }
 
 int VisaoPaginas::paginaAtual() const {
@@ -190,7 +190,7 @@ void VisaoPaginas::paintEvent(QPaintEvent *) {
         p.drawImage(origem, imagemDaPagina(pagina));
         if (pagina == m_paginaDestaque) {
             const QPointF desloc =
-                m_relatorio->paginas[pagina].deslocamentoMm * Layout::pixelsPorMm;
+                m_relatorio->paginas.cabecalho(pagina).deslocamentoMm * Layout::pixelsPorMm;
             const QRectF area(origem + (m_destaque.topLeft() + desloc) * m_zoom,
                               m_destaque.size() * m_zoom);
             p.fillRect(area.adjusted(-1, -1, 1, 1), QColor(255, 200, 0, 110));

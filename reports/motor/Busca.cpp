@@ -29,7 +29,8 @@ std::optional<Achado> localizar(const RelatorioPreparado &relatorio, const QStri
     // starting page is visited twice so matches before the last one count too.
     for (int volta = 0; volta <= paginas; ++volta) {
         const int p = (inicio + volta) % paginas;
-        const auto &elementos = relatorio.paginas[p].elementos;
+        const PaginaPreparada pagina = relatorio.paginas[p];
+        const auto &elementos = pagina.elementos;
         for (int e = 0; e < elementos.size(); ++e) {
             const auto *t = std::get_if<TextoPreparado>(&elementos[e]);
             if (!t)

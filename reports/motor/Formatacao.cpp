@@ -29,6 +29,27 @@ qint64 potencia10(int n) {
     return p;
 }
 
+// dd/MM/yyyy from the date's numbers: no format string to read for every cell.
+QString data(const QDate &d) {
+    if (!d.isValid())
+        return {};
+    int ano = 0, mes = 0, dia = 0;
+    d.getDate(&ano, &mes, &dia);
+    if (ano < 0 || ano > 9999)
+        return d.toString(u"dd/MM/yyyy");
+    const char16_t t[10] = {char16_t(u'0' + dia / 10),
+                            char16_t(u'0' + dia % 10),
+                            u'/',
+                            char16_t(u'0' + mes / 10),
+                            char16_t(u'0' + mes % 10),
+                            u'/',
+                            char16_t(u'0' + ano / 1000),
+                            char16_t(u'0' + ano / 100 % 10),
+                            char16_t(u'0' + ano / 10 % 10),
+                            char16_t(u'0' + ano % 10)};
+    return QString(reinterpret_cast<const QChar *>(t), 10);
+}
+
 } // namespace
 
 QString numero(qint64 valor, int casasValor, int casas) {
@@ -103,11 +124,15 @@ QString texto(const QVariant &valor, const FormatoExibicao &formato) {
     }
     switch (valor.metaType().id()) {
     case QMetaType::QDate:
-        return valor.toDate().toString(u"dd/MM/yyyy");
+        return data(valor.toDate());
     case QMetaType::QTime:
         return valor.toTime().toString(u"hh:mm:ss");
-    case QMetaType::QDateTime:
-        return valor.toDateTime().toString(u"dd/MM/yyyy hh:mm:ss");
+    case QMetaType::QDateTime: {
+        const QDateTime momento = valor.toDateTime();
+        if (!momento.isValid())
+            return {};
+        return data(momento.date()) + u' ' + momento.time().toString(u"hh:mm:ss");
+    }
     case QMetaType::QByteArray:
         return QString::fromUtf8(valor.toByteArray());
     case QMetaType::Double:

@@ -105,6 +105,8 @@ struct PaginaPreparada {
     bool operator==(const PaginaPreparada &) const = default;
 };
 
+#include "PaginasPreparadas.h"
+
 // The pages of one run of a layout, with the fonts and pictures they share.
 struct RelatorioPreparado {
     QString nome;
@@ -112,7 +114,7 @@ struct RelatorioPreparado {
     QString titulo;
     QList<FontePreparada> fontes;
     QList<QImage> imagens;
-    QList<PaginaPreparada> paginas;
+    PaginasPreparadas paginas;
 
     int indiceFonte(const FontePreparada &fonte);
     int indiceImagem(const QImage &imagem);

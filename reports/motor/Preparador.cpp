@@ -5,6 +5,7 @@
 #include "FonteDeLinhas.h"
 #include "Fontes.h"
 #include "Formatacao.h"
+#include "MedidorDeTexto.h"
 
 #include <QDate>
 
@@ -32,13 +33,12 @@ double Layout::larguraImprimivel() const {
 
 namespace {
 
-QStringList quebrar(const QString &texto, const QFontMetricsF &fm, double largura,
-                    bool quebraLinha) {
+QStringList quebrar(const QString &texto, MedidorDeTexto &fm, double largura, bool quebraLinha) {
     QStringList linhas;
     QString normalizado = texto;
     normalizado.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (const QString &paragrafo : normalizado.split(u'\n')) {
-        if (!quebraLinha || fm.horizontalAdvance(paragrafo) <= largura) {
+        if (!quebraLinha || fm.largura(paragrafo) <= largura) {
             linhas << paragrafo;
             continue;
         }
@@ -46,7 +46,7 @@ QStringList quebrar(const QString &texto, const QFontMetricsF &fm, double largur
         const QStringList palavras = paragrafo.split(u' ');
         for (qsizetype p = 0; p < palavras.size(); ++p) {
             const QString candidato = p == 0 ? palavras[p] : atual + u' ' + palavras[p];
-            if (fm.horizontalAdvance(candidato) <= largura) {
+            if (fm.largura(candidato) <= largura) {
                 atual = candidato;
                 continue;
             }
@@ -54,9 +54,9 @@ QStringList quebrar(const QString &texto, const QFontMetricsF &fm, double largur
                 linhas << atual;
             atual = palavras[p];
             // A word wider than the box is cut between letters.
-            while (atual.size() > 1 && fm.horizontalAdvance(atual) > largura) {
+            while (atual.size() > 1 && fm.largura(atual) > largura) {
                 qsizetype cabe = 1;
-                while (cabe < atual.size() && fm.horizontalAdvance(atual.left(cabe + 1)) <= largura)
+                while (cabe < atual.size() && fm.largura(atual.left(cabe + 1)) <= largura)
                     ++cabe;
                 linhas << atual.left(cabe);
                 atual = atual.mid(cabe);
@@ -203,6 +203,7 @@ bool Preparador::continuar(int paginas) {
         case Estado::Sumario:
             if (m_sumario)
                 imprimirBandaComQuebra(*m_sumario);
+            entregarPagina();
             m_estado = Estado::Fim;
             m_paginasCompletas = int(m_destino.paginas.size());
             break;
@@ -213,15 +214,24 @@ bool Preparador::continuar(int paginas) {
     return terminado();
 }
 
+void Preparador::entregarPagina() {
+    if (m_temPagina)
+        m_destino.paginas.push_back(m_pagina);
+    m_pagina = {};
+    m_temPagina = false;
+}
+
 void Preparador::novaPagina() {
+    entregarPagina();
     PaginaPreparada pagina;
     pagina.larguraMm = m_layout.pagina.larguraPapel;
     pagina.alturaMm = m_layout.pagina.alturaPapel;
     pagina.paisagem = m_layout.pagina.paisagem;
     pagina.margensMm = QMarginsF(m_layout.pagina.margemEsquerda, m_layout.pagina.margemTopo,
                                  m_layout.pagina.margemDireita, m_layout.pagina.margemBaixo);
-    m_destino.paginas.push_back(std::move(pagina));
-    m_paginasCompletas = int(m_destino.paginas.size()) - 1;
+    m_pagina = std::move(pagina);
+    m_temPagina = true;
+    m_paginasCompletas = int(m_destino.paginas.size());
     m_y = m_layout.pagina.margemTopo * Layout::pixelsPorMm;
 }
 
@@ -238,7 +248,7 @@ void Preparador::imprimirBandaComQuebra(const BandaLayout &banda) {
 }
 
 void Preparador::imprimirBanda(const BandaLayout &banda) {
-    PaginaPreparada &pagina = m_destino.paginas.last();
+    PaginaPreparada &pagina = m_pagina;
     const qsizetype primeiroElemento = pagina.elementos.size();
     const double x = m_layout.pagina.margemEsquerda * Layout::pixelsPorMm;
     if (banda.fundo.isValid() && banda.fundo != Qt::white) {
@@ -298,12 +308,11 @@ void Preparador::imprimirObjeto(const ObjetoLayout &obj, double x, double y,
     }
 }
 
-const QFontMetricsF &Preparador::medidas(const FontePreparada &fonte) {
+MedidorDeTexto &Preparador::medidas(const FontePreparada &fonte) {
     for (const auto &[f, m] : m_medidas)
         if (f == fonte)
             return *m;
-    m_medidas.push_back({fonte, std::make_shared<QFontMetricsF>(Fontes::criar(fonte, 96),
-                                                                Fontes::dispositivoDeMedida())});
+    m_medidas.push_back({fonte, std::make_shared<MedidorDeTexto>(fonte)});
     return *m_medidas.last().second;
 }
 
@@ -359,7 +368,7 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
     t.alinhamentoV = obj.alinhamentoV;
     t.quebraLinha = obj.quebraLinha;
     FontePreparada fonte = fontePreparada(obj.fonte);
-    const QFontMetricsF *fm = &medidas(fonte);
+    MedidorDeTexto *fm = &medidas(fonte);
 
     QRectF caixa = caixaObjeto;
     QStringList linhas;
@@ -373,7 +382,7 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
         linhas = quebrar(texto, *fm, 0, false);
         double largura = 0;
         for (const QString &l : linhas)
-            largura = qMax(largura, fm->horizontalAdvance(l));
+            largura = qMax(largura, fm->largura(l));
         const double bordaDaBanda =
             m_layout.pagina.margemEsquerda * Layout::pixelsPorMm + m_layout.larguraImprimivel();
         const double livre = bordaDaBanda - caixa.left() - 2 * obj.margemX;
@@ -391,13 +400,14 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
         const int menorPonto =
             obj.fonteMinima > 0 ? qRound(obj.fonteMinima * 72.0 / 96.0) : fonte.pontos;
         while (true) {
-            const double precisa = alturaDasLinhas(linhas.size(), *fm, obj) + 2 * obj.margemY;
+            const double precisa =
+                alturaDasLinhas(linhas.size(), fm->metricas(), obj) + 2 * obj.margemY;
             // Grows only as far as the lines need, never above its limit nor below its own height.
             caixa.setHeight(qMax(caixaObjeto.height(), qMin(alturaMaxima, precisa)));
             bool cabe = precisa <= caixa.height() + 0.001;
             if (!obj.quebraLinha)
                 for (const QString &l : linhas)
-                    cabe = cabe && fm->horizontalAdvance(l) <= larguraInterior + 0.001;
+                    cabe = cabe && fm->largura(l) <= larguraInterior + 0.001;
             if (cabe || fonte.pontos - 1 < menorPonto)
                 break;
             --fonte.pontos;
@@ -409,9 +419,9 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
     t.caixa = caixa;
     const QRectF interior = caixa.adjusted(obj.margemX, obj.margemY, -obj.margemX, -obj.margemY);
 
-    const double alturaLinha = fm->height();
+    const double alturaLinha = fm->metricas().height();
     const double passo = alturaLinha + obj.espacoLinhas;
-    const double total = alturaDasLinhas(linhas.size(), *fm, obj);
+    const double total = alturaDasLinhas(linhas.size(), fm->metricas(), obj);
     double topo = interior.top();
     if (obj.alinhamentoV == AlinhamentoV::Centro && total < interior.height())
         topo += (interior.height() - total) / 2;
@@ -423,13 +433,13 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
             break;
         if (linhas[i].isEmpty())
             continue;
-        const double largura = fm->horizontalAdvance(linhas[i]);
+        const double largura = fm->largura(linhas[i]);
         double x = interior.left();
         if (obj.alinhamentoH == AlinhamentoH::Centro)
             x += (interior.width() - largura) / 2;
         else if (obj.alinhamentoH == AlinhamentoH::Direita)
             x = interior.right() - largura;
-        t.linhas.push_back({QPointF(x, topoLinha + fm->ascent()), linhas[i], largura});
+        t.linhas.push_back({QPointF(x, topoLinha + fm->metricas().ascent()), linhas[i], largura});
     }
     pagina.elementos.push_back(std::move(t));
 }
@@ -454,6 +464,6 @@ void Preparador::acumularLinha(const BandaLayout &banda) {
 
 QStringList Preparador::quebrarLinhas(const QString &texto, const FontePreparada &fonte,
                                       double largura) {
-    const QFontMetricsF fm(Fontes::criar(fonte, 96), Fontes::dispositivoDeMedida());
+    MedidorDeTexto fm(fonte);
     return quebrar(texto, fm, largura, true);
 }

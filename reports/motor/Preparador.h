@@ -9,6 +9,7 @@
 #include <memory>
 
 class FonteDeLinhas;
+class MedidorDeTexto;
 
 // Turns a layout and the rows of its datasets into prepared pages: the title
 // and the page header on the first page, the page header on every later
@@ -48,13 +49,14 @@ private:
 
     void validar();
     void novaPagina();
+    void entregarPagina();
     void imprimirBanda(const BandaLayout &banda);
     void imprimirBandaComQuebra(const BandaLayout &banda);
     void imprimirObjeto(const ObjetoLayout &obj, double x, double y, PaginaPreparada &pagina);
     void imprimirTexto(const ObjetoLayout &obj, const QRectF &caixa, PaginaPreparada &pagina);
     void acumularLinha(const BandaLayout &banda);
     QString avaliar(const ObjetoLayout &obj, TextoPreparado &destino) const;
-    const QFontMetricsF &medidas(const FontePreparada &fonte);
+    MedidorDeTexto &medidas(const FontePreparada &fonte);
     double limiteInferior() const;
 
     const Layout &m_layout;
@@ -71,5 +73,8 @@ private:
     int m_paginasCompletas = 0;
     QHash<QString, qint64> m_contagens; // by band name, lower case
     QList<Acumulado> m_somas;
-    QList<std::pair<FontePreparada, std::shared_ptr<QFontMetricsF>>> m_medidas;
+    QList<std::pair<FontePreparada, std::shared_ptr<MedidorDeTexto>>> m_medidas;
+    // The page being filled; it joins the prepared pages once complete.
+    PaginaPreparada m_pagina;
+    bool m_temPagina = false;
 };

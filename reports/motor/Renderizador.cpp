@@ -110,12 +110,13 @@ void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int 
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
 
-    painter.translate(relatorio.paginas[pagina].deslocamentoMm * Layout::pixelsPorMm);
+    const PaginaPreparada pag = relatorio.paginas[pagina];
+    painter.translate(pag.deslocamentoMm * Layout::pixelsPorMm);
     Contexto c{painter, relatorio, double(painter.device()->logicalDpiY()), {}};
     for (const FontePreparada &f : relatorio.fontes)
         c.fontes << Fontes::criar(f, c.dpi);
 
-    for (const ElementoPreparado &e : relatorio.paginas[pagina].elementos) {
+    for (const ElementoPreparado &e : pag.elementos) {
         std::visit(
             [&](const auto &el) {
                 using T = std::decay_t<decltype(el)>;
@@ -148,7 +149,7 @@ QSize tamanhoEmPixels(const PaginaPreparada &pagina, double dpi) {
 QImage imagem(const RelatorioPreparado &relatorio, int pagina, double dpi, QImage::Format formato) {
     if (pagina < 0 || pagina >= relatorio.paginas.size())
         return {};
-    QImage img(tamanhoEmPixels(relatorio.paginas[pagina], dpi), formato);
+    QImage img(tamanhoEmPixels(relatorio.paginas.cabecalho(pagina), dpi), formato);
     const int pontosPorMetro = qRound(dpi / 0.0254);
     img.setDotsPerMeterX(pontosPorMetro);
     img.setDotsPerMeterY(pontosPorMetro);

@@ -1,0 +1,70 @@
+#include "MedidorDeTexto.h"
+
+#include "Fontes.h"
+
+namespace {
+
+constexpr double naoMedido = -1e300;
+// Texts shaped whole are remembered up to this many; then the memory starts again.
+constexpr qsizetype formadasGuardadas = 20000;
+
+bool somaBasta(char16_t letra) {
+    // Control characters and the soft hyphen have no advance of their own.
+    return letra >= 0x20 && letra < 0x250 && letra != 0xAD;
+}
+
+} // namespace
+
+MedidorDeTexto::MedidorDeTexto(const FontePreparada &fonte)
+    : m_fm(Fontes::criar(fonte, 96), Fontes::dispositivoDeMedida()) {
+    m_avancos.fill(naoMedido);
+}
+
+double MedidorDeTexto::avanco(char16_t letra) {
+    double &a = m_avancos[letra];
+    if (a == naoMedido)
+        a = m_fm.horizontalAdvance(QString(QChar(letra)));
+    return a;
+}
+
+double MedidorDeTexto::kerning(char16_t antes, char16_t depois) {
+    const quint32 par = (quint32(antes) << 16) | depois;
+    const auto it = m_kerning.constFind(par);
+    if (it != m_kerning.cend())
+        return *it;
+    const QChar dois[2] = {QChar(antes), QChar(depois)};
+    const double k = m_fm.horizontalAdvance(QString(dois, 2)) - avanco(antes) - avanco(depois);
+    m_kerning.insert(par, k);
+    return k;
+}
+
+double MedidorDeTexto::formada(const QString &texto) {
+    const auto it = m_formadas.constFind(texto);
+    if (it != m_formadas.cend())
+        return *it;
+    if (m_formadas.size() >= formadasGuardadas)
+        m_formadas.clear();
+    const double l = m_fm.horizontalAdvance(texto);
+    m_formadas.insert(texto, l);
+    return l;
+}
+
+double MedidorDeTexto::largura(const QString &texto) {
+    const auto *p = reinterpret_cast<const char16_t *>(texto.utf16());
+    const qsizetype n = texto.size();
+    // Every advance and kerning is a whole number of 1/64 pixel, so the sum is exact.
+    double soma = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (!somaBasta(c))
+            return formada(texto);
+        if (i > 0) {
+            const char16_t antes = p[i - 1];
+            if (antes == u'f' && (c == u'f' || c == u'i' || c == u'l'))
+                return formada(texto);
+            soma += kerning(antes, c);
+        }
+        soma += avanco(c);
+    }
+    return soma;
+}
