@@ -128,7 +128,8 @@ struct Escritor {
             return;
 
         const FontePreparada &f = r.fontes.value(t.fonte);
-        const QFontMetricsF &fm = medidas.at(t.fonte);
+        const QFontMetricsF fm =
+            medidas.value(t.fonte, QFontMetricsF(QFont(), Fontes::dispositivoDeMedida()));
         const LinhaDeTexto &primeira = t.linhas.first();
         const double folga = qMax(24.0, b.width() * 0.15);
         double esquerda = b.left(), direita = b.right();

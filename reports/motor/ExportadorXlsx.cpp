@@ -270,22 +270,38 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
     QString nomeFolha = titulo.isEmpty() ? QStringLiteral("Relatório") : titulo;
     for (const QChar c : u"[]:*?/\\")
         nomeFolha.replace(c, u' ');
-    const QByteArray nomeFolhaUtf8 = nomeFolha.left(31).trimmed().toUtf8();
-    pl.folha = workbook_add_worksheet(pl.livro, nomeFolhaUtf8.constData());
-    if (!pl.folha)
-        pl.folha = workbook_add_worksheet(pl.livro, nullptr);
     const QByteArray tituloUtf8 = titulo.toUtf8();
     lxw_doc_properties propriedades = {};
     propriedades.title = const_cast<char *>(tituloUtf8.constData());
     workbook_set_properties(pl.livro, &propriedades);
 
-    for (int c = 0; c + 1 < colunas.size(); ++c)
-        worksheet_set_column_pixels(pl.folha, lxw_col_t(c), lxw_col_t(c),
-                                    qMax(1, qRound(colunas[c + 1] - colunas[c])), nullptr);
-
-    // Pages are stacked down the one sheet, each with rows of its own.
-    QHash<int, QByteArray> imagens; // PNG of each picture, alive until the workbook closes
     std::vector<lxw_row_t> quebrasDePagina;
+    int folhas = 0;
+    auto novaFolha = [&] {
+        if (pl.folha && !quebrasDePagina.empty()) {
+            quebrasDePagina.push_back(0);
+            worksheet_set_h_pagebreaks(pl.folha, quebrasDePagina.data());
+        }
+        quebrasDePagina.clear();
+        if (++folhas > 1) {
+            const QString sufixo = QStringLiteral(" (%1)").arg(folhas);
+            nomeFolha = nomeFolha.left(LXW_SHEETNAME_MAX - sufixo.size()).trimmed() + sufixo;
+        }
+        const QByteArray nome = nomeFolha.left(LXW_SHEETNAME_MAX).trimmed().toUtf8();
+        pl.folha = workbook_add_worksheet(pl.livro, nome.constData());
+        if (!pl.folha)
+            pl.folha = workbook_add_worksheet(pl.livro, nullptr);
+        if (!pl.folha)
+            throw ErroSistema(
+                QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
+        for (int c = 0; c + 1 < colunas.size(); ++c)
+            worksheet_set_column_pixels(pl.folha, lxw_col_t(c), lxw_col_t(c),
+                                        qMax(1, qRound(colunas[c + 1] - colunas[c])), nullptr);
+    };
+    novaFolha();
+
+    // Pages are stacked down the sheet, each with rows of its own.
+    QHash<int, QByteArray> imagens; // PNG of each picture, alive until the workbook closes
     int primeiraLinha = 0;
     const int total = int(relatorio.paginas.size());
     for (int p = 0; p < total; ++p) {
@@ -299,6 +315,12 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
                 ys << qMin(f->destino.top(), alturaPagina);
         }
         const QList<double> linhas = arestas(ys);
+        // A sheet holds 1,048,576 rows (a million receipts take a few more): the pages
+        // that do not fit go on in another sheet.
+        if (primeiraLinha > 0 && primeiraLinha + linhas.size() - 1 > LXW_ROW_MAX) {
+            novaFolha();
+            primeiraLinha = 0;
+        }
 
         QList<Escrita> escritas;
         QSet<quint64> ocupadas;
