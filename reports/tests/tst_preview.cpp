@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -97,6 +98,8 @@ private Q_SLOTS:
     void exportacaoRapidaEmPdf();
     void erroNoMeioDaPreparacao_data();
     void erroNoMeioDaPreparacao();
+    void comandoQueEsperaAsPaginasPodeSerCancelado_data();
+    void comandoQueEsperaAsPaginasPodeSerCancelado();
 
 private:
     AvisadorGravador m_avisos;
@@ -562,6 +565,62 @@ void TstPreview::erroNoMeioDaPreparacao() {
     QTemporaryDir dir;
     QVERIFY(
         preview.exportarPara(FormatoExportacao::Pdf, dir.filePath(QStringLiteral("parcial.pdf"))));
+}
+
+enum class Comando { Salvar, Exportar, Localizar, ConfigurarPagina };
+Q_DECLARE_METATYPE(Comando)
+
+void TstPreview::comandoQueEsperaAsPaginasPodeSerCancelado_data() {
+    QTest::addColumn<Comando>("comando");
+    QTest::newRow("salvar") << Comando::Salvar;
+    QTest::newRow("exportar") << Comando::Exportar;
+    QTest::newRow("localizar um texto que falta") << Comando::Localizar;
+    QTest::newRow("configurar a página") << Comando::ConfigurarPagina;
+}
+
+void TstPreview::comandoQueEsperaAsPaginasPodeSerCancelado() {
+    QFETCH(Comando, comando);
+    Cena c(2000 * 66);
+    const QString arquivo = m_dir.filePath(QStringLiteral("cancelado"));
+    // The user waits for the progress window, reads it and cancels: the window
+    // goes on answering meanwhile, or this timer would never fire.
+    QString lido;
+    QTimer usuario;
+    connect(&usuario, &QTimer::timeout, &c.preview, [&] {
+        auto *progresso = c.preview.findChild<QProgressDialog *>();
+        if (!progresso || !progresso->isVisible())
+            return;
+        lido = progresso->labelText();
+        progresso->cancel();
+    });
+    usuario.start(50);
+    bool feito = true;
+    switch (comando) {
+    case Comando::Salvar:
+        feito = c.preview.salvarEm(arquivo);
+        break;
+    case Comando::Exportar:
+        feito = c.preview.exportarPara(FormatoExportacao::Pdf, arquivo);
+        break;
+    case Comando::Localizar:
+        feito = c.preview.localizarTexto(QStringLiteral("Fulano"));
+        break;
+    case Comando::ConfigurarPagina:
+        c.preview.aplicarPagina(QSizeF(210, 297), true, QMarginsF(10, 10, 10, 10));
+        feito = c.preview.relatorio()->paginas.cabecalho(0).paisagem;
+        break;
+    }
+    usuario.stop();
+    QVERIFY(!feito);
+    QVERIFY2(lido.startsWith(u"Preparando as páginas: "), qPrintable(lido));
+    QVERIFY(!QFile::exists(arquivo));
+    QVERIFY(m_avisos.eventos().isEmpty());
+    // Cancelling gives up the command, not the report: the pages keep coming.
+    QVERIFY(c.preview.preparando());
+    const int prontas = c.preview.paginasProntas();
+    QVERIFY(prontas > 1);
+    QCOMPARE(c.preview.visao()->quantidade(), prontas);
+    QTRY_VERIFY_WITH_TIMEOUT(c.preview.paginasProntas() > prontas, 60000);
 }
 
 QTEST_MAIN(TstPreview)
