@@ -98,6 +98,7 @@ int executarPrograma(const QString &caminhoBanco) {
     Objetos objetos;
     Modo modo = Modo::Completo;
     try {
+        Copias(caminhoBanco).interromperCopiaDoPrograma();
         objetos.criar(caminhoBanco);
         Datamodule1->Configuracao->abrir();
         modo = modoDaConfiguracao(Datamodule1->ConfiguracaoCONFIGURACAO1->valor());

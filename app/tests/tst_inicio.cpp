@@ -434,6 +434,58 @@ private Q_SLOTS:
         }
     }
 
+    // Started again while the backup of its last end still runs, the program stops that
+    // backup instead of finding its database busy; the next end makes the day's backup.
+    void novoInicioParaACopiaDoFim() {
+        QTemporaryDir home;
+        const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+        {
+            // Enough receipts for the backup to last a while.
+            auto base = BancoTeste::conectarDireto(caminho);
+            Fb::Transacao tra(*base);
+            tra.iniciar();
+            Fb::Comando recibo(tra, QStringLiteral("INSERT INTO RECIBOS (ID_RECIBO, VALOR) VALUES "
+                                                   "(GEN_ID(GEN_RECIBOS_ID, 1), 1)"));
+            for (int i = 0; i < 30000; ++i)
+                recibo.executar();
+            tra.commit();
+        }
+        const QString trava = home.filePath(QStringLiteral("Talvano/.copia-do-programa.trava"));
+        const QString copia =
+            home.filePath(QStringLiteral("Talvano/Copias/DADOS-%1.fbk")
+                              .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+
+        QProcess primeiro, segundo;
+        iniciar(primeiro, home.path());
+        const QString principal = esperarJanela(k_principal, primeiro);
+        QVERIFY(!principal.isEmpty());
+        clicar(principal, 381 + 110, 368 + 34); // "Sair"
+        QDeadlineTimer prazo(30000);
+        while (!QFile::exists(trava) && primeiro.state() != QProcess::NotRunning &&
+               !prazo.hasExpired())
+            QTest::qWait(5);
+        QVERIFY2(primeiro.state() == QProcess::Running, "the backup ended before the new start");
+
+        iniciar(segundo, home.path());
+        const QString outra = esperarJanela(k_principal, segundo);
+        QVERIFY2(!outra.isEmpty(), segundo.readAllStandardError().constData());
+        QVERIFY(primeiro.state() == QProcess::NotRunning || primeiro.waitForFinished(30000));
+        QCOMPARE(primeiro.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(primeiro.exitCode(), 0);
+        QVERIFY(!QFile::exists(copia));
+        // No half-made backup, no notice of a failure: a stopped backup is no fault.
+        QVERIFY(QDir(home.filePath(QStringLiteral("Talvano/Copias")))
+                    .entryList(QDir::Files | QDir::Hidden)
+                    .isEmpty());
+        QVERIFY(!QFile::exists(home.filePath(QStringLiteral("Talvano/.aviso-da-copia.txt"))));
+
+        clicar(outra, 381 + 110, 368 + 34); // "Sair"
+        QVERIFY(segundo.waitForFinished(120000));
+        QCOMPARE(segundo.exitCode(), 0);
+        QVERIFY(QFile::exists(copia));
+    }
+
     void oQueFoiDitoGravadoSobreviveAoMonitor() {
         QProcess x;
         const QString display = iniciarServidorX(x);

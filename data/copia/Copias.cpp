@@ -5,11 +5,13 @@
 #include "ProcessoAuxiliar.h"
 #include "fb/Firebird.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QLockFile>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStorageInfo>
@@ -220,6 +222,9 @@ std::optional<Copias::Resultado> Copias::copiaDiaria(QDate hoje) {
     const QString arquivo = arquivoDoDia(hoje);
     if (!QFileInfo::exists(m_banco) || QFileInfo::exists(arquivo))
         return std::nullopt;
+    // Tells a start of the program that comes meanwhile who holds the database, and why.
+    QLockFile trava(arquivoDaTrava());
+    trava.tryLock(0);
     try {
         const Resultado r = fazer(arquivo);
         girar();
@@ -267,6 +272,25 @@ void Copias::girar(int quantas) {
         }
         apagarCopia(dir.filePath(nomes[i]));
     }
+}
+
+QString Copias::arquivoDaTrava() const {
+    return QFileInfo(m_banco).dir().filePath(QStringLiteral(".copia-do-programa.trava"));
+}
+
+void Copias::interromperCopiaDoPrograma() {
+    QLockFile trava(arquivoDaTrava());
+    if (trava.tryLock(0))
+        return;
+    qint64 pid = 0;
+    QString maquina, programa;
+    // The lock names the process that holds it by its program's file name.
+    if (!trava.getLockInfo(&pid, &maquina, &programa) || pid <= 0 ||
+        programa != QFileInfo(QCoreApplication::applicationFilePath()).fileName())
+        return;
+    ::kill(pid_t(pid), SIGTERM);
+    // It kills its helper and ends at once; the lock goes with it.
+    trava.tryLock(30000);
 }
 
 QString Copias::arquivoDoAviso() const {

@@ -43,6 +43,11 @@ public:
     // then only the newest 30 kept. What goes wrong is kept for the next start; never throws.
     std::optional<Resultado> copiaDiaria(QDate hoje);
 
+    // A start of the program that finds the backup of its last end still running stops it:
+    // the user's work comes first, and the next end makes the day's backup again. Waits for
+    // the stopped run to let the database go. A backup made with talvano-copia is left alone.
+    void interromperCopiaDoPrograma();
+
     // The notice left for the next start by a backup that failed, given once.
     std::optional<QString> tomarAviso();
 
@@ -74,6 +79,7 @@ public:
 
 private:
     QString arquivoDoAviso() const;
+    QString arquivoDaTrava() const;
     void deixarAviso(const QString &texto);
 
     QString m_banco;
