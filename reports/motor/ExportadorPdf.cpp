@@ -136,6 +136,10 @@ void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
         return ErroSistema(
             QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(arquivo, motivo));
     };
+    // The file chosen is opened first, so a folder that refuses it says so at once.
+    QSaveFile saida(arquivo);
+    if (!saida.open(QIODevice::WriteOnly))
+        throw falha(saida.errorString());
     // Qt draws the pages into a temporary file, page by page; qpdf then writes the
     // final file from it once, with the document information, the viewer
     // preferences, the compression and the protection the settings ask for.
@@ -170,9 +174,6 @@ void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
     if (!rascunho.flush())
         throw falha(rascunho.errorString());
 
-    QSaveFile saida(arquivo);
-    if (!saida.open(QIODevice::WriteOnly))
-        throw falha(saida.errorString());
     try {
         QPDF documento;
         documento.processFile(QFile::encodeName(rascunho.fileName()).constData());

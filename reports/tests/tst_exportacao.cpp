@@ -1,4 +1,5 @@
 #include "Dinheiro.h"
+#include "ErroSistema.h"
 #include "Exportadores.h"
 #include "FonteEmMemoria.h"
 #include "Relatorio.h"
@@ -143,6 +144,8 @@ private Q_SLOTS:
     void pdfPreferenciasECompressao();
     void arquivosSeguemAUmask_data();
     void arquivosSeguemAUmask();
+    void pastaInexistente_data();
+    void pastaInexistente();
 
 private:
     QTemporaryDir m_dir;
@@ -1070,6 +1073,35 @@ void TstExportacao::arquivosSeguemAUmask() {
         QCOMPARE(stat(QFile::encodeName(arquivo).constData(), &info), 0);
         QVERIFY2(int(info.st_mode & 0777) == modo,
                  qPrintable(QStringLiteral("%1: %2").arg(arquivo).arg(info.st_mode & 0777, 0, 8)));
+    }
+}
+
+void TstExportacao::pastaInexistente_data() {
+    QTest::addColumn<QString>("formato");
+    for (const char *formato : {"pdf", "xlsx", "rtf", "jpg", "bmp"})
+        QTest::newRow(formato) << QString::fromLatin1(formato);
+}
+
+// A file that cannot be created is a message naming it, not a crash nor a silent success.
+void TstExportacao::pastaInexistente() {
+    QFETCH(QString, formato);
+    const QString arquivo = m_dir.filePath(QStringLiteral("não existe/recibo.") + formato);
+    try {
+        if (formato == u"pdf")
+            Exportadores::pdf(m_recibo.preparado(), arquivo, ConfigExportacaoPdf{});
+        else if (formato == u"xlsx")
+            Exportadores::xlsx(m_recibo.preparado(), arquivo, ConfigExportacaoExcel{});
+        else if (formato == u"rtf")
+            Exportadores::rtf(m_recibo.preparado(), arquivo, ConfigExportacaoRtf{});
+        else if (formato == u"jpg")
+            Exportadores::jpeg(m_recibo.preparado(), arquivo, ConfigExportacaoJpeg{});
+        else
+            Exportadores::bmp(m_recibo.preparado(), arquivo, ConfigExportacaoBmp{});
+        QFAIL("a exportação para uma pasta que não existe foi dada como feita");
+    } catch (const ErroSistema &e) {
+        QVERIFY2(e.mensagem().contains(u"Não foi possível gravar") &&
+                     e.mensagem().contains(u"recibo." + formato),
+                 qPrintable(e.mensagem()));
     }
 }
 
