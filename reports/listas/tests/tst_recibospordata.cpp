@@ -34,6 +34,11 @@ private Q_SLOTS:
     void initTestCase();
     void ordemGuardadaLeOMesmoQueOIndice_data();
     void ordemGuardadaLeOMesmoQueOIndice();
+    // The engine's threads end before the process does.
+    void cleanupTestCase() {
+        m_dm.reset();
+        Fb::encerrar();
+    }
 
 private:
     BancoTeste m_banco;
@@ -93,5 +98,5 @@ void TesteRecibosPorData::ordemGuardadaLeOMesmoQueOIndice() {
     QCOMPARE(RecibosPorData::lerNaOrdemGuardada(*m_dm->Tra, inicio, fim), naOrdemGuardada);
 }
 
-QTEST_GUILESS_MAIN(TesteRecibosPorData)
+QTEST_MAIN(TesteRecibosPorData)
 #include "tst_recibospordata.moc"
