@@ -2,9 +2,13 @@
 
 #include "Fontes.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 constexpr double naoMedido = -1e300;
+constexpr qint16 parNaoMedido = std::numeric_limits<qint16>::min();
 // Texts shaped whole are remembered up to this many; then the memory starts again.
 constexpr qsizetype formadasGuardadas = 20000;
 
@@ -16,7 +20,8 @@ bool somaBasta(char16_t letra) {
 } // namespace
 
 MedidorDeTexto::MedidorDeTexto(const FontePreparada &fonte)
-    : m_fm(Fontes::criar(fonte, 96), Fontes::dispositivoDeMedida()) {
+    : m_fm(Fontes::criar(fonte, 96), Fontes::dispositivoDeMedida()), m_altura(m_fm.height()),
+      m_ascendente(m_fm.ascent()), m_pares(size_t(ladoDosPares) * ladoDosPares, parNaoMedido) {
     m_avancos.fill(naoMedido);
 }
 
@@ -28,6 +33,20 @@ double MedidorDeTexto::avanco(char16_t letra) {
 }
 
 double MedidorDeTexto::kerning(char16_t antes, char16_t depois) {
+    if (antes < fimDosPares && depois < fimDosPares) {
+        qint16 &k = m_pares[size_t(antes - inicioDosPares) * ladoDosPares +
+                            size_t(depois - inicioDosPares)];
+        if (k == parNaoMedido) {
+            const QChar dois[2] = {QChar(antes), QChar(depois)};
+            const double medido =
+                m_fm.horizontalAdvance(QString(dois, 2)) - avanco(antes) - avanco(depois);
+            // Kerning is a whole, small number of 1/64 pixel.
+            if (medido * 64 != std::round(medido * 64) || std::abs(medido * 64) > 30000)
+                return medido;
+            k = qint16(std::lround(medido * 64));
+        }
+        return k / 64.0;
+    }
     const quint32 par = (quint32(antes) << 16) | depois;
     const auto it = m_kerning.constFind(par);
     if (it != m_kerning.cend())

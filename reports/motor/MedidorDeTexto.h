@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 // How wide texts are in one font, in layout pixels, to the last 1/64 of a pixel
 // as Qt's shaping gives them, without shaping each text: the advance of every
@@ -18,6 +19,9 @@ public:
 
     double largura(const QString &texto);
     const QFontMetricsF &metricas() const { return m_fm; }
+    // Asked once: the font's metrics answer through a lock and a lookup each time.
+    double altura() const { return m_altura; }
+    double ascendente() const { return m_ascendente; }
 
 private:
     double avanco(char16_t letra);
@@ -25,8 +29,16 @@ private:
     double formada(const QString &texto);
 
     static constexpr char16_t fimDaTabela = 0x250; // Latin-1 and Latin Extended A and B
+    // Pairs of letters up to Latin Extended A have their kerning in a flat table, in
+    // 1/64 pixel; the rarer rest in a hash.
+    static constexpr char16_t fimDosPares = 0x180;
+    static constexpr char16_t inicioDosPares = 0x20;
+    static constexpr int ladoDosPares = fimDosPares - inicioDosPares;
     QFontMetricsF m_fm;
+    double m_altura = 0;
+    double m_ascendente = 0;
     std::array<double, fimDaTabela> m_avancos;
+    std::vector<qint16> m_pares;
     QHash<quint32, double> m_kerning;
     QHash<QString, double> m_formadas;
 };

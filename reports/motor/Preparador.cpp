@@ -91,8 +91,8 @@ void tipificar(const QVariant &valor, const FormatoExibicao &formato, TextoPrepa
 }
 
 // The height a text's lines take one under the other, without the inner gaps.
-double alturaDasLinhas(qsizetype linhas, const QFontMetricsF &fm, const ObjetoLayout &obj) {
-    return linhas * (fm.height() + obj.espacoLinhas) - obj.espacoLinhas;
+double alturaDasLinhas(qsizetype linhas, double alturaLinha, const ObjetoLayout &obj) {
+    return linhas * (alturaLinha + obj.espacoLinhas) - obj.espacoLinhas;
 }
 
 } // namespace
@@ -401,7 +401,7 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
             obj.fonteMinima > 0 ? qRound(obj.fonteMinima * 72.0 / 96.0) : fonte.pontos;
         while (true) {
             const double precisa =
-                alturaDasLinhas(linhas.size(), fm->metricas(), obj) + 2 * obj.margemY;
+                alturaDasLinhas(linhas.size(), fm->altura(), obj) + 2 * obj.margemY;
             // Grows only as far as the lines need, never above its limit nor below its own height.
             caixa.setHeight(qMax(caixaObjeto.height(), qMin(alturaMaxima, precisa)));
             bool cabe = precisa <= caixa.height() + 0.001;
@@ -419,9 +419,9 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
     t.caixa = caixa;
     const QRectF interior = caixa.adjusted(obj.margemX, obj.margemY, -obj.margemX, -obj.margemY);
 
-    const double alturaLinha = fm->metricas().height();
+    const double alturaLinha = fm->altura();
     const double passo = alturaLinha + obj.espacoLinhas;
-    const double total = alturaDasLinhas(linhas.size(), fm->metricas(), obj);
+    const double total = alturaDasLinhas(linhas.size(), fm->altura(), obj);
     double topo = interior.top();
     if (obj.alinhamentoV == AlinhamentoV::Centro && total < interior.height())
         topo += (interior.height() - total) / 2;
@@ -439,7 +439,7 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
             x += (interior.width() - largura) / 2;
         else if (obj.alinhamentoH == AlinhamentoH::Direita)
             x = interior.right() - largura;
-        t.linhas.push_back({QPointF(x, topoLinha + fm->metricas().ascent()), linhas[i], largura});
+        t.linhas.push_back({QPointF(x, topoLinha + fm->ascendente()), linhas[i], largura});
     }
     pagina.elementos.push_back(std::move(t));
 }
