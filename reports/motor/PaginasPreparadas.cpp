@@ -61,7 +61,7 @@ private:
 // for every print of the object that looks the same.
 TextoPreparado semVariaveis(TextoPreparado t) {
     t.caixa = {};
-    t.linhas.clear();
+    t.linhas = {};
     t.valor = 0;
     return t;
 }
@@ -274,7 +274,8 @@ PaginaPreparada PaginasPreparadas::at(qsizetype indice) const {
 void PaginasPreparadas::push_back(const PaginaPreparada &pagina) {
     Entrada e;
     e.cabecalho = pagina;
-    e.cabecalho.elementos.clear();
+    // Not clear(): on a shared list it keeps a buffer as large as the page's.
+    e.cabecalho.elementos = {};
     const QByteArray dados = codificar(pagina.elementos, *m_armazem);
     m_armazem->gravar(dados, e.posicao, e.bloco);
     e.tamanho = qint32(dados.size());
@@ -288,7 +289,7 @@ void PaginasPreparadas::push_back(const PaginaPreparada &pagina) {
 void PaginasPreparadas::mudarPapel(qsizetype indice, const PaginaPreparada &papel) {
     PaginaPreparada &c = m_entradas[indice].cabecalho;
     c = papel;
-    c.elementos.clear();
+    c.elementos = {};
 }
 
 void PaginasPreparadas::clear() {
