@@ -89,7 +89,12 @@ for ((i = 0; i < 300; i++)); do
 done
 [ -n "$display" ] || { cat "$trabalho/xvfb.log"; falhar "the private X server does not answer"; }
 
-comum DISPLAY="$display" QT_QPA_PLATFORM=xcb /usr/bin/talvano >"$trabalho/programa.log" 2>&1 &
+# The manual is opened through xdg-open; with no desktop's handlers to find, it hands the
+# address to $BROWSER, which here only writes it down.
+printf '#!/bin/sh\necho "$1" > "%s/navegador.txt"\n' "$home" > "$trabalho/navegador.sh"
+chmod 755 "$trabalho/navegador.sh"
+comum DISPLAY="$display" QT_QPA_PLATFORM=xcb XDG_DATA_DIRS=/nenhuma BROWSER="$trabalho/navegador.sh" \
+  /usr/bin/talvano >"$trabalho/programa.log" 2>&1 &
 pid_programa=$!
 janela=
 for ((i = 0; i < 600; i++)); do
@@ -100,6 +105,15 @@ for ((i = 0; i < 600; i++)); do
 done
 [ -n "$janela" ] || { cat "$trabalho/programa.log"; falhar "the installed program did not show its main window"; }
 sleep 0.5
+# The installed program finds its manual where the package put it.
+DISPLAY=$display xdotool mousemove --window "$janela" 491 242 click 1 # "Manual Rápido"
+for ((i = 0; i < 100; i++)); do
+  [ -s "$home/navegador.txt" ] && break
+  sleep 0.1
+done
+manual=$(cat "$home/navegador.txt" 2>/dev/null || true)
+[ "${manual%%#*}" = file:///usr/share/doc/talvano/manual/manual-rapido.html ] ||
+  falhar "the installed program opened \"$manual\" as its manual"
 DISPLAY=$display xdotool mousemove --window "$janela" 491 402 click 1 # "Sair"
 status=
 for ((i = 0; i < 600; i++)); do
