@@ -10,7 +10,8 @@
 // 100,000 clients), the list reports as the user runs them instead: from the
 // click on "Visualizar" to the first page painted in the preview and to the
 // last page prepared, for the receipts by date over a day, a year and the
-// whole register, and for the client list; peak memory after each.
+// whole register, and for the client list; peak memory after each. --banco PASTA
+// --so-primeiras stops each case at its first page.
 #include "Aplicacao.h"
 #include "ConsultaRelatorio.h"
 #include "Datamodule1.h"
@@ -18,6 +19,7 @@
 #include "Exportadores.h"
 #include "FonteEmMemoria.h"
 #include "Preparador.h"
+#include "RecibosPorData.h"
 #include "Relatorio.h"
 #include "UNabreclientes1.h"
 #include "UNabrerecibos1.h"
@@ -48,6 +50,10 @@ long picoDeMemoriaKb() {
     return uso.ru_maxrss;
 }
 
+// With --so-primeiras, the preview is closed once its first page is painted: the figures
+// to the first page of every case in seconds, without preparing the whole register.
+bool g_soPrimeiras = false;
+
 // Clicks "Visualizar" and follows the preview it opens until every page is prepared.
 void medirVisualizar(DialogoRelatorio &janela, const char *nome) {
     QElapsedTimer relogio;
@@ -60,7 +66,10 @@ void medirVisualizar(DialogoRelatorio &janela, const char *nome) {
             return;
         if (sPrimeira < 0 && !preview->visao()->ultimasPintadas().isEmpty())
             sPrimeira = relogio.nsecsElapsed() / 1e9;
-        if (sPrimeira >= 0 && !preview->preparando()) {
+        if (sPrimeira >= 0 && g_soPrimeiras) {
+            paginas = preview->paginasProntas();
+            preview->close();
+        } else if (sPrimeira >= 0 && !preview->preparando()) {
             sTudo = relogio.nsecsElapsed() / 1e9;
             paginas = preview->paginasProntas();
             preview->close();
@@ -71,9 +80,12 @@ void medirVisualizar(DialogoRelatorio &janela, const char *nome) {
     janela.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
     vigia.stop();
     std::printf("%s: %lld linhas, %d páginas; primeira página na tela %.3f s; todas "
-                "preparadas %.2f s; pico de memória %.1f MB\n",
+                "preparadas %.2f s; pico de memória %.1f MB; %s\n",
                 nome, janela.consulta().lidas(), paginas, sPrimeira, sTudo,
-                picoDeMemoriaKb() / 1024.0);
+                picoDeMemoriaKb() / 1024.0,
+                janela.consulta().sql() == RecibosPorData::sqlNaOrdemGuardada()
+                    ? "lidos na ordem guardada"
+                    : "lidos como a consulta manda");
     std::fflush(stdout);
 }
 
@@ -206,6 +218,7 @@ int medirGerado(int linhas) {
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     if (argc > 2 && QByteArray(argv[1]) == "--banco") {
+        g_soPrimeiras = argc > 3 && QByteArray(argv[3]) == "--so-primeiras";
         const int status = medirBanco(QString::fromLocal8Bit(argv[2]));
         Fb::encerrar();
         return status;

@@ -31,7 +31,7 @@ bool lerNaOrdemGuardada(Fb::Transacao &tra, const QDate &inicio, const QDate &fi
     const Fb::Linha visto = olhar.executar();
     const qint64 olhados = visto.size() == 2 ? visto[0].toLongLong() : 0;
     const qint64 noPeriodo = visto.size() == 2 ? visto[1].toLongLong() : 0;
-    return olhados > 0 && noPeriodo * 4 >= olhados;
+    return olhados > 0 && noPeriodo * 8 >= olhados;
 }
 
 } // namespace RecibosPorData

@@ -20,10 +20,10 @@ const QStringList &sqlNaOrdemGuardada();
 // How many of the first receipts stored the choice below looks at.
 constexpr int k_recibosOlhados = 10000;
 
-// True when at least a quarter of the first receipts stored fall within the period: the
-// stored order then reaches a page of them at once, where the index's list of the period
-// would cost most of a reading of the table before the first. False on an empty register
-// and without a transaction.
+// True when an eighth or more of the first receipts stored fall within the period: the
+// stored order then reaches a page of them at once, where the index's list of the period,
+// made before the first row, could take longer than the page may. False on an empty
+// register and without a transaction.
 bool lerNaOrdemGuardada(Fb::Transacao &tra, const QDate &inicio, const QDate &fim);
 
 } // namespace RecibosPorData

@@ -14,7 +14,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *evento) override;
-    // A period holding a quarter or more of the receipts stored first is read in the stored
+    // A period holding an eighth or more of the receipts stored first is read in the stored
     // order.
     void escolherSql() override;
 

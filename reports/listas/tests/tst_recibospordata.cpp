@@ -11,16 +11,16 @@ namespace {
 constexpr int k_recibos = 40;
 
 // Receipts stored in an order that is not the order of their numbers: the i-th stored has
-// number (17 i mod 41) + 1. Ten of them are of 5 March 2024, nine of the 6th, the others of
-// days of 2023.
+// number (17 i mod 41) + 1. Five of them are of 5 March 2024, four of the 6th, the others
+// of days of 2023.
 int numeroDoGuardado(int i) {
     return (17 * i) % 41 + 1;
 }
 
 QDate dataDoGuardado(int i) {
-    if (i % 4 == 0)
+    if (i % 8 == 0)
         return QDate(2024, 3, 5);
-    if (i % 4 == 1 && i < 36)
+    if (i % 8 == 1 && i < 33)
         return QDate(2024, 3, 6);
     return QDate(2023, 1, 1).addDays(i);
 }
@@ -64,16 +64,16 @@ void TesteRecibosPorData::ordemGuardadaLeOMesmoQueOIndice_data() {
     QTest::addColumn<QDate>("fim");
     QTest::addColumn<bool>("naOrdemGuardada");
     QTest::newRow("todo o cadastro") << QDate(2000, 1, 1) << QDate(2030, 12, 31) << true;
-    QTest::newRow("um dia com um quarto dos recibos")
+    QTest::newRow("um dia com um oitavo dos recibos")
         << QDate(2024, 3, 5) << QDate(2024, 3, 5) << true;
-    QTest::newRow("um dia com menos de um quarto")
+    QTest::newRow("um dia com menos de um oitavo")
         << QDate(2024, 3, 6) << QDate(2024, 3, 6) << false;
     QTest::newRow("os dois dias") << QDate(2024, 3, 5) << QDate(2024, 3, 6) << true;
     QTest::newRow("fim antes do início") << QDate(2024, 3, 6) << QDate(2024, 3, 5) << false;
 }
 
 // Both ways of reading give the receipts of the period in the order they were stored; the
-// stored order is chosen when a quarter of the receipts or more fall within the period.
+// stored order is chosen when an eighth of the receipts or more fall within the period.
 void TesteRecibosPorData::ordemGuardadaLeOMesmoQueOIndice() {
     QFETCH(QDate, inicio);
     QFETCH(QDate, fim);
