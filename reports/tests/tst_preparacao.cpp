@@ -9,6 +9,7 @@
 #include "Relatorio.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QFile>
 #include <QFontInfo>
 #include <QTest>
@@ -187,6 +188,10 @@ void TstPreparacao::formatos_data() {
     QTest::newRow("inteiro numérico") << QVariant(7) << true << "7,00";
     QTest::newRow("nulo numérico") << QVariant() << true << "";
     QTest::newRow("data") << QVariant(QDate(2011, 3, 5)) << false << "05/03/2011";
+    QTest::newRow("data no fim do ano") << QVariant(QDate(1999, 12, 31)) << false << "31/12/1999";
+    QTest::newRow("data com hora") << QVariant(QDateTime(QDate(2011, 3, 5), QTime(14, 7, 9)))
+                                   << false << "05/03/2011 14:07:09";
+    QTest::newRow("data inválida") << QVariant(QDate()) << false << "";
     QTest::newRow("inteiro") << QVariant(1042) << false << "1042";
     QTest::newRow("texto") << QVariant(QStringLiteral("João")) << false << "João";
     QTest::newRow("nulo") << QVariant() << false << "";
