@@ -392,13 +392,19 @@ Copias::Restauracao Copias::restaurar(const QString &arquivoPedido) {
     }
 
     atual.desconectar();
+    // The current file takes its dated name as a second name first, and the restored one then
+    // replaces it in one step: however the run is cut short, DADOS.GDB is one whole database
+    // or the other, never missing. Where the file system has no second names, it is renamed.
+    bool segundoNome = false;
     if (existe) {
         const QFileInfo info(m_banco);
         r.guardado = info.dir().filePath(
             info.completeBaseName() + QStringLiteral("-antes-da-restauracao-") +
             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + u'.' +
             info.suffix());
-        if (!trocar(m_banco, r.guardado)) {
+        segundoNome = ::link(QFile::encodeName(m_banco).constData(),
+                             QFile::encodeName(r.guardado).constData()) == 0;
+        if (!segundoNome && !trocar(m_banco, r.guardado)) {
             const QString motivo = QString::fromLocal8Bit(std::strerror(errno));
             QFile::remove(rascunho);
             throw ErroSistema(QStringLiteral("Não foi possível guardar o banco de dados atual "
@@ -408,7 +414,9 @@ Copias::Restauracao Copias::restaurar(const QString &arquivoPedido) {
     }
     if (!trocar(rascunho, m_banco)) {
         const QString motivo = QString::fromLocal8Bit(std::strerror(errno));
-        if (existe)
+        if (segundoNome)
+            QFile::remove(r.guardado);
+        else if (existe)
             trocar(r.guardado, m_banco);
         QFile::remove(rascunho);
         throw ErroSistema(QStringLiteral("Não foi possível pôr a cópia restaurada em %1: %2. "
