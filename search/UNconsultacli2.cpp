@@ -37,6 +37,8 @@ void TFRconsultacli2::EDlocalizarChange() {
 
 void TFRconsultacli2::EDlocalizar2Change() {
     TDatamodule1 &dm = TDatamodule1::instancia();
+    // Closed first: when the look that chooses the statement fails, the grid is empty too.
+    dm.Clientes->fechar();
     dm.Clientes->substituirSql(Consultas::clientesPorCpfCnpj(*dm.Tra, m_ui->EDlocalizar2->text()));
 }
 

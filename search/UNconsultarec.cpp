@@ -32,6 +32,8 @@ void TFRconsultarec::FormShow() {
 
 void TFRconsultarec::EDlocalizarChange() {
     TDatamodule1 &dm = TDatamodule1::instancia();
+    // Closed first: when the look that chooses the statement fails, the grid is empty too.
+    dm.Recibos->fechar();
     dm.Recibos->substituirSql(Consultas::recibosPorNome(*dm.Tra, m_ui->EDlocalizar->text()));
 }
 

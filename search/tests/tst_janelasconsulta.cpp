@@ -99,6 +99,8 @@ private Q_SLOTS:
     void buscaDeRecibos_data();
     void buscaDeRecibos();
     void reciboFicaComABuscaEClientesVoltam();
+    void textoForaDaTabelaEsvaziaAGrade_data();
+    void textoForaDaTabelaEsvaziaAGrade();
     void consultarPerguntaPelaMudancaPendente_data();
     void consultarPerguntaPelaMudancaPendente();
     void consultarDoCadastroMostraOEscolhido();
@@ -354,6 +356,38 @@ void TstJanelasConsulta::buscaDeRecibos() {
     QCOMPARE(a.recibos(), (QStringList{"120", "12", "3", "2", "1"}));
     r.close();
     QVERIFY(a.aviso.eventos().isEmpty());
+}
+
+void TstJanelasConsulta::textoForaDaTabelaEsvaziaAGrade_data() {
+    QTest::addColumn<bool>("recibos");
+    QTest::addColumn<QString>("digitado");
+    QTest::newRow("recibos pelo nome") << true << QStringLiteral("M");
+    QTest::newRow("clientes pelo CPF/CNPJ") << false << QStringLiteral("1");
+}
+
+// A character the database cannot hold is refused by the data layer's box, also where the
+// search first looks at the register to choose its statement; the grid stays empty until
+// the next change, which lists again.
+void TstJanelasConsulta::textoForaDaTabelaEsvaziaAGrade() {
+    QFETCH(bool, recibos);
+    QFETCH(QString, digitado);
+    Ambiente a;
+    TFRconsultarec r;
+    TFRconsultacli2 c2;
+    QWidget &janela = recibos ? static_cast<QWidget &>(r) : c2;
+    const char *nome = recibos ? "EDlocalizar" : "EDlocalizar2";
+    Conjunto *conjunto = recibos ? a.dm->Recibos : a.dm->Clientes;
+    QVERIFY(abrir(janela));
+    digitarEm(janela, nome, digitado);
+    // Pasted: the keyboard of the tests types only ASCII.
+    caixa(janela, nome)->insert(QStringLiteral("Ω"));
+    QCOMPARE(a.aviso.eventos().size(), 1);
+    QCOMPARE(a.aviso.eventos().front().tipo, Evento::Erro);
+    QVERIFY(!conjunto->aberto());
+    QTest::keyClick(caixa(janela, nome), Qt::Key_Backspace);
+    QVERIFY(conjunto->aberto() && !conjunto->vazio());
+    QCOMPARE(a.aviso.eventos().size(), 1);
+    janela.close();
 }
 
 void TstJanelasConsulta::reciboFicaComABuscaEClientesVoltam() {
