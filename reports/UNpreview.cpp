@@ -413,13 +413,13 @@ bool TFRpreview::localizarTexto(const QString &texto) {
         m_achado.reset();
     m_textoProcurado = texto;
     std::optional<Busca::Achado> achado = Busca::localizar(*m_relatorio, texto, m_achado);
-    // While pages are still coming, a miss, a match on the page being filled or
-    // a search that went round may hide a match further on: finish first.
+    // While pages are still coming (only complete pages are searched), a miss or a
+    // search that went round may hide a match further on: finish first.
     const auto ordem = [](const Busca::Achado &a) {
         return std::tuple(a.pagina, a.elemento, a.linha, a.posicao);
     };
     const bool deuVolta = achado && m_achado && ordem(*achado) <= ordem(*m_achado);
-    if (preparando() && (!achado || achado->pagina >= paginasProntas() || deuVolta)) {
+    if (preparando() && (!achado || deuVolta)) {
         if (!concluirPreparo())
             return false;
         achado = Busca::localizar(*m_relatorio, texto, m_achado);
