@@ -1,8 +1,8 @@
 #include "Aplicacao.h"
-#include "DBLookupComboBox.h"
 #include "DataExtenso.h"
 #include "Dinheiro.h"
 #include "Extens.h"
+#include "GestosRecibo.h"
 #include "JanelaTeste.h"
 #include "UNpreview.h"
 #include "UNrecibo.h"
@@ -70,16 +70,6 @@ void digitar(const QWidget &j, const char *campo, const QString &texto) {
     w->setFocus(Qt::TabFocusReason);
     w->selectAll();
     QTest::keyClicks(w, texto);
-}
-
-void escolherTipo(const QWidget &j, const QString &tipo) {
-    auto *combo = filho<TDBLookupComboBox>(j, "DBtipo");
-    combo->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < combo->count() && combo->currentText() != tipo; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-    QCOMPARE(combo->currentText(), tipo);
-    QTest::keyClick(combo, Qt::Key_Tab);
 }
 
 // Clicks a print button and keeps the pages its preview shows; `noPreview` runs in the open

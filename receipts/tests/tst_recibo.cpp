@@ -4,6 +4,7 @@
 #include "DBLookupComboBox.h"
 #include "DataExtenso.h"
 #include "Dinheiro.h"
+#include "GestosRecibo.h"
 #include "JanelaTeste.h"
 #include "UNcademitente.h"
 #include "UNrecibo.h"
@@ -95,17 +96,6 @@ bool editando(const QWidget &j) {
                        {"BTnovo", "BTalterar", "BTexcluir", "BTconsultar", "DBEdit1", "DBemitente",
                         "DBcpfcnpjemitente", "DBvalorextenso", "DBlocal", "DBdatarecibo"},
                        false);
-}
-
-// Picks a kind in the list with the arrow keys and leaves the field with Tab.
-void escolherTipo(const QWidget &j, const QString &tipo) {
-    auto *combo = filho<TDBLookupComboBox>(j, "DBtipo");
-    combo->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < combo->count() && combo->currentText() != tipo; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-    QCOMPARE(combo->currentText(), tipo);
-    QTest::keyClick(combo, Qt::Key_Tab);
 }
 
 } // namespace
