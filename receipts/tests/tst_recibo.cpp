@@ -137,59 +137,48 @@ private Q_SLOTS:
 };
 
 void TstRecibo::geometria_data() {
-    QTest::addColumn<QString>("nome");
-    QTest::addColumn<QRect>("esperado");
-    const auto linha = [](const char *nome, int x, int y, int w, int h) {
-        QTest::newRow(nome) << QString::fromLatin1(nome) << QRect(x, y, w, h);
-    };
-    linha("TFRrecibo", 0, 0, 852, 610);
-    linha("Panel1", 9, 0, 131, 553);
-    linha("BTnovo", 14, 16, 100, 60);
-    linha("BTsalvar", 14, 80, 100, 60);
-    linha("BTalterar", 14, 144, 100, 60);
-    linha("BTcancelar", 14, 208, 100, 60);
-    linha("BTexcluir", 14, 272, 100, 60);
-    linha("BTconsultar", 14, 376, 100, 60);
-    linha("BTsair", 14, 480, 100, 60);
+    colunasDeGeometria();
+    linhaDeGeometria("TFRrecibo", 0, 0, 852, 610);
+    linhaDeGeometria("Panel1", 9, 0, 131, 553);
+    linhaDeGeometria("BTnovo", 14, 16, 100, 60);
+    linhaDeGeometria("BTsalvar", 14, 80, 100, 60);
+    linhaDeGeometria("BTalterar", 14, 144, 100, 60);
+    linhaDeGeometria("BTcancelar", 14, 208, 100, 60);
+    linhaDeGeometria("BTexcluir", 14, 272, 100, 60);
+    linhaDeGeometria("BTconsultar", 14, 376, 100, 60);
+    linhaDeGeometria("BTsair", 14, 480, 100, 60);
     // The receipt group; its fields are placed inside it.
-    linha("GroupBox1", 157, 0, 553, 553);
-    linha("DBEdit1", 159, 31, 62, 26);
-    linha("DBtipo", 240, 31, 137, 25);
-    linha("Label6", 330, 6, 12, 24);
-    linha("DBvalor", 397, 31, 129, 26);
-    linha("DBemitente", 26, 112, 340, 21);
-    linha("DBcpfcnpjemitente", 373, 112, 150, 21);
-    linha("DBvalorextenso", 26, 188, 500, 21);
-    linha("DBreferente", 26, 228, 500, 21);
-    linha("DBobs", 26, 268, 500, 21);
-    linha("DBdata", 26, 318, 79, 21);
-    linha("DBlocal", 114, 318, 175, 21);
-    linha("Label19", 197, 294, 12, 24);
-    linha("DBdatarecibo", 300, 318, 226, 21);
-    linha("BTlocalizacao", 324, 429, 40, 40);
-    linha("DBcliente", 26, 471, 340, 21);
-    linha("DBcpfcnpjcliente", 373, 471, 150, 21);
+    linhaDeGeometria("GroupBox1", 157, 0, 553, 553);
+    linhaDeGeometria("DBEdit1", 159, 31, 62, 26);
+    linhaDeGeometria("DBtipo", 240, 31, 137, 25);
+    linhaDeGeometria("Label6", 330, 6, 12, 24);
+    linhaDeGeometria("DBvalor", 397, 31, 129, 26);
+    linhaDeGeometria("DBemitente", 26, 112, 340, 21);
+    linhaDeGeometria("DBcpfcnpjemitente", 373, 112, 150, 21);
+    linhaDeGeometria("DBvalorextenso", 26, 188, 500, 21);
+    linhaDeGeometria("DBreferente", 26, 228, 500, 21);
+    linhaDeGeometria("DBobs", 26, 268, 500, 21);
+    linhaDeGeometria("DBdata", 26, 318, 79, 21);
+    linhaDeGeometria("DBlocal", 114, 318, 175, 21);
+    linhaDeGeometria("Label19", 197, 294, 12, 24);
+    linhaDeGeometria("DBdatarecibo", 300, 318, 226, 21);
+    linhaDeGeometria("BTlocalizacao", 324, 429, 40, 40);
+    linhaDeGeometria("DBcliente", 26, 471, 340, 21);
+    linhaDeGeometria("DBcpfcnpjcliente", 373, 471, 150, 21);
     // The right column.
-    linha("GroupBox2", 725, 0, 103, 138);
-    linha("SpeedButton3", 16, 72, 75, 25);
-    linha("SpeedButton4", 16, 104, 75, 25);
-    linha("Label9", 814, 258, 12, 24);
-    linha("SpeedButton1", 725, 283, 103, 26);
-    linha("GroupBox3", 725, 456, 103, 97);
+    linhaDeGeometria("GroupBox2", 725, 0, 103, 138);
+    linhaDeGeometria("SpeedButton3", 16, 72, 75, 25);
+    linhaDeGeometria("SpeedButton4", 16, 104, 75, 25);
+    linhaDeGeometria("Label9", 814, 258, 12, 24);
+    linhaDeGeometria("SpeedButton1", 725, 283, 103, 26);
+    linhaDeGeometria("GroupBox3", 725, 456, 103, 97);
 }
 
 void TstRecibo::geometria() {
     QFETCH(QString, nome);
     QFETCH(QRect, esperado);
     TFRrecibo j;
-    QWidget *w = nome == j.objectName() ? &j : j.findChild<QWidget *>(nome);
-    QVERIFY2(w, qPrintable(nome));
-    if (w == &j) {
-        QCOMPARE(w->size(), esperado.size());
-        QCOMPARE(w->minimumSize(), w->maximumSize());
-    } else {
-        QCOMPARE(w->geometry(), esperado);
-    }
+    conferirGeometria(j, nome, esperado);
 }
 
 void TstRecibo::dataPorExtenso_data() {

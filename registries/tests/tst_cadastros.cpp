@@ -180,16 +180,9 @@ void TstCadastros::geometria() {
         j = std::make_unique<TFRcadcli>();
     else
         j = std::make_unique<TFRcademitente>();
-    QWidget *w = nome == j->objectName() ? j.get() : j->findChild<QWidget *>(nome);
-    QVERIFY2(w, qPrintable(nome));
-    if (w == j.get()) {
-        QCOMPARE(w->size(), esperado.size());
-        QCOMPARE(w->minimumSize(), w->maximumSize());
-    } else {
-        QCOMPARE(w->geometry(), esperado);
-    }
+    conferirGeometria(*j, nome, esperado);
     if (nome == QLatin1String("DBImage1"))
-        QCOMPARE(w->size(), QSize(216, 205));
+        QCOMPARE(j->findChild<QWidget *>(nome)->size(), QSize(216, 205));
 }
 
 void TstCadastros::novoClienteSalvoEConfirmado() {

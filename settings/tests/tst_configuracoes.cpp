@@ -81,26 +81,22 @@ private Q_SLOTS:
 };
 
 void TstConfiguracoes::geometria_data() {
-    QTest::addColumn<QString>("nome");
-    QTest::addColumn<QRect>("esperado"); // an empty size: only the place is fixed
-    const auto linha = [](const char *nome, int x, int y, int w, int h) {
-        QTest::newRow(nome) << QString::fromLatin1(nome) << QRect(x, y, w, h);
-    };
-    linha("GroupBox1", 8, 16, 756, 153);
-    linha("Label1", 12, 20, 0, 0);
-    linha("DBCheckBox1", 12, 64, 613, 17);
-    linha("Label2", 12, 111, 0, 0);
-    linha("BTsair", 656, 45, 55, 50);
-    linha("GroupBox2", 8, 176, 756, 281);
-    linha("Label3", 12, 36, 0, 0);
+    colunasDeGeometria();
+    linhaDeGeometria("GroupBox1", 8, 16, 756, 153);
+    linhaDeGeometria("Label1", 12, 20, 0, 0);
+    linhaDeGeometria("DBCheckBox1", 12, 64, 613, 17);
+    linhaDeGeometria("Label2", 12, 111, 0, 0);
+    linhaDeGeometria("BTsair", 656, 45, 55, 50);
+    linhaDeGeometria("GroupBox2", 8, 176, 756, 281);
+    linhaDeGeometria("Label3", 12, 36, 0, 0);
     const int topos[] = {60, 80, 100, 120, 140, 160, 180, 200, 220, 257};
     for (int i = 0; i < 10; ++i) {
         const QByteArray nome = "Label" + QByteArray::number(4 + i);
         QTest::newRow(nome.constData()) << QString::fromLatin1(nome) << QRect(24, topos[i], 0, 0);
     }
-    linha("GroupBox3", 8, 488, 756, 89);
-    linha("Label15", 111, 22, 0, 0);
-    linha("Label14", 184, 48, 0, 0);
+    linhaDeGeometria("GroupBox3", 8, 488, 756, 89);
+    linhaDeGeometria("Label15", 111, 22, 0, 0);
+    linhaDeGeometria("Label14", 184, 48, 0, 0);
 }
 
 void TstConfiguracoes::geometria() {
@@ -109,12 +105,7 @@ void TstConfiguracoes::geometria() {
     TFRconfiguracoes painel;
     QCOMPARE(painel.windowTitle(), QStringLiteral("Painel de Controle"));
     QCOMPARE(painel.minimumSize(), painel.maximumSize());
-    auto *w = painel.findChild<QWidget *>(nome);
-    QVERIFY2(w, qPrintable(nome));
-    if (esperado.size().isEmpty())
-        QCOMPARE(w->pos(), esperado.topLeft());
-    else
-        QCOMPARE(w->geometry(), esperado);
+    conferirGeometria(painel, nome, esperado);
 }
 
 void TstConfiguracoes::fechamento_data() {

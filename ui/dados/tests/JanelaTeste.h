@@ -7,6 +7,7 @@
 #include "DBEdit.h"
 
 #include <QProcess>
+#include <QRect>
 #include <QTest>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
@@ -71,6 +72,31 @@ template <class T = QWidget> T *filho(const QWidget &janela, const char *nome) {
     if (!w)
         qFatal("widget %s not found", nome);
     return w;
+}
+
+// The columns of a window's geometry table: a control's name and where it stands in its parent.
+inline void colunasDeGeometria() {
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<QRect>("esperado"); // an empty size: only the place is fixed
+}
+
+inline void linhaDeGeometria(const char *nome, int x, int y, int w, int h) {
+    QTest::newRow(nome) << QString::fromLatin1(nome) << QRect(x, y, w, h);
+}
+
+// The window itself, named in the table, has its size fixed; a control has its place and
+// size in its parent, or only its place where the table gives no size.
+inline void conferirGeometria(QWidget &janela, const QString &nome, const QRect &esperado) {
+    QWidget *w = nome == janela.objectName() ? &janela : janela.findChild<QWidget *>(nome);
+    QVERIFY2(w, qPrintable(nome));
+    if (w == &janela) {
+        QCOMPARE(w->size(), esperado.size());
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+    } else if (esperado.size().isEmpty()) {
+        QCOMPARE(w->pos(), esperado.topLeft());
+    } else {
+        QCOMPARE(w->geometry(), esperado);
+    }
 }
 
 inline void clicar(const QWidget &janela, const char *botao) {
