@@ -171,6 +171,31 @@ private:
     int m_atual = 0;
 };
 
+// Opens the preview over a new preparation as "Visualizar" does; answers the milliseconds
+// until its first page is painted.
+double mostrarAtePrimeiraPagina(TFRpreview &preview, Relatorio &relatorio) {
+    QElapsedTimer relogio;
+    relogio.start();
+    auto preparador =
+        std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
+    preparador->continuar(1);
+    preview.resize(1280, 900);
+    preview.mostrar(&relatorio.preparado(), std::move(preparador), nullptr);
+    preview.show();
+    while (preview.visao()->ultimasPintadas().isEmpty())
+        QApplication::processEvents();
+    return relogio.nsecsElapsed() / 1e6;
+}
+
+// Lets the open preview prepare the rest; answers the seconds it took.
+double esperarTodasAsPaginas(TFRpreview &preview) {
+    QElapsedTimer relogio;
+    relogio.start();
+    while (preview.preparando())
+        QApplication::processEvents();
+    return relogio.nsecsElapsed() / 1e9;
+}
+
 // The preview of a list of generated rows: first page, every page, the last page
 // painted, a text found on the last page, peak memory.
 int medirGerado(int linhas) {
@@ -179,21 +204,10 @@ int medirGerado(int linhas) {
     relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
     std::printf("linhas geradas ao ler: %d\n", linhas);
     QElapsedTimer relogio;
-    relogio.start();
-    auto preparador =
-        std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
-    preparador->continuar(1);
     TFRpreview preview;
-    preview.resize(1280, 900);
-    preview.mostrar(&relatorio.preparado(), std::move(preparador), nullptr);
-    preview.show();
-    while (preview.visao()->ultimasPintadas().isEmpty())
-        QApplication::processEvents();
-    std::printf("primeira página na visualização: %.1f ms\n", relogio.nsecsElapsed() / 1e6);
-    relogio.restart();
-    while (preview.preparando())
-        QApplication::processEvents();
-    const double sTudo = relogio.nsecsElapsed() / 1e9;
+    std::printf("primeira página na visualização: %.1f ms\n",
+                mostrarAtePrimeiraPagina(preview, relatorio));
+    const double sTudo = esperarTodasAsPaginas(preview);
     std::printf("todas preparadas com a janela aberta: %.2f s (%d páginas, %.0f páginas/s); "
                 "páginas guardadas: %.1f MB em memória, %.1f MB no arquivo temporário\n",
                 sTudo, preview.paginasProntas(), preview.paginasProntas() / sTudo,
@@ -248,23 +262,13 @@ int main(int argc, char **argv) {
     std::printf("memória após preparar: %.1f MB\n", picoDeMemoriaKb() / 1024.0);
 
     {
-        relogio.restart();
         relatorio.preparado().limpar();
-        auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(),
-                                                       relatorio.preparado());
-        preparador->continuar(1);
         TFRpreview preview;
-        preview.resize(1280, 900);
-        preview.mostrar(&relatorio.preparado(), std::move(preparador), nullptr);
-        preview.show();
-        while (preview.visao()->ultimasPintadas().isEmpty())
-            QApplication::processEvents();
-        std::printf("primeira página na visualização: %.1f ms\n", relogio.nsecsElapsed() / 1e6);
-        relogio.restart();
-        while (preview.preparando())
-            QApplication::processEvents();
-        std::printf("restante preparado com a janela aberta: %.2f s (%d páginas)\n",
-                    relogio.nsecsElapsed() / 1e9, preview.paginasProntas());
+        std::printf("primeira página na visualização: %.1f ms\n",
+                    mostrarAtePrimeiraPagina(preview, relatorio));
+        const double sResto = esperarTodasAsPaginas(preview);
+        std::printf("restante preparado com a janela aberta: %.2f s (%d páginas)\n", sResto,
+                    preview.paginasProntas());
         relogio.restart();
         preview.ultimaPagina();
         preview.visao()->viewport()->repaint();

@@ -164,6 +164,15 @@ struct BancoAlterado {
     }
 };
 
+// The dialogs by their number in the tables: 1 by client, 2 by date, 3 the client list.
+std::unique_ptr<DialogoRelatorio> novoDialogo(int dialogo) {
+    if (dialogo == 1)
+        return std::make_unique<TFRabrerecibos1>();
+    if (dialogo == 2)
+        return std::make_unique<TFRabrerecibos2>();
+    return std::make_unique<TFRabreclientes1>();
+}
+
 } // namespace
 
 class TstListas : public QObject {
@@ -308,13 +317,7 @@ void TstListas::semLinhas() {
     Ambiente amb;
     if (dialogo != 3)
         amb.recibo(1, QStringLiteral("MARIA"), 100, QDate::currentDate());
-    std::unique_ptr<DialogoRelatorio> janela;
-    if (dialogo == 1)
-        janela = std::make_unique<TFRabrerecibos1>();
-    else if (dialogo == 2)
-        janela = std::make_unique<TFRabrerecibos2>();
-    else
-        janela = std::make_unique<TFRabreclientes1>();
+    const std::unique_ptr<DialogoRelatorio> janela = novoDialogo(dialogo);
     QVERIFY(abrir(*janela));
     if (dialogo == 2)
         periodo(*janela, QDate::currentDate(), QDate::currentDate().addDays(-1));
@@ -489,13 +492,7 @@ void TstListas::clientesEmOrdemDeNomeDepoisDoDialogo() {
     amb.dm->Clientes->substituirSql(
         {QStringLiteral("SELECT * FROM CLIENTES"), QStringLiteral("ORDER BY ID_CLIENTE DESC")});
     QCOMPARE(nomesDosClientes(*amb.dm), (QStringList{"BRUNO", "JOÃO", "ANA", "MARIA"}));
-    std::unique_ptr<DialogoRelatorio> janela;
-    if (dialogo == 1)
-        janela = std::make_unique<TFRabrerecibos1>();
-    else if (dialogo == 2)
-        janela = std::make_unique<TFRabrerecibos2>();
-    else
-        janela = std::make_unique<TFRabreclientes1>();
+    const std::unique_ptr<DialogoRelatorio> janela = novoDialogo(dialogo);
     QVERIFY(abrir(*janela));
     janela->close();
 
