@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QLocale>
 #include <QSocketNotifier>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QWidget>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -41,6 +43,19 @@ void confirmarAoTerminar() {
     }
 }
 
+// The windows open over the main window close from the top down as their close boxes close
+// them, so a client being typed is stored as the client registry's close stores it. Called
+// once every event loop is told to end: a box one of them shows does not wait for anybody.
+void fecharJanelasModais() {
+    QWidget *anterior = nullptr;
+    while (QWidget *janela = QApplication::activeModalWidget()) {
+        // One that refuses (its record could not be written) has said why; it stays.
+        if (janela == anterior || !janela->close())
+            return;
+        anterior = janela;
+    }
+}
+
 } // namespace
 
 namespace FimDoPrograma {
@@ -59,6 +74,7 @@ void instalar() {
         // Every running event loop returns, modal windows' included, and none starts again:
         // the run ends as when the main window closes.
         QCoreApplication::exit(0);
+        fecharJanelasModais();
     });
 
     struct sigaction acao = {};

@@ -385,6 +385,55 @@ private Q_SLOTS:
         QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
     }
 
+    // A signal closes the windows open over the main window as their close boxes do: the
+    // client registry stores a client being typed, and a client it cannot store keeps nobody
+    // waiting in front of its error box.
+    void sinalFechaAsJanelasComoACaixaDeFechar_data() {
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("guardado");
+        QTest::newRow("a named client being typed: stored") << ""
+                                                            << "MARIA DO SINAL";
+        QTest::newRow("an impossible date: ends without waiting") << "31022020"
+                                                                  << "";
+    }
+    void sinalFechaAsJanelasComoACaixaDeFechar() {
+        QFETCH(QString, data);
+        QFETCH(QString, guardado);
+        QTemporaryDir home;
+        const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+        QProcess programa;
+        iniciar(programa, home.path());
+        const QString principal = esperarJanela(k_principal, programa);
+        QVERIFY2(!principal.isEmpty(), programa.readAllStandardError().constData());
+        clicar(principal, 381 + 110, 48 + 34); // "Cadastro"
+        const QString cadastro = esperarJanela(QStringLiteral("Cadastro"), programa);
+        QVERIFY(!cadastro.isEmpty());
+        clicar(cadastro, 13 + 14 + 50, 8 + 16 + 30); // "Novo"
+        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), cadastro});
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"),
+                 QStringLiteral("maria do sinal")});
+        if (!data.isEmpty()) {
+            clicar(cadastro, 152 + 328 + 60, 8 + 135 + 10); // "Data Nascimento"
+            xdotool({QStringLiteral("key"), QStringLiteral("Home")});
+            xdotool(
+                {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), data});
+        }
+
+        ::kill(pid_t(programa.processId()), SIGTERM);
+        QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
+        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
+        auto base = BancoTeste::conectarDireto(caminho);
+        Fb::Transacao tra(*base);
+        tra.iniciar();
+        QCOMPARE(Fb::Comando(tra, QStringLiteral("SELECT MIN(CLIENTE) FROM CLIENTES"))
+                     .executar()
+                     .at(0)
+                     .toString(),
+                 guardado);
+    }
+
     // At the normal end the day's backup is made and verified once the windows are gone; a
     // notice left by a backup that failed is shown once, at the next start.
     void sairFazACopiaDoDiaEAvisaFalhaUmaVez() {
