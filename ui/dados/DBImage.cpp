@@ -35,6 +35,13 @@ struct CabecalhoBmp {
     qint64 bytesDecodificados = 0;
     // How long the file must be to hold the whole picture; 0 when the headers do not tell.
     qint64 tamanhoNecessario = 0;
+    int bits = 0;
+    bool rle = false;             // run-length coded, 8 or 4 bits a pixel
+    bool deCimaParaBaixo = false; // a negative height: the first row stored is the top one
+    qint64 cores = 0;             // entries in the colour table
+    qint64 inicioDaTabela = 0;    // where the colour table starts
+    int bytesPorCor = 4;          // 3 in the old 12-byte header
+    qint64 inicioDosPixels = 0;   // where the reader starts on the pixels
 
     bool grandeDemais() const {
         return largura * altura > k_maximoDePixels || bytesDecodificados > k_maximoDeBytes;
@@ -74,6 +81,7 @@ std::optional<CabecalhoBmp> lerCabecalhoBmp(const QByteArray &dados) {
         planos = le16(dados, 22);
         bits = int(le16(dados, 24));
     }
+    c.deCimaParaBaixo = c.altura < 0;
     c.altura = qAbs(c.altura); // a negative height is stored top-down
     if (c.largura <= 0 || c.altura <= 0 || planos != 1)
         return std::nullopt;
@@ -127,6 +135,12 @@ std::optional<CabecalhoBmp> lerCabecalhoBmp(const QByteArray &dados) {
         depoisDosCabecalhos += 12;
     depoisDosCabecalhos += cores * (tamanhoInfo == 12 ? 3 : 4);
     const qint64 inicio = qMax(inicioDosPixels, depoisDosCabecalhos);
+    c.bits = bits;
+    c.rle = compressao == Rle8 || compressao == Rle4;
+    c.cores = cores;
+    c.inicioDaTabela = k_cabecalhoArquivo + tamanhoInfo;
+    c.bytesPorCor = windows ? 4 : 3;
+    c.inicioDosPixels = inicio;
     if (compressao == Rgb || compressao == CamposDeBits)
         c.tamanhoNecessario = inicio + (c.largura * bits + 31) / 32 * 4 * c.altura;
     else if (tamanhoDosPixels > 0) // run-length coded: only the header's own count tells
@@ -176,6 +190,71 @@ QImage emCoresDiretas(QImage imagem) {
                                                            : QImage::Format_RGB32);
 }
 
+// A run-length coded bitmap, decoded here: Qt's reader leaves the pixels such a file skips (a
+// jump, a line or the picture ended early) holding whatever the memory held before, and the
+// format makes them colour 0 of the table. A run past the end of its line is cut there; the
+// file ending early ends the picture. Null when the colour table is cut or memory runs short.
+QImage decodificarRle(const QByteArray &dados, const CabecalhoBmp &c) {
+    QImage imagem(int(c.largura), int(c.altura), QImage::Format_Indexed8);
+    if (imagem.isNull())
+        return {};
+    imagem.fill(0);
+    QList<QRgb> tabela;
+    for (qint64 i = 0; i < c.cores; ++i) {
+        const qint64 pos = c.inicioDaTabela + i * c.bytesPorCor;
+        if (pos + 3 > dados.size())
+            return {};
+        tabela << qRgb(uchar(dados[pos + 2]), uchar(dados[pos + 1]), uchar(dados[pos]));
+    }
+    imagem.setColorTable(tabela);
+
+    const bool quatroBits = c.bits == 4;
+    qint64 p = c.inicioDosPixels;
+    const auto proximo = [&]() -> int { return p < dados.size() ? uchar(dados[p++]) : -1; };
+    // The i-th pixel of a run or of an absolute stretch whose bytes are given.
+    const auto indice = [&](int byte, int i) {
+        return quatroBits ? (i % 2 == 0 ? byte >> 4 : byte & 0x0f) : byte;
+    };
+    qint64 x = 0, y = 0;
+    const auto por = [&](int cor) {
+        if (x < c.largura && y < c.altura)
+            imagem.scanLine(int(c.deCimaParaBaixo ? y : c.altura - 1 - y))[x] = uchar(cor);
+        ++x;
+    };
+    while (y < c.altura) {
+        const int n = proximo();
+        const int v = proximo();
+        if (n < 0 || v < 0)
+            break;
+        if (n > 0) { // a run of n pixels
+            for (int i = 0; i < n && x < c.largura; ++i)
+                por(indice(v, i));
+        } else if (v == 0) { // end of line
+            x = 0;
+            ++y;
+        } else if (v == 1) { // end of the picture
+            break;
+        } else if (v == 2) { // a jump right and up
+            const int dx = proximo();
+            const int dy = proximo();
+            if (dx < 0 || dy < 0)
+                break;
+            x += dx;
+            y += dy;
+        } else { // v pixels as they are, padded to a whole word
+            const qint64 bytes = quatroBits ? (v + 1) / 2 : v;
+            for (int i = 0; i < v; ++i) {
+                const qint64 pos = p + (quatroBits ? i / 2 : i);
+                if (pos >= dados.size())
+                    break;
+                por(indice(uchar(dados[pos]), i));
+            }
+            p += bytes + (bytes & 1);
+        }
+    }
+    return imagem;
+}
+
 // Null when the reader refuses the bytes. Without a format the reader recognises it.
 QImage decodificar(const QByteArray &dados, const char *formato, qint64 bytesDecodificados) {
     QBuffer buffer;
@@ -193,11 +272,16 @@ QImage decodificar(const QByteArray &dados, const char *formato, qint64 bytesDec
     return emCoresDiretas(imagem);
 }
 
+QImage decodificarBmp(const QByteArray &dados, const CabecalhoBmp &cabecalho) {
+    if (cabecalho.rle)
+        return emCoresDiretas(decodificarRle(dados, cabecalho));
+    return decodificar(dados, "bmp", cabecalho.bytesDecodificados);
+}
+
 // A stored logo is shown whatever it holds, as long as it fits in memory.
 QImage decodificarGuardada(const QByteArray &dados) {
     if (const auto cabecalho = lerCabecalhoBmp(dados))
-        return cabecalho->grandeDemais() ? QImage()
-                                         : decodificar(dados, "bmp", cabecalho->bytesDecodificados);
+        return cabecalho->grandeDemais() ? QImage() : decodificarBmp(dados, *cabecalho);
     QBuffer buffer;
     buffer.setData(dados);
     buffer.open(QIODevice::ReadOnly);
@@ -234,7 +318,7 @@ QImage TDBImage::lerBitmap(const QByteArray &dados) {
                               .arg(dados.size())
                               .arg(cabecalho->tamanhoNecessario)
                               .arg(medidas));
-    const QImage imagem = decodificar(dados, "bmp", cabecalho->bytesDecodificados);
+    const QImage imagem = decodificarBmp(dados, *cabecalho);
     if (!imagem.isNull())
         return imagem;
     // The headers were sound: either the memory ran short or the pixels are damaged.

@@ -17,6 +17,7 @@
 #include <QtGui/QImageReader>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QScrollBar>
+#include <vector>
 
 namespace {
 
@@ -296,6 +297,58 @@ private Q_SLOTS:
         QCOMPARE(motivo, recusa);
         QCOMPARE(imagem.size(), tamanho);
         QCOMPARE(QImageReader::allocationLimit(), limite);
+    }
+
+    // What a run-length coded bitmap skips (a jump, a line or the picture ended early) is
+    // colour 0 of its table, whatever the memory under the picture held before. The bottom
+    // line is white, two pixels of the next one, a jump, one pixel, and the end.
+    void rleSaltadoFicaNaCorZero_data() {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<QByteArray>("pixels");
+        QTest::newRow("8 bits") << 8
+                                << QByteArray("\x40\x0f\x00\x00\x02\x0f\x00\x02\x03\x01"
+                                              "\x01\x0f\x00\x01",
+                                              14);
+        QTest::newRow("4 bits") << 4
+                                << QByteArray("\x40\xff\x00\x00\x02\xff\x00\x02\x03\x01"
+                                              "\x01\xff\x00\x01",
+                                              14);
+        QTest::newRow("8 bits, absolute stretch")
+            << 8
+            << QByteArray("\x40\x0f\x00\x00\x00\x03\x0f\x0f\x00\x00\x00\x02\x02\x01"
+                          "\x01\x0f\x00\x01",
+                          18);
+    }
+    void rleSaltadoFicaNaCorZero() {
+        QFETCH(int, bits);
+        QFETCH(QByteArray, pixels);
+        constexpr int largura = 64, altura = 32;
+        const QByteArray arquivo =
+            bitmapEscrito(largura, altura, bits, pixels, bits == 8 ? 1 : 2, 16);
+        Ambiente a;
+        a.dm->Emitente->abrir();
+        TDBImage caixa;
+        caixa.setDataSource(QStringLiteral("DSemitente"));
+        caixa.setDataField(QStringLiteral("FOTO_MARC"));
+        caixa.vincular(a.dm.get());
+        {
+            // The memory the picture is decoded into held something else before.
+            std::vector<uchar> lixo(64 * 1024, 0xab);
+        }
+        caixa.carregarBitmap(arquivo);
+        QVERIFY(a.dm->EmitenteFOTO_MARC->valor().toByteArray() == arquivo);
+        const QImage imagem = caixa.imagem();
+        QCOMPARE(imagem.size(), QSize(largura, altura));
+        for (int y = 0; y < altura; ++y)
+            for (int x = 0; x < largura; ++x) {
+                const bool branco =
+                    y == altura - 1 || (y == altura - 2 && x < 2) || (y == altura - 3 && x == 5);
+                QVERIFY2(
+                    imagem.pixel(x, y) == (branco ? qRgb(255, 255, 255) : qRgb(0, 0, 0)),
+                    qPrintable(
+                        QStringLiteral("%1, %2: %3").arg(x).arg(y).arg(imagem.pixel(x, y), 8, 16)));
+            }
+        a.dm->Emitente->cancelar();
     }
 
     // Pixels that name entries past the end of the colour table: painting read past it.
