@@ -8,11 +8,12 @@
 namespace {
 
 constexpr double naoMedido = -1e300;
+constexpr quint32 glifoNaoLido = 0xFFFFFFFF;
 constexpr qint16 parNaoMedido = std::numeric_limits<qint16>::min();
 // Texts shaped whole are remembered up to this many; then the memory starts again.
 constexpr qsizetype formadasGuardadas = 20000;
 
-bool somaBasta(char16_t letra) {
+bool letraSomavel(char16_t letra) {
     // Control characters and the soft hyphen have no advance of their own.
     return letra >= 0x20 && letra < 0x250 && letra != 0xAD;
 }
@@ -20,9 +21,11 @@ bool somaBasta(char16_t letra) {
 } // namespace
 
 MedidorDeTexto::MedidorDeTexto(const FontePreparada &fonte)
-    : m_fm(Fontes::criar(fonte, 96), Fontes::dispositivoDeMedida()), m_altura(m_fm.height()),
-      m_ascendente(m_fm.ascent()), m_pares(size_t(ladoDosPares) * ladoDosPares, parNaoMedido) {
+    : m_fonte(Fontes::criar(fonte, 96)), m_fm(m_fonte, Fontes::dispositivoDeMedida()),
+      m_altura(m_fm.height()), m_ascendente(m_fm.ascent()),
+      m_pares(size_t(ladoDosPares) * ladoDosPares, parNaoMedido) {
     m_avancos.fill(naoMedido);
+    m_indices.fill(glifoNaoLido);
 }
 
 double MedidorDeTexto::avanco(char16_t letra) {
@@ -68,22 +71,64 @@ double MedidorDeTexto::formada(const QString &texto) {
     return l;
 }
 
+bool MedidorDeTexto::somaBasta(const char16_t *letras, qsizetype n) {
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = letras[i];
+        if (!letraSomavel(c))
+            return false;
+        // Ligatures: Qt draws fi, fl and ff as one glyph of its own width.
+        if (i > 0 && letras[i - 1] == u'f' && (c == u'f' || c == u'i' || c == u'l'))
+            return false;
+    }
+    return true;
+}
+
 double MedidorDeTexto::largura(const QString &texto) {
     const auto *p = reinterpret_cast<const char16_t *>(texto.utf16());
     const qsizetype n = texto.size();
+    if (!somaBasta(p, n))
+        return formada(texto);
     // Every advance and kerning is a whole number of 1/64 pixel, so the sum is exact.
     double soma = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = p[i];
-        if (!somaBasta(c))
-            return formada(texto);
-        if (i > 0) {
-            const char16_t antes = p[i - 1];
-            if (antes == u'f' && (c == u'f' || c == u'i' || c == u'l'))
-                return formada(texto);
-            soma += kerning(antes, c);
-        }
-        soma += avanco(c);
+        if (i > 0)
+            soma += kerning(p[i - 1], p[i]);
+        soma += avanco(p[i]);
     }
     return soma;
+}
+
+const QRawFont &MedidorDeTexto::fonteBruta() {
+    if (!m_bruta.isValid())
+        m_bruta = QRawFont::fromFont(m_fonte);
+    return m_bruta;
+}
+
+bool MedidorDeTexto::glifos(const QString &texto, QList<quint32> &indices,
+                            QList<QPointF> &posicoes) {
+    const auto *p = reinterpret_cast<const char16_t *>(texto.utf16());
+    const qsizetype n = texto.size();
+    if (!somaBasta(p, n) || !fonteBruta().isValid())
+        return false;
+    indices.resize(n);
+    posicoes.resize(n);
+    double x = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        quint32 &glifo = m_indices[c];
+        if (glifo == glifoNaoLido) {
+            const QChar letra(c);
+            int lidos = 1;
+            if (!m_bruta.glyphIndexesForChars(&letra, 1, &glifo, &lidos) || lidos != 1)
+                glifo = 0;
+        }
+        if (glifo == 0)
+            return false; // a letter the face lacks: Qt's shaping finds it another face
+        if (i > 0)
+            x += kerning(p[i - 1], c);
+        indices[i] = glifo;
+        posicoes[i] = QPointF(x, 0);
+        x += avanco(c);
+    }
+    return true;
 }

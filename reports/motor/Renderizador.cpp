@@ -2,9 +2,13 @@
 
 #include "Fontes.h"
 #include "GeometriaPagina.h"
+#include "MedidorDeTexto.h"
 
+#include <QGlyphRun>
 #include <QPaintDevice>
 #include <QPainter>
+
+#include <memory>
 
 namespace Renderizador {
 
@@ -12,10 +16,39 @@ namespace {
 
 struct Contexto {
     QPainter &p;
-    const RelatorioPreparado &r;
+    const QList<FontePreparada> &fontesDoRelatorio;
+    const QList<QImage> &imagens;
     double dpi;
     QList<QFont> fontes;
 };
+
+// The glyphs of a line are placed from the tables the pages were measured with,
+// instead of shaping the line again for each drawing: the same places, at a
+// fraction of the work. Each thread keeps tables of its own.
+MedidorDeTexto &medidasDe(const FontePreparada &fonte) {
+    thread_local QList<std::pair<FontePreparada, std::shared_ptr<MedidorDeTexto>>> medidas;
+    for (const auto &[f, m] : medidas)
+        if (f == fonte)
+            return *m;
+    medidas.push_back({fonte, std::make_shared<MedidorDeTexto>(fonte)});
+    return *medidas.last().second;
+}
+
+void desenharLinha(QPainter &p, const FontePreparada &fonte, const LinhaDeTexto &linha) {
+    thread_local QList<quint32> indices;
+    thread_local QList<QPointF> posicoes;
+    MedidorDeTexto &medidas = medidasDe(fonte);
+    // Underlines stay with Qt's own drawing, which places them.
+    if (fonte.sublinhado || !medidas.glifos(linha.texto, indices, posicoes)) {
+        p.drawText(linha.base, linha.texto);
+        return;
+    }
+    QGlyphRun corrida;
+    corrida.setRawFont(medidas.fonteBruta());
+    corrida.setGlyphIndexes(indices);
+    corrida.setPositions(posicoes);
+    p.drawGlyphRun(linha.base, corrida);
+}
 
 QPen caneta(QRgb cor, double largura, MolduraLayout::Estilo estilo) {
     QPen pen(QColor::fromRgba(cor), largura);
@@ -47,7 +80,7 @@ void desenharTexto(Contexto &c, const TextoPreparado &t) {
 
     if (!t.linhas.isEmpty()) {
         const QFont &fonte = c.fontes[t.fonte];
-        const double em = c.r.fontes[t.fonte].alturaEm();
+        const double em = c.fontesDoRelatorio[t.fonte].alturaEm();
         bool excede = false;
         for (const LinhaDeTexto &l : t.linhas)
             excede = excede || l.base.x() < t.caixa.left() ||
@@ -61,7 +94,7 @@ void desenharTexto(Contexto &c, const TextoPreparado &t) {
         p.setFont(fonte);
         p.setPen(QColor::fromRgba(t.cor));
         for (const LinhaDeTexto &l : t.linhas)
-            p.drawText(l.base, l.texto);
+            desenharLinha(p, c.fontesDoRelatorio[t.fonte], l);
         if (recortar)
             p.restore();
     }
@@ -92,28 +125,24 @@ void desenharRetangulo(QPainter &p, const RetanguloPreparado &r) {
 }
 
 void desenharFigura(Contexto &c, const FiguraPreparada &f) {
-    if (f.imagem < 0 || f.imagem >= c.r.imagens.size())
+    if (f.imagem < 0 || f.imagem >= c.imagens.size())
         return;
     c.p.save();
     c.p.setClipRect(f.caixa, Qt::IntersectClip);
-    c.p.drawImage(f.destino, c.r.imagens[f.imagem]);
+    c.p.drawImage(f.destino, c.imagens[f.imagem]);
     c.p.restore();
 }
 
-} // namespace
-
-void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int pagina) {
-    if (pagina < 0 || pagina >= relatorio.paginas.size())
-        return;
+void desenharElementos(QPainter &painter, const QList<FontePreparada> &fontes,
+                       const QList<QImage> &imagens, const PaginaPreparada &pag) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
 
-    const PaginaPreparada pag = relatorio.paginas[pagina];
     painter.translate(pag.deslocamentoMm * Layout::pixelsPorMm);
-    Contexto c{painter, relatorio, double(painter.device()->logicalDpiY()), {}};
-    for (const FontePreparada &f : relatorio.fontes)
+    Contexto c{painter, fontes, imagens, double(painter.device()->logicalDpiY()), {}};
+    for (const FontePreparada &f : fontes)
         c.fontes << Fontes::criar(f, c.dpi);
 
     for (const ElementoPreparado &e : pag.elementos) {
@@ -134,12 +163,27 @@ void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int 
     painter.restore();
 }
 
-void desenharPaginaEm(QPainter &painter, const RelatorioPreparado &relatorio, int pagina,
-                      double dpi) {
+} // namespace
+
+void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int pagina) {
+    if (pagina < 0 || pagina >= relatorio.paginas.size())
+        return;
+    desenharElementos(painter, relatorio.fontes, relatorio.imagens, relatorio.paginas[pagina]);
+}
+
+void desenharPaginaEm(QPainter &painter, const QList<FontePreparada> &fontes,
+                      const QList<QImage> &imagens, const PaginaPreparada &pagina, double dpi) {
     painter.save();
     painter.scale(dpi / 96.0, dpi / 96.0);
-    desenharPagina(painter, relatorio, pagina);
+    desenharElementos(painter, fontes, imagens, pagina);
     painter.restore();
+}
+
+void desenharPaginaEm(QPainter &painter, const RelatorioPreparado &relatorio, int pagina,
+                      double dpi) {
+    if (pagina < 0 || pagina >= relatorio.paginas.size())
+        return;
+    desenharPaginaEm(painter, relatorio.fontes, relatorio.imagens, relatorio.paginas[pagina], dpi);
 }
 
 QSize tamanhoEmPixels(const PaginaPreparada &pagina, double dpi) {

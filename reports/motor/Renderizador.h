@@ -17,6 +17,10 @@ void desenharPagina(QPainter &painter, const RelatorioPreparado &relatorio, int 
 // pixels land at `dpi` device pixels per inch, from the painter's origin.
 void desenharPaginaEm(QPainter &painter, const RelatorioPreparado &relatorio, int pagina,
                       double dpi);
+// The same for a page already read, with the report's fonts and pictures given
+// apart: a thread drawing pages of its own gives its own copies of them.
+void desenharPaginaEm(QPainter &painter, const QList<FontePreparada> &fontes,
+                      const QList<QImage> &imagens, const PaginaPreparada &pagina, double dpi);
 
 // The size in pixels of a page at a resolution (A4 portrait at 96 dpi: 794 × 1123).
 QSize tamanhoEmPixels(const PaginaPreparada &pagina, double dpi);
