@@ -3,8 +3,10 @@
 #include "PaginaPreparada.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QTest>
+#include <QTextLayout>
 
 namespace {
 
@@ -50,8 +52,8 @@ private Q_SLOTS:
     void paginasVoltamComoEram_data();
     void paginasVoltamComoEram();
     void copiasSeguemCadaUmaSeuCaminho();
-    void larguraComoAFormaDoTexto_data();
-    void larguraComoAFormaDoTexto();
+    void larguraEGlifosComoAFormaDoTexto_data();
+    void larguraEGlifosComoAFormaDoTexto();
 };
 
 void TstPaginasPreparadas::paginasVoltamComoEram_data() {
@@ -108,18 +110,23 @@ void TstPaginasPreparadas::copiasSeguemCadaUmaSeuCaminho() {
     QCOMPARE(original.size(), 3);
 }
 
-void TstPaginasPreparadas::larguraComoAFormaDoTexto_data() {
+void TstPaginasPreparadas::larguraEGlifosComoAFormaDoTexto_data() {
     QTest::addColumn<QString>("face");
     QTest::addColumn<int>("pontos");
     QTest::addColumn<bool>("negrito");
     QTest::addColumn<QString>("texto");
-    const QString textos[][2] = {
-        {"pares com kerning", "AVATAR LTDA. To Wa Tw Yvonne 11/11/2011"},
-        {"acentos", "Conceição Ávila Tõ àÀ ü °ºª"},
-        {"ligaduras de f", "fi ffl afluente efêmero"},
-        {"fora das tabelas latinas", "Ω Жук → ✓"},
-        {"caracteres de controle", "um\tdois\u00adtrês"},
-        {"vazio", ""},
+    QTest::addColumn<bool>("semForma");
+    const struct {
+        const char *caso;
+        const char *texto;
+        bool semForma; // drawn from the tables, without shaping
+    } textos[] = {
+        {"pares com kerning", "AVATAR LTDA. To Wa Tw Yvonne 11/11/2011", true},
+        {"acentos", "Conceição Ávila Tõ àÀ ü °ºª", true},
+        {"ligaduras de f", "fi ffl afluente efêmero", false},
+        {"fora das tabelas latinas", "Ω Жук → ✓", false},
+        {"caracteres de controle", "um\tdois\u00adtrês", false},
+        {"vazio", "", true},
     };
     const struct {
         const char *face;
@@ -131,16 +138,17 @@ void TstPaginasPreparadas::larguraComoAFormaDoTexto_data() {
                   {"MS Sans Serif", 8, false}};
     for (const auto &f : fontes)
         for (const auto &t : textos)
-            QTest::addRow("%s %d%s, %s", f.face, f.pontos, f.negrito ? " negrito" : "",
-                          qPrintable(t[0]))
-                << QString::fromLatin1(f.face) << f.pontos << f.negrito << t[1];
+            QTest::addRow("%s %d%s, %s", f.face, f.pontos, f.negrito ? " negrito" : "", t.caso)
+                << QString::fromLatin1(f.face) << f.pontos << f.negrito
+                << QString::fromUtf8(t.texto) << t.semForma;
 }
 
-void TstPaginasPreparadas::larguraComoAFormaDoTexto() {
+void TstPaginasPreparadas::larguraEGlifosComoAFormaDoTexto() {
     QFETCH(QString, face);
     QFETCH(int, pontos);
     QFETCH(bool, negrito);
     QFETCH(QString, texto);
+    QFETCH(bool, semForma);
     const FontePreparada fonte{face, pontos, negrito};
     MedidorDeTexto medidor(fonte);
     const QFontMetricsF fm(Fontes::criar(fonte, 96), Fontes::dispositivoDeMedida());
@@ -151,6 +159,32 @@ void TstPaginasPreparadas::larguraComoAFormaDoTexto() {
         QVERIFY2(largura == esperada,
                  qPrintable(QStringLiteral("%1 em vez de %2").arg(largura).arg(esperada)));
     }
+
+    // The glyphs drawn from the tables are those Qt's shaping gives, in the same places.
+    QList<quint32> indices;
+    QList<QPointF> posicoes;
+    QCOMPARE(medidor.glifos(texto, indices, posicoes), semForma);
+    if (!semForma || texto.isEmpty())
+        return;
+    QTextLayout forma(texto, Fontes::criar(fonte, 96), Fontes::dispositivoDeMedida());
+    forma.beginLayout();
+    forma.createLine();
+    forma.endLayout();
+    QList<quint32> indicesDaForma;
+    QList<double> xDaForma;
+    for (const QGlyphRun &corrida : forma.glyphRuns()) {
+        QCOMPARE(corrida.rawFont().familyName(), medidor.fonteBruta().familyName());
+        indicesDaForma << corrida.glyphIndexes();
+        for (const QPointF &p : corrida.positions())
+            xDaForma << p.x();
+    }
+    QCOMPARE(indices, indicesDaForma);
+    for (qsizetype i = 0; i < posicoes.size(); ++i)
+        QVERIFY2(posicoes[i].x() == xDaForma[i],
+                 qPrintable(QStringLiteral("glifo %1 em %2 em vez de %3")
+                                .arg(i)
+                                .arg(posicoes[i].x())
+                                .arg(xDaForma[i])));
 }
 
 QTEST_MAIN(TstPaginasPreparadas)
