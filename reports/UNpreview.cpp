@@ -66,6 +66,60 @@ constexpr int msPorEtapa = 25;
 // How long a command may wait for the pages before a progress window shows.
 constexpr int msAteOProgresso = 300;
 
+// The progress window of a command that writes files, page after page: it shows
+// once the writing takes a moment, the window paints and answers meanwhile, and
+// its "Cancelar" makes the writer stop at the next page.
+class ProgressoDeGravacao {
+public:
+    ProgressoDeGravacao(QWidget *pai, const QString &titulo, const QString &texto)
+        : m_janela(texto, QStringLiteral("Cancelar"), 0, 1, pai) {
+        m_janela.setWindowTitle(titulo);
+        m_janela.setWindowModality(Qt::WindowModal);
+        m_janela.setAutoReset(false);
+        m_janela.setAutoClose(false);
+        m_janela.hide();
+        m_relogio.start();
+    }
+
+    bool operator()(int feitas, int total) {
+        if (!m_janela.isVisible()) {
+            if (m_relogio.elapsed() < msAteOProgresso)
+                return true;
+            m_janela.show();
+        }
+        m_janela.setMaximum(qMax(total, 1));
+        m_janela.setValue(feitas);
+        QCoreApplication::processEvents();
+        return !m_janela.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_janela;
+    QElapsedTimer m_relogio;
+};
+
+void exportarCom(const RelatorioPreparado &relatorio, FormatoExportacao formato,
+                 const QString &arquivo, const ExportacoesRelatorio &c,
+                 const Exportadores::Progresso &avancar) {
+    switch (formato) {
+    case FormatoExportacao::Pdf:
+        Exportadores::pdf(relatorio, arquivo, c.pdf, avancar);
+        break;
+    case FormatoExportacao::Excel:
+        Exportadores::xlsx(relatorio, arquivo, c.excel, avancar);
+        break;
+    case FormatoExportacao::Rtf:
+        Exportadores::rtf(relatorio, arquivo, c.rtf, avancar);
+        break;
+    case FormatoExportacao::Jpeg:
+        Exportadores::jpeg(relatorio, arquivo, c.jpeg, avancar);
+        break;
+    case FormatoExportacao::Bmp:
+        Exportadores::bmp(relatorio, arquivo, c.bmp, avancar);
+        break;
+    }
+}
+
 } // namespace
 
 TFRpreview::TFRpreview(QWidget *pai) : QDialog(pai), ui(std::make_unique<Ui::TFRpreview>()) {
@@ -488,7 +542,23 @@ void TFRpreview::abrir() {
 }
 
 bool TFRpreview::salvarEm(const QString &arquivo) {
-    return concluirPreparo() && protegido([&] { ArquivoRelatorio::gravar(*m_relatorio, arquivo); });
+    if (!concluirPreparo())
+        return false;
+    bool cancelada = false;
+    const bool feito = protegido([&] {
+        ProgressoDeGravacao progresso(this, QStringLiteral("Salvar relatório"),
+                                      QStringLiteral("Salvando..."));
+        try {
+            ArquivoRelatorio::gravar(*m_relatorio, arquivo, [&](int feitas, int total) {
+                return progresso(feitas, total);
+            });
+        } catch (const Exportadores::Cancelada &) {
+            cancelada = true;
+        }
+    });
+    if (cancelada)
+        ui->lbStatus->setText(QStringLiteral("Gravação cancelada: nenhum arquivo foi gravado."));
+    return feito && !cancelada;
 }
 
 void TFRpreview::salvar() {
@@ -505,32 +575,24 @@ void TFRpreview::salvar() {
 bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo) {
     if (!concluirPreparo())
         return false;
-    return protegido([&] {
+    bool cancelada = false;
+    const bool feita = protegido([&] {
         const ExportacoesRelatorio &c = *m_exportacoes;
-        QProgressDialog progresso(QStringLiteral("Exportando..."), QString(), 0, paginasProntas(),
-                                  this);
-        progresso.setWindowTitle(QString::fromUtf8(dadosDo(formato).nome));
-        progresso.setWindowModality(Qt::WindowModal);
-        progresso.setMinimumDuration(400);
-        const auto avancar = [&](int feitas, int) { progresso.setValue(feitas); };
-        switch (formato) {
-        case FormatoExportacao::Pdf:
-            Exportadores::pdf(*m_relatorio, arquivo, c.pdf, avancar);
-            break;
-        case FormatoExportacao::Excel:
-            Exportadores::xlsx(*m_relatorio, arquivo, c.excel, avancar);
-            break;
-        case FormatoExportacao::Rtf:
-            Exportadores::rtf(*m_relatorio, arquivo, c.rtf, avancar);
-            break;
-        case FormatoExportacao::Jpeg:
-            Exportadores::jpeg(*m_relatorio, arquivo, c.jpeg, avancar);
-            break;
-        case FormatoExportacao::Bmp:
-            Exportadores::bmp(*m_relatorio, arquivo, c.bmp, avancar);
-            break;
+        ProgressoDeGravacao progresso(this, QString::fromUtf8(dadosDo(formato).nome),
+                                      QStringLiteral("Exportando..."));
+        const Exportadores::Progresso avancar = [&](int feitas, int total) {
+            return progresso(feitas, total);
+        };
+        try {
+            exportarCom(*m_relatorio, formato, arquivo, c, avancar);
+        } catch (const Exportadores::Cancelada &) {
+            // The writer left nothing behind; the user asked for it, so no message.
+            cancelada = true;
         }
     });
+    if (cancelada)
+        ui->lbStatus->setText(QStringLiteral("Exportação cancelada: nenhum arquivo foi gravado."));
+    return feita && !cancelada;
 }
 
 void TFRpreview::exportar(FormatoExportacao formato) {

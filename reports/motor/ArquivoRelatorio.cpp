@@ -5,6 +5,13 @@
 #include <QDataStream>
 #include <QFile>
 #include <QSaveFile>
+#include <QtEndian>
+
+#include <zlib.h>
+
+#include <array>
+#include <cstring>
+#include <functional>
 
 namespace ArquivoRelatorio {
 
@@ -28,7 +35,8 @@ void ler(QDataStream &s, MolduraLayout &m) {
     m.estilo = MolduraLayout::Estilo(qMin<quint8>(estilo, MolduraLayout::Duplo));
 }
 
-QByteArray serializar(const RelatorioPreparado &r) {
+// What comes before the pages: name, title, fonts, pictures and the number of pages.
+QByteArray serializarInicio(const RelatorioPreparado &r) {
     QByteArray dados;
     QDataStream s(&dados, QIODevice::WriteOnly);
     s.setVersion(versaoStream);
@@ -39,30 +47,35 @@ QByteArray serializar(const RelatorioPreparado &r) {
     for (const QImage &img : r.imagens)
         s << img;
     s << quint32(r.paginas.size());
-    for (const PaginaPreparada &p : r.paginas) {
-        s << p.larguraMm << p.alturaMm << p.paisagem << p.margensMm << p.deslocamentoMm
-          << quint32(p.elementos.size());
-        for (const ElementoPreparado &e : p.elementos) {
-            if (const auto *t = std::get_if<TextoPreparado>(&e)) {
-                s << quint8(ElTexto) << t->nome << t->caixa << t->recortar << qint32(t->fonte)
-                  << t->cor << t->fundo;
-                escrever(s, t->moldura);
-                s << quint8(t->alinhamentoH) << quint8(t->alinhamentoV) << t->quebraLinha
-                  << quint8(t->tipo) << t->casasValor << t->casasExibidas << t->valor
-                  << quint32(t->linhas.size());
-                for (const LinhaDeTexto &l : t->linhas)
-                    s << l.base << l.texto << l.largura;
-            } else if (const auto *l = std::get_if<TracoPreparado>(&e)) {
-                s << quint8(ElTraco) << l->inicio << l->fim << l->largura << quint8(l->estilo)
-                  << l->cor;
-            } else if (const auto *r2 = std::get_if<RetanguloPreparado>(&e)) {
-                s << quint8(ElRetangulo) << r2->caixa << r2->largura << r2->borda << r2->fundo;
-            } else if (const auto *f = std::get_if<FiguraPreparada>(&e)) {
-                s << quint8(ElFigura) << f->caixa << f->destino << qint32(f->imagem);
-            }
+    return dados;
+}
+
+// One page, into a buffer used again for the next one.
+void serializarPagina(const PaginaPreparada &p, QByteArray &dados) {
+    dados.resize(0);
+    QDataStream s(&dados, QIODevice::WriteOnly);
+    s.setVersion(versaoStream);
+    s << p.larguraMm << p.alturaMm << p.paisagem << p.margensMm << p.deslocamentoMm
+      << quint32(p.elementos.size());
+    for (const ElementoPreparado &e : p.elementos) {
+        if (const auto *t = std::get_if<TextoPreparado>(&e)) {
+            s << quint8(ElTexto) << t->nome << t->caixa << t->recortar << qint32(t->fonte) << t->cor
+              << t->fundo;
+            escrever(s, t->moldura);
+            s << quint8(t->alinhamentoH) << quint8(t->alinhamentoV) << t->quebraLinha
+              << quint8(t->tipo) << t->casasValor << t->casasExibidas << t->valor
+              << quint32(t->linhas.size());
+            for (const LinhaDeTexto &l : t->linhas)
+                s << l.base << l.texto << l.largura;
+        } else if (const auto *l = std::get_if<TracoPreparado>(&e)) {
+            s << quint8(ElTraco) << l->inicio << l->fim << l->largura << quint8(l->estilo)
+              << l->cor;
+        } else if (const auto *r2 = std::get_if<RetanguloPreparado>(&e)) {
+            s << quint8(ElRetangulo) << r2->caixa << r2->largura << r2->borda << r2->fundo;
+        } else if (const auto *f = std::get_if<FiguraPreparada>(&e)) {
+            s << quint8(ElFigura) << f->caixa << f->destino << qint32(f->imagem);
         }
     }
-    return dados;
 }
 
 [[noreturn]] void danificado(const QString &arquivo) {
@@ -105,16 +118,234 @@ void lerTipos(QDataStream &s, TextoPreparado &t, quint16 versaoLida) {
     t.casasExibidas = qint8(qBound(-1, int(t.casasExibidas), 9));
 }
 
-RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo,
+// The size before the zlib stream, as qCompress writes it.
+constexpr int tamanhoDaDica = 4;
+constexpr qsizetype tamanhoDoTrecho = 256 * 1024;
+
+// The CRC-16 of qChecksum (ISO 3309: reflected polynomial 0x8408, started and
+// ended with 0xffff), computed as the bytes go by. The file's check covers the
+// size that precedes the compressed pages, known only once they are written, so
+// the writer computes the CRC of the pages on their own and joins the two, as
+// zlib's crc32_combine does.
+namespace Crc16 {
+
+constexpr quint16 inicio = 0xffff;
+constexpr quint16 polinomio = 0x8408;
+
+constexpr std::array<quint16, 256> tabela = [] {
+    std::array<quint16, 256> t{};
+    for (unsigned i = 0; i < 256; ++i) {
+        quint16 c = quint16(i);
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? quint16((c >> 1) ^ polinomio) : quint16(c >> 1);
+        t[i] = c;
+    }
+    return t;
+}();
+
+quint16 avancar(quint16 estado, const char *dados, qsizetype n) {
+    for (qsizetype i = 0; i < n; ++i)
+        estado = quint16((estado >> 8) ^ tabela[(estado ^ quint8(dados[i])) & 0xff]);
+    return estado;
+}
+
+quint16 concluir(quint16 estado) {
+    return quint16(~estado);
+}
+
+// A 16 x 16 matrix over GF(2), one column per bit: what n zero bits do to the register.
+using Matriz = std::array<quint16, 16>;
+
+quint16 vezes(const Matriz &m, quint16 v) {
+    quint16 soma = 0;
+    for (int i = 0; v; ++i, v >>= 1)
+        if (v & 1)
+            soma ^= m[i];
+    return soma;
+}
+
+Matriz quadrado(const Matriz &m) {
+    Matriz q{};
+    for (int i = 0; i < 16; ++i)
+        q[i] = vezes(m, m[i]);
+    return q;
+}
+
+// The register after `antes` and then bytes whose CRC from a zero register is
+// `depois`: the register is linear in what it held, so `antes` only needs to be
+// carried over as many zero bytes as followed.
+quint16 juntar(quint16 antes, quint16 depois, quint64 bytesDepois) {
+    Matriz impar{}; // one zero bit
+    impar[0] = polinomio;
+    for (int k = 1; k < 16; ++k)
+        impar[k] = quint16(1u << (k - 1));
+    Matriz par = quadrado(impar); // two
+    impar = quadrado(par);        // four
+    while (bytesDepois) {
+        par = quadrado(impar); // eight bits, sixteen, ...: one byte, two, four, ...
+        if (bytesDepois & 1)
+            antes = vezes(par, antes);
+        bytesDepois >>= 1;
+        if (!bytesDepois)
+            break;
+        impar = quadrado(par);
+        if (bytesDepois & 1)
+            antes = vezes(impar, antes);
+        bytesDepois >>= 1;
+    }
+    return quint16(antes ^ depois);
+}
+
+} // namespace Crc16
+
+// Deflates what it is given into the file a piece at a time, counting the bytes
+// on both sides and the CRC of the compressed ones from a zero register.
+class Compressor {
+public:
+    Compressor(QSaveFile &saida, std::function<ErroSistema()> falha)
+        : m_saida(saida), m_falha(std::move(falha)), m_trecho(tamanhoDoTrecho, Qt::Uninitialized) {
+        if (deflateInit(&m_z, Z_DEFAULT_COMPRESSION) != Z_OK)
+            throw m_falha();
+    }
+    ~Compressor() { deflateEnd(&m_z); }
+    Compressor(const Compressor &) = delete;
+    Compressor &operator=(const Compressor &) = delete;
+
+    void escrever(const QByteArray &dados) {
+        m_originais += quint64(dados.size());
+        m_z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(dados.constData()));
+        m_z.avail_in = uInt(dados.size());
+        do
+            bombear(Z_NO_FLUSH);
+        while (m_z.avail_out == 0);
+    }
+
+    void terminar() {
+        m_z.next_in = nullptr;
+        m_z.avail_in = 0;
+        while (bombear(Z_FINISH) != Z_STREAM_END) {
+        }
+    }
+
+    quint64 originais() const { return m_originais; }
+    quint64 compactados() const { return m_compactados; }
+    quint16 crc() const { return m_crc; }
+
+private:
+    int bombear(int modo) {
+        m_z.next_out = reinterpret_cast<Bytef *>(m_trecho.data());
+        m_z.avail_out = uInt(m_trecho.size());
+        const int resultado = deflate(&m_z, modo);
+        if (resultado == Z_STREAM_ERROR)
+            throw m_falha();
+        const qsizetype feitos = m_trecho.size() - qsizetype(m_z.avail_out);
+        if (m_saida.write(m_trecho.constData(), feitos) != feitos)
+            throw m_falha();
+        m_crc = Crc16::avancar(m_crc, m_trecho.constData(), feitos);
+        m_compactados += quint64(feitos);
+        return resultado;
+    }
+
+    QSaveFile &m_saida;
+    std::function<ErroSistema()> m_falha;
+    QByteArray m_trecho;
+    z_stream m_z{};
+    quint64 m_originais = 0;
+    quint64 m_compactados = 0;
+    quint16 m_crc = 0;
+};
+
+// The uncompressed pages as a device that inflates the file's stream as it is
+// read, taking the compressed bytes a piece at a time and computing their CRC.
+// Damaged data ends the reading (the reader then finds the pages incomplete).
+class Descompressor : public QIODevice {
+public:
+    Descompressor(QIODevice &entrada, qint64 compactados, quint16 crc)
+        : m_entrada(entrada), m_restantes(compactados), m_crc(crc),
+          m_trecho(tamanhoDoTrecho, Qt::Uninitialized) {
+        m_iniciado = inflateInit(&m_z) == Z_OK;
+        m_erro = !m_iniciado;
+    }
+    ~Descompressor() override {
+        if (m_iniciado)
+            inflateEnd(&m_z);
+    }
+
+    bool isSequential() const override { return true; }
+
+    // Whether the stream ended whole; the compressed bytes left after it are read
+    // into the CRC then.
+    bool conferido() {
+        if (!m_fim || m_erro)
+            return false;
+        while (m_restantes > 0 && lerCompactados()) {
+        }
+        return m_restantes == 0 && !m_erro;
+    }
+    quint16 crc() const { return m_crc; }
+
+protected:
+    qint64 readData(char *dados, qint64 maximo) override {
+        m_z.next_out = reinterpret_cast<Bytef *>(dados);
+        m_z.avail_out = uInt(qMin<qint64>(maximo, tamanhoDoTrecho));
+        const uInt pedidos = m_z.avail_out;
+        while (m_z.avail_out > 0 && !m_fim && !m_erro) {
+            if (m_z.avail_in == 0 && !lerCompactados())
+                break;
+            const int resultado = inflate(&m_z, Z_NO_FLUSH);
+            if (resultado == Z_STREAM_END)
+                m_fim = true;
+            else if (resultado != Z_OK)
+                m_erro = true;
+        }
+        const qint64 feitos = pedidos - m_z.avail_out;
+        return feitos == 0 && m_erro ? -1 : feitos;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    bool lerCompactados() {
+        const qint64 lidos =
+            m_restantes > 0 ? m_entrada.read(m_trecho.data(), qMin(m_restantes, tamanhoDoTrecho))
+                            : 0;
+        if (lidos <= 0) {
+            m_erro = true;
+            return false;
+        }
+        m_restantes -= lidos;
+        m_crc = Crc16::avancar(m_crc, m_trecho.constData(), lidos);
+        m_z.next_in = reinterpret_cast<Bytef *>(m_trecho.data());
+        m_z.avail_in = uInt(lidos);
+        return true;
+    }
+
+    QIODevice &m_entrada;
+    qint64 m_restantes;
+    quint16 m_crc;
+    QByteArray m_trecho;
+    z_stream m_z{};
+    bool m_iniciado = false;
+    bool m_fim = false;
+    bool m_erro = false;
+};
+
+// Reads the pages from the uncompressed bytes, each page going into the compact
+// store as soon as it is complete.
+RelatorioPreparado desserializar(QIODevice &dados, quint64 limite, const QString &arquivo,
                                  quint16 versaoLida) {
-    QDataStream s(dados);
+    QDataStream s(&dados);
     s.setVersion(versaoStream);
     RelatorioPreparado r;
-    // Counts are checked against what is left, so a damaged count cannot ask for the moon.
+    // Counts are checked against what the file could hold, so a damaged count cannot
+    // ask for the moon; and each loop stops at the first thing that could not be read.
     auto contagem = [&](quint32 n) {
-        if (s.status() != QDataStream::Ok || n > quint32(dados.size()))
+        if (s.status() != QDataStream::Ok || n > limite)
             danificado(arquivo);
         return n;
+    };
+    auto conferir = [&] {
+        if (s.status() != QDataStream::Ok)
+            danificado(arquivo);
     };
     quint32 n = 0;
     s >> r.nome;
@@ -125,6 +356,7 @@ RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo
         FontePreparada f;
         qint32 pontos = 0;
         s >> f.nome >> pontos >> f.negrito >> f.italico >> f.sublinhado;
+        conferir();
         f.pontos = pontos;
         r.fontes << f;
     }
@@ -132,14 +364,16 @@ RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo
     for (quint32 i = 0, total = contagem(n); i < total; ++i) {
         QImage img;
         s >> img;
+        conferir();
         r.imagens << img;
     }
     s >> n;
+    PaginaPreparada p;
     for (quint32 i = 0, paginas = contagem(n); i < paginas; ++i) {
-        PaginaPreparada p;
         quint32 elementos = 0;
         s >> p.larguraMm >> p.alturaMm >> p.paisagem >> p.margensMm >> p.deslocamentoMm >>
             elementos;
+        p.elementos.clear();
         for (quint32 k = 0, total = contagem(elementos); k < total; ++k) {
             quint8 tipo = 0;
             s >> tipo;
@@ -158,6 +392,7 @@ RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo
                 for (quint32 j = 0, nl = contagem(linhas); j < nl; ++j) {
                     LinhaDeTexto l;
                     s >> l.base >> l.texto >> l.largura;
+                    conferir();
                     t.linhas << l;
                 }
                 if (versaoLida == versaoSemTipos)
@@ -192,29 +427,70 @@ RelatorioPreparado desserializar(const QByteArray &dados, const QString &arquivo
             default:
                 danificado(arquivo);
             }
+            conferir();
         }
+        conferir();
         r.paginas << p;
     }
-    if (s.status() != QDataStream::Ok || !s.atEnd())
+    conferir();
+    // Nothing may follow the last page.
+    char depois = 0;
+    if (dados.read(&depois, 1) != 0)
         danificado(arquivo);
     return r;
 }
 
 } // namespace
 
-void gravar(const RelatorioPreparado &relatorio, const QString &arquivo) {
-    const QByteArray compactado = qCompress(serializar(relatorio));
+void gravar(const RelatorioPreparado &relatorio, const QString &arquivo,
+            const Exportadores::Progresso &progresso) {
     QSaveFile saida(arquivo);
-    if (saida.open(QIODevice::WriteOnly)) {
-        QDataStream s(&saida);
-        s.setVersion(versaoStream);
-        s.writeRawData(assinatura, sizeof assinatura);
-        s << versao << compactado << quint32(qChecksum(compactado));
-        if (s.status() == QDataStream::Ok && saida.commit())
-            return;
+    const auto falha = [&] {
+        return ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                               .arg(arquivo, saida.errorString()));
+    };
+    if (!saida.open(QIODevice::WriteOnly))
+        throw falha();
+    // The two sizes before the pages are known only at the end: their place is kept.
+    QByteArray cabecalho(assinatura, sizeof assinatura);
+    cabecalho.append(char(versao >> 8)).append(char(versao & 0xff));
+    const qint64 posicaoDosTamanhos = cabecalho.size();
+    cabecalho.append(8, '\0');
+    if (saida.write(cabecalho) != cabecalho.size())
+        throw falha();
+
+    Compressor z(saida, falha);
+    z.escrever(serializarInicio(relatorio));
+    QByteArray pagina;
+    const int total = int(relatorio.paginas.size());
+    for (int i = 0; i < total; ++i) {
+        serializarPagina(relatorio.paginas.at(i), pagina);
+        z.escrever(pagina);
+        // Cancelled, the file is dropped uncommitted: the target stays as it was.
+        Exportadores::informar(progresso, i + 1, total);
     }
-    throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                          .arg(arquivo, saida.errorString()));
+    z.terminar();
+
+    const quint64 comprimento = quint64(tamanhoDaDica) + z.compactados();
+    if (comprimento >= 0xffffffffu)
+        throw ErroSistema(
+            QStringLiteral("O relatório é grande demais para ser salvo no arquivo %1.")
+                .arg(arquivo));
+    // The size uncompressed is a hint for whoever reads it all at once; past 4 GB it
+    // says "at least this much".
+    const quint32 dica = quint32(qMin<quint64>(z.originais(), 0xffffffffu));
+    char tamanhos[8];
+    qToBigEndian(quint32(comprimento), tamanhos);
+    qToBigEndian(dica, tamanhos + tamanhoDaDica);
+    const quint16 depoisDaDica = Crc16::avancar(Crc16::inicio, tamanhos + 4, tamanhoDaDica);
+    const quint16 verificacao =
+        Crc16::concluir(Crc16::juntar(depoisDaDica, z.crc(), z.compactados()));
+    char final[4];
+    qToBigEndian(quint32(verificacao), final);
+    if (saida.write(final, sizeof final) != qint64(sizeof final) ||
+        !saida.seek(posicaoDosTamanhos) ||
+        saida.write(tamanhos, sizeof tamanhos) != qint64(sizeof tamanhos) || !saida.commit())
+        throw falha();
 }
 
 RelatorioPreparado ler(const QString &arquivo) {
@@ -237,15 +513,27 @@ RelatorioPreparado ler(const QString &arquivo) {
         throw ErroSistema(
             QStringLiteral("O arquivo %1 foi salvo por uma versão mais nova do programa.")
                 .arg(arquivo));
-    QByteArray compactado;
+    // A truncated file is known by its size before a byte of the pages is read.
+    quint32 comprimento = 0;
+    char dica[tamanhoDaDica];
+    s >> comprimento;
+    if (s.status() != QDataStream::Ok || comprimento == 0xffffffffu ||
+        comprimento <= tamanhoDaDica ||
+        entrada.size() - entrada.pos() < qint64(comprimento) + qint64(sizeof(quint32)) ||
+        s.readRawData(dica, tamanhoDaDica) != tamanhoDaDica)
+        danificado(arquivo);
+
+    Descompressor paginas(entrada, comprimento - tamanhoDaDica,
+                          Crc16::avancar(Crc16::inicio, dica, tamanhoDaDica));
+    paginas.open(QIODevice::ReadOnly);
+    // Deflate makes at most about 1032 bytes of one: no count can exceed that.
+    RelatorioPreparado r = desserializar(paginas, quint64(comprimento) * 1032, arquivo, versaoLida);
     quint32 verificacao = 0;
-    s >> compactado >> verificacao;
-    if (s.status() != QDataStream::Ok || quint32(qChecksum(compactado)) != verificacao)
+    s >> verificacao;
+    if (!paginas.conferido() || s.status() != QDataStream::Ok ||
+        Crc16::concluir(paginas.crc()) != verificacao)
         danificado(arquivo);
-    const QByteArray dados = qUncompress(compactado);
-    if (dados.isEmpty())
-        danificado(arquivo);
-    return desserializar(dados, arquivo, versaoLida);
+    return r;
 }
 
 } // namespace ArquivoRelatorio

@@ -3,9 +3,14 @@
 #include "ErroSistema.h"
 #include "Renderizador.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <sys/types.h>
 
@@ -31,11 +36,48 @@ QImage recortarMargemBranca(const QImage &img) {
     return img.copy(QRect(QPoint(esquerda, topo), QPoint(direita, baixo)));
 }
 
+// The pictures of a run wait in temporary files beside their targets, which they
+// replace only once every page is written: a cancel or a failure half way leaves
+// the files of an earlier export as they were and nothing of this one.
+class PaginasPendentes {
+public:
+    ~PaginasPendentes() {
+        for (const QString &t : m_temporarios)
+            QFile::remove(t);
+    }
+
+    void adicionar(const QString &temporario, const QString &destino) {
+        m_temporarios << temporario;
+        m_destinos << destino;
+    }
+
+    void concluir() {
+        for (qsizetype i = 0; i < m_temporarios.size(); ++i) {
+            const QString &destino = m_destinos[i];
+            const QFileDevice::Permissions permissoes =
+                QFile::exists(destino) ? QFile::permissions(destino) : permissoesDeArquivoNovo();
+            // rename() replaces an existing file in one step, as QFile::rename does not.
+            if (!QFile::setPermissions(m_temporarios[i], permissoes) ||
+                std::rename(QFile::encodeName(m_temporarios[i]).constData(),
+                            QFile::encodeName(destino).constData()) != 0)
+                throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                                      .arg(destino, QString::fromLocal8Bit(strerror(errno))));
+            m_temporarios[i].clear();
+        }
+        m_temporarios.clear();
+    }
+
+private:
+    QStringList m_temporarios;
+    QStringList m_destinos;
+};
+
 QStringList exportarImagens(const RelatorioPreparado &relatorio, const QString &arquivo,
                             const char *formato, int qualidade, int resolucao,
                             bool arquivoPorPagina, bool cortar, bool monocromatico,
                             const Progresso &progresso) {
     QStringList gravados;
+    PaginasPendentes pendentes;
     const int total = int(relatorio.paginas.size());
     const int paginas = arquivoPorPagina ? total : qMin(total, 1);
     for (int i = 0; i < paginas; ++i) {
@@ -47,15 +89,21 @@ QStringList exportarImagens(const RelatorioPreparado &relatorio, const QString &
         if (monocromatico && qstrcmp(formato, "JPEG") == 0)
             img = img.convertToFormat(QImage::Format_Grayscale8);
         const QString nome = arquivoDaPagina(arquivo, i);
-        QSaveFile saida(nome);
-        if (!saida.open(QIODevice::WriteOnly) || !img.save(&saida, formato, qualidade) ||
-            !saida.commit())
+        const QFileInfo info(nome);
+        const QString sufixo = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+        QTemporaryFile saida(info.absoluteDir().filePath(u'.' + info.completeBaseName() +
+                                                         QStringLiteral("-XXXXXX") + sufixo));
+        saida.setAutoRemove(false);
+        const bool aberto = saida.open();
+        if (aberto)
+            pendentes.adicionar(saida.fileName(), nome);
+        if (!aberto || !img.save(&saida, formato, qualidade) || !saida.flush())
             throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
                                   .arg(nome, saida.errorString()));
         gravados << nome;
-        if (progresso)
-            progresso(i + 1, paginas);
+        informar(progresso, i + 1, paginas);
     }
+    pendentes.concluir();
     return gravados;
 }
 

@@ -242,11 +242,15 @@ struct Escritor {
 void rtf(const RelatorioPreparado &relatorio, const QString &arquivo,
          const ConfigExportacaoRtf &config, const Progresso &progresso) {
     Escritor e(relatorio, config);
-    // The colour table leads the file: the colours of the texts are gathered first.
-    for (const PaginaPreparada &pagina : relatorio.paginas)
-        for (const ElementoPreparado &el : pagina.elementos)
+    // The colour table leads the file: the colours of the texts are gathered first,
+    // a pass the user can cancel as well.
+    const int total = int(relatorio.paginas.size());
+    for (int p = 0; p < total; ++p) {
+        for (const ElementoPreparado &el : relatorio.paginas.at(p).elementos)
             if (const auto *t = std::get_if<TextoPreparado>(&el))
                 e.cor(t->cor);
+        informar(progresso, 0, total);
+    }
 
     QByteArray cabecalho = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
     for (int i = 0; i < relatorio.fontes.size(); ++i)
@@ -277,12 +281,11 @@ void rtf(const RelatorioPreparado &relatorio, const QString &arquivo,
         throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
                               .arg(arquivo, saida.errorString()));
     escrever(cabecalho);
-    const int total = int(relatorio.paginas.size());
+    // Cancelled, the file is dropped uncommitted: the target stays as it was.
     for (int p = 0; p < total; ++p) {
         e.escreverPagina(p);
         escrever(e.pagina);
-        if (progresso)
-            progresso(p + 1, total);
+        informar(progresso, p + 1, total);
     }
     escrever("}\n");
     if (!saida.commit())

@@ -209,12 +209,17 @@ struct Planilha {
 };
 
 // The grid's columns, the same for every page: from the left and right edges of
-// every text and the left edge of every picture.
-QList<double> colunasDaGrade(const RelatorioPreparado &relatorio, bool figuras) {
+// every text and the left edge of every picture. A pass over every page that the
+// user can cancel as well.
+QList<double> colunasDaGrade(const RelatorioPreparado &relatorio, bool figuras,
+                             const Progresso &progresso) {
     QSet<qint64> vistas; // edges to 1/64 px: few distinct values however many pages
     auto ver = [&](double x) { vistas.insert(qRound64(x * 64)); };
     ver(0);
-    for (const PaginaPreparada &pagina : relatorio.paginas) {
+    const int total = int(relatorio.paginas.size());
+    for (int p = 0; p < total; ++p) {
+        informar(progresso, 0, total);
+        const PaginaPreparada pagina = relatorio.paginas.at(p);
         for (const ElementoPreparado &e : pagina.elementos) {
             if (const auto *t = std::get_if<TextoPreparado>(&e); t && !t->linhas.isEmpty()) {
                 ver(t->caixa.left());
@@ -230,11 +235,25 @@ QList<double> colunasDaGrade(const RelatorioPreparado &relatorio, bool figuras) 
     return arestas(xs);
 }
 
+// Drops a workbook without writing it (what constant memory already put in the
+// sheets' temporary files goes with those files): a cancel or a failure half way
+// does not wait for a workbook nobody will see.
+void descartar(lxw_workbook *livro) {
+    lxw_worksheet *folha = nullptr;
+    LXW_FOREACH_WORKSHEET(folha, livro) {
+        if (folha->optimize_tmpfile) {
+            fclose(folha->optimize_tmpfile);
+            folha->optimize_tmpfile = nullptr;
+        }
+    }
+    lxw_workbook_free(livro);
+}
+
 } // namespace
 
 void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
           const ConfigExportacaoExcel &config, const Progresso &progresso) {
-    const QList<double> colunas = colunasDaGrade(relatorio, config.figuras);
+    const QList<double> colunas = colunasDaGrade(relatorio, config.figuras, progresso);
 
     QTemporaryFile temporario(
         QFileInfo(arquivo).absoluteDir().filePath(QStringLiteral(".exportacao-XXXXXX.xlsx")));
@@ -257,12 +276,12 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
     pl.livro = workbook_new_opt(caminhoTemporario.constData(), &opcoes);
     if (!pl.livro)
         throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
-    // The workbook is closed on every way out, so its temporary files go with it.
+    // A workbook left half way is dropped, its temporary files with it.
     struct Fechar {
         lxw_workbook *&livro;
         ~Fechar() {
             if (livro)
-                workbook_close(livro);
+                descartar(livro);
         }
     } fechar{pl.livro};
 
@@ -400,8 +419,7 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
         primeiraLinha += int(linhas.size()) - 1;
         if (config.quebrasDePagina && p + 1 < total && quebrasDePagina.size() < 1023)
             quebrasDePagina.push_back(lxw_row_t(primeiraLinha));
-        if (progresso)
-            progresso(p + 1, total);
+        informar(progresso, p + 1, total);
     }
     if (!quebrasDePagina.empty()) {
         quebrasDePagina.push_back(0);

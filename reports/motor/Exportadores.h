@@ -14,8 +14,20 @@
 // any new file of the user) and throws ErroSistema when it cannot write.
 namespace Exportadores {
 
-// Called after each page: pages done, pages in all.
-using Progresso = std::function<void(int feitas, int total)>;
+// Called after each page: pages done, pages in all; answers false when the user
+// cancels, and the writer stops at the next page.
+using Progresso = std::function<bool(int feitas, int total)>;
+
+// Thrown by a writer whose progress answered false. Nothing of the run is left
+// behind: an earlier file of that name is as it was, no temporary file remains.
+// Not an error to show: the user asked for it.
+struct Cancelada {};
+
+// Tells the progress how far the run got; throws Cancelada when the user cancelled.
+inline void informar(const Progresso &progresso, int feitas, int total) {
+    if (progresso && !progresso(feitas, total))
+        throw Cancelada{};
+}
 
 // Document information, viewer preferences, compression and AES-256 protection
 // with the passwords and permissions as the settings give them.
@@ -32,7 +44,8 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
 void rtf(const RelatorioPreparado &relatorio, const QString &arquivo,
          const ConfigExportacaoRtf &config, const Progresso &progresso = {});
 
-// One picture per page: name.jpg, name_2.jpg, ... Returns the files written.
+// One picture per page: name.jpg, name_2.jpg, ... Returns the files written. The
+// pictures replace the files of those names only once every page is written.
 QStringList jpeg(const RelatorioPreparado &relatorio, const QString &arquivo,
                  const ConfigExportacaoJpeg &config, const Progresso &progresso = {});
 QStringList bmp(const RelatorioPreparado &relatorio, const QString &arquivo,

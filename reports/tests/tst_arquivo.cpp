@@ -4,10 +4,12 @@
 #include "FonteEmMemoria.h"
 #include "Relatorio.h"
 
+#include <QDataStream>
 #include <QDate>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 class TstArquivo : public QObject {
     Q_OBJECT
@@ -19,6 +21,7 @@ private Q_SLOTS:
     void arquivoRecusado_data();
     void arquivoRecusado();
     void arquivoDaVersaoAnterior();
+    void arquivosSalvosAntesAbrem();
 
 private:
     RelatorioPreparado recibo();
@@ -52,6 +55,9 @@ void TstArquivo::idaEVolta_data() {
     QTest::newRow("recibo com logo") << -1;
     QTest::newRow("lista vazia") << 0;
     QTest::newRow("lista de três páginas") << 140;
+    // Past the few megabytes the page store keeps in memory, and many pieces of
+    // compressed bytes whose checks are joined.
+    QTest::newRow("lista de 600 páginas") << 40000;
 }
 
 void TstArquivo::idaEVolta() {
@@ -71,12 +77,38 @@ void TstArquivo::idaEVolta() {
     }
     const QString arquivo = m_dir.filePath(QStringLiteral("ida.trp"));
     ArquivoRelatorio::gravar(original, arquivo);
+
+    // Written a page at a time, the file is still what a reader of the whole file
+    // at once expects: one qCompress block, its size first, and its qChecksum.
+    QFile f(arquivo);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QDataStream s(&f);
+    s.setVersion(QDataStream::Qt_6_4);
+    char assinatura[8];
+    quint16 versao = 0;
+    QByteArray compactado;
+    quint32 verificacao = 0;
+    s.readRawData(assinatura, 8);
+    s >> versao >> compactado >> verificacao;
+    QCOMPARE(QByteArray(assinatura, 8), QByteArray("TLVRPREP"));
+    QCOMPARE(versao, 2);
+    QCOMPARE(s.status(), QDataStream::Ok);
+    QVERIFY(f.atEnd());
+    QCOMPARE(verificacao, quint32(qChecksum(compactado)));
+    const QByteArray dados = qUncompress(compactado);
+    QVERIFY(!dados.isEmpty());
+    QCOMPARE(qFromBigEndian<quint32>(compactado.constData()), quint32(dados.size()));
+    f.close();
+
     const RelatorioPreparado lido = ArquivoRelatorio::ler(arquivo);
     QCOMPARE(lido.nome, original.nome);
     QCOMPARE(lido.titulo, original.titulo);
     QCOMPARE(lido.fontes, original.fontes);
     QCOMPARE(lido.imagens, original.imagens);
     QCOMPARE(lido.paginas, original.paginas);
+    // The pages went into the compact store as they were read, not all at once in memory.
+    if (original.paginas.bytesEmArquivo() > 0)
+        QVERIFY(lido.paginas.bytesEmArquivo() > 0);
 }
 
 void TstArquivo::arquivoRecusado_data() {
@@ -131,6 +163,41 @@ void TstArquivo::arquivoDaVersaoAnterior() {
     QCOMPARE(valor.valor, 123450);
     QCOMPARE(int(valor.casasValor), 2);
     QCOMPARE(int(valor.casasExibidas), 2);
+}
+
+namespace {
+
+QStringList textos(const PaginaPreparada &pagina) {
+    QStringList lista;
+    for (const ElementoPreparado &e : pagina.elementos)
+        if (const auto *t = std::get_if<TextoPreparado>(&e))
+            for (const LinhaDeTexto &l : t->linhas)
+                lista << l.texto;
+    return lista;
+}
+
+} // namespace
+
+// Files saved by the version that wrote the whole file at once open as they were
+// saved: the receipt with its logo, and a list of three pages.
+void TstArquivo::arquivosSalvosAntesAbrem() {
+    const RelatorioPreparado recibo =
+        ArquivoRelatorio::ler(QStringLiteral(TALVANO_ARQUIVOS "/recibo_versao2.trp"));
+    QCOMPARE(recibo.paginas.size(), 1);
+    QVERIFY(textos(recibo.paginas.first()).contains(QStringLiteral("1.234,56")));
+    QVERIFY(textos(recibo.paginas.first()).contains(QStringLiteral("Conceição")));
+    QCOMPARE(recibo.imagens.size(), 1);
+    QCOMPARE(recibo.imagens.first().size(), QSize(60, 30));
+    QCOMPARE(recibo.imagens.first().pixelColor(5, 5), QColor(10, 200, 30, 128));
+
+    const RelatorioPreparado lista =
+        ArquivoRelatorio::ler(QStringLiteral(TALVANO_ARQUIVOS "/lista_versao2.trp"));
+    QCOMPARE(lista.paginas.size(), 3);
+    QVERIFY(textos(lista.paginas.at(0)).contains(QStringLiteral("Cliente 1")));
+    QVERIFY(textos(lista.paginas.at(2)).contains(QStringLiteral("Cliente 140")));
+    QVERIFY(!textos(lista.paginas.at(2)).contains(QStringLiteral("Cliente 1")));
+    const auto total = textos(lista.paginas.at(2));
+    QVERIFY2(total.contains(QStringLiteral("690,90")), qPrintable(total.join(u'|'))); // 7 × 9870
 }
 
 QTEST_MAIN(TstArquivo)

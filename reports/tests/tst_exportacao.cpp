@@ -1,3 +1,4 @@
+#include "ArquivoRelatorio.h"
 #include "Dinheiro.h"
 #include "ErroSistema.h"
 #include "Exportadores.h"
@@ -6,6 +7,7 @@
 #include "Renderizador.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -146,6 +148,8 @@ private Q_SLOTS:
     void arquivosSeguemAUmask();
     void pastaInexistente_data();
     void pastaInexistente();
+    void canceladaNaoDeixaNada_data();
+    void canceladaNaoDeixaNada();
 
 private:
     QTemporaryDir m_dir;
@@ -1055,7 +1059,7 @@ void TstExportacao::arquivosSeguemAUmask() {
     const mode_t anterior = umask(mode_t(mascara));
     QTemporaryDir dir;
     QStringList arquivos;
-    for (const char *nome : {"u.pdf", "u.xlsx", "u.rtf", "u.jpg", "u.bmp"})
+    for (const char *nome : {"u.pdf", "u.xlsx", "u.rtf", "u.jpg", "u.bmp", "u.trp"})
         arquivos << dir.filePath(QString::fromLatin1(nome));
     try {
         Exportadores::pdf(m_recibo.preparado(), arquivos[0], ConfigExportacaoPdf{});
@@ -1063,6 +1067,7 @@ void TstExportacao::arquivosSeguemAUmask() {
         Exportadores::rtf(m_recibo.preparado(), arquivos[2], ConfigExportacaoRtf{});
         Exportadores::jpeg(m_recibo.preparado(), arquivos[3], ConfigExportacaoJpeg{});
         Exportadores::bmp(m_recibo.preparado(), arquivos[4], ConfigExportacaoBmp{});
+        ArquivoRelatorio::gravar(m_recibo.preparado(), arquivos[5]);
     } catch (...) {
         umask(anterior);
         throw;
@@ -1103,6 +1108,80 @@ void TstExportacao::pastaInexistente() {
                      e.mensagem().contains(u"recibo." + formato),
                  qPrintable(e.mensagem()));
     }
+}
+
+void TstExportacao::canceladaNaoDeixaNada_data() {
+    QTest::addColumn<QString>("formato");
+    QTest::addColumn<int>("canceladaEm");
+    QTest::addColumn<bool>("haviaArquivos");
+    for (const char *formato : {"xlsx", "rtf", "jpg", "bmp", "trp"}) {
+        const QString f = QString::fromLatin1(formato);
+        QTest::addRow("%s, logo que começa", formato) << f << 0 << false;
+        QTest::addRow("%s, na segunda página", formato) << f << 2 << false;
+        QTest::addRow("%s, na última página, sobre arquivos anteriores", formato) << f << 3 << true;
+        QTest::addRow("%s, na segunda página, sobre arquivos anteriores", formato)
+            << f << 2 << true;
+    }
+}
+
+// A cancel at any page leaves the folder as it was: no new file, the files of an
+// earlier export byte for byte, no temporary file. Images write one file per page,
+// so each of the three is checked.
+void TstExportacao::canceladaNaoDeixaNada() {
+    QFETCH(QString, formato);
+    QFETCH(int, canceladaEm);
+    QFETCH(bool, haviaArquivos);
+    FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    for (int i = 1; i <= 140; ++i)
+        fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                         QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
+    Relatorio lista(QStringLiteral("recibos_por_periodo"));
+    lista.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    lista.prepararTudo();
+    QCOMPARE(lista.preparado().paginas.size(), 3);
+
+    QTemporaryDir dir;
+    const QString arquivo = dir.filePath(QStringLiteral("lista.") + formato);
+    QMap<QString, QByteArray> antes;
+    if (haviaArquivos) {
+        for (int pagina = 0; pagina < 3; ++pagina) {
+            const QString nome = Exportadores::arquivoDaPagina(arquivo, pagina);
+            QFile f(nome);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            const QByteArray conteudo = "exportação anterior " + QByteArray::number(pagina);
+            f.write(conteudo);
+            antes.insert(QFileInfo(nome).fileName(), conteudo);
+        }
+    }
+    // The user cancels once the writer reports the page given done (0: at its first word).
+    int chamadas = 0;
+    const Exportadores::Progresso cancelar = [&](int feitas, int) {
+        ++chamadas;
+        return feitas < canceladaEm;
+    };
+    try {
+        if (formato == u"xlsx")
+            Exportadores::xlsx(lista.preparado(), arquivo, ConfigExportacaoExcel{}, cancelar);
+        else if (formato == u"rtf")
+            Exportadores::rtf(lista.preparado(), arquivo, ConfigExportacaoRtf{}, cancelar);
+        else if (formato == u"jpg")
+            Exportadores::jpeg(lista.preparado(), arquivo, ConfigExportacaoJpeg{}, cancelar);
+        else if (formato == u"bmp")
+            Exportadores::bmp(lista.preparado(), arquivo, ConfigExportacaoBmp{}, cancelar);
+        else
+            ArquivoRelatorio::gravar(lista.preparado(), arquivo, cancelar);
+        QFAIL("a exportação cancelada foi até o fim");
+    } catch (const Exportadores::Cancelada &) {
+    }
+    QVERIFY(chamadas > 0);
+    QMap<QString, QByteArray> depois;
+    for (const QFileInfo &info :
+         QDir(dir.path()).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QFile f(info.filePath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        depois.insert(info.fileName(), f.readAll());
+    }
+    QCOMPARE(depois, antes);
 }
 
 QTEST_MAIN(TstExportacao)
