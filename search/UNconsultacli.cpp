@@ -38,8 +38,10 @@ void TFRconsultacli::FormShow() {
 }
 
 void TFRconsultacli::EDlocalizarChange() {
-    TDatamodule1::instancia().Clientes->substituirSql(
-        Consultas::clientesPorNome(m_ui->EDlocalizar->text()));
+    Conjunto &clientes = *TDatamodule1::instancia().Clientes;
+    // Closed first: when the typed text is refused, the grid is empty too.
+    clientes.fechar();
+    clientes.substituirSql(Consultas::clientesPorNome(m_ui->EDlocalizar->text()));
 }
 
 void TFRconsultacli::DBGrid1DblClick() {

@@ -31,8 +31,10 @@ void TFRconsultacli2::FormShow() {
 }
 
 void TFRconsultacli2::EDlocalizarChange() {
-    TDatamodule1::instancia().Clientes->substituirSql(
-        Consultas::clientesPorNome(m_ui->EDlocalizar->text()));
+    Conjunto &clientes = *TDatamodule1::instancia().Clientes;
+    // Closed first: when the typed text is refused, the grid is empty too.
+    clientes.fechar();
+    clientes.substituirSql(Consultas::clientesPorNome(m_ui->EDlocalizar->text()));
 }
 
 void TFRconsultacli2::EDlocalizar2Change() {

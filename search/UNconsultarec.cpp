@@ -38,8 +38,10 @@ void TFRconsultarec::EDlocalizarChange() {
 }
 
 void TFRconsultarec::EDlocalizar2Change() {
-    TDatamodule1::instancia().Recibos->substituirSql(
-        Consultas::recibosPorNumero(m_ui->EDlocalizar2->text()));
+    Conjunto &recibos = *TDatamodule1::instancia().Recibos;
+    // Closed first: when the typed text is refused, the grid is empty too.
+    recibos.fechar();
+    recibos.substituirSql(Consultas::recibosPorNumero(m_ui->EDlocalizar2->text()));
 }
 
 void TFRconsultarec::DBGrid1DblClick() {

@@ -1,6 +1,8 @@
 #include "Consultas.h"
 
+#include "ErroSistema.h"
 #include "fb/Firebird.h"
+#include "fb/Win1252.h"
 
 namespace Consultas {
 
@@ -11,8 +13,8 @@ const QString k_selectRecibos = QStringLiteral("SELECT * FROM RECIBOS WHERE");
 
 QStringList comeco(const QString &linha1, const QString &coluna, const QString &texto,
                    const QString &ordem) {
-    return {linha1,
-            coluna + QStringLiteral(" LIKE '") + literal(texto) + QStringLiteral("%' ") + ordem};
+    return {linha1, coluna + QStringLiteral(" LIKE '") + literal(texto, coluna) +
+                        QStringLiteral("%' ") + ordem};
 }
 
 bool soDigitos(const QString &texto) {
@@ -26,7 +28,12 @@ bool soDigitos(const QString &texto) {
 
 } // namespace
 
-QString literal(const QString &texto) {
+QString literal(const QString &texto, const QString &coluna) {
+    // No stored value holds such a character: the engine would be handed a statement cut at
+    // a NUL, or a search that cannot match.
+    if (const auto recusado = Win1252::primeiroRecusadoEmValor(texto))
+        throw ErroSistema(coluna.isEmpty() ? Win1252::mensagemForaDaTabela(*recusado)
+                                           : Win1252::mensagemRecusado(coluna, *recusado));
     QString r = texto;
     return r.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
@@ -58,7 +65,7 @@ QStringList clientesPorCpfCnpj(Fb::Transacao &tra, const QString &texto) {
         Fb::Comando(tra, QStringLiteral("SELECT COUNT(*) FROM (SELECT FIRST %1 CPFCNPJ FROM "
                                         "CLIENTES ORDER BY CLIENTE) C WHERE CPFCNPJ LIKE '%2%'")
                              .arg(k_clientesOlhados)
-                             .arg(literal(texto)))
+                             .arg(literal(texto, QStringLiteral("CPFCNPJ"))))
             .executar();
     return !casados.empty() && casados.front().toInt() >= k_telaDeLinhas
                ? clientesPorCpfCnpjPelosNomes(texto)
@@ -82,7 +89,8 @@ QStringList recibosPorNomeEmDuasPartes(const QString &texto, qint64 menorNumero,
     // telling which to read; it is opened only once the first part is read through. The
     // bounds are numbers written out: a subquery there would run again for every row.
     const qint64 ate = menorNumero + lidosEmOrdem;
-    const QString nome = QStringLiteral("CLIENTE LIKE '") + literal(texto) + QStringLiteral("%'");
+    const QString nome = QStringLiteral("CLIENTE LIKE '") +
+                         literal(texto, QStringLiteral("CLIENTE")) + QStringLiteral("%'");
     return {QStringLiteral("SELECT * FROM (SELECT FIRST %1 * FROM RECIBOS WHERE ID_RECIBO "
                            "BETWEEN %2 AND %3 ORDER BY ID_RECIBO) R0 WHERE ")
                     .arg(qint64(lidosEmOrdem) + 1)
@@ -109,7 +117,8 @@ QStringList recibosPorNome(Fb::Transacao &tra, const QString &texto) {
                         .arg(contar ? QStringLiteral("(SELECT COUNT(*) FROM (SELECT FIRST %1 "
                                                      "CLIENTE FROM RECIBOS WHERE CLIENTE LIKE '")
                                               .arg(k_recibosPoucos) +
-                                          literal(texto) + QStringLiteral("%' ORDER BY CLIENTE) R)")
+                                          literal(texto, QStringLiteral("CLIENTE")) +
+                                          QStringLiteral("%' ORDER BY CLIENTE) R)")
                                     : QString::number(k_recibosPoucos)))
             .executar();
     if (visto.size() < 2 || visto[0].isNull() || visto[1].toInt() < k_recibosPoucos)

@@ -13,8 +13,9 @@ class Transacao;
 namespace Consultas {
 
 // The text inside an SQL string literal: every single quote doubled, so the literal always
-// ends where it should.
-QString literal(const QString &texto);
+// ends where it should. A character no stored value may hold (a control character, one
+// outside the code page) throws ErroSistema naming the column searched, when given.
+QString literal(const QString &texto, const QString &coluna = {});
 
 // Rows of a first screen of a search's grid.
 constexpr int k_telaDeLinhas = 25;

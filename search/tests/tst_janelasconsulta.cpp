@@ -359,35 +359,75 @@ void TstJanelasConsulta::buscaDeRecibos() {
 }
 
 void TstJanelasConsulta::textoForaDaTabelaEsvaziaAGrade_data() {
-    QTest::addColumn<bool>("recibos");
+    QTest::addColumn<int>("janela"); // 0 the registry's client search, 1 the receipt's, 2 receipts
+    QTest::addColumn<QString>("nome");
     QTest::addColumn<QString>("digitado");
-    QTest::newRow("recibos pelo nome") << true << QStringLiteral("M");
-    QTest::newRow("clientes pelo CPF/CNPJ") << false << QStringLiteral("1");
+    QTest::addColumn<QString>("colado");
+    QTest::addColumn<QString>("nomeado"); // how the message names the character and the column
+    QTest::newRow("recibos pelo nome, fora do código") << 2 << "EDlocalizar"
+                                                       << "M"
+                                                       << "Ω"
+                                                       << "\"Ω\" (U+03A9) do campo CLIENTE";
+    QTest::newRow("clientes pelo CPF/CNPJ, fora do código") << 1 << "EDlocalizar2"
+                                                            << "1"
+                                                            << "Ω"
+                                                            << "\"Ω\" (U+03A9) do campo CPFCNPJ";
+    // Control characters are in the code page, but no stored value holds one.
+    QTest::newRow("clientes pelo nome, NUL")
+        << 0 << "EDlocalizar"
+        << "M" << QString(QChar(0)) << "U+0000 do campo CLIENTE";
+    QTest::newRow("clientes do recibo pelo nome, TAB") << 1 << "EDlocalizar"
+                                                       << "M"
+                                                       << "\t"
+                                                       << "U+0009 do campo CLIENTE";
+    QTest::newRow("clientes pelo CPF/CNPJ, ESC") << 1 << "EDlocalizar2"
+                                                 << "1"
+                                                 << "\x1b"
+                                                 << "U+001B do campo CPFCNPJ";
+    QTest::newRow("recibos pelo nome, NUL")
+        << 2 << "EDlocalizar"
+        << "M" << QString(QChar(0)) << "U+0000 do campo CLIENTE";
+    QTest::newRow("recibos pelo número, line feed") << 2 << "EDlocalizar2"
+                                                    << "1"
+                                                    << "\n"
+                                                    << "U+000A do campo ID_RECIBO";
+    QTest::newRow("recibos pelo número, byte-order mark")
+        << 2 << "EDlocalizar2"
+        << "1" << QString(QChar(0xFEFF)) << "U+FEFF do campo ID_RECIBO";
 }
 
-// A character the database cannot hold is refused by the data layer's box, also where the
-// search first looks at the register to choose its statement; the grid stays empty until
-// the next change, which lists again.
+// A character no stored value may hold is refused by the data layer's box naming the column,
+// also where the search first looks at the register to choose its statement; the grid stays
+// empty until the next change, which lists again.
 void TstJanelasConsulta::textoForaDaTabelaEsvaziaAGrade() {
-    QFETCH(bool, recibos);
+    QFETCH(int, janela);
+    QFETCH(QString, nome);
     QFETCH(QString, digitado);
+    QFETCH(QString, colado);
+    QFETCH(QString, nomeado);
     Ambiente a;
-    TFRconsultarec r;
+    TFRconsultacli c1;
     TFRconsultacli2 c2;
-    QWidget &janela = recibos ? static_cast<QWidget &>(r) : c2;
-    const char *nome = recibos ? "EDlocalizar" : "EDlocalizar2";
-    Conjunto *conjunto = recibos ? a.dm->Recibos : a.dm->Clientes;
-    QVERIFY(abrir(janela));
-    digitarEm(janela, nome, digitado);
+    TFRconsultarec r;
+    QWidget *const janelas[] = {&c1, &c2, &r};
+    QWidget &j = *janelas[janela];
+    const QByteArray nomeDaCaixa = nome.toLatin1();
+    Conjunto *conjunto = janela == 2 ? a.dm->Recibos : a.dm->Clientes;
+    QVERIFY(abrir(j));
+    digitarEm(j, nomeDaCaixa.constData(), digitado);
+    QVERIFY(conjunto->aberto() && !conjunto->vazio());
     // Pasted: the keyboard of the tests types only ASCII.
-    caixa(janela, nome)->insert(QStringLiteral("Ω"));
+    caixa(j, nomeDaCaixa.constData())->insert(colado);
+    QCOMPARE(caixa(j, nomeDaCaixa.constData())->text(), digitado + colado);
     QCOMPARE(a.aviso.eventos().size(), 1);
     QCOMPARE(a.aviso.eventos().front().tipo, Evento::Erro);
+    QVERIFY2(a.aviso.eventos().front().texto.contains(nomeado),
+             qPrintable(a.aviso.eventos().front().texto));
     QVERIFY(!conjunto->aberto());
-    QTest::keyClick(caixa(janela, nome), Qt::Key_Backspace);
+    QTest::keyClick(caixa(j, nomeDaCaixa.constData()), Qt::Key_Backspace);
     QVERIFY(conjunto->aberto() && !conjunto->vazio());
     QCOMPARE(a.aviso.eventos().size(), 1);
-    janela.close();
+    j.close();
 }
 
 void TstJanelasConsulta::reciboFicaComABuscaEClientesVoltam() {
