@@ -399,12 +399,15 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
         linhas = quebrar(texto, *fm, larguraInterior, obj.quebraLinha);
         const int menorPonto =
             obj.fonteMinima > 0 ? qRound(obj.fonteMinima * 72.0 / 96.0) : fonte.pontos;
+        // The box was drawn for one line in its own font, even where that line is a little
+        // taller than the box (18 points in 7 mm): no smaller font needs more room than that.
+        const double umaLinha = alturaDasLinhas(1, fm->altura(), obj) + 2 * obj.margemY;
         while (true) {
             const double precisa =
                 alturaDasLinhas(linhas.size(), fm->altura(), obj) + 2 * obj.margemY;
             // Grows only as far as the lines need, never above its limit nor below its own height.
             caixa.setHeight(qMax(caixaObjeto.height(), qMin(alturaMaxima, precisa)));
-            bool cabe = precisa <= caixa.height() + 0.001;
+            bool cabe = precisa <= qMax(caixa.height(), umaLinha) + 0.001;
             if (!obj.quebraLinha)
                 for (const QString &l : linhas)
                     cabe = cabe && fm->largura(l) <= larguraInterior + 0.001;

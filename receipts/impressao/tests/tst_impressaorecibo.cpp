@@ -257,6 +257,19 @@ void TstImpressaoRecibo::textoLongoCresceOuDiminui_data() {
     // One copy keeps one line there.
     QTest::newRow("assinante, uma via") << false << "Recebi" << k_nome50 << 1 << 10;
     QTest::newRow("assinante largo, uma via") << false << "Recebi" << k_nome50Largo << 1 << 7;
+    // The amounts of the receipt keep their 18 points on their one line; an amount of a
+    // million or more is wider than its box there: it steps down, still on one line and
+    // right-aligned, down to the largest amount the database holds.
+    QTest::newRow("valor comum, uma via") << false << "Valor"
+                                          << "454.454,54" << 1 << 18;
+    QTest::newRow("valor comum, segunda via") << true << "Valor2"
+                                              << "999.999,99" << 1 << 18;
+    QTest::newRow("um milhão, uma via") << false << "Valor"
+                                        << "1.000.000,00" << 1 << 17;
+    QTest::newRow("um milhão, duas vias") << true << "Valor"
+                                          << "1.000.000,00" << 1 << 17;
+    QTest::newRow("maior valor, segunda via") << true << "Valor2"
+                                              << "9.999.999.999.999.999,99" << 1 << 8;
 }
 
 void TstImpressaoRecibo::textoLongoCresceOuDiminui() {
@@ -268,12 +281,17 @@ void TstImpressaoRecibo::textoLongoCresceOuDiminui() {
     TextosRecibo recibo = umReciboTipico();
     recibo.extenso = objeto.startsWith(u"Extenso") ? texto : recibo.extenso;
     recibo.recebi = objeto.startsWith(u"Recebi", Qt::CaseInsensitive) ? texto : recibo.recebi;
+    recibo.valor = objeto.startsWith(u"Valor") ? texto : recibo.valor;
     Relatorio relatorio = preparado(duasVias, recibo);
     const RelatorioPreparado &r = relatorio.preparado();
     const TextoPreparado &t = *textos(r.paginas.first(), objeto).first();
     QCOMPARE(lido(t), texto);
     QCOMPARE(t.linhas.size(), linhas);
     QCOMPARE(r.fontes[t.fonte].pontos, pontos);
+    for (const LinhaDeTexto &l : t.linhas) {
+        QVERIFY(l.base.x() >= t.caixa.left() + 2 - 0.001);
+        QVERIFY(l.base.x() + l.largura <= t.caixa.right() - 2 + 0.001);
+    }
 }
 
 QTEST_MAIN(TstImpressaoRecibo)
