@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -100,6 +101,8 @@ private Q_SLOTS:
     void erroNoMeioDaPreparacao();
     void comandoQueEsperaAsPaginasPodeSerCancelado_data();
     void comandoQueEsperaAsPaginasPodeSerCancelado();
+    void gravacaoCanceladaNaJanelaDeProgresso_data();
+    void gravacaoCanceladaNaJanelaDeProgresso();
 
 private:
     AvisadorGravador m_avisos;
@@ -621,6 +624,73 @@ void TstPreview::comandoQueEsperaAsPaginasPodeSerCancelado() {
     QVERIFY(prontas > 1);
     QCOMPARE(c.preview.visao()->quantidade(), prontas);
     QTRY_VERIFY_WITH_TIMEOUT(c.preview.paginasProntas() > prontas, 60000);
+}
+
+void TstPreview::gravacaoCanceladaNaJanelaDeProgresso_data() {
+    QTest::addColumn<int>("formato"); // -1: Salvar
+    QTest::addColumn<QString>("arquivo");
+    QTest::addColumn<QString>("texto");
+    QTest::newRow("salvar") << -1 << "r.trp"
+                            << "Salvando...";
+    QTest::newRow("Excel") << int(FormatoExportacao::Excel) << "r.xlsx"
+                           << "Exportando...";
+    QTest::newRow("RTF") << int(FormatoExportacao::Rtf) << "r.rtf"
+                         << "Exportando...";
+    QTest::newRow("JPEG") << int(FormatoExportacao::Jpeg) << "r.jpg"
+                          << "Exportando...";
+    QTest::newRow("BMP") << int(FormatoExportacao::Bmp) << "r.bmp"
+                         << "Exportando...";
+}
+
+// A long export or save shows its progress with a "Cancelar" that stops it: the
+// file of the same name stays as it was, nothing else lands in the folder, and
+// no message: the user asked for it.
+void TstPreview::gravacaoCanceladaNaJanelaDeProgresso() {
+    QFETCH(int, formato);
+    QFETCH(QString, arquivo);
+    QFETCH(QString, texto);
+    Relatorio recibo(QStringLiteral("recibo_1via"));
+    recibo.prepararTudo();
+    RelatorioPreparado muitas = recibo.preparado();
+    const PaginaPreparada pagina = muitas.paginas.first();
+    // Long enough to write that the progress window shows (it waits a moment).
+    for (int i = 1; i < 30000; ++i)
+        muitas.paginas.push_back(pagina);
+    TFRpreview preview;
+    preview.resize(1000, 800);
+    preview.mostrar(&muitas, nullptr, nullptr);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+
+    QTemporaryDir dir;
+    const QString caminho = dir.filePath(arquivo);
+    QFile anterior(caminho);
+    QVERIFY(anterior.open(QIODevice::WriteOnly));
+    anterior.write("arquivo anterior");
+    anterior.close();
+
+    QString lido;
+    QTimer usuario;
+    connect(&usuario, &QTimer::timeout, &preview, [&] {
+        auto *progresso = preview.findChild<QProgressDialog *>();
+        if (!progresso || !progresso->isVisible())
+            return;
+        lido = progresso->labelText();
+        QVERIFY(progresso->findChild<QPushButton *>());
+        QCOMPARE(progresso->findChild<QPushButton *>()->text(), QStringLiteral("Cancelar"));
+        progresso->findChild<QPushButton *>()->click();
+    });
+    usuario.start(20);
+    const bool feito = formato < 0 ? preview.salvarEm(caminho)
+                                   : preview.exportarPara(FormatoExportacao(formato), caminho);
+    usuario.stop();
+    QVERIFY(!feito);
+    QCOMPARE(lido, texto);
+    QVERIFY(m_avisos.eventos().isEmpty());
+    QVERIFY(preview.findChild<QLabel *>(QStringLiteral("lbStatus"))->text().contains(u"cancelada"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{arquivo});
+    QVERIFY(anterior.open(QIODevice::ReadOnly));
+    QCOMPARE(anterior.readAll(), QByteArray("arquivo anterior"));
 }
 
 QTEST_MAIN(TstPreview)
