@@ -96,6 +96,10 @@ void TstNumeroDigitado::recusados_data() {
     QTest::newRow("sobra depois do expoente") << "1,5E3x";
     QTest::newRow("só sinal e vírgula") << "-,";
     QTest::newRow("além do que um campo de valor guarda") << "1E309";
+    QTest::newRow("sinal só") << "-";
+    // Digits of other scripts are digits to Qt, but not to a value field.
+    QTest::newRow("algarismos arábico-índicos") << "١٢٣";
+    QTest::newRow("expoente em algarismos arábico-índicos") << "1E٣";
 }
 
 void TstNumeroDigitado::recusados() {
