@@ -4,7 +4,8 @@
 //
 // With --gerado LINHAS, the preview of a list whose rows are made as they are
 // read (1000000 gives the 15,000 pages of a million receipts): the engine's own
-// memory and speed, without the rows held anywhere.
+// memory and speed, without the rows held anywhere; then "Salvar" and "Abrir" of
+// the saved report, with the time, the file's size and each step's peak memory.
 //
 // With --banco PASTA (a database filled by bench_dados, 1,000,000 receipts and
 // 100,000 clients), the list reports as the user runs them instead: from the
@@ -33,10 +34,12 @@
 #include <QDate>
 #include <QDateEdit>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtEndian>
 
 #include <sys/resource.h>
 
@@ -48,6 +51,25 @@ long picoDeMemoriaKb() {
     rusage uso{};
     getrusage(RUSAGE_SELF, &uso);
     return uso.ru_maxrss;
+}
+
+// What the process holds now, and the most it held since the last zerarPico(),
+// as the kernel counts them (VmRSS, VmHWM).
+long memoriaDoProcessoKb(const char *campo) {
+    QFile estado(QStringLiteral("/proc/self/status"));
+    if (!estado.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &linha : estado.readAll().split('\n'))
+        if (linha.startsWith(campo))
+            return linha.mid(qstrlen(campo)).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// Starts the count of the peak again, so that a step's own peak can be read.
+void zerarPico() {
+    QFile limpar(QStringLiteral("/proc/self/clear_refs"));
+    if (limpar.open(QIODevice::WriteOnly))
+        limpar.write("5");
 }
 
 // With --so-primeiras, the preview is closed once its first page is painted: the figures
@@ -224,6 +246,38 @@ int medirGerado(int linhas) {
     std::printf("localizar o texto da última linha a partir da primeira página: %.2f s (%s)\n",
                 relogio.nsecsElapsed() / 1e9, achou ? "achado" : "não achado");
     std::printf("pico de memória: %.1f MB\n", picoDeMemoriaKb() / 1024.0);
+
+    // "Salvar" and "Abrir" as the toolbar runs them, without the file windows.
+    QTemporaryDir dir;
+    const QString trp = dir.filePath(QStringLiteral("lista.trp"));
+    zerarPico();
+    relogio.restart();
+    const bool salvou = preview.salvarEm(trp);
+    const double sSalvar = relogio.nsecsElapsed() / 1e9;
+    const long picoSalvar = memoriaDoProcessoKb("VmHWM:"),
+               fimSalvar = memoriaDoProcessoKb("VmRSS:");
+    // The size the pages have uncompressed, as the file says before them: what a
+    // writer or reader of the whole file at once would hold in memory.
+    QFile salvo(trp);
+    quint32 descompactado = 0;
+    if (salvo.open(QIODevice::ReadOnly) && salvo.seek(14)) {
+        const QByteArray dica = salvo.read(4);
+        if (dica.size() == 4)
+            descompactado = qFromBigEndian<quint32>(dica.constData());
+    }
+    std::printf("salvar o relatório (.trp): %.2f s%s; %.1f MB (%.1f MB sem compressão); memória "
+                "no passo: pico %.1f MB, ao fim %.1f MB\n",
+                sSalvar, salvou ? "" : " (falhou)", QFileInfo(trp).size() / 1048576.0,
+                descompactado / 1048576.0, picoSalvar / 1024.0, fimSalvar / 1024.0);
+    zerarPico();
+    relogio.restart();
+    const bool aberto = preview.abrirArquivo(trp);
+    std::printf("abrir o relatório salvo: %.2f s%s (%d páginas; %.1f MB em memória, %.1f MB no "
+                "arquivo temporário); memória no passo: pico %.1f MB, ao fim %.1f MB\n",
+                relogio.nsecsElapsed() / 1e9, aberto ? "" : " (falhou)", preview.paginasProntas(),
+                preview.relatorio()->paginas.bytesEmMemoria() / 1048576.0,
+                preview.relatorio()->paginas.bytesEmArquivo() / 1048576.0,
+                memoriaDoProcessoKb("VmHWM:") / 1024.0, memoriaDoProcessoKb("VmRSS:") / 1024.0);
     return 0;
 }
 
