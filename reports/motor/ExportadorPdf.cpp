@@ -4,16 +4,26 @@
 #include "GeometriaPagina.h"
 #include "Renderizador.h"
 
+#include "Fontes.h"
+
 #include <QDir>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QUuid>
 
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace Exportadores {
 
@@ -127,6 +137,181 @@ void protegerSePedido(QPDFWriter &escritor, const ConfigExportacaoPdf &config) {
         config.permitirImprimir ? qpdf_r3p_full : qpdf_r3p_none, true);
 }
 
+// Qt's PDF writer shapes, positions and compresses every glyph itself, which takes
+// a whole core; so a long report is drawn in runs of consecutive pages, each by a
+// thread of its own into a temporary file of its own, and qpdf joins them. The
+// pages are read here, in the calling thread, the only one that may read them,
+// and handed over a few at a time.
+class DesenhoEmPartes {
+public:
+    DesenhoEmPartes(const RelatorioPreparado &relatorio, const QString &titulo,
+                    const ConfigExportacaoPdf &config)
+        : m_relatorio(relatorio), m_titulo(titulo), m_config(config) {
+        const int total = int(relatorio.paginas.size());
+        const int fios = total < paginasParaDividir
+                             ? 1
+                             : std::clamp(QThread::idealThreadCount(), 1, partesNoMaximo);
+        for (int k = 0; k < fios; ++k) {
+            auto parte = std::make_unique<Parte>();
+            parte->de = int(qint64(total) * k / fios);
+            parte->ate = int(qint64(total) * (k + 1) / fios);
+            parte->proximaLida = parte->de;
+            m_partes.push_back(std::move(parte));
+        }
+    }
+
+    ~DesenhoEmPartes() { pararTodos(); }
+
+    // Draws every page; the files of the parts hold them in order when it returns.
+    void desenhar(const Progresso &progresso) {
+        for (auto &parte : m_partes)
+            if (!parte->arquivo.open())
+                throw ErroSistema(parte->arquivo.errorString());
+        Fontes::garantirCarregadas();
+        for (auto &parte : m_partes)
+            m_fios.emplace_back([this, p = parte.get()] { desenharParte(*p); });
+        const int total = int(m_relatorio.paginas.size());
+        int avisadas = 0;
+        std::unique_lock trava(m_trava);
+        for (;;) {
+            for (const auto &parte : m_partes)
+                if (!parte->erro.isEmpty())
+                    throw ErroSistema(parte->erro);
+            if (Parte *p = parteComVaga()) {
+                const int i = p->proximaLida++;
+                trava.unlock();
+                PaginaPreparada pagina = m_relatorio.paginas[i];
+                trava.lock();
+                p->fila.push_back(std::move(pagina));
+                m_mudou.notify_all();
+                continue;
+            }
+            const int feitas = m_feitas;
+            if (feitas != avisadas) {
+                trava.unlock();
+                informar(progresso, feitas, total); // a cancel stops every thread on the way out
+                trava.lock();
+                avisadas = feitas;
+            }
+            if (feitas == total)
+                break;
+            m_mudou.wait_for(trava, std::chrono::milliseconds(50));
+        }
+        trava.unlock();
+        pararTodos();
+    }
+
+    QStringList arquivos() const {
+        QStringList nomes;
+        for (const auto &parte : m_partes)
+            nomes << parte->arquivo.fileName();
+        return nomes;
+    }
+
+private:
+    static constexpr int paginasNaFila = 4;
+    // Fewer pages than this are drawn by one thread: a receipt stays one file.
+    static constexpr int paginasParaDividir = 16;
+    static constexpr int partesNoMaximo = 8;
+
+    struct Parte {
+        int de = 0;
+        int ate = 0;
+        int proximaLida = 0;
+        std::deque<PaginaPreparada> fila;
+        QString erro;
+        QTemporaryFile arquivo{QDir::temp().filePath(QStringLiteral("talvano-pdf-XXXXXX.pdf"))};
+    };
+
+    // The part whose thread will soon want a page: the one with the shortest queue.
+    Parte *parteComVaga() {
+        Parte *melhor = nullptr;
+        for (const auto &parte : m_partes)
+            if (parte->proximaLida < parte->ate && parte->fila.size() < paginasNaFila &&
+                (!melhor || parte->fila.size() < melhor->fila.size()))
+                melhor = parte.get();
+        return melhor;
+    }
+
+    void desenharParte(Parte &parte) {
+        try {
+            // Copies of their own: the pictures and fonts are read by every thread at once.
+            QList<QImage> imagens;
+            for (const QImage &imagem : m_relatorio.imagens)
+                imagens << imagem.copy();
+            const QList<FontePreparada> fontes = m_relatorio.fontes;
+
+            QPdfWriter escritor(&parte.arquivo);
+            escritor.setResolution(resolucaoPdf);
+            escritor.setCreator(m_config.criador);
+            escritor.setTitle(m_titulo);
+            escritor.setDocumentXmpMetadata(metadadosXmp(m_titulo, m_config));
+            if (parte.de < parte.ate)
+                escritor.setPageLayout(
+                    GeometriaPagina(m_relatorio.paginas.cabecalho(parte.de)).leiauteFolhaInteira());
+            QPainter painter;
+            if (!painter.begin(&escritor))
+                throw ErroSistema(QStringLiteral("o PDF não pôde ser começado"));
+            for (int i = parte.de; i < parte.ate; ++i) {
+                PaginaPreparada pagina;
+                {
+                    std::unique_lock trava(m_trava);
+                    m_mudou.wait(trava, [&] { return !parte.fila.empty() || m_parar; });
+                    if (m_parar)
+                        break;
+                    pagina = std::move(parte.fila.front());
+                    parte.fila.pop_front();
+                }
+                m_mudou.notify_all();
+                if (i > parte.de) {
+                    escritor.setPageLayout(GeometriaPagina(pagina).leiauteFolhaInteira());
+                    escritor.newPage();
+                }
+                Renderizador::desenharPaginaEm(painter, fontes, imagens, pagina, resolucaoPdf);
+                {
+                    std::lock_guard trava(m_trava);
+                    ++m_feitas;
+                }
+                m_mudou.notify_all();
+            }
+            painter.end();
+            if (!parte.arquivo.flush())
+                throw ErroSistema(parte.arquivo.errorString());
+        } catch (const ErroSistema &e) {
+            falhou(parte, e.mensagem());
+        } catch (const std::exception &e) {
+            falhou(parte, QString::fromLocal8Bit(e.what()));
+        }
+    }
+
+    void falhou(Parte &parte, const QString &motivo) {
+        std::lock_guard trava(m_trava);
+        parte.erro = motivo.isEmpty() ? QStringLiteral("erro desconhecido") : motivo;
+        m_mudou.notify_all();
+    }
+
+    void pararTodos() {
+        {
+            std::lock_guard trava(m_trava);
+            m_parar = true;
+        }
+        m_mudou.notify_all();
+        for (std::thread &fio : m_fios)
+            fio.join();
+        m_fios.clear();
+    }
+
+    const RelatorioPreparado &m_relatorio;
+    const QString m_titulo;
+    const ConfigExportacaoPdf &m_config;
+    std::vector<std::unique_ptr<Parte>> m_partes;
+    std::vector<std::thread> m_fios;
+    std::mutex m_trava;
+    std::condition_variable m_mudou;
+    int m_feitas = 0;
+    bool m_parar = false;
+};
+
 } // namespace
 
 void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
@@ -140,43 +325,31 @@ void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
     QSaveFile saida(arquivo);
     if (!saida.open(QIODevice::WriteOnly))
         throw falha(saida.errorString());
-    // Qt draws the pages into a temporary file, page by page; qpdf then writes the
-    // final file from it once, with the document information, the viewer
-    // preferences, the compression and the protection the settings ask for.
-    QTemporaryFile rascunho(QDir::temp().filePath(QStringLiteral("talvano-pdf-XXXXXX.pdf")));
-    if (!rascunho.open())
-        throw falha(rascunho.errorString());
-    {
-        QPdfWriter escritor(&rascunho);
-        escritor.setResolution(resolucaoPdf);
-        escritor.setCreator(config.criador);
-        escritor.setTitle(titulo);
-        escritor.setDocumentXmpMetadata(metadadosXmp(titulo, config));
-        if (!relatorio.paginas.isEmpty())
-            escritor.setPageLayout(
-                GeometriaPagina(relatorio.paginas.first()).leiauteFolhaInteira());
-
-        QPainter painter;
-        if (!painter.begin(&escritor))
-            throw ErroSistema(QStringLiteral("Não foi possível gerar o PDF %1.").arg(arquivo));
-        const int total = int(relatorio.paginas.size());
-        for (int i = 0; i < total; ++i) {
-            if (i > 0) {
-                escritor.setPageLayout(GeometriaPagina(relatorio.paginas[i]).leiauteFolhaInteira());
-                escritor.newPage();
-            }
-            Renderizador::desenharPaginaEm(painter, relatorio, i, resolucaoPdf);
-            if (progresso)
-                progresso(i + 1, total);
-        }
-        painter.end();
+    // Qt draws the pages into temporary files; qpdf then writes the final file
+    // from them once, with the document information, the viewer preferences,
+    // the compression and the protection the settings ask for.
+    DesenhoEmPartes desenho(relatorio, titulo, config);
+    try {
+        desenho.desenhar(progresso);
+    } catch (const ErroSistema &e) {
+        throw falha(e.mensagem());
     }
-    if (!rascunho.flush())
-        throw falha(rascunho.errorString());
+    const QStringList partes = desenho.arquivos();
 
     try {
         QPDF documento;
-        documento.processFile(QFile::encodeName(rascunho.fileName()).constData());
+        documento.processFile(QFile::encodeName(partes.first()).constData());
+        // The other parts' pages are copied into the first as qpdf writes: their
+        // documents stay open until then.
+        std::vector<std::unique_ptr<QPDF>> outras;
+        QPDFPageDocumentHelper paginas(documento);
+        for (qsizetype k = 1; k < partes.size(); ++k) {
+            outras.push_back(std::make_unique<QPDF>());
+            outras.back()->processFile(QFile::encodeName(partes[k]).constData());
+            for (QPDFPageObjectHelper &pagina :
+                 QPDFPageDocumentHelper(*outras.back()).getAllPages())
+                paginas.addPage(pagina, false);
+        }
         gravarInformacoes(documento, titulo, config);
         gravarPreferencias(documento, config);
         SaidaQSaveFile destino(saida);

@@ -150,6 +150,7 @@ private Q_SLOTS:
     void pastaInexistente();
     void canceladaNaoDeixaNada_data();
     void canceladaNaoDeixaNada();
+    void pdfLongoComTodasAsPaginasNaOrdem();
 
 private:
     QTemporaryDir m_dir;
@@ -1114,7 +1115,7 @@ void TstExportacao::canceladaNaoDeixaNada_data() {
     QTest::addColumn<QString>("formato");
     QTest::addColumn<int>("canceladaEm");
     QTest::addColumn<bool>("haviaArquivos");
-    for (const char *formato : {"xlsx", "rtf", "jpg", "bmp", "trp"}) {
+    for (const char *formato : {"pdf", "xlsx", "rtf", "jpg", "bmp", "trp"}) {
         const QString f = QString::fromLatin1(formato);
         QTest::addRow("%s, logo que começa", formato) << f << 0 << false;
         QTest::addRow("%s, na segunda página", formato) << f << 2 << false;
@@ -1160,7 +1161,9 @@ void TstExportacao::canceladaNaoDeixaNada() {
         return feitas < canceladaEm;
     };
     try {
-        if (formato == u"xlsx")
+        if (formato == u"pdf")
+            Exportadores::pdf(lista.preparado(), arquivo, ConfigExportacaoPdf{}, cancelar);
+        else if (formato == u"xlsx")
             Exportadores::xlsx(lista.preparado(), arquivo, ConfigExportacaoExcel{}, cancelar);
         else if (formato == u"rtf")
             Exportadores::rtf(lista.preparado(), arquivo, ConfigExportacaoRtf{}, cancelar);
@@ -1182,6 +1185,62 @@ void TstExportacao::canceladaNaoDeixaNada() {
         depois.insert(info.fileName(), f.readAll());
     }
     QCOMPARE(depois, antes);
+}
+
+// A long PDF is drawn in parts, side by side, and joined: every page is there, in
+// its place, with its own rows; cancelled halfway, it leaves no temporary file.
+void TstExportacao::pdfLongoComTodasAsPaginasNaOrdem() {
+    FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    for (int i = 1; i <= 3000; ++i)
+        fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                         QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
+    Relatorio lista(QStringLiteral("recibos_por_periodo"));
+    lista.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    lista.prepararTudo();
+    const RelatorioPreparado &preparado = lista.preparado();
+    QVERIFY(preparado.paginas.size() >= 40);
+
+    const auto temporarios = [] {
+        return QDir::temp().entryList({QStringLiteral("talvano-*")}, QDir::Files | QDir::Hidden);
+    };
+    const QStringList temporariosAntes = temporarios();
+    const QString arquivo = m_dir.filePath(QStringLiteral("longa.pdf"));
+    int ultimaAvisada = 0;
+    Exportadores::pdf(preparado, arquivo, ConfigExportacaoPdf{}, [&](int feitas, int total) {
+        [&] {
+            QVERIFY(feitas > ultimaAvisada && feitas <= total);
+            QCOMPARE(total, int(preparado.paginas.size()));
+        }();
+        ultimaAvisada = feitas;
+        return true;
+    });
+    QCOMPARE(ultimaAvisada, int(preparado.paginas.size()));
+    QCOMPARE(temporarios(), temporariosAntes);
+
+    const QStringList paginasDoPdf =
+        executar(QStringLiteral("pdftotext"), {arquivo, QStringLiteral("-")}).split(u'\f');
+    QVERIFY(paginasDoPdf.size() >= preparado.paginas.size());
+    for (qsizetype k = 0; k < preparado.paginas.size(); ++k) {
+        QStringList clientes;
+        for (const TextoPreparado *t : textosDaPagina(preparado.paginas[k]))
+            for (const LinhaDeTexto &l : t->linhas)
+                if (l.texto.startsWith(u"Cliente "))
+                    clientes << l.texto;
+        QVERIFY(!clientes.isEmpty());
+        for (const QString &cliente : {clientes.first(), clientes.last()})
+            QVERIFY2(
+                paginasDoPdf[k].contains(QRegularExpression(
+                    u"(^|\\n)"_s + QRegularExpression::escape(cliente) + u"(\\n|$)"_s)),
+                qPrintable(QStringLiteral("%1 não está na página %2").arg(cliente).arg(k + 1)));
+    }
+
+    const QString cancelada = m_dir.filePath(QStringLiteral("cancelada.pdf"));
+    QVERIFY_THROWS_EXCEPTION(
+        Exportadores::Cancelada,
+        Exportadores::pdf(preparado, cancelada, ConfigExportacaoPdf{},
+                          [&](int feitas, int total) { return feitas < total / 2; }));
+    QVERIFY(!QFile::exists(cancelada));
+    QCOMPARE(temporarios(), temporariosAntes);
 }
 
 QTEST_MAIN(TstExportacao)

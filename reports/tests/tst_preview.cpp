@@ -103,6 +103,7 @@ private Q_SLOTS:
     void comandoQueEsperaAsPaginasPodeSerCancelado();
     void gravacaoCanceladaNaJanelaDeProgresso_data();
     void gravacaoCanceladaNaJanelaDeProgresso();
+    void aberturaCanceladaMantemORelatorio();
 
 private:
     AvisadorGravador m_avisos;
@@ -587,6 +588,11 @@ void TstPreview::comandoQueEsperaAsPaginasPodeSerCancelado() {
     const QString arquivo = m_dir.filePath(QStringLiteral("cancelado"));
     // The user waits for the progress window, reads it and cancels: the window
     // goes on answering meanwhile, or this timer would never fire.
+    const auto temporarios = [] {
+        return QDir::temp().entryList({QStringLiteral("talvano-*")}, QDir::Files | QDir::Hidden);
+    };
+    const QStringList temporariosAntes = temporarios();
+
     QString lido;
     QTimer usuario;
     connect(&usuario, &QTimer::timeout, &c.preview, [&] {
@@ -632,6 +638,8 @@ void TstPreview::gravacaoCanceladaNaJanelaDeProgresso_data() {
     QTest::addColumn<QString>("texto");
     QTest::newRow("salvar") << -1 << "r.trp"
                             << "Salvando...";
+    QTest::newRow("PDF") << int(FormatoExportacao::Pdf) << "r.pdf"
+                         << "Exportando...";
     QTest::newRow("Excel") << int(FormatoExportacao::Excel) << "r.xlsx"
                            << "Exportando...";
     QTest::newRow("RTF") << int(FormatoExportacao::Rtf) << "r.rtf"
@@ -669,6 +677,11 @@ void TstPreview::gravacaoCanceladaNaJanelaDeProgresso() {
     anterior.write("arquivo anterior");
     anterior.close();
 
+    const auto temporarios = [] {
+        return QDir::temp().entryList({QStringLiteral("talvano-*")}, QDir::Files | QDir::Hidden);
+    };
+    const QStringList temporariosAntes = temporarios();
+
     QString lido;
     QTimer usuario;
     connect(&usuario, &QTimer::timeout, &preview, [&] {
@@ -689,8 +702,44 @@ void TstPreview::gravacaoCanceladaNaJanelaDeProgresso() {
     QVERIFY(m_avisos.eventos().isEmpty());
     QVERIFY(preview.findChild<QLabel *>(QStringLiteral("lbStatus"))->text().contains(u"cancelada"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{arquivo});
+    QCOMPARE(temporarios(), temporariosAntes);
     QVERIFY(anterior.open(QIODevice::ReadOnly));
     QCOMPARE(anterior.readAll(), QByteArray("arquivo anterior"));
+}
+
+// Opening a long saved report can be given up too: the report shown stays.
+void TstPreview::aberturaCanceladaMantemORelatorio() {
+    Relatorio recibo(QStringLiteral("recibo_1via"));
+    recibo.prepararTudo();
+    RelatorioPreparado muitas = recibo.preparado();
+    const PaginaPreparada pagina = muitas.paginas.first();
+    for (int i = 1; i < 30000; ++i)
+        muitas.paginas.push_back(pagina);
+    const QString arquivo = m_dir.filePath(QStringLiteral("longo.trp"));
+    ArquivoRelatorio::gravar(muitas, arquivo);
+
+    Cena c(150);
+    c.preview.concluirPreparo();
+    const RelatorioPreparado *antes = c.preview.relatorio();
+    QString lido;
+    QTimer usuario;
+    connect(&usuario, &QTimer::timeout, &c.preview, [&] {
+        auto *progresso = c.preview.findChild<QProgressDialog *>();
+        if (!progresso || !progresso->isVisible())
+            return;
+        lido = progresso->labelText();
+        progresso->cancel();
+    });
+    usuario.start(20);
+    const bool aberto = c.preview.abrirArquivo(arquivo);
+    usuario.stop();
+    QVERIFY(!aberto);
+    QCOMPARE(lido, QStringLiteral("Abrindo..."));
+    QCOMPARE(c.preview.relatorio(), antes);
+    QCOMPARE(c.preview.visao()->quantidade(), 3);
+    QVERIFY(m_avisos.eventos().isEmpty());
+    QVERIFY(
+        c.preview.findChild<QLabel *>(QStringLiteral("lbStatus"))->text().contains(u"cancelada"));
 }
 
 QTEST_MAIN(TstPreview)
