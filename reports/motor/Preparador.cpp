@@ -394,6 +394,7 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
         }
         caixa.setWidth(largura + 2 * obj.margemX);
     }
+    const double ascendenteDaFonte = fm->ascendente();
     if (ajustar) {
         const double larguraInterior = caixa.width() - 2 * obj.margemX;
         linhas = quebrar(texto, *fm, larguraInterior, obj.quebraLinha);
@@ -428,6 +429,10 @@ void Preparador::imprimirTexto(const ObjetoLayout &obj, const QRectF &caixaObjet
     double topo = interior.top();
     if (obj.alinhamentoV == AlinhamentoV::Centro && total < interior.height())
         topo += (interior.height() - total) / 2;
+    else if (obj.alinhamentoV == AlinhamentoV::Topo && linhas.size() == 1)
+        // One line set smaller stays on the baseline of its own font, in line with the texts
+        // beside it (the amount beside "R$").
+        topo += ascendenteDaFonte - fm->ascendente();
 
     for (qsizetype i = 0; i < linhas.size(); ++i) {
         const double topoLinha = topo + i * passo;

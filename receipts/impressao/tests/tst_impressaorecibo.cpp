@@ -131,6 +131,8 @@ private Q_SLOTS:
     void tudoNoMaisLongoSaiInteiro();
     void textoLongoCresceOuDiminui_data();
     void textoLongoCresceOuDiminui();
+    void valorNaLinhaDoCifrao_data();
+    void valorNaLinhaDoCifrao();
 };
 
 void TstImpressaoRecibo::reciboTipico_data() {
@@ -292,6 +294,37 @@ void TstImpressaoRecibo::textoLongoCresceOuDiminui() {
         QVERIFY(l.base.x() >= t.caixa.left() + 2 - 0.001);
         QVERIFY(l.base.x() + l.largura <= t.caixa.right() - 2 + 0.001);
     }
+}
+
+void TstImpressaoRecibo::valorNaLinhaDoCifrao_data() {
+    QTest::addColumn<bool>("duasVias");
+    QTest::addColumn<QString>("objeto");
+    QTest::addColumn<QString>("cifrao");
+    QTest::addColumn<QString>("valor");
+    QTest::newRow("valor comum, duas vias") << true << "Valor"
+                                            << "Memo10"
+                                            << "454.454,54";
+    QTest::newRow("um milhão, uma via") << false << "Valor"
+                                        << "Memo10"
+                                        << "1.000.000,00";
+    QTest::newRow("maior valor, segunda via") << true << "Valor2"
+                                              << "Memo23"
+                                              << "9.999.999.999.999.999,99";
+}
+
+// An amount set smaller to fit its box still stands on the line of the "R$" before it.
+void TstImpressaoRecibo::valorNaLinhaDoCifrao() {
+    QFETCH(bool, duasVias);
+    QFETCH(QString, objeto);
+    QFETCH(QString, cifrao);
+    QFETCH(QString, valor);
+    TextosRecibo recibo = umReciboTipico();
+    recibo.valor = valor;
+    Relatorio relatorio = preparado(duasVias, recibo);
+    const PaginaPreparada &pagina = relatorio.preparado().paginas.first();
+    const TextoPreparado &t = *textos(pagina, objeto).first();
+    QCOMPARE(lido(t), valor);
+    QCOMPARE(t.linhas.first().base.y(), textos(pagina, cifrao).first()->linhas.first().base.y());
 }
 
 QTEST_MAIN(TstImpressaoRecibo)
