@@ -90,13 +90,14 @@ void Campo::definirTexto(const QString &texto) {
         const auto d = Dinheiro::lerTexto(t);
         if (!d)
             throw ErroSistema(
-                QStringLiteral("'%1' não é um valor válido. Digite o valor como 1.234,56.").arg(t));
+                QStringLiteral("'%1' não é um valor válido. Digite o valor como 1.234,56.")
+                    .arg(Win1252::textoLegivel(t)));
         // NUMERIC(18,2): eighteen digits in all, two of them after the comma.
         constexpr int64_t maximo = 999'999'999'999'999'999;
         if (d->centavos() > maximo || d->centavos() < -maximo)
             throw ErroSistema(QStringLiteral("'%1' passa do maior valor que o campo guarda "
                                              "(9.999.999.999.999.999,99).")
-                                  .arg(t));
+                                  .arg(Win1252::textoLegivel(t)));
         definirValor(QVariant::fromValue(*d));
         return;
     }
@@ -104,7 +105,8 @@ void Campo::definirTexto(const QString &texto) {
         bool ok = false;
         const int n = t.toInt(&ok);
         if (!ok)
-            throw ErroSistema(QStringLiteral("'%1' não é um número inteiro válido.").arg(t));
+            throw ErroSistema(QStringLiteral("'%1' não é um número inteiro válido.")
+                                  .arg(Win1252::textoLegivel(t)));
         definirValor(n);
         return;
     }
@@ -113,7 +115,7 @@ void Campo::definirTexto(const QString &texto) {
         if (!d.isValid())
             throw ErroSistema(
                 QStringLiteral("'%1' não é uma data válida. Digite a data como dd/mm/aaaa.")
-                    .arg(t));
+                    .arg(Win1252::textoLegivel(t)));
         definirValor(d);
         return;
     }
@@ -122,7 +124,8 @@ void Campo::definirTexto(const QString &texto) {
         if (!h.isValid())
             h = QTime::fromString(t, QStringLiteral("HH:mm"));
         if (!h.isValid())
-            throw ErroSistema(QStringLiteral("'%1' não é uma hora válida.").arg(t));
+            throw ErroSistema(
+                QStringLiteral("'%1' não é uma hora válida.").arg(Win1252::textoLegivel(t)));
         definirValor(h);
         return;
     }

@@ -13,6 +13,7 @@
 #include "ServicoRelatorio.h"
 #include "UNconfiguracoes.h"
 #include "UNreport.h"
+#include "fb/Win1252.h"
 #include "ui_Unit1.h"
 
 #include <QProcess>
@@ -134,7 +135,8 @@ void TFRrecibogratis::LabeledEdit2Exit() {
     const std::optional<NumeroDigitado> numero = NumeroDigitado::ler(digitado);
     if (!numero) {
         m_ui->LabeledEdit2->setFocus(Qt::OtherFocusReason);
-        throw ErroSistema(QStringLiteral("'%1' não é um valor válido.").arg(digitado));
+        throw ErroSistema(
+            QStringLiteral("'%1' não é um valor válido.").arg(Win1252::textoLegivel(digitado)));
     }
     m_ui->Memo1->setText(ValorPorExtenso(numero->decimal()).value_or(QString()));
     m_ui->LabeledEdit2->setText(numero->formatado());

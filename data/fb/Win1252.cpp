@@ -47,8 +47,15 @@ std::optional<char32_t> primeiroRecusadoEmValor(const QString &texto) {
     return std::nullopt;
 }
 
-QString nomeLegivel(char32_t c) {
-    const QString codigo = QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+namespace {
+
+QString codigoDe(char32_t c) {
+    return QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+// A control or format character, a combining accent, a lone half of a UTF-16 pair, a blank
+// other than the space: nothing a reader could tell from its neighbours.
+bool invisivel(char32_t c) {
     switch (QChar::category(c)) {
     case QChar::Other_Control:
     case QChar::Other_Format:
@@ -60,15 +67,39 @@ QString nomeLegivel(char32_t c) {
     case QChar::Mark_Enclosing:
     case QChar::Separator_Line:
     case QChar::Separator_Paragraph:
-        return codigo;
+        return true;
     case QChar::Separator_Space:
-        if (c != U' ')
-            return codigo;
-        break;
+        return c != U' ';
     default:
-        break;
+        return false;
     }
-    return QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&c, 1), codigo);
+}
+
+} // namespace
+
+QString nomeLegivel(char32_t c) {
+    if (invisivel(c))
+        return codigoDe(c);
+    return QStringLiteral("\"%1\" (%2)").arg(QString::fromUcs4(&c, 1), codigoDe(c));
+}
+
+QString textoLegivel(const QString &texto) {
+    QString saida;
+    saida.reserve(texto.size());
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        char32_t c = texto[i].unicode();
+        qsizetype unidades = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < texto.size() && texto[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(texto[i], texto[i + 1]);
+            unidades = 2;
+        }
+        if (invisivel(c))
+            saida += QLatin1Char('<') + codigoDe(c) + QLatin1Char('>');
+        else
+            saida += texto.mid(i, unidades);
+        i += unidades - 1;
+    }
+    return saida;
 }
 
 QString mensagemForaDaTabela(char32_t c) {

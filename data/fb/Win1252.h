@@ -27,6 +27,10 @@ QString decodificar(const char *dados, int tamanho);
 // combining accent, a lone half of a UTF-16 pair) by its code point alone.
 QString nomeLegivel(char32_t c);
 
+// A typed text as a message quotes it: every character that cannot be seen written as its
+// code point in angle brackets, "12<U+200B>"; the rest as it is.
+QString textoLegivel(const QString &texto);
+
 // The Portuguese message that refuses a text with the given character.
 QString mensagemForaDaTabela(char32_t c);
 // The same, naming the field whose value holds it.

@@ -246,6 +246,44 @@ private Q_SLOTS:
         QCOMPARE(c->texto(), mostrado);
     }
 
+    // A refused amount, date or time is quoted with what cannot be seen by its code: a pasted
+    // "12" holding a zero-width space does not read as a sound "12" refused.
+    void recusaMostraOInvisivelPeloCodigo_data() {
+        QTest::addColumn<QString>("campo");
+        QTest::addColumn<QString>("digitado");
+        QTest::addColumn<QString>("citado");
+        QTest::newRow("zero-width space in an amount")
+            << "VALOR" << QStringLiteral("12\u200B") << "'12<U+200B>' não é um valor válido";
+        QTest::newRow("NUL inside an amount")
+            << "VALOR" << QStringLiteral("1") + QChar(0) + QStringLiteral("2")
+            << "'1<U+0000>2' não é um valor";
+        QTest::newRow("no-break space between thousands")
+            << "VALOR" << QStringLiteral("1\u00A0000") << "'1<U+00A0>000' não é um valor";
+        QTest::newRow("byte-order mark before a date")
+            << "DATA" << QString(QChar(0xFEFF)) + QStringLiteral("05/03/2012")
+            << "'<U+FEFF>05/03/2012' não é uma data válida";
+        QTest::newRow("soft hyphen in a time")
+            << "HORA" << QStringLiteral("10\u00AD:30") << "'10<U+00AD>:30' não é uma hora";
+        QTest::newRow("emoji stays as it is")
+            << "VALOR" << QStringLiteral("12😀") << "'12😀' não é um valor";
+    }
+    void recusaMostraOInvisivelPeloCodigo() {
+        QFETCH(QString, campo);
+        QFETCH(QString, digitado);
+        QFETCH(QString, citado);
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        dm->Recibos->abrir();
+        dm->Recibos->inserir();
+        try {
+            dm->Recibos->campo(campo)->definirTexto(digitado);
+            QFAIL("read");
+        } catch (const ErroSistema &e) {
+            QVERIFY2(e.mensagem().startsWith(citado), qPrintable(e.mensagem()));
+        }
+        QVERIFY(dm->Recibos->campo(campo)->nulo());
+    }
+
     void geradorConsecutivoEInsercaoFalhaDeixaLacuna() {
         BancoTeste banco;
         BancoTeste::conectarDireto(banco.caminho())
