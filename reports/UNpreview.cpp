@@ -66,12 +66,12 @@ constexpr int msPorEtapa = 25;
 // How long a command may wait for the pages before a progress window shows.
 constexpr int msAteOProgresso = 300;
 
-// The progress window of a command that writes files, page after page: it shows
-// once the writing takes a moment, the window paints and answers meanwhile, and
-// its "Cancelar" makes the writer stop at the next page.
-class ProgressoDeGravacao {
+// The progress window of a command that writes or reads files, page after page:
+// it shows once the work takes a moment, the window paints and answers meanwhile,
+// and its "Cancelar" makes the work stop at the next page.
+class ProgressoDeArquivo {
 public:
-    ProgressoDeGravacao(QWidget *pai, const QString &titulo, const QString &texto)
+    ProgressoDeArquivo(QWidget *pai, const QString &titulo, const QString &texto)
         : m_janela(texto, QStringLiteral("Cancelar"), 0, 1, pai) {
         m_janela.setWindowTitle(titulo);
         m_janela.setWindowModality(Qt::WindowModal);
@@ -524,13 +524,29 @@ void TFRpreview::imprimir() {
 }
 
 bool TFRpreview::abrirArquivo(const QString &arquivo) {
-    return protegido([&] {
-        RelatorioPreparado lido = ArquivoRelatorio::ler(arquivo);
+    bool cancelada = false;
+    const bool feito = protegido([&] {
+        RelatorioPreparado lido;
+        {
+            ProgressoDeArquivo progresso(this, QStringLiteral("Abrir relatório salvo"),
+                                         QStringLiteral("Abrindo..."));
+            try {
+                lido = ArquivoRelatorio::ler(
+                    arquivo, [&](int feitas, int total) { return progresso(feitas, total); });
+            } catch (const Exportadores::Cancelada &) {
+                cancelada = true;
+                return;
+            }
+        }
         m_timerPreparo->stop();
         m_preparador.reset();
         m_aberto = std::move(lido);
         mostrar(&m_aberto, nullptr, m_exportacoes);
     });
+    if (cancelada)
+        ui->lbStatus->setText(
+            QStringLiteral("Abertura cancelada: o relatório mostrado continua o mesmo."));
+    return feito && !cancelada;
 }
 
 void TFRpreview::abrir() {
@@ -546,8 +562,8 @@ bool TFRpreview::salvarEm(const QString &arquivo) {
         return false;
     bool cancelada = false;
     const bool feito = protegido([&] {
-        ProgressoDeGravacao progresso(this, QStringLiteral("Salvar relatório"),
-                                      QStringLiteral("Salvando..."));
+        ProgressoDeArquivo progresso(this, QStringLiteral("Salvar relatório"),
+                                     QStringLiteral("Salvando..."));
         try {
             ArquivoRelatorio::gravar(*m_relatorio, arquivo, [&](int feitas, int total) {
                 return progresso(feitas, total);
@@ -578,8 +594,8 @@ bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo)
     bool cancelada = false;
     const bool feita = protegido([&] {
         const ExportacoesRelatorio &c = *m_exportacoes;
-        ProgressoDeGravacao progresso(this, QString::fromUtf8(dadosDo(formato).nome),
-                                      QStringLiteral("Exportando..."));
+        ProgressoDeArquivo progresso(this, QString::fromUtf8(dadosDo(formato).nome),
+                                     QStringLiteral("Exportando..."));
         const Exportadores::Progresso avancar = [&](int feitas, int total) {
             return progresso(feitas, total);
         };

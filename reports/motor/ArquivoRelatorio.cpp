@@ -334,7 +334,7 @@ private:
 // Reads the pages from the uncompressed bytes, each page going into the compact
 // store as soon as it is complete.
 RelatorioPreparado desserializar(QIODevice &dados, quint64 limite, const QString &arquivo,
-                                 quint16 versaoLida) {
+                                 quint16 versaoLida, const Exportadores::Progresso &progresso) {
     QDataStream s(&dados);
     s.setVersion(versaoStream);
     RelatorioPreparado r;
@@ -433,6 +433,7 @@ RelatorioPreparado desserializar(QIODevice &dados, quint64 limite, const QString
         }
         conferir();
         r.paginas << p;
+        Exportadores::informar(progresso, int(i + 1), int(paginas));
     }
     conferir();
     // Nothing may follow the last page.
@@ -495,7 +496,7 @@ void gravar(const RelatorioPreparado &relatorio, const QString &arquivo,
         throw falha();
 }
 
-RelatorioPreparado ler(const QString &arquivo) {
+RelatorioPreparado ler(const QString &arquivo, const Exportadores::Progresso &progresso) {
     QFile entrada(arquivo);
     if (!entrada.open(QIODevice::ReadOnly))
         throw ErroSistema(QStringLiteral("Não foi possível abrir o arquivo %1: %2")
@@ -529,7 +530,8 @@ RelatorioPreparado ler(const QString &arquivo) {
                           Crc16::avancar(Crc16::inicio, dica, tamanhoDaDica));
     paginas.open(QIODevice::ReadOnly);
     // Deflate makes at most about 1032 bytes of one: no count can exceed that.
-    RelatorioPreparado r = desserializar(paginas, quint64(comprimento) * 1032, arquivo, versaoLida);
+    RelatorioPreparado r =
+        desserializar(paginas, quint64(comprimento) * 1032, arquivo, versaoLida, progresso);
     quint32 verificacao = 0;
     s >> verificacao;
     if (!paginas.conferido() || s.status() != QDataStream::Ok ||

@@ -22,8 +22,9 @@ void gravar(const RelatorioPreparado &relatorio, const QString &arquivo,
             const Exportadores::Progresso &progresso = {});
 
 // Throws ErroSistema with a clear message when the file is not one of ours,
-// comes from a newer version, or is truncated or damaged; nothing is returned then.
-// The pages go straight into the compact page store as they are read.
-RelatorioPreparado ler(const QString &arquivo);
+// comes from a newer version, or is truncated or damaged, and
+// Exportadores::Cancelada when the progress answers false; nothing is returned
+// then. The pages go straight into the compact page store as they are read.
+RelatorioPreparado ler(const QString &arquivo, const Exportadores::Progresso &progresso = {});
 
 } // namespace ArquivoRelatorio

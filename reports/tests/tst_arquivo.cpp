@@ -123,6 +123,10 @@ void TstArquivo::arquivoRecusado_data() {
     QByteArray alterado = m_bom;
     alterado[alterado.size() / 2] = char(alterado[alterado.size() / 2] ^ 0x5a);
     QTest::newRow("byte alterado") << alterado << "danificado";
+    // Pages whole, only the check at the end differs: the check alone must refuse it.
+    QByteArray verificacao = m_bom;
+    verificacao[verificacao.size() - 1] = char(verificacao[verificacao.size() - 1] ^ 0x01);
+    QTest::newRow("verificação alterada") << verificacao << "danificado";
     QByteArray novo = m_bom;
     novo[9] = 9; // version 9
     QTest::newRow("versão mais nova") << novo << "versão mais nova";
