@@ -434,6 +434,35 @@ private Q_SLOTS:
                  guardado);
     }
 
+    // Simple mode: the settings panel open over the quick receipt, its box just ticked. The
+    // signal closes the panel as its close box does, which stores the mode.
+    void sinalComOPainelAbertoGuardaOModo() {
+        QTemporaryDir home;
+        const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
+        Esquema::criarBanco(caminho, Esquema::Modo::Simples);
+        QProcess programa;
+        iniciar(programa, home.path());
+        const QString rapido = esperarJanela(k_reciboRapido, programa);
+        QVERIFY2(!rapido.isEmpty(), programa.readAllStandardError().constData());
+        clicar(rapido, 662 + 13 + 35, 325 + 19 + 35); // "Configurações"
+        const QString painel = esperarJanela(QStringLiteral("Painel de Controle"), programa);
+        QVERIFY(!painel.isEmpty());
+        clicar(painel, 8 + 12 + 8, 16 + 64 + 8); // the mode's check box
+
+        ::kill(pid_t(programa.processId()), SIGTERM);
+        QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
+        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
+        auto base = BancoTeste::conectarDireto(caminho);
+        Fb::Transacao tra(*base);
+        tra.iniciar();
+        QCOMPARE(Fb::Comando(tra, QStringLiteral("SELECT CONFIGURACAO1 FROM CONFIGURACOES"))
+                     .executar()
+                     .at(0)
+                     .toString(),
+                 QStringLiteral("Y"));
+    }
+
     // At the normal end the day's backup is made and verified once the windows are gone; a
     // notice left by a backup that failed is shown once, at the next start.
     void sairFazACopiaDoDiaEAvisaFalhaUmaVez() {
