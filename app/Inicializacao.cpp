@@ -104,6 +104,9 @@ int executarPrograma(const QString &caminhoBanco) {
         modo = modoDaConfiguracao(Datamodule1->ConfiguracaoCONFIGURACAO1->valor());
         FimDoPrograma::instalar();
     } catch (const ErroSistema &erro) {
+        // The engine's library took SIGTERM and SIGINT on its first use, which the attach
+        // that failed was: a signal ends the error box too.
+        FimDoPrograma::instalar();
         // The database could not be reached: say so, and where, before the engine's own words.
         if (Datamodule1 && !Datamodule1->Base->conectada())
             tratarErro(std::make_exception_ptr(ErroSistema(
@@ -112,6 +115,7 @@ int executarPrograma(const QString &caminhoBanco) {
             tratarErro(std::current_exception());
         return 1;
     } catch (...) {
+        FimDoPrograma::instalar();
         tratarErro(std::current_exception());
         return 1;
     }

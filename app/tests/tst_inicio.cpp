@@ -254,6 +254,26 @@ private Q_SLOTS:
                  qPrintable(erro));
     }
 
+    // The engine's library takes SIGTERM and SIGINT on its first use, also when the attach
+    // fails: the start-up error box must not outlive a signal.
+    void sinalEncerraACaixaDeErroDoInicio_data() {
+        QTest::addColumn<int>("sinal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void sinalEncerraACaixaDeErroDoInicio() {
+        QFETCH(int, sinal);
+        QTemporaryDir home;
+        QProcess programa;
+        iniciar(programa, home.path());
+        QVERIFY2(!esperarJanela(k_caixaDeErro, programa).isEmpty(),
+                 programa.readAllStandardError().constData());
+        ::kill(pid_t(programa.processId()), sinal);
+        QVERIFY2(programa.waitForFinished(30000), "the error box stayed on screen");
+        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
+        QVERIFY(programa.exitCode() != 0);
+    }
+
     void bancoEmUsoEncerraSoASegundaInstancia() {
         QTemporaryDir home;
         Esquema::criarBanco(home.filePath(QStringLiteral("Talvano/DADOS.GDB")),
