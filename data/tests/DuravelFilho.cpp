@@ -1,6 +1,7 @@
 // Child process of the durability test: from issuer number `primeiro` on, posts issuers with a
 // logo, one after another, and commits after every third. It says on stdout when it starts
-// each commit and when the commit has returned, and goes on until it is killed.
+// each post (which writes the logo's BLOB) and each commit, and when the commit has returned,
+// and goes on until it is killed.
 #include "Datamodule1.h"
 #include "Duravel.h"
 
@@ -21,6 +22,8 @@ int main(int argc, char **argv) {
         dm.EmitenteEMITENTE->definirValor(nomeDuravel(n));
         dm.EmitenteCIDADE->definirValor(cidadeDuravel(n));
         dm.EmitenteFOTO_MARC->definirValor(fotoDuravel(n));
+        std::printf("GRAVANDO %d\n", n);
+        std::fflush(stdout);
         dm.Emitente->gravar();
         if (n % 3 == 2) {
             std::printf("CONFIRMANDO %d\n", n);

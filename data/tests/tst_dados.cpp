@@ -481,7 +481,9 @@ private Q_SLOTS:
     }
 
     // A child posts issuers with logos and commits after every third; it is killed at random
-    // moments (while posting, writing a BLOB or committing) round after round. After each kill
+    // moments round after round, each round aiming at a phase drawn at random: a kill a few
+    // hundred microseconds after the child says it starts a post (which writes the logo's BLOB)
+    // or a commit lands inside it, and one after a random wait anywhere. After each kill
     // every row whose commit had returned is there whole, nothing posted after the last commit
     // began is there, the batch being committed is there whole or not at all, and the engine's
     // validation finds nothing wrong.
@@ -497,12 +499,31 @@ private Q_SLOTS:
             QVERIFY(filho.waitForStarted());
             QVERIFY(filho.waitForReadyRead(60000));
             QCOMPARE(filho.readLine().trimmed(), QByteArray("PRONTO"));
-            QThread::msleep(sorte.bounded(0, 900));
+            // The phase aimed at: a post, a commit, or none.
+            const int fase = int(sorte.bounded(3));
+            QByteArray lido;
+            if (fase == 2) {
+                QThread::msleep(sorte.bounded(0, 900));
+            } else {
+                const QByteArray marca = fase == 0 ? "GRAVANDO " : "CONFIRMANDO ";
+                for (int vezes = 1 + int(sorte.bounded(12)); vezes > 0;) {
+                    if (!filho.canReadLine() && !filho.waitForReadyRead(60000))
+                        break;
+                    while (vezes > 0 && filho.canReadLine()) {
+                        const QByteArray linha = filho.readLine();
+                        lido += linha;
+                        if (linha.startsWith(marca))
+                            --vezes;
+                    }
+                }
+                QThread::usleep(sorte.bounded(0, 800));
+            }
             ::kill(pid_t(filho.processId()), SIGKILL);
             QVERIFY(filho.waitForFinished());
 
             int comecado = primeiro - 1, terminado = primeiro - 1;
-            for (const QByteArray &linha : filho.readAllStandardOutput().split('\n')) {
+            for (const QByteArray &linha :
+                 QByteArray(lido + filho.readAllStandardOutput()).split('\n')) {
                 const QList<QByteArray> partes = linha.trimmed().split(' ');
                 if (partes.size() != 2)
                     continue;
