@@ -14,7 +14,8 @@ inline QString cidadeDuravel(int n) {
 
 // From nothing up to some 300 kB, so that BLOBs of one page and of many are written.
 inline QByteArray fotoDuravel(int n) {
-    QByteArray foto(n % 5 == 0 ? 0 : (n * 7919) % 300000, Qt::Uninitialized);
+    // In 64 bits: the rounds' numbers run into the millions.
+    QByteArray foto(n % 5 == 0 ? 0 : qsizetype(qint64(n) * 7919 % 300000), Qt::Uninitialized);
     for (int i = 0; i < foto.size(); ++i)
         foto[i] = char((i * 31 + n) & 0xff);
     return foto;
