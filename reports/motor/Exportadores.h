@@ -14,8 +14,9 @@
 // any new file of the user) and throws ErroSistema when it cannot write.
 namespace Exportadores {
 
-// Called after each page: pages done, pages in all; answers false when the user
-// cancels, and the writer stops at the next page.
+// Called after each page: pages done, pages in all (and with none done during a
+// first pass over the pages, so that this pass can be given up as well); answers
+// false when the user cancels, and the writer stops at the next page.
 using Progresso = std::function<bool(int feitas, int total)>;
 
 // Thrown by a writer whose progress answered false. Nothing of the run is left

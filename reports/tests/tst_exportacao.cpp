@@ -1154,6 +1154,9 @@ void TstExportacao::canceladaNaoDeixaNada() {
             antes.insert(QFileInfo(nome).fileName(), conteudo);
         }
     }
+    // A temporary file already deleted but still open would keep its disk space.
+    const auto abertos = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+    const uint abertosAntes = abertos();
     // The user cancels once the writer reports the page given done (0: at its first word).
     int chamadas = 0;
     const Exportadores::Progresso cancelar = [&](int feitas, int) {
@@ -1177,6 +1180,7 @@ void TstExportacao::canceladaNaoDeixaNada() {
     } catch (const Exportadores::Cancelada &) {
     }
     QVERIFY(chamadas > 0);
+    QCOMPARE(abertos(), abertosAntes);
     QMap<QString, QByteArray> depois;
     for (const QFileInfo &info :
          QDir(dir.path()).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
