@@ -3,6 +3,7 @@
 #include "Avisador.h"
 #include "CampoCpfCnpj.h"
 #include "ColFocus.h"
+#include "DBImage.h"
 #include "Datamodule1.h"
 #include "ErroSistema.h"
 #include "EsquemaEdicao.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QtGui/QImageReader>
 #include <QtGui/QMouseEvent>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QGridLayout>
@@ -142,6 +142,19 @@ void TFRcademitente::CarregarImagem() {
     }
 }
 
+QImage TFRcademitente::previaDoBitmap(const QString &caminho) {
+    // Qt's reader alone would show the pixels a cut or run-length coded file leaves out as
+    // whatever the memory held.
+    QFile arquivo(caminho);
+    if (!arquivo.open(QIODevice::ReadOnly))
+        return {};
+    try {
+        return TDBImage::lerBitmap(arquivo.readAll());
+    } catch (const ErroSistema &) {
+        return {};
+    }
+}
+
 QString TFRcademitente::escolherBitmap(QWidget *janela, const QString &inicial) {
     QFileDialog dialogo(janela, QStringLiteral("Abrir"), QFileInfo(inicial).absolutePath(),
                         QStringLiteral("Bitmaps (*.bmp)"));
@@ -157,9 +170,7 @@ QString TFRcademitente::escolherBitmap(QWidget *janela, const QString &inicial) 
     if (auto *grade = qobject_cast<QGridLayout *>(dialogo.layout()))
         grade->addWidget(previa, 0, grade->columnCount(), grade->rowCount(), 1);
     const auto mostrarPrevia = [previa](const QString &caminho) {
-        QImageReader leitor(caminho, "bmp");
-        leitor.setAutoDetectImageFormat(false);
-        const QImage imagem = leitor.read();
+        const QImage imagem = previaDoBitmap(caminho);
         previa->setPixmap(
             imagem.isNull() ? QPixmap()
                             : QPixmap::fromImage(imagem.scaled(previa->size(), Qt::KeepAspectRatio,

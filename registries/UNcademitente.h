@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+class QImage;
+
 namespace Ui {
 class TFRcademitente;
 }
@@ -26,6 +28,9 @@ public:
     using Seletor = std::function<QString(QWidget *janela, const QString &inicial)>;
     void definirSeletor(Seletor seletor) { m_seletor = std::move(seletor); }
     static QString escolherBitmap(QWidget *janela, const QString &inicial);
+    // The chooser's preview of a file: the picture as the logo would show it once loaded;
+    // null for a file the logo would refuse.
+    static QImage previaDoBitmap(const QString &caminho);
 
 protected:
     void showEvent(QShowEvent *evento) override;

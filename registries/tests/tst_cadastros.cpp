@@ -16,6 +16,7 @@
 #include <QtWidgets/QApplication>
 
 #include <memory>
+#include <vector>
 
 using Evento = AvisadorGravador::Evento;
 
@@ -114,6 +115,8 @@ private Q_SLOTS:
     void logotipoIdaEVolta_data();
     void logotipoIdaEVolta();
     void logotipoDe6000Por6000Pixels();
+    void previaMostraOQueOLogotipoMostraria_data();
+    void previaMostraOQueOLogotipoMostraria();
     void arquivoQueNaoEBitmapMantemOLogotipo_data();
     void arquivoQueNaoEBitmapMantemOLogotipo();
     void retirarLogotipoGravaNaHora();
@@ -632,6 +635,35 @@ void TstCadastros::logotipoIdaEVolta() {
     clicar(j, "BTalterar");
     clicar(j, "btnCarregar");
     QCOMPARE(inicial, arquivo);
+}
+
+void TstCadastros::previaMostraOQueOLogotipoMostraria_data() {
+    QTest::addColumn<QByteArray>("dados");
+    QTest::addColumn<bool>("aceito");
+    // A run of 64 white pixels on the bottom line, the end of the picture: the rest is colour 0.
+    QTest::newRow("run-length coded, ended early")
+        << bitmapEscrito(64, 32, 8, QByteArray("\x40\x0f\x00\x01", 4), 1, 16) << true;
+    QTest::newRow("pixels past a one-colour table")
+        << bitmapEscrito(16, 16, 8, QByteArray(16 * 16, '\xff'), 0, 1) << true;
+    QTest::newRow("cut in its pixels") << bitmapEscrito(16, 16, 24).left(300) << false;
+}
+
+// The chooser's preview decodes a file as the logo does: what it shows is what loading shows.
+void TstCadastros::previaMostraOQueOLogotipoMostraria() {
+    QFETCH(QByteArray, dados);
+    QFETCH(bool, aceito);
+    QTemporaryDir pasta;
+    const QString arquivo = gravarArquivo(pasta, QStringLiteral("logo.bmp"), dados);
+    {
+        // The memory the preview is decoded into held something else before.
+        std::vector<uchar> lixo(64 * 1024, 0xab);
+    }
+    const QImage previa = TFRcademitente::previaDoBitmap(arquivo);
+    if (!aceito) {
+        QVERIFY(previa.isNull());
+        return;
+    }
+    QVERIFY(previa == TDBImage::lerBitmap(dados));
 }
 
 void TstCadastros::logotipoDe6000Por6000Pixels() {
