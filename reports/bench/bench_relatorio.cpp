@@ -5,7 +5,8 @@
 // With --gerado LINHAS, the preview of a list whose rows are made as they are
 // read (1000000 gives the 15,000 pages of a million receipts): the engine's own
 // memory and speed, without the rows held anywhere; then "Salvar" and "Abrir" of
-// the saved report, with the time, the file's size and each step's peak memory.
+// the saved report, with the time, the file's size and each step's peak memory, and the
+// PDF and Excel exports as the toolbar runs them.
 //
 // With --banco PASTA (a database filled by bench_dados, 1,000,000 receipts and
 // 100,000 clients), the list reports as the user runs them instead: from the
@@ -278,6 +279,28 @@ int medirGerado(int linhas) {
                 preview.relatorio()->paginas.bytesEmMemoria() / 1048576.0,
                 preview.relatorio()->paginas.bytesEmArquivo() / 1048576.0,
                 memoriaDoProcessoKb("VmHWM:") / 1024.0, memoriaDoProcessoKb("VmRSS:") / 1024.0);
+
+    // The exports as the toolbar runs them, without their windows.
+    const struct {
+        FormatoExportacao formato;
+        const char *nome;
+        const char *arquivo;
+    } exportacoes[] = {{FormatoExportacao::Pdf, "PDF", "lista.pdf"},
+                       {FormatoExportacao::Excel, "Excel", "lista.xlsx"}};
+    for (const auto &e : exportacoes) {
+        const QString arquivo = dir.filePath(QLatin1String(e.arquivo));
+        zerarPico();
+        relogio.restart();
+        const bool exportou = preview.exportarPara(e.formato, arquivo);
+        const double s = relogio.nsecsElapsed() / 1e9;
+        std::printf(
+            "exportar para %s: %.2f s%s = %.0f páginas/s, %.0f linhas/s; %.1f MB; memória no "
+            "passo: pico %.1f MB, ao fim %.1f MB\n",
+            e.nome, s, exportou ? "" : " (falhou)", preview.paginasProntas() / s, linhas / s,
+            QFileInfo(arquivo).size() / 1048576.0, memoriaDoProcessoKb("VmHWM:") / 1024.0,
+            memoriaDoProcessoKb("VmRSS:") / 1024.0);
+        std::fflush(stdout);
+    }
     return 0;
 }
 

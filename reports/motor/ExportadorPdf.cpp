@@ -19,6 +19,10 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -312,10 +316,8 @@ private:
     bool m_parar = false;
 };
 
-} // namespace
-
-void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
-         const ConfigExportacaoPdf &config, const Progresso &progresso) {
+void gravarPdf(const RelatorioPreparado &relatorio, const QString &arquivo,
+               const ConfigExportacaoPdf &config, const Progresso &progresso) {
     const QString titulo = relatorio.titulo.isEmpty() ? relatorio.nome : relatorio.titulo;
     auto falha = [&](const QString &motivo) {
         return ErroSistema(
@@ -368,6 +370,23 @@ void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
     }
     if (!saida.commit())
         throw falha(saida.errorString());
+}
+
+} // namespace
+
+void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
+         const ConfigExportacaoPdf &config, const Progresso &progresso) {
+    struct DevolverMemoria {
+        // qpdf's hundreds of thousands of small objects of a long report leave the
+        // heap large once freed; it goes back to the system instead of staying with
+        // the program for the rest of its run.
+        ~DevolverMemoria() {
+#ifdef __GLIBC__
+            malloc_trim(0);
+#endif
+        }
+    } devolver;
+    gravarPdf(relatorio, arquivo, config, progresso);
 }
 
 } // namespace Exportadores
