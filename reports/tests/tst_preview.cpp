@@ -68,6 +68,38 @@ int paginaDaLinha(int linha) {
     return linha <= 63 ? 0 : 1 + (linha - 64) / 66;
 }
 
+// The program's temporary files in the system's folder.
+QStringList temporariosDoPrograma() {
+    return QDir::temp().entryList({QStringLiteral("talvano-*")}, QDir::Files | QDir::Hidden);
+}
+
+// The user waits for a progress window over the preview, reads it and clicks its
+// "Cancelar": the preview goes on answering meanwhile, or the timer would never fire.
+class UsuarioCancela {
+public:
+    explicit UsuarioCancela(QWidget &janela) {
+        QObject::connect(&m_relogio, &QTimer::timeout, &janela, [this, &janela] {
+            auto *progresso = janela.findChild<QProgressDialog *>();
+            if (!progresso || !progresso->isVisible())
+                return;
+            m_lido = progresso->labelText();
+            auto *botao = progresso->findChild<QPushButton *>();
+            m_botao = botao ? botao->text() : QString();
+            if (botao)
+                botao->click();
+        });
+        m_relogio.start(20);
+    }
+    void parar() { m_relogio.stop(); }
+    const QString &lido() const { return m_lido; }
+    const QString &botao() const { return m_botao; }
+
+private:
+    QTimer m_relogio;
+    QString m_lido;
+    QString m_botao;
+};
+
 } // namespace
 
 class TstPreview : public QObject {
@@ -586,23 +618,7 @@ void TstPreview::comandoQueEsperaAsPaginasPodeSerCancelado() {
     QFETCH(Comando, comando);
     Cena c(2000 * 66);
     const QString arquivo = m_dir.filePath(QStringLiteral("cancelado"));
-    // The user waits for the progress window, reads it and cancels: the window
-    // goes on answering meanwhile, or this timer would never fire.
-    const auto temporarios = [] {
-        return QDir::temp().entryList({QStringLiteral("talvano-*")}, QDir::Files | QDir::Hidden);
-    };
-    const QStringList temporariosAntes = temporarios();
-
-    QString lido;
-    QTimer usuario;
-    connect(&usuario, &QTimer::timeout, &c.preview, [&] {
-        auto *progresso = c.preview.findChild<QProgressDialog *>();
-        if (!progresso || !progresso->isVisible())
-            return;
-        lido = progresso->labelText();
-        progresso->cancel();
-    });
-    usuario.start(50);
+    UsuarioCancela usuario(c.preview);
     bool feito = true;
     switch (comando) {
     case Comando::Salvar:
@@ -619,9 +635,9 @@ void TstPreview::comandoQueEsperaAsPaginasPodeSerCancelado() {
         feito = c.preview.relatorio()->paginas.cabecalho(0).paisagem;
         break;
     }
-    usuario.stop();
+    usuario.parar();
     QVERIFY(!feito);
-    QVERIFY2(lido.startsWith(u"Preparando as páginas: "), qPrintable(lido));
+    QVERIFY2(usuario.lido().startsWith(u"Preparando as páginas: "), qPrintable(usuario.lido()));
     QVERIFY(!QFile::exists(arquivo));
     QVERIFY(m_avisos.eventos().isEmpty());
     // Cancelling gives up the command, not the report: the pages keep coming.
@@ -677,32 +693,18 @@ void TstPreview::gravacaoCanceladaNaJanelaDeProgresso() {
     anterior.write("arquivo anterior");
     anterior.close();
 
-    const auto temporarios = [] {
-        return QDir::temp().entryList({QStringLiteral("talvano-*")}, QDir::Files | QDir::Hidden);
-    };
-    const QStringList temporariosAntes = temporarios();
-
-    QString lido;
-    QTimer usuario;
-    connect(&usuario, &QTimer::timeout, &preview, [&] {
-        auto *progresso = preview.findChild<QProgressDialog *>();
-        if (!progresso || !progresso->isVisible())
-            return;
-        lido = progresso->labelText();
-        QVERIFY(progresso->findChild<QPushButton *>());
-        QCOMPARE(progresso->findChild<QPushButton *>()->text(), QStringLiteral("Cancelar"));
-        progresso->findChild<QPushButton *>()->click();
-    });
-    usuario.start(20);
+    const QStringList temporariosAntes = temporariosDoPrograma();
+    UsuarioCancela usuario(preview);
     const bool feito = formato < 0 ? preview.salvarEm(caminho)
                                    : preview.exportarPara(FormatoExportacao(formato), caminho);
-    usuario.stop();
+    usuario.parar();
     QVERIFY(!feito);
-    QCOMPARE(lido, texto);
+    QCOMPARE(usuario.lido(), texto);
+    QCOMPARE(usuario.botao(), QStringLiteral("Cancelar"));
     QVERIFY(m_avisos.eventos().isEmpty());
     QVERIFY(preview.findChild<QLabel *>(QStringLiteral("lbStatus"))->text().contains(u"cancelada"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{arquivo});
-    QCOMPARE(temporarios(), temporariosAntes);
+    QCOMPARE(temporariosDoPrograma(), temporariosAntes);
     QVERIFY(anterior.open(QIODevice::ReadOnly));
     QCOMPARE(anterior.readAll(), QByteArray("arquivo anterior"));
 }
@@ -721,20 +723,11 @@ void TstPreview::aberturaCanceladaMantemORelatorio() {
     Cena c(150);
     c.preview.concluirPreparo();
     const RelatorioPreparado *antes = c.preview.relatorio();
-    QString lido;
-    QTimer usuario;
-    connect(&usuario, &QTimer::timeout, &c.preview, [&] {
-        auto *progresso = c.preview.findChild<QProgressDialog *>();
-        if (!progresso || !progresso->isVisible())
-            return;
-        lido = progresso->labelText();
-        progresso->cancel();
-    });
-    usuario.start(20);
+    UsuarioCancela usuario(c.preview);
     const bool aberto = c.preview.abrirArquivo(arquivo);
-    usuario.stop();
+    usuario.parar();
     QVERIFY(!aberto);
-    QCOMPARE(lido, QStringLiteral("Abrindo..."));
+    QCOMPARE(usuario.lido(), QStringLiteral("Abrindo..."));
     QCOMPARE(c.preview.relatorio(), antes);
     QCOMPARE(c.preview.visao()->quantidade(), 3);
     QVERIFY(m_avisos.eventos().isEmpty());
