@@ -36,14 +36,25 @@ void gravarModo(const QString &caminho, const QString &valor) {
     tra.commit();
 }
 
-// The issuer's name as another program reads it; empty when there is no row.
-QString emitenteGravado(const QString &caminho) {
+// The first value of a query as another program reads it once the program is gone.
+QString valorGravado(const QString &caminho, const QString &sql) {
     auto base = BancoTeste::conectarDireto(caminho);
     Fb::Transacao tra(*base);
     tra.iniciar();
-    const Fb::Linha linha =
-        Fb::Comando(tra, QStringLiteral("SELECT MIN(EMITENTE) FROM EMITENTE")).executar();
-    return linha.at(0).toString();
+    return Fb::Comando(tra, sql).executar().at(0).toString();
+}
+
+// The issuer's name as another program reads it; empty when there is no row.
+QString emitenteGravado(const QString &caminho) {
+    return valorGravado(caminho, QStringLiteral("SELECT MIN(EMITENTE) FROM EMITENTE"));
+}
+
+// Sends the signal and waits for the run to end as "Sair" ends it, with status 0.
+void encerrarComSinal(QProcess &programa, int sinal) {
+    ::kill(pid_t(programa.processId()), sinal);
+    QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
+    QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
 }
 
 // A private X server on a display number it finds free. Without -noreset it starts over each
@@ -384,10 +395,9 @@ private Q_SLOTS:
             return;
 
         // The issuer registry is still open, modal over the main window.
-        ::kill(pid_t(programa.processId()), sinal);
-        QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
-        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
+        encerrarComSinal(programa, sinal);
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(emitenteGravado(caminho), QStringLiteral("PADARIA DO SINAL"));
     }
 
@@ -399,10 +409,7 @@ private Q_SLOTS:
         iniciar(programa, home.path());
         QVERIFY2(!esperarJanela(k_reciboRapido, programa).isEmpty(),
                  programa.readAllStandardError().constData());
-        ::kill(pid_t(programa.processId()), SIGTERM);
-        QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
-        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
+        encerrarComSinal(programa, SIGTERM);
     }
 
     // A signal closes the windows open over the main window as their close boxes do: the
@@ -440,17 +447,10 @@ private Q_SLOTS:
                 {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), data});
         }
 
-        ::kill(pid_t(programa.processId()), SIGTERM);
-        QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
-        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
-        auto base = BancoTeste::conectarDireto(caminho);
-        Fb::Transacao tra(*base);
-        tra.iniciar();
-        QCOMPARE(Fb::Comando(tra, QStringLiteral("SELECT MIN(CLIENTE) FROM CLIENTES"))
-                     .executar()
-                     .at(0)
-                     .toString(),
+        encerrarComSinal(programa, SIGTERM);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(valorGravado(caminho, QStringLiteral("SELECT MIN(CLIENTE) FROM CLIENTES")),
                  guardado);
     }
 
@@ -469,17 +469,10 @@ private Q_SLOTS:
         QVERIFY(!painel.isEmpty());
         clicar(painel, 8 + 12 + 8, 16 + 64 + 8); // the mode's check box
 
-        ::kill(pid_t(programa.processId()), SIGTERM);
-        QVERIFY2(programa.waitForFinished(30000), "the program stayed on screen");
-        QCOMPARE(programa.exitStatus(), QProcess::NormalExit);
-        QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
-        auto base = BancoTeste::conectarDireto(caminho);
-        Fb::Transacao tra(*base);
-        tra.iniciar();
-        QCOMPARE(Fb::Comando(tra, QStringLiteral("SELECT CONFIGURACAO1 FROM CONFIGURACOES"))
-                     .executar()
-                     .at(0)
-                     .toString(),
+        encerrarComSinal(programa, SIGTERM);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(valorGravado(caminho, QStringLiteral("SELECT CONFIGURACAO1 FROM CONFIGURACOES")),
                  QStringLiteral("Y"));
     }
 
