@@ -68,6 +68,18 @@ int paginaDaLinha(int linha) {
     return linha <= 63 ? 0 : 1 + (linha - 64) / 66;
 }
 
+// A receipt's page 30,000 times: long enough to write that a progress window shows
+// (it waits a moment).
+RelatorioPreparado reciboRepetido() {
+    Relatorio recibo(QStringLiteral("recibo_1via"));
+    recibo.prepararTudo();
+    RelatorioPreparado muitas = recibo.preparado();
+    const PaginaPreparada pagina = muitas.paginas.first();
+    for (int i = 1; i < 30000; ++i)
+        muitas.paginas.push_back(pagina);
+    return muitas;
+}
+
 // The program's temporary files in the system's folder.
 QStringList temporariosDoPrograma() {
     return QDir::temp().entryList({QStringLiteral("talvano-*")}, QDir::Files | QDir::Hidden);
@@ -673,13 +685,7 @@ void TstPreview::gravacaoCanceladaNaJanelaDeProgresso() {
     QFETCH(int, formato);
     QFETCH(QString, arquivo);
     QFETCH(QString, texto);
-    Relatorio recibo(QStringLiteral("recibo_1via"));
-    recibo.prepararTudo();
-    RelatorioPreparado muitas = recibo.preparado();
-    const PaginaPreparada pagina = muitas.paginas.first();
-    // Long enough to write that the progress window shows (it waits a moment).
-    for (int i = 1; i < 30000; ++i)
-        muitas.paginas.push_back(pagina);
+    RelatorioPreparado muitas = reciboRepetido();
     TFRpreview preview;
     preview.resize(1000, 800);
     preview.mostrar(&muitas, nullptr, nullptr);
@@ -711,12 +717,7 @@ void TstPreview::gravacaoCanceladaNaJanelaDeProgresso() {
 
 // Opening a long saved report can be given up too: the report shown stays.
 void TstPreview::aberturaCanceladaMantemORelatorio() {
-    Relatorio recibo(QStringLiteral("recibo_1via"));
-    recibo.prepararTudo();
-    RelatorioPreparado muitas = recibo.preparado();
-    const PaginaPreparada pagina = muitas.paginas.first();
-    for (int i = 1; i < 30000; ++i)
-        muitas.paginas.push_back(pagina);
+    RelatorioPreparado muitas = reciboRepetido();
     const QString arquivo = m_dir.filePath(QStringLiteral("longo.trp"));
     ArquivoRelatorio::gravar(muitas, arquivo);
 

@@ -28,6 +28,13 @@ struct Ambiente {
     Ambiente() { Avisador::instalar(&aviso); }
     ~Ambiente() { Avisador::instalar(nullptr); }
 
+    // A picture box bound to the issuer's logo, as the issuer's window binds it.
+    void ligarAoLogotipo(TDBImage &caixa) {
+        caixa.setDataSource(QStringLiteral("DSemitente"));
+        caixa.setDataField(QStringLiteral("FOTO_MARC"));
+        caixa.vincular(dm.get());
+    }
+
     void clientes(int quantos) {
         dm->Clientes->abrir();
         for (int i = 0; i < quantos; ++i) {
@@ -328,9 +335,7 @@ private Q_SLOTS:
         Ambiente a;
         a.dm->Emitente->abrir();
         TDBImage caixa;
-        caixa.setDataSource(QStringLiteral("DSemitente"));
-        caixa.setDataField(QStringLiteral("FOTO_MARC"));
-        caixa.vincular(a.dm.get());
+        a.ligarAoLogotipo(caixa);
         {
             // The memory the picture is decoded into held something else before.
             std::vector<uchar> lixo(64 * 1024, 0xab);
@@ -356,9 +361,7 @@ private Q_SLOTS:
         Ambiente a;
         a.dm->Emitente->abrir();
         TDBImage caixa;
-        caixa.setDataSource(QStringLiteral("DSemitente"));
-        caixa.setDataField(QStringLiteral("FOTO_MARC"));
-        caixa.vincular(a.dm.get());
+        a.ligarAoLogotipo(caixa);
         caixa.resize(40, 40);
         const QByteArray arquivo = bitmapEscrito(16, 16, 8, QByteArray(16 * 16, '\xff'), 0, 1);
         caixa.carregarBitmap(arquivo);
@@ -381,9 +384,7 @@ private Q_SLOTS:
         a.dm->EmitenteFOTO_MARC->definirValor(guardado);
         a.dm->Emitente->gravar();
         TDBImage caixa;
-        caixa.setDataSource(QStringLiteral("DSemitente"));
-        caixa.setDataField(QStringLiteral("FOTO_MARC"));
-        caixa.vincular(a.dm.get());
+        a.ligarAoLogotipo(caixa);
         caixa.resize(48, 48);
         QImage pintada(caixa.size(), QImage::Format_RGB32);
 
