@@ -50,6 +50,20 @@ void preencherRecibo(Relatorio &relatorio, const QString &valor = QStringLiteral
     SetPicture(FindObject(relatorio, "picture1"), logo);
 }
 
+// A list of receipts by period, prepared: "Cliente N" paying N centavos on 05/03/2011.
+struct ListaDeClientes {
+    FonteEmMemoria fonte{QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"}};
+    Relatorio relatorio{QStringLiteral("recibos_por_periodo")};
+    explicit ListaDeClientes(int linhas) {
+        for (int i = 1; i <= linhas; ++i)
+            fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                             QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
+        relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+        relatorio.prepararTudo();
+    }
+    const RelatorioPreparado &preparado() const { return relatorio.preparado(); }
+};
+
 QString executar(const QString &programa, const QStringList &argumentos, const QString &casa = {}) {
     QProcess processo;
     if (!casa.isEmpty()) {
@@ -289,13 +303,7 @@ void TstExportacao::jpegConfereComRender() {
 }
 
 void TstExportacao::bmpUmArquivoPorPagina() {
-    FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
-    for (int i = 1; i <= 140; ++i)
-        fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
-                         QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
-    Relatorio lista(QStringLiteral("recibos_por_periodo"));
-    lista.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
-    lista.prepararTudo();
+    ListaDeClientes lista(140);
     QCOMPARE(lista.preparado().paginas.size(), 3);
     const QString arquivo = m_dir.filePath(QStringLiteral("lista.bmp"));
     const QStringList gravados =
@@ -1132,13 +1140,7 @@ void TstExportacao::canceladaNaoDeixaNada() {
     QFETCH(QString, formato);
     QFETCH(int, canceladaEm);
     QFETCH(bool, haviaArquivos);
-    FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
-    for (int i = 1; i <= 140; ++i)
-        fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
-                         QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
-    Relatorio lista(QStringLiteral("recibos_por_periodo"));
-    lista.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
-    lista.prepararTudo();
+    ListaDeClientes lista(140);
     QCOMPARE(lista.preparado().paginas.size(), 3);
 
     QTemporaryDir dir;
@@ -1194,13 +1196,7 @@ void TstExportacao::canceladaNaoDeixaNada() {
 // A long PDF is drawn in parts, side by side, and joined: every page is there, in
 // its place, with its own rows; cancelled halfway, it leaves no temporary file.
 void TstExportacao::pdfLongoComTodasAsPaginasNaOrdem() {
-    FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
-    for (int i = 1; i <= 3000; ++i)
-        fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
-                         QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
-    Relatorio lista(QStringLiteral("recibos_por_periodo"));
-    lista.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
-    lista.prepararTudo();
+    ListaDeClientes lista(3000);
     const RelatorioPreparado &preparado = lista.preparado();
     QVERIFY(preparado.paginas.size() >= 40);
 
