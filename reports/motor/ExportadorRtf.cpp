@@ -7,6 +7,8 @@
 #include <QFontMetricsF>
 #include <QSaveFile>
 
+#include <limits>
+
 namespace Exportadores {
 
 namespace {
@@ -59,6 +61,7 @@ struct Escritor {
     QPointF deslocamento; // the page's content moved by page setup, layout pixels
     double larguraPagina = 0;
     int ordem = 0;
+    QList<const TextoPreparado *> textosDaPagina; // those with lines, of the page being written
 
     Escritor(const RelatorioPreparado &relatorio, const ConfigExportacaoRtf &c)
         : r(relatorio), config(c) {
@@ -108,9 +111,28 @@ struct Escritor {
         forma(20, QRectF(inicio, fim).normalized(), p);
     }
 
-    // The text in a frame wider than its box on the side away from its alignment: the
-    // page's lines are kept with explicit breaks, so the word processor, measuring a
-    // little differently, never wraps them again and hides the rest.
+    // Half the room beside a text's box up to the nearest other text on its lines (the
+    // other half is the neighbour's). A frame grows into that room only: a frame over a
+    // neighbour's hides the neighbour's first or last letters in the word processor.
+    double livreAoLado(const TextoPreparado &t, bool aDireita) const {
+        const QRectF &b = t.caixa;
+        double livre = std::numeric_limits<double>::max();
+        for (const TextoPreparado *outro : textosDaPagina) {
+            const QRectF &o = outro->caixa;
+            if (outro == &t || o.bottom() <= b.top() + 0.5 || o.top() >= b.bottom() - 0.5)
+                continue;
+            if (aDireita && o.left() >= b.right() - 0.5)
+                livre = qMin(livre, o.left() - b.right());
+            else if (!aDireita && o.right() <= b.left() + 0.5)
+                livre = qMin(livre, b.left() - o.right());
+        }
+        return qMax(0.0, livre) / 2;
+    }
+
+    // The text in a frame wider than its box on the side away from its alignment, as
+    // far as the room beside it allows: the page's lines are kept with explicit
+    // breaks, so the word processor, measuring a little differently, never wraps them
+    // again and hides the rest.
     void texto(const TextoPreparado &t) {
         if (qAlpha(t.fundo) != 0)
             retangulo(t.caixa, t.fundo, 0, 0);
@@ -135,19 +157,22 @@ struct Escritor {
         double esquerda = b.left(), direita = b.right();
         double recuoEsquerdo = 0, recuoDireito = 0;
         QByteArray alinhamento = "\\ql";
+        double ladoCentrado = 0;
         switch (t.alinhamentoH) {
         case AlinhamentoH::Esquerda:
-            direita += folga;
+            direita += qMin(folga, livreAoLado(t, true));
             recuoEsquerdo = primeira.base.x() - b.left();
             break;
         case AlinhamentoH::Direita:
-            esquerda -= folga;
+            esquerda -= qMin(folga, livreAoLado(t, false));
             recuoDireito = b.right() - (primeira.base.x() + primeira.largura);
             alinhamento = "\\qr";
             break;
         case AlinhamentoH::Centro:
-            esquerda -= folga;
-            direita += folga;
+            // Alike on both sides, which keeps the centre.
+            ladoCentrado = qMin(folga, qMin(livreAoLado(t, false), livreAoLado(t, true)));
+            esquerda -= ladoCentrado;
+            direita += ladoCentrado;
             alinhamento = "\\qc";
             break;
         }
@@ -155,7 +180,7 @@ struct Escritor {
         const double excesso = qMax(0.0, -(esquerda + deslocamento.x())) +
                                qMax(0.0, direita + deslocamento.x() - larguraPagina);
         if (t.alinhamentoH == AlinhamentoH::Centro) {
-            const double corte = qMin(excesso / 2, folga);
+            const double corte = qMin(excesso / 2, ladoCentrado);
             esquerda += corte;
             direita -= corte;
         } else {
@@ -222,6 +247,10 @@ struct Escritor {
                   "\\marglsxn0\\margrsxn0\\margtsxn0\\margbsxn0\n";
         deslocamento = pg.deslocamentoMm * Layout::pixelsPorMm;
         larguraPagina = tamanho.width();
+        textosDaPagina.clear();
+        for (const ElementoPreparado &el : pg.elementos)
+            if (const auto *t = std::get_if<TextoPreparado>(&el); t && !t->linhas.isEmpty())
+                textosDaPagina << t;
         for (const ElementoPreparado &el : pg.elementos) {
             if (const auto *t = std::get_if<TextoPreparado>(&el))
                 texto(*t);

@@ -154,6 +154,8 @@ private Q_SLOTS:
     void rtfDesenhaFiosEMolduras();
     void rtfAlinhaComoAPagina_data();
     void rtfAlinhaComoAPagina();
+    void rtfMolduraNaoCobreAVizinha_data();
+    void rtfMolduraNaoCobreAVizinha();
     void pdfProtecao_data();
     void pdfProtecao();
     void pdfPreferenciasECompressao_data();
@@ -934,6 +936,55 @@ void TstExportacao::rtfAlinhaComoAPagina() {
                          .arg(linha.texto)
                          .arg(linha.base.y() * pt)
                          .arg(achadas.join(u' '))));
+}
+
+void TstExportacao::rtfMolduraNaoCobreAVizinha_data() {
+    QTest::addColumn<QString>("layout");
+    for (const char *layout : {"recibo_1via", "recibo_2vias", "recibo_rapido",
+                               "recibos_por_periodo", "recibos_por_cliente", "clientes"})
+        QTest::newRow(layout) << QString::fromLatin1(layout);
+}
+
+// A text's frame grows beside its box only into free room: a frame laid over a
+// neighbouring text hides that text's first or last letters in the word processor
+// ("R" for "R$", "SEFINA" for "JOSEFINA"). Frames overlap only where the page's
+// texts themselves do.
+void TstExportacao::rtfMolduraNaoCobreAVizinha() {
+    QFETCH(QString, layout);
+    const Preparado p = preparar(layout);
+    const QString arquivo = m_dir.filePath(layout + QStringLiteral("_vizinhas.rtf"));
+    Exportadores::rtf(p.paginas(), arquivo, ConfigExportacaoRtf{});
+    QFile rtf(arquivo);
+    QVERIFY(rtf.open(QIODevice::ReadOnly));
+    const QString conteudo = QString::fromLatin1(rtf.readAll());
+    const double twipsPorPixel = 15;
+    const auto sobrepostos = [](const QList<QRectF> &caixas) {
+        int pares = 0;
+        for (qsizetype i = 0; i < caixas.size(); ++i)
+            for (qsizetype j = i + 1; j < caixas.size(); ++j) {
+                const QRectF comum = caixas[i].intersected(caixas[j]);
+                pares += comum.width() > 0.1 && comum.height() > 0.1;
+            }
+        return pares;
+    };
+    // The first page's text frames, in layout pixels.
+    const QString primeiraPagina = conteudo.section(QStringLiteral("\\sect\\sectd"), 0, 0);
+    QList<QRectF> molduras;
+    const QRegularExpression moldura(u"\\\\posx(-?\\d+)\\\\posy(-?\\d+)\\\\absw(\\d+)\\\\absh(\\d+)"
+                                     u"\\\\dxfrtext0\\\\dfrmtxtx0\\\\dfrmtxty0\\\\q[lrc]\\\\li"_s);
+    for (const QRegularExpressionMatch &m : moldura.globalMatch(primeiraPagina))
+        molduras << QRectF(
+            m.captured(1).toDouble() / twipsPorPixel, m.captured(2).toDouble() / twipsPorPixel,
+            m.captured(3).toDouble() / twipsPorPixel, m.captured(4).toDouble() / twipsPorPixel);
+    QList<QRectF> caixas;
+    for (const TextoPreparado *t : textosDaPagina(p.paginas().paginas.first()))
+        if (!t->linhas.isEmpty())
+            caixas << t->caixa;
+    QCOMPARE(molduras.size(), caixas.size());
+    QVERIFY2(sobrepostos(molduras) <= sobrepostos(caixas),
+             qPrintable(QStringLiteral("%1 pares de molduras sobrepostas; na página, %2")
+                            .arg(sobrepostos(molduras))
+                            .arg(sobrepostos(caixas))));
 }
 
 void TstExportacao::pdfProtecao_data() {
