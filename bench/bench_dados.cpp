@@ -209,8 +209,7 @@ void medirDigitacao(Conjunto &conjunto, const char *oQue, const QString &texto,
 
 QStringList reciboPorNumeroLiteral(const QString &texto) {
     return {QStringLiteral("SELECT * FROM RECIBOS WHERE"),
-            QStringLiteral("ID_RECIBO LIKE '") + Consultas::literal(texto) +
-                QStringLiteral("%' ORDER BY ID_RECIBO")};
+            QStringLiteral("ID_RECIBO LIKE '") + texto + QStringLiteral("%' ORDER BY ID_RECIBO")};
 }
 
 void medirBuscas(TDatamodule1 &dm) {

@@ -1,9 +1,10 @@
 #include "Campo.h"
 
 #include "Conjunto.h"
+#include "DataDigitada.h"
 #include "Dinheiro.h"
 #include "ErroSistema.h"
-#include "fb/Win1252.h"
+#include "Win1252.h"
 
 #include <QDate>
 #include <QTime>
@@ -111,12 +112,10 @@ void Campo::definirTexto(const QString &texto) {
         return;
     }
     case TipoCampo::Data: {
-        const QDate d = QDate::fromString(t, QStringLiteral("dd/MM/yyyy"));
-        if (!d.isValid())
-            throw ErroSistema(
-                QStringLiteral("'%1' não é uma data válida. Digite a data como dd/mm/aaaa.")
-                    .arg(Win1252::textoLegivel(t)));
-        definirValor(d);
+        const auto d = DataDigitada::ler(t);
+        if (!d)
+            throw ErroSistema(DataDigitada::motivo(t));
+        definirValor(*d);
         return;
     }
     case TipoCampo::Hora: {

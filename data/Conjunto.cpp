@@ -115,11 +115,19 @@ void Conjunto::abrir() {
         if (Campo *c = campo(colunas[i]))
             m_campoDaColuna[size_t(i)] = c->indice();
     select->abrirCursor();
-    m_select = std::move(select);
     m_linhas.clear();
     m_linhas.reserve(k_passoDoBuffer);
+    // A statement whose first row cannot be read (a value the engine cannot convert) leaves
+    // the dataset closed, as one that could not be opened.
+    m_select = std::move(select);
+    try {
+        buscarUma();
+    } catch (...) {
+        m_select.reset();
+        m_linhas.clear();
+        throw;
+    }
     m_estado = Estado::Navegando;
-    buscarUma();
     m_atual = m_linhas.empty() ? -1 : 0;
     m_bof = true;
     m_eof = m_linhas.empty();
@@ -166,10 +174,19 @@ bool Conjunto::podeCarregarMais() const {
 
 void Conjunto::carregarMais(int quantas) {
     const int antes = linhasCarregadas();
-    while (quantas-- > 0 && buscarUma()) {
+    const auto contar = [&] {
+        if (linhasCarregadas() > antes)
+            Q_EMIT linhasAcrescentadas(antes, linhasCarregadas() - 1);
+    };
+    try {
+        while (quantas-- > 0 && buscarUma()) {
+        }
+    } catch (...) {
+        // The rows read before a failing one are told all the same: the grids count on it.
+        contar();
+        throw;
     }
-    if (linhasCarregadas() > antes)
-        Q_EMIT linhasAcrescentadas(antes, linhasCarregadas() - 1);
+    contar();
 }
 
 void Conjunto::carregarTudo() {
@@ -358,25 +375,31 @@ void Conjunto::entregarTextos() {
     }
 }
 
-void Conjunto::sairDaEdicao() {
+int Conjunto::sairDaEdicao() {
+    int removida = -1;
     if (m_estado == Estado::Inserindo) {
         m_linhas.erase(m_linhas.begin() + m_atual);
-        const int removida = m_atual;
+        removida = m_atual;
         if (m_atual >= linhasCarregadas())
             m_atual = linhasCarregadas() - 1;
         m_eof = m_bof = m_linhas.empty();
-        Q_EMIT linhaRemovida(removida);
     } else if (m_estado == Estado::Editando) {
         m_linhas[size_t(m_atual)] = m_antigo;
     }
     m_antigo = m_atual >= 0 ? m_linhas[size_t(m_atual)] : std::vector<QVariant>();
+    // Browsing again before anyone is told: a grid that moves its cursor as a row goes away
+    // must find nothing pending that its move would post.
+    m_estado = Estado::Navegando;
+    return removida;
 }
 
 void Conjunto::cancelar() {
     if (!emEdicao())
         return;
-    sairDaEdicao();
-    mudarEstado(Estado::Navegando);
+    const int removida = sairDaEdicao();
+    if (removida >= 0)
+        Q_EMIT linhaRemovida(removida);
+    Q_EMIT estadoMudou(m_estado);
     Q_EMIT registroMudou();
 }
 
@@ -388,21 +411,23 @@ void Conjunto::excluir() {
     }
     if (m_linhas.empty())
         throw ErroSistema(QStringLiteral("Não há registro para excluir."));
-    if (m_estado == Estado::Editando)
-        sairDaEdicao();
     if (m_atualizacao == nullptr)
         throw ErroSistema(QStringLiteral("Este conjunto de dados não pode ser gravado."));
+    const bool editava = m_estado == Estado::Editando;
+    if (editava)
+        sairDaEdicao();
     executarAtualizacao(m_cmdExcluir, m_atualizacao->excluir, m_antigo, m_antigo);
     const int removida = m_atual;
     m_linhas.erase(m_linhas.begin() + m_atual);
+    Q_EMIT linhaRemovida(removida);
     if (m_atual >= linhasCarregadas() && podeCarregarMais())
         carregarMais(1);
     if (m_atual >= linhasCarregadas())
         m_atual = linhasCarregadas() - 1;
     m_eof = m_bof = m_linhas.empty();
     m_antigo = m_atual >= 0 ? m_linhas[size_t(m_atual)] : std::vector<QVariant>();
-    Q_EMIT linhaRemovida(removida);
-    mudarEstado(Estado::Navegando);
+    if (editava)
+        Q_EMIT estadoMudou(m_estado);
     Q_EMIT registroMudou();
 }
 

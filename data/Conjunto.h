@@ -122,7 +122,8 @@ private:
     bool buscarUma();
     void exigirAberto() const;
     void exigirNavegando();
-    void sairDaEdicao();
+    // Drops the pending record or change and browses again; the row removed, or -1.
+    int sairDaEdicao();
     Fb::Comando &comando(std::unique_ptr<Fb::Comando> &cache, const QString &sql);
     void executarAtualizacao(std::unique_ptr<Fb::Comando> &cache, const QString &sql,
                              const std::vector<QVariant> &atual,

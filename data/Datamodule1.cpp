@@ -1,8 +1,8 @@
 #include "Datamodule1.h"
 
 #include "ErroSistema.h"
+#include "Win1252.h"
 #include "fb/Firebird.h"
-#include "fb/Win1252.h"
 
 #include <QDir>
 

@@ -74,6 +74,8 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     m_esquema->campoChave = m_ui->DBvalor;
     m_esquema->mensagemSalvo = QStringLiteral("Recibo Gravado");
     m_esquema->perguntaExcluir = QStringLiteral("Deseja excluir o RECIBO?");
+    // A party taken from the client search while browsing is a change Sair asks about.
+    m_esquema->pendenteSemEdicao = true;
 
     ColFocus1 = TColFocus::paraJanelaDeRegistro(this);
     m_cpfCnpjEmitente = new CampoCpfCnpj(m_ui->DBcpfcnpjemitente, m_ui->DBemitente);
@@ -216,17 +218,8 @@ void TFRrecibo::BTsairClick() {
 // window kept its browsing layout, is saved or dropped by the user's answer first, never lost
 // without a word.
 void TFRrecibo::BTconsultarClick() {
-    TDatamodule1 &dm = TDatamodule1::instancia();
-    if (dm.Recibos->emEdicao()) {
-        if (Avisador::atual().pergunta(
-                QStringLiteral("Deseja salvar os dados antes de Consultar?"))) {
-            dm.Recibos->gravar();
-            dm.confirmar();
-            Avisador::atual().mensagem(m_esquema->mensagemSalvo);
-        } else {
-            dm.Recibos->cancelar();
-        }
-    }
+    if (!m_esquema->resolverPendente(QStringLiteral("Consultar")))
+        return;
     if (FRconsultarec)
         FRconsultarec->exec();
 }

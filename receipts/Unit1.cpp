@@ -13,7 +13,7 @@
 #include "ServicoRelatorio.h"
 #include "UNconfiguracoes.h"
 #include "UNreport.h"
-#include "fb/Win1252.h"
+#include "Win1252.h"
 #include "ui_Unit1.h"
 
 #include <QProcess>

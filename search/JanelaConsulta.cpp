@@ -4,6 +4,7 @@
 #include "Datamodule1.h"
 #include "Figuras.h"
 #include "Protegido.h"
+#include "Win1252.h"
 
 #include <QSignalBlocker>
 #include <QtGui/QKeyEvent>
@@ -19,7 +20,7 @@ class Maiusculas : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString &texto, int &) const override {
-        texto = texto.toUpper();
+        texto = Win1252::maiusculas(texto);
         return Acceptable;
     }
 };

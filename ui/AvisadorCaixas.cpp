@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include <QtGui/QKeyEvent>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMessageBox>
@@ -22,22 +23,47 @@ QFont fonteDasCaixas() {
     return fonte;
 }
 
+// A box that tells a question put away (Esc, the close box) from one answered No.
+class Caixa : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+    bool desistiu = false;
+
+protected:
+    void keyPressEvent(QKeyEvent *evento) override {
+        if (evento->matches(QKeySequence::Cancel) && button(QMessageBox::No)) {
+            desistiu = true;
+            reject();
+            return;
+        }
+        QMessageBox::keyPressEvent(evento);
+    }
+    void closeEvent(QCloseEvent *evento) override {
+        if (button(QMessageBox::No)) {
+            desistiu = true;
+            reject();
+            evento->accept();
+            return;
+        }
+        QMessageBox::closeEvent(evento);
+    }
+};
+
 // Button captions are set here so that the boxes speak Portuguese whatever translations are
-// loaded.
+// loaded. A question put away unanswered gives -1.
 int mostrar(QMessageBox::Icon icone, const QString &texto, QMessageBox::StandardButtons botoes,
             QMessageBox::StandardButton padrao) {
-    QMessageBox caixa(icone, kTitulo, texto, botoes, QApplication::activeWindow());
+    Caixa caixa(icone, kTitulo, texto, botoes, QApplication::activeWindow());
     caixa.setFont(fonteDasCaixas());
     if (auto *ok = caixa.button(QMessageBox::Ok))
         ok->setText(QStringLiteral("OK"));
     if (auto *sim = caixa.button(QMessageBox::Yes))
         sim->setText(QStringLiteral("&Sim"));
-    if (auto *nao = caixa.button(QMessageBox::No)) {
+    if (auto *nao = caixa.button(QMessageBox::No))
         nao->setText(QStringLiteral("&Não"));
-        caixa.setEscapeButton(QMessageBox::No);
-    }
     caixa.setDefaultButton(padrao);
-    return caixa.exec();
+    const int resposta = caixa.exec();
+    return caixa.desistiu ? -1 : resposta;
 }
 
 } // namespace
@@ -53,9 +79,16 @@ void AvisadorCaixas::erro(const QString &texto) {
     mostrar(QMessageBox::Critical, texto, QMessageBox::Ok, QMessageBox::Ok);
 }
 
-bool AvisadorCaixas::pergunta(const QString &texto) {
-    return mostrar(QMessageBox::Question, texto, QMessageBox::Yes | QMessageBox::No,
-                   QMessageBox::Yes) == QMessageBox::Yes;
+Avisador::Resposta AvisadorCaixas::perguntar(const QString &texto) {
+    switch (mostrar(QMessageBox::Question, texto, QMessageBox::Yes | QMessageBox::No,
+                    QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+        return Resposta::Sim;
+    case QMessageBox::No:
+        return Resposta::Nao;
+    default:
+        return Resposta::Desistiu;
+    }
 }
 
 void AvisadorCaixas::bipe() {

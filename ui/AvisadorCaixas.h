@@ -7,6 +7,6 @@ class AvisadorCaixas : public Avisador {
 public:
     void mensagem(const QString &texto) override;
     void erro(const QString &texto) override;
-    bool pergunta(const QString &texto) override;
+    Resposta perguntar(const QString &texto) override;
     void bipe() override;
 };

@@ -261,7 +261,9 @@ private Q_SLOTS:
                                   .arg(home.filePath(QStringLiteral("Talvano/DADOS.GDB")));
         const qsizetype inicio = erro.indexOf(frase);
         QVERIFY2(inicio >= 0, qPrintable(erro));
-        QVERIFY2(erro.mid(inicio + frase.size()).startsWith(QLatin1String("I/O error")),
+        QVERIFY2(erro.mid(inicio + frase.size())
+                     .startsWith(QStringLiteral("O arquivo do banco de dados não existe.\n\nI/O "
+                                                "error")),
                  qPrintable(erro));
     }
 

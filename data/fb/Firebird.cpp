@@ -13,6 +13,7 @@
 #include <firebird/Interface.h>
 #include <ibase.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,47 @@ QString textoDoMotor(const char *texto) {
     return Win1252::decodificar(texto, int(std::strlen(texto)));
 }
 
+// What the user is told first, in Portuguese, of the engine errors a user may meet, in the
+// order they are looked for; the engine's own words follow as detail.
+QString explicacao(const std::vector<long> &codigos) {
+    static const struct {
+        std::initializer_list<long> codigos;
+        const char *texto;
+    } k_explicacoes[] = {
+        {{isc_lock_conflict, isc_update_conflict, isc_deadlock},
+         "Outra estação está alterando este registro agora. Tente de novo em instantes: o que "
+         "foi digitado continua na tela."},
+        {{isc_unique_key_violation, isc_no_dup},
+         "Já existe um registro com esta mesma chave no banco de dados: nada foi gravado."},
+        {{isc_login, isc_psw_attach}, "O banco de dados recusou o usuário ou a senha da conexão."},
+        {{isc_net_read_err, isc_net_write_err, isc_lost_db_connection, isc_conn_lost,
+          isc_att_shutdown, isc_shutdown},
+         "A conexão com o banco de dados foi perdida. O que já estava gravado está guardado; o "
+         "que foi digitado continua na tela."},
+        {{isc_network_error, isc_net_connect_err, isc_net_lookup_err, isc_connect_reject,
+          isc_unavailable},
+         "Não foi possível falar com o servidor do banco de dados."},
+        {{isc_already_opened, isc_lock_timeout},
+         "O banco de dados está em uso por outro programa. Feche-o e tente de novo."},
+        {{isc_read_only_database, isc_no_priv},
+         "O banco de dados não permite gravar: não há permissão para alterá-lo."},
+        {{isc_bad_db_format, isc_db_corrupt},
+         "O arquivo não é um banco de dados que este programa possa abrir, ou está danificado."},
+        {{isc_io_error}, "O arquivo do banco de dados não pôde ser aberto, lido ou gravado."},
+        {{isc_string_truncation}, "Um texto é mais longo do que o seu campo guarda."},
+        {{isc_transliteration_failed},
+         "Um texto tem um caractere que o banco de dados não guarda."},
+        {{isc_keytoobig, isc_imp_exc}, "Um texto é longo demais para o banco de dados."},
+        {{isc_arith_except, isc_convert_error},
+         "O banco de dados não conseguiu calcular ou converter um valor."},
+    };
+    for (const auto &e : k_explicacoes)
+        for (const long c : e.codigos)
+            if (std::find(codigos.begin(), codigos.end(), c) != codigos.end())
+                return QString::fromUtf8(e.texto);
+    return QStringLiteral("O banco de dados recusou a operação.");
+}
+
 // Owns one status object and turns an error left in it into ErroSistema.
 class Status {
 public:
@@ -60,23 +102,38 @@ public:
         char texto[2048];
         util()->formatStatus(texto, sizeof texto, &m_wrapper);
         std::vector<long> codigos;
-        bool discoCheio = false;
+        int erroDoSistema = 0;
         const intptr_t *v = m_wrapper.getErrors();
         while (v && *v != isc_arg_end) {
             const intptr_t tipo = v[0];
             if (tipo == isc_arg_gds)
                 codigos.push_back(long(v[1]));
-            if (tipo == isc_arg_unix && v[1] == ENOSPC)
-                discoCheio = true;
+            if (tipo == isc_arg_unix && !erroDoSistema)
+                erroDoSistema = int(v[1]);
             v += (tipo == isc_arg_cstring) ? 3 : 2;
         }
         m_wrapper.init();
-        QString mensagem = textoDoMotor(texto).trimmed();
-        if (discoCheio)
-            mensagem = QStringLiteral("O disco está cheio: não há espaço para gravar no banco de "
-                                      "dados. Libere espaço no disco e grave de novo.\n\n") +
-                       mensagem;
-        throw ErroSistema(mensagem, std::move(codigos));
+        QString motivo;
+        switch (erroDoSistema) {
+        case ENOSPC:
+            motivo = QStringLiteral("O disco está cheio: não há espaço para gravar no banco de "
+                                    "dados. Libere espaço no disco e grave de novo.");
+            break;
+        case ENOENT:
+            motivo = QStringLiteral("O arquivo do banco de dados não existe.");
+            break;
+        case EACCES:
+        case EPERM:
+            motivo = QStringLiteral("Não há permissão para abrir o arquivo do banco de dados.");
+            break;
+        case EROFS:
+            motivo = QStringLiteral("O arquivo do banco de dados está num disco só de leitura.");
+            break;
+        default:
+            motivo = explicacao(codigos);
+        }
+        throw ErroSistema(motivo + QStringLiteral("\n\n") + textoDoMotor(texto).trimmed(),
+                          std::move(codigos));
     }
 
 private:
@@ -738,6 +795,10 @@ bool Comando::buscar(Linha &linha) {
         return false;
     Status st;
     const int r = m_cursor->fetchNext(&st, m_bufSaida.data());
+    // A cursor that failed cannot be read on: the engine would answer the next fetch with
+    // "request synchronization error". It is closed, and reads as ended.
+    if (st.falhou())
+        fecharCursor();
     st.verificar();
     if (r != IStatus::RESULT_OK) {
         fecharCursor();

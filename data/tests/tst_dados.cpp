@@ -449,6 +449,63 @@ private Q_SLOTS:
         QCOMPARE(emitente.linhasCarregadas(), 1);
     }
 
+    // A row the engine cannot read (here a division by zero in the third) stops the fetch with
+    // its error; the rows read before it stay and are told, and the next statement on the same
+    // transaction answers normally instead of "request synchronization error". A first row
+    // that cannot be read leaves the dataset closed.
+    void linhaIlegivelNaoEstragaAProximaConsulta() {
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        dm->Recibos->abrir();
+        for (int i = 1; i <= 5; ++i)
+            Fb::Comando(*dm->Tra,
+                        QStringLiteral("INSERT INTO RECIBOS (ID_RECIBO) VALUES (%1)").arg(i))
+                .executar();
+        Conjunto &r = *dm->Recibos;
+        int contadas = 0;
+        connect(&r, &Conjunto::linhasAcrescentadas, this,
+                [&](int primeira, int ultima) { contadas += ultima - primeira + 1; });
+        r.substituirSql({QStringLiteral("SELECT ID_RECIBO, 1 / (3 - ID_RECIBO) AS X FROM RECIBOS"),
+                         QStringLiteral("ORDER BY ID_RECIBO")});
+        QCOMPARE(r.linhasCarregadas(), 1);
+        QVERIFY_THROWS_EXCEPTION(ErroSistema, r.carregarMais(10));
+        QCOMPARE(r.linhasCarregadas(), 2);
+        QCOMPARE(contadas, 1);
+        QVERIFY(!r.podeCarregarMais());
+        r.substituirSql({QStringLiteral("SELECT * FROM RECIBOS ORDER BY ID_RECIBO")});
+        r.carregarTudo();
+        QCOMPARE(r.linhasCarregadas(), 5);
+
+        QVERIFY_THROWS_EXCEPTION(
+            ErroSistema, r.substituirSql({QStringLiteral("SELECT 1 / (ID_RECIBO - 1) FROM RECIBOS"),
+                                          QStringLiteral("ORDER BY ID_RECIBO")}));
+        QVERIFY(!r.aberto());
+        r.substituirSql({QStringLiteral("SELECT * FROM RECIBOS ORDER BY ID_RECIBO DESC")});
+        QCOMPARE(dm->RecibosID_RECIBO->valor().toInt(), 5);
+    }
+
+    // Whoever hears a row go when a new record is cancelled finds the dataset browsing on a
+    // stored record: moving to another row then posts nothing (a grid moving its cursor once
+    // wrote the stored receipt again as a new one, a duplicate key).
+    void cancelarAvisaJaNavegando() {
+        BancoTeste banco;
+        auto dm = banco.abrir();
+        Conjunto &r = *dm->Recibos;
+        r.abrir();
+        r.inserir();
+        r.gravar();
+        r.inserir();
+        QList<Conjunto::Estado> vistos;
+        connect(&r, &Conjunto::linhaRemovida, this, [&](int) {
+            vistos << r.estado();
+            r.irPara(0);
+        });
+        r.cancelar();
+        QCOMPARE(vistos, QList<Conjunto::Estado>{Conjunto::Estado::Navegando});
+        QCOMPARE(r.linhasCarregadas(), 1);
+        QCOMPARE(dm->RecibosID_RECIBO->valor().toInt(), 1);
+    }
+
     void linhasBuscadasSobDemandaELocalizarChegaAoFim() {
         BancoTeste banco;
         auto dm = banco.abrir();

@@ -7,6 +7,8 @@
 #include "GestosRecibo.h"
 #include "JanelaTeste.h"
 #include "UNcademitente.h"
+#include "UNconsultacli2.h"
+#include "UNconsultarec.h"
 #include "UNrecibo.h"
 #include "fb/Firebird.h"
 
@@ -126,6 +128,8 @@ private Q_SLOTS:
     void cancelarMostraOMenorEExcluirValeNaHora();
     void entradaRecusadaFicaNoCampo_data();
     void entradaRecusadaFicaNoCampo();
+    void dataDigitadaEAGravada_data();
+    void dataDigitadaEAGravada();
     void valorForaDoExtensoAindaSeGrava_data();
     void valorForaDoExtensoAindaSeGrava();
     void doValorDiretoParaSalvar_data();
@@ -134,6 +138,8 @@ private Q_SLOTS:
     void janelasAbertasDaqui();
     void sair_data();
     void sair();
+    void cancelarNovoComAsBuscasCriadas_data();
+    void cancelarNovoComAsBuscasCriadas();
 };
 
 void TstRecibo::geometria_data() {
@@ -580,6 +586,52 @@ void TstRecibo::cancelarMostraOMenorEExcluirValeNaHora() {
     QCOMPARE(ids, (QList<int>{2, 3, 4}));
 }
 
+void TstRecibo::dataDigitadaEAGravada_data() {
+    QTest::addColumn<QDate>("antes");
+    QTest::addColumn<bool>("tab"); // reached with Tab (the date selected), or clicked at its start
+    QTest::addColumn<QString>("teclas");
+    QTest::addColumn<QDate>("esperada");
+    QTest::newRow("29 de fevereiro sobre hoje, Tab")
+        << QDate() << true << "29022024" << QDate(2024, 2, 29);
+    QTest::newRow("29 de fevereiro sobre hoje, clique")
+        << QDate() << false << "29022024" << QDate(2024, 2, 29);
+    QTest::newRow("31 de março sobre 15 de abril")
+        << QDate(2024, 4, 15) << false << "31032024" << QDate(2024, 3, 31);
+    QTest::newRow("31 de janeiro sobre fevereiro")
+        << QDate(2024, 2, 10) << true << "31012024" << QDate(2024, 1, 31);
+}
+
+// The receipt's date typed digit by digit over the one shown is the date stored and written
+// out, whatever month the field showed.
+void TstRecibo::dataDigitadaEAGravada() {
+    QFETCH(QDate, antes);
+    QFETCH(bool, tab);
+    QFETCH(QString, teclas);
+    QFETCH(QDate, esperada);
+    Ambiente a;
+    TFRrecibo j;
+    QVERIFY(abrir(j));
+    clicar(j, "BTnovo");
+    if (antes.isValid())
+        a.dm->RecibosDATA->definirValor(antes);
+    auto *data = filho<TDBEdit>(j, "DBdata");
+    if (tab) {
+        filho(j, "DBobs")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), data);
+    } else {
+        QTest::mouseClick(data, Qt::LeftButton, {}, QPoint(3, data->height() / 2));
+    }
+    QTest::keyClicks(data, teclas);
+    QTest::keyClick(data, Qt::Key_Tab);
+    QVERIFY2(a.aviso.eventos().isEmpty(), qPrintable(a.aviso.eventos().value(0).texto));
+    QCOMPARE(a.dm->RecibosDATA->valor().toDate(), esperada);
+    QCOMPARE(texto(j, "DBdatarecibo"), DataPorExtenso(esperada));
+    clicar(j, "BTsalvar");
+    QCOMPARE(a.consultarDeFora(QStringLiteral("select DATA from RECIBOS")).at(0).toDate(),
+             esperada);
+}
+
 void TstRecibo::entradaRecusadaFicaNoCampo_data() {
     QTest::addColumn<QString>("campo");
     QTest::addColumn<QString>("digitado");
@@ -746,6 +798,7 @@ void TstRecibo::sair_data() {
     QTest::newRow("Sim grava e fecha") << "15" << 1 << false << 1;
     QTest::newRow("Não descarta e fecha") << "15" << 0 << false << 0;
     QTest::newRow("caixa de fechar não pergunta") << "15" << -1 << true << 0;
+    QTest::newRow("Esc na pergunta fica editando") << "15" << 2 << false << 0;
 }
 
 void TstRecibo::sair() {
@@ -759,12 +812,23 @@ void TstRecibo::sair() {
     clicar(j, "BTnovo");
     if (!valor.isEmpty())
         digitarEAvancar(valor);
-    if (resposta >= 0)
+    if (resposta == 2)
+        a.aviso.desistir();
+    else if (resposta >= 0)
         a.aviso.responder(resposta == 1);
     if (caixaDeFechar)
         j.close();
     else
         clicar(j, "BTsair");
+    if (resposta == 2) {
+        // The question put away leaves the receipt being typed, and the window, as they were.
+        QVERIFY(j.isVisible());
+        QVERIFY(editando(j));
+        QVERIFY(a.dm->Recibos->emEdicao());
+        QCOMPARE(texto(j, "DBvalor"), QStringLiteral("15,00"));
+        QCOMPARE(a.aviso.eventos().size(), 1);
+        return;
+    }
     QVERIFY(!j.isVisible());
 
     QList<Evento> esperado;
@@ -781,6 +845,49 @@ void TstRecibo::sair() {
     QVERIFY(navegando(j));
     QVERIFY(!a.dm->Recibos->emEdicao());
     QCOMPARE(a.dm->Recibos->vazio(), guardados == 0);
+}
+
+void TstRecibo::cancelarNovoComAsBuscasCriadas_data() {
+    QTest::addColumn<bool>("sair"); // Sair answered No instead of Cancelar
+    QTest::newRow("Cancelar") << false;
+    QTest::newRow("Sair, Não") << true;
+}
+
+// As the program runs, the searches exist from the start, their grids hidden over the shared
+// datasets. A new receipt dropped right after a saved one leaves the stored receipts as they
+// were and says nothing: no grid moving its cursor as the new row goes may post anything.
+void TstRecibo::cancelarNovoComAsBuscasCriadas() {
+    QFETCH(bool, sair);
+    Ambiente a;
+    TFRconsultarec busca;
+    TFRconsultacli2 buscaCliente;
+    FRconsultarec = &busca;
+    FRconsultacli2 = &buscaCliente;
+    TFRrecibo j;
+    QVERIFY(abrir(j));
+    clicar(j, "BTnovo");
+    QCOMPARE(focado(), QStringLiteral("DBvalor"));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("10"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    clicar(j, "BTsalvar");
+    clicar(j, "BTnovo");
+    QCOMPARE(focado(), QStringLiteral("DBvalor"));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("20"));
+    if (sair) {
+        a.aviso.responder(false);
+        clicar(j, "BTsair");
+    } else {
+        clicar(j, "BTcancelar");
+    }
+    FRconsultarec = nullptr;
+    FRconsultacli2 = nullptr;
+    for (const Evento &e : a.aviso.eventos())
+        QVERIFY2(e.tipo != Evento::Erro, qPrintable(e.texto));
+    QCOMPARE(a.contarDeFora(QStringLiteral("RECIBOS")), 1);
+    QCOMPARE(a.dm->Recibos->linhasCarregadas(), 1);
+    QVERIFY(!a.dm->Recibos->emEdicao());
+    QCOMPARE(a.dm->RecibosID_RECIBO->valor().toInt(), 1);
+    QCOMPARE(j.isVisible(), !sair);
 }
 
 QTEST_MAIN(TstRecibo)

@@ -30,10 +30,10 @@
 #include "VisaoPaginas.h"
 #include "fb/Firebird.h"
 
+#include "CampoData.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QDate>
-#include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -128,8 +128,8 @@ int medirBanco(const QString &pasta) {
             {QDate(2000, 1, 1), QDate(2030, 12, 31), "recibos por data, todo o cadastro"},
         };
         for (const auto &p : periodos) {
-            porData.findChild<QDateEdit *>(QStringLiteral("Medtini"))->setDate(p.inicio);
-            porData.findChild<QDateEdit *>(QStringLiteral("Medtfim"))->setDate(p.fim);
+            porData.findChild<CampoData *>(QStringLiteral("Medtini"))->setDate(p.inicio);
+            porData.findChild<CampoData *>(QStringLiteral("Medtfim"))->setDate(p.fim);
             medirVisualizar(porData, p.nome);
         }
     }

@@ -1,5 +1,6 @@
 #include "DialogoRelatorio.h"
 
+#include "CampoData.h"
 #include "ConsultaRelatorio.h"
 #include "Datamodule1.h"
 #include "Protegido.h"
@@ -42,14 +43,50 @@ void DialogoRelatorio::trocarSql(const QStringList &sql) {
     ibqRelatorio.reset();
 }
 
-void DialogoRelatorio::prepararTeclas(QPushButton *visualizar) {
+void DialogoRelatorio::prepararTeclas(QPushButton *visualizar, CampoData *inicio, CampoData *fim) {
     m_visualizar = visualizar;
+    m_inicio = inicio;
+    m_fim = fim;
     installEventFilter(this);
     for (QWidget *w : findChildren<QWidget *>())
         w->installEventFilter(this);
 }
 
+namespace {
+
+QDate conferida(CampoData *campo) {
+    try {
+        return campo->dataConferida();
+    } catch (...) {
+        campo->setFocus(Qt::OtherFocusReason);
+        campo->selectAll();
+        throw;
+    }
+}
+
+} // namespace
+
+QDate DialogoRelatorio::inicio() const {
+    return conferida(m_inicio);
+}
+
+QDate DialogoRelatorio::fim() const {
+    return conferida(m_fim);
+}
+
+void DialogoRelatorio::showEvent(QShowEvent *evento) {
+    JanelaFixa::showEvent(evento);
+    // "Visualizar" is first in the tab order: the dialog opens with it focused, so Enter runs
+    // the report of the dates shown.
+    if (m_visualizar)
+        m_visualizar->setFocus(Qt::OtherFocusReason);
+}
+
 void DialogoRelatorio::visualizar(const std::function<void(ConsultaRelatorio &)> &parametros) {
+    if (m_inicio && m_fim) {
+        inicio();
+        fim();
+    }
     m_visualizar->setEnabled(false);
     escolherSql();
     ConsultaRelatorio &q = consulta();

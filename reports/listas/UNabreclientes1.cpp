@@ -17,7 +17,7 @@ TFRabreclientes1::TFRabreclientes1(QWidget *parent)
     : DialogoRelatorio(QStringLiteral("clientes"), k_sql, parent), m_ui(new Ui::TFRabreclientes1) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
-    prepararTeclas(m_ui->Button1);
+    prepararTeclas(m_ui->Button1, nullptr, nullptr);
     ligar(m_ui->Button1, &QPushButton::clicked, this, &TFRabreclientes1::Button1Click);
 }
 

@@ -29,7 +29,7 @@ TFRabrerecibos1::TFRabrerecibos1(QWidget *parent)
     // Every client is listed: rows of one height keep a long list quick to open and scroll.
     if (auto *lista = qobject_cast<QListView *>(m_ui->DBcliente->view()))
         lista->setUniformItemSizes(true);
-    prepararTeclas(m_ui->Button1);
+    prepararTeclas(m_ui->Button1, m_ui->Medtini, m_ui->Medtfim);
     ligar(m_ui->Button1, &QPushButton::clicked, this, &TFRabrerecibos1::Button1Click);
 }
 
@@ -69,8 +69,8 @@ void TFRabrerecibos1::listarClientes() {
 
 void TFRabrerecibos1::Button1Click() {
     visualizar([this](ConsultaRelatorio &q) {
-        q.definirParametro(QStringLiteral("pini"), m_ui->Medtini->date());
-        q.definirParametro(QStringLiteral("pfim"), m_ui->Medtfim->date());
+        q.definirParametro(QStringLiteral("pini"), inicio());
+        q.definirParametro(QStringLiteral("pfim"), fim());
         q.definirParametro(QStringLiteral("cli"), m_ui->DBcliente->currentText());
     });
 }

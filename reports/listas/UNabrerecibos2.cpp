@@ -13,7 +13,7 @@ TFRabrerecibos2::TFRabrerecibos2(QWidget *parent)
       m_ui(new Ui::TFRabrerecibos2) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
-    prepararTeclas(m_ui->Button1);
+    prepararTeclas(m_ui->Button1, m_ui->Medtini, m_ui->Medtfim);
     ligar(m_ui->Button1, &QPushButton::clicked, this, &TFRabrerecibos2::Button1Click);
 }
 
@@ -42,7 +42,7 @@ void TFRabrerecibos2::escolherSql() {
 
 void TFRabrerecibos2::Button1Click() {
     visualizar([this](ConsultaRelatorio &q) {
-        q.definirParametro(QStringLiteral("pini"), m_ui->Medtini->date());
-        q.definirParametro(QStringLiteral("pfim"), m_ui->Medtfim->date());
+        q.definirParametro(QStringLiteral("pini"), inicio());
+        q.definirParametro(QStringLiteral("pfim"), fim());
     });
 }

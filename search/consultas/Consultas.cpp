@@ -1,8 +1,8 @@
 #include "Consultas.h"
 
 #include "ErroSistema.h"
+#include "Win1252.h"
 #include "fb/Firebird.h"
-#include "fb/Win1252.h"
 
 namespace Consultas {
 
@@ -11,10 +11,27 @@ namespace {
 const QString k_selectClientes = QStringLiteral("SELECT * FROM CLIENTES WHERE");
 const QString k_selectRecibos = QStringLiteral("SELECT * FROM RECIBOS WHERE");
 
-QStringList comeco(const QString &linha1, const QString &coluna, const QString &texto,
+// A search no row can answer: the key is never null, and its index says so at once.
+QStringList nenhumCliente() {
+    return {k_selectClientes, QStringLiteral("ID_CLIENTE IS NULL ORDER BY CLIENTE")};
+}
+
+QStringList nenhumRecibo() {
+    return {k_selectRecibos, QStringLiteral("ID_RECIBO IS NULL ORDER BY ID_RECIBO")};
+}
+
+QStringList comeco(const QString &linha1, const QString &coluna, const QString &literal,
                    const QString &ordem) {
-    return {linha1, coluna + QStringLiteral(" LIKE '") + literal(texto, coluna) +
-                        QStringLiteral("%' ") + ordem};
+    return {linha1, coluna + QStringLiteral(" LIKE '") + literal + QStringLiteral("%' ") + ordem};
+}
+
+// A typed number written with digits and wildcards only: any other character is in no number.
+bool soDigitosECuringas(const QString &texto) {
+    for (const QChar c : texto)
+        if ((c < QLatin1Char('0') || c > QLatin1Char('9')) && c != QLatin1Char('%') &&
+            c != QLatin1Char('_'))
+            return false;
+    return true;
 }
 
 bool soDigitos(const QString &texto) {
@@ -28,12 +45,18 @@ bool soDigitos(const QString &texto) {
 
 } // namespace
 
-QString literal(const QString &texto, const QString &coluna) {
+std::optional<QString> literal(const QString &texto, int tamanho) {
     // No stored value holds such a character: the engine would be handed a statement cut at
-    // a NUL, or a search that cannot match.
+    // a NUL, or one it cannot even write in the connection's code page.
     if (const auto recusado = Win1252::primeiroRecusadoEmValor(texto))
-        throw ErroSistema(coluna.isEmpty() ? Win1252::mensagemForaDaTabela(*recusado)
-                                           : Win1252::mensagemRecusado(coluna, *recusado));
+        throw ErroSistema(
+            QStringLiteral("A busca não pode conter o caractere %1: nada do que está gravado o "
+                           "tem. Apague-o para continuar a busca.")
+                .arg(Win1252::nomeLegivel(*recusado)));
+    // Nor is a value longer than its column; the engine would refuse the search's key for
+    // the index as too long instead of finding nothing.
+    if (texto.size() - texto.count(QLatin1Char('%')) > tamanho)
+        return std::nullopt;
     QString r = texto;
     return r.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
@@ -43,29 +66,36 @@ QStringList clientesTodos() {
 }
 
 QStringList clientesPorNome(const QString &texto) {
-    return comeco(k_selectClientes, QStringLiteral("CLIENTE"), texto,
-                  QStringLiteral("ORDER BY CLIENTE"));
+    const auto l = literal(texto, k_tamanhoNome);
+    return l ? comeco(k_selectClientes, QStringLiteral("CLIENTE"), *l,
+                      QStringLiteral("ORDER BY CLIENTE"))
+             : nenhumCliente();
 }
 
 QStringList clientesPorCpfCnpj(const QString &texto) {
-    return comeco(k_selectClientes, QStringLiteral("CPFCNPJ"), texto,
-                  QStringLiteral("ORDER BY CLIENTE"));
+    const auto l = literal(texto, k_tamanhoCpfCnpj);
+    return l ? comeco(k_selectClientes, QStringLiteral("CPFCNPJ"), *l,
+                      QStringLiteral("ORDER BY CLIENTE"))
+             : nenhumCliente();
 }
 
 QStringList clientesPorCpfCnpjPelosNomes(const QString &texto) {
-    return comeco(k_selectClientes, QStringLiteral("CPFCNPJ"), texto,
-                  QStringLiteral("PLAN (CLIENTES ORDER IX_CLIENTES_CLIENTE) ORDER BY CLIENTE"));
+    const auto l = literal(texto, k_tamanhoCpfCnpj);
+    return l ? comeco(k_selectClientes, QStringLiteral("CPFCNPJ"), *l,
+                      QStringLiteral("PLAN (CLIENTES ORDER IX_CLIENTES_CLIENTE) ORDER BY CLIENTE"))
+             : nenhumCliente();
 }
 
 QStringList clientesPorCpfCnpj(Fb::Transacao &tra, const QString &texto) {
+    const auto l = literal(texto, k_tamanhoCpfCnpj);
     // Without a transaction the dataset's opening starts one; the plain statement serves then.
-    if (!tra.ativa())
+    if (!tra.ativa() || !l)
         return clientesPorCpfCnpj(texto);
     const Fb::Linha casados =
         Fb::Comando(tra, QStringLiteral("SELECT COUNT(*) FROM (SELECT FIRST %1 CPFCNPJ FROM "
                                         "CLIENTES ORDER BY CLIENTE) C WHERE CPFCNPJ LIKE '%2%'")
                              .arg(k_clientesOlhados)
-                             .arg(literal(texto, QStringLiteral("CPFCNPJ"))))
+                             .arg(*l))
             .executar();
     return !casados.empty() && casados.front().toInt() >= k_telaDeLinhas
                ? clientesPorCpfCnpjPelosNomes(texto)
@@ -77,8 +107,10 @@ QStringList recibosTodos() {
 }
 
 QStringList recibosPorNome(const QString &texto) {
-    return comeco(k_selectRecibos, QStringLiteral("CLIENTE"), texto,
-                  QStringLiteral("ORDER BY ID_RECIBO"));
+    const auto l = literal(texto, k_tamanhoNome);
+    return l ? comeco(k_selectRecibos, QStringLiteral("CLIENTE"), *l,
+                      QStringLiteral("ORDER BY ID_RECIBO"))
+             : nenhumRecibo();
 }
 
 QStringList recibosPorNomeEmDuasPartes(const QString &texto, qint64 menorNumero, int lidosEmOrdem) {
@@ -88,9 +120,11 @@ QStringList recibosPorNomeEmDuasPartes(const QString &texto, qint64 menorNumero,
     // The second part takes the numbers after those through the key too, the name index
     // telling which to read; it is opened only once the first part is read through. The
     // bounds are numbers written out: a subquery there would run again for every row.
+    const auto l = literal(texto, k_tamanhoNome);
+    if (!l)
+        return nenhumRecibo();
     const qint64 ate = menorNumero + lidosEmOrdem;
-    const QString nome = QStringLiteral("CLIENTE LIKE '") +
-                         literal(texto, QStringLiteral("CLIENTE")) + QStringLiteral("%'");
+    const QString nome = QStringLiteral("CLIENTE LIKE '") + *l + QStringLiteral("%'");
     return {QStringLiteral("SELECT * FROM (SELECT FIRST %1 * FROM RECIBOS WHERE ID_RECIBO "
                            "BETWEEN %2 AND %3 ORDER BY ID_RECIBO) R0 WHERE ")
                     .arg(qint64(lidosEmOrdem) + 1)
@@ -104,7 +138,8 @@ QStringList recibosPorNomeEmDuasPartes(const QString &texto, qint64 menorNumero,
 }
 
 QStringList recibosPorNome(Fb::Transacao &tra, const QString &texto) {
-    if (!tra.ativa())
+    const auto l = literal(texto, k_tamanhoNome);
+    if (!tra.ativa() || !l)
         return recibosPorNome(texto);
     // A text with a wildcard is not counted: the index would walk every name that begins
     // with the text before the wildcard, however few of them match.
@@ -117,8 +152,7 @@ QStringList recibosPorNome(Fb::Transacao &tra, const QString &texto) {
                         .arg(contar ? QStringLiteral("(SELECT COUNT(*) FROM (SELECT FIRST %1 "
                                                      "CLIENTE FROM RECIBOS WHERE CLIENTE LIKE '")
                                               .arg(k_recibosPoucos) +
-                                          literal(texto, QStringLiteral("CLIENTE")) +
-                                          QStringLiteral("%' ORDER BY CLIENTE) R)")
+                                          *l + QStringLiteral("%' ORDER BY CLIENTE) R)")
                                     : QString::number(k_recibosPoucos)))
             .executar();
     if (visto.size() < 2 || visto[0].isNull() || visto[1].toInt() < k_recibosPoucos)
@@ -128,12 +162,16 @@ QStringList recibosPorNome(Fb::Transacao &tra, const QString &texto) {
 
 QStringList recibosPorNumero(const QString &texto) {
     const auto faixas = faixasDoPrefixo(texto, k_maiorNumeroRecibo);
-    if (!faixas)
+    // A letter, or any character but a digit or a wildcard, is in no number: the engine, which
+    // writes the number in plain ASCII, would refuse an accented one outright.
+    if (!faixas) {
+        if (!soDigitosECuringas(texto))
+            return nenhumRecibo();
         return comeco(k_selectRecibos, QStringLiteral("ID_RECIBO"), texto,
                       QStringLiteral("ORDER BY ID_RECIBO"));
-    // The key is never null: no number begins so, and the index says it at once.
+    }
     if (faixas->empty())
-        return {k_selectRecibos, QStringLiteral("ID_RECIBO IS NULL ORDER BY ID_RECIBO")};
+        return nenhumRecibo();
     // One part per range, each walked in key order from its first number, the parts in
     // ascending order: the first rows come at once, with nothing to sort.
     QStringList partes;

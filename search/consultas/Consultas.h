@@ -13,9 +13,15 @@ class Transacao;
 namespace Consultas {
 
 // The text inside an SQL string literal: every single quote doubled, so the literal always
-// ends where it should. A character no stored value may hold (a control character, one
-// outside the code page) throws ErroSistema naming the column searched, when given.
-QString literal(const QString &texto, const QString &coluna = {});
+// ends where it should. Nothing when the text asks for more characters than a column of
+// `tamanho` holds ("%" matches none, every other character one): such a search finds
+// nothing and is no error. A character no stored value holds (one outside the code page, a
+// control character) throws ErroSistema naming it as typed.
+std::optional<QString> literal(const QString &texto, int tamanho);
+
+// The sizes of the columns searched.
+constexpr int k_tamanhoNome = 50;    // CLIENTES.CLIENTE, RECIBOS.CLIENTE
+constexpr int k_tamanhoCpfCnpj = 20; // CLIENTES.CPFCNPJ
 
 // Rows of a first screen of a search's grid.
 constexpr int k_telaDeLinhas = 25;

@@ -101,9 +101,19 @@ void TesteConsultas::textoVaiEntreAspasDobradas_data() {
     QTest::newRow("recibo pelo nome")
         << Consultas::recibosPorNome(QStringLiteral("O'HARA"))
         << QStringList{rec, QStringLiteral("CLIENTE LIKE 'O''HARA%' ORDER BY ID_RECIBO")};
-    QTest::newRow("número com letra fica no LIKE")
+    QTest::newRow("número com letra não acha nada, sem o texto no comando")
         << Consultas::recibosPorNumero(QStringLiteral("1'A"))
-        << QStringList{rec, QStringLiteral("ID_RECIBO LIKE '1''A%' ORDER BY ID_RECIBO")};
+        << QStringList{rec, QStringLiteral("ID_RECIBO IS NULL ORDER BY ID_RECIBO")};
+    QTest::newRow("nome mais longo que a coluna não acha nada")
+        << Consultas::clientesPorNome(QString(51, QLatin1Char('A')))
+        << QStringList{cli, QStringLiteral("ID_CLIENTE IS NULL ORDER BY CLIENTE")};
+    QTest::newRow("curingas % não contam no tamanho")
+        << Consultas::clientesPorNome(QString(50, QLatin1Char('A')) + QStringLiteral("%%"))
+        << QStringList{cli, QStringLiteral("CLIENTE LIKE '") + QString(50, QLatin1Char('A')) +
+                                QStringLiteral("%%%' ORDER BY CLIENTE")};
+    QTest::newRow("CPF/CNPJ mais longo que a coluna não acha nada")
+        << Consultas::clientesPorCpfCnpj(QString(21, QLatin1Char('1')))
+        << QStringList{cli, QStringLiteral("ID_CLIENTE IS NULL ORDER BY CLIENTE")};
     QTest::newRow("número com curinga fica no LIKE")
         << Consultas::recibosPorNumero(QStringLiteral("1_"))
         << QStringList{rec, QStringLiteral("ID_RECIBO LIKE '1_%' ORDER BY ID_RECIBO")};
@@ -194,8 +204,8 @@ void TesteConsultas::numeroPorFaixasAchaOMesmoQueOLike() {
         const QStringList literal{QStringLiteral("SELECT * FROM RECIBOS WHERE"),
                                   QStringLiteral("ID_RECIBO LIKE '") + p +
                                       QStringLiteral("%' ORDER BY ID_RECIBO")};
-        const bool digitos = Consultas::faixasDoPrefixo(p, 1).has_value();
-        QVERIFY2(porFaixas.join(u' ').contains(QLatin1String("LIKE")) != digitos, qPrintable(p));
+        if (Consultas::faixasDoPrefixo(p, 1).has_value())
+            QVERIFY2(!porFaixas.join(u' ').contains(QLatin1String("LIKE")), qPrintable(p));
         QCOMPARE(numeros(porFaixas), numeros(literal));
     }
     QCOMPARE(numeros(Consultas::recibosPorNumero(QStringLiteral("12"))),

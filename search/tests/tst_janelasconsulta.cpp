@@ -7,6 +7,7 @@
 #include "UNconsultacli2.h"
 #include "UNconsultarec.h"
 #include "UNrecibo.h"
+#include "Win1252.h"
 #include "fb/Firebird.h"
 
 #include <QTest>
@@ -38,8 +39,9 @@ struct Ambiente : AmbienteJanela {
         for (const auto &r : recibos)
             executar(QStringLiteral("INSERT INTO RECIBOS (ID_RECIBO, EMITENTE, CLIENTE, TIPO, "
                                     "VALOR) VALUES (%1, '%2', '%3', '%4', 10)")
-                         .arg(QLatin1String(r[0]), Consultas::literal(QLatin1String(r[1])),
-                              Consultas::literal(QLatin1String(r[2])), QLatin1String(r[3])));
+                         .arg(QLatin1String(r[0]), QString(QLatin1String(r[1])).replace("'", "''"),
+                              QString(QLatin1String(r[2])).replace("'", "''"),
+                              QLatin1String(r[3])));
     }
     void executar(const QString &sql) {
         Fb::Comando(*dm->Tra, sql).executar();
@@ -101,6 +103,7 @@ private Q_SLOTS:
     void reciboFicaComABuscaEClientesVoltam();
     void textoForaDaTabelaEsvaziaAGrade_data();
     void textoForaDaTabelaEsvaziaAGrade();
+    void letraSemMaiusculaNoCodigoFicaComoDigitada();
     void consultarPerguntaPelaMudancaPendente_data();
     void consultarPerguntaPelaMudancaPendente();
     void consultarDoCadastroMostraOEscolhido();
@@ -363,42 +366,56 @@ void TstJanelasConsulta::textoForaDaTabelaEsvaziaAGrade_data() {
     QTest::addColumn<QString>("nome");
     QTest::addColumn<QString>("digitado");
     QTest::addColumn<QString>("colado");
-    QTest::addColumn<QString>("nomeado"); // how the message names the character and the column
+    QTest::addColumn<QString>("nomeado"); // how the message names the character; empty: none
     QTest::newRow("recibos pelo nome, fora do código") << 2 << "EDlocalizar"
                                                        << "M"
                                                        << "Ω"
-                                                       << "\"Ω\" (U+03A9) do campo CLIENTE";
+                                                       << "\"Ω\" (U+03A9)";
     QTest::newRow("clientes pelo CPF/CNPJ, fora do código") << 1 << "EDlocalizar2"
                                                             << "1"
                                                             << "Ω"
-                                                            << "\"Ω\" (U+03A9) do campo CPFCNPJ";
+                                                            << "\"Ω\" (U+03A9)";
     // Control characters are in the code page, but no stored value holds one.
-    QTest::newRow("clientes pelo nome, NUL")
-        << 0 << "EDlocalizar"
-        << "M" << QString(QChar(0)) << "U+0000 do campo CLIENTE";
+    QTest::newRow("clientes pelo nome, NUL") << 0 << "EDlocalizar"
+                                             << "M" << QString(QChar(0)) << "U+0000";
     QTest::newRow("clientes do recibo pelo nome, TAB") << 1 << "EDlocalizar"
                                                        << "M"
                                                        << "\t"
-                                                       << "U+0009 do campo CLIENTE";
+                                                       << "U+0009";
     QTest::newRow("clientes pelo CPF/CNPJ, ESC") << 1 << "EDlocalizar2"
                                                  << "1"
                                                  << "\x1b"
-                                                 << "U+001B do campo CPFCNPJ";
-    QTest::newRow("recibos pelo nome, NUL")
-        << 2 << "EDlocalizar"
-        << "M" << QString(QChar(0)) << "U+0000 do campo CLIENTE";
+                                                 << "U+001B";
+    QTest::newRow("recibos pelo nome, NUL") << 2 << "EDlocalizar"
+                                            << "M" << QString(QChar(0)) << "U+0000";
+    // In the number box anything but a digit or a wildcard is in no number: nothing is found,
+    // and nothing is said, as for a letter.
     QTest::newRow("recibos pelo número, line feed") << 2 << "EDlocalizar2"
                                                     << "1"
                                                     << "\n"
-                                                    << "U+000A do campo ID_RECIBO";
-    QTest::newRow("recibos pelo número, byte-order mark")
-        << 2 << "EDlocalizar2"
-        << "1" << QString(QChar(0xFEFF)) << "U+FEFF do campo ID_RECIBO";
+                                                    << "";
+    QTest::newRow("recibos pelo número, byte-order mark") << 2 << "EDlocalizar2"
+                                                          << "1" << QString(QChar(0xFEFF)) << "";
+    QTest::newRow("recibos pelo número, letra acentuada") << 2 << "EDlocalizar2"
+                                                          << "1"
+                                                          << "Ç€Á\u00a0"
+                                                          << "";
+    // Longer than the column: nothing can be found, and the engine is not asked.
+    QTest::newRow("clientes pelo nome, texto longo")
+        << 0 << "EDlocalizar"
+        << "M" << QString(10000, QLatin1Char('A')) << "";
+    QTest::newRow("clientes pelo CPF/CNPJ, texto longo")
+        << 1 << "EDlocalizar2"
+        << "1" << QString(10000, QLatin1Char('2')) << "";
+    QTest::newRow("recibos pelo nome, texto longo")
+        << 2 << "EDlocalizar"
+        << "M" << QString(10000, QLatin1Char('A')) << "";
 }
 
-// A character no stored value may hold is refused by the data layer's box naming the column,
-// also where the search first looks at the register to choose its statement; the grid stays
-// empty until the next change, which lists again.
+// A character no stored value may hold is refused in a box naming it as typed, also where the
+// search first looks at the register to choose its statement; the grid stays empty until the
+// next change, which lists again, in this box or in the other. What merely cannot be found
+// empties the grid without a word.
 void TstJanelasConsulta::textoForaDaTabelaEsvaziaAGrade() {
     QFETCH(int, janela);
     QFETCH(QString, nome);
@@ -418,16 +435,45 @@ void TstJanelasConsulta::textoForaDaTabelaEsvaziaAGrade() {
     QVERIFY(conjunto->aberto() && !conjunto->vazio());
     // Pasted: the keyboard of the tests types only ASCII.
     caixa(j, nomeDaCaixa.constData())->insert(colado);
-    QCOMPARE(caixa(j, nomeDaCaixa.constData())->text(), digitado + colado);
-    QCOMPARE(a.aviso.eventos().size(), 1);
-    QCOMPARE(a.aviso.eventos().front().tipo, Evento::Erro);
-    QVERIFY2(a.aviso.eventos().front().texto.contains(nomeado),
-             qPrintable(a.aviso.eventos().front().texto));
-    QVERIFY(!conjunto->aberto());
-    QTest::keyClick(caixa(j, nomeDaCaixa.constData()), Qt::Key_Backspace);
+    QCOMPARE(caixa(j, nomeDaCaixa.constData())->text(), Win1252::maiusculas(digitado + colado));
+    if (nomeado.isEmpty()) {
+        QVERIFY(a.aviso.eventos().isEmpty());
+        QVERIFY(conjunto->aberto() && conjunto->vazio());
+    } else {
+        QCOMPARE(a.aviso.eventos().size(), 1);
+        QCOMPARE(a.aviso.eventos().front().tipo, Evento::Erro);
+        QVERIFY2(a.aviso.eventos().front().texto.contains(nomeado) &&
+                     a.aviso.eventos().front().texto.startsWith(QLatin1String("A busca")),
+                 qPrintable(a.aviso.eventos().front().texto));
+        QVERIFY(!conjunto->aberto());
+    }
+    // The other box of the window, where there is one, lists at once: the engine was left in
+    // a state to answer it.
+    if (janela > 0) {
+        const char *outra = nome == QLatin1String("EDlocalizar") ? "EDlocalizar2" : "EDlocalizar";
+        // The other box is the number or the tax number when this one is the name.
+        digitarEm(j, outra, nome == QLatin1String("EDlocalizar") ? "1" : "M");
+        QVERIFY(conjunto->aberto() && !conjunto->vazio());
+        caixa(j, outra)->clear();
+    }
+    caixa(j, nomeDaCaixa.constData())->setText(digitado);
     QVERIFY(conjunto->aberto() && !conjunto->vazio());
-    QCOMPARE(a.aviso.eventos().size(), 1);
+    QCOMPARE(a.aviso.eventos().size(), nomeado.isEmpty() ? 0 : 1);
     j.close();
+}
+
+// Letters whose capital the register cannot hold stay as typed: "µ" is found as stored,
+// never refused as a "Μ" the user did not type.
+void TstJanelasConsulta::letraSemMaiusculaNoCodigoFicaComoDigitada() {
+    Ambiente a;
+    a.novoCliente(QStringLiteral("µSOFT ƒ LTDA"));
+    TFRconsultacli c;
+    QVERIFY(abrir(c));
+    caixa(c, "EDlocalizar")->insert(QStringLiteral("µsoft ƒ"));
+    QCOMPARE(caixa(c, "EDlocalizar")->text(), QStringLiteral("µSOFT ƒ"));
+    QCOMPARE(a.clientes(), QStringList{QStringLiteral("µSOFT ƒ LTDA")});
+    QVERIFY(a.aviso.eventos().isEmpty());
+    c.close();
 }
 
 void TstJanelasConsulta::reciboFicaComABuscaEClientesVoltam() {
@@ -455,15 +501,23 @@ void TstJanelasConsulta::reciboFicaComABuscaEClientesVoltam() {
 }
 
 void TstJanelasConsulta::consultarPerguntaPelaMudancaPendente_data() {
-    QTest::addColumn<bool>("salvar");
-    QTest::newRow("Sim grava") << true;
-    QTest::newRow("Não descarta") << false;
+    QTest::addColumn<QByteArray>("botao");
+    QTest::addColumn<int>("resposta"); // 0 Não, 1 Sim, 2 put away (Esc, the close box)
+    QTest::newRow("Consultar, Sim grava") << QByteArray("BTconsultar") << 1;
+    QTest::newRow("Consultar, Não descarta") << QByteArray("BTconsultar") << 0;
+    QTest::newRow("Consultar, Esc não abre nada") << QByteArray("BTconsultar") << 2;
+    QTest::newRow("Sair, Sim grava") << QByteArray("BTsair") << 1;
+    QTest::newRow("Sair, Não descarta") << QByteArray("BTsair") << 0;
+    QTest::newRow("Sair, Esc fica") << QByteArray("BTsair") << 2;
 }
 
-// The client search fills the receipt shown while the window browses; "Consultar" then asks
-// before its reload, and the answer decides what is stored.
+// The client search fills the receipt shown while the window browses; "Consultar" and "Sair"
+// then ask before they reload or leave, and the answer decides what is stored. Only "Não"
+// drops the change; a question put away leaves the receipt as it was and does nothing else.
 void TstJanelasConsulta::consultarPerguntaPelaMudancaPendente() {
-    QFETCH(bool, salvar);
+    QFETCH(QByteArray, botao);
+    QFETCH(int, resposta);
+    const bool consultar = botao == "BTconsultar";
     Ambiente a;
     TFRconsultacli2 c2;
     TFRconsultarec r;
@@ -484,24 +538,38 @@ void TstJanelasConsulta::consultarPerguntaPelaMudancaPendente() {
     QVERIFY(a.dm->Recibos->emEdicao());
     QVERIFY(filho(j, "BTconsultar")->isEnabled());
 
-    a.aviso.responder(salvar);
+    if (resposta == 2)
+        a.aviso.desistir();
+    else
+        a.aviso.responder(resposta == 1);
     QWidget *aberta = nullptr;
     QTimer::singleShot(0, &j, [&] {
         aberta = QApplication::activeModalWidget();
         if (aberta)
             aberta->close();
     });
-    clicar(j, "BTconsultar");
+    clicar(j, botao.constData());
     FRconsultacli2 = nullptr;
     FRconsultarec = nullptr;
-    QCOMPARE(aberta, &r);
-    QCOMPARE(
-        a.aviso.eventos().value(0),
-        (Evento{Evento::Pergunta, QStringLiteral("Deseja salvar os dados antes de Consultar?")}));
+    QList<Evento> esperado{
+        {Evento::Pergunta, consultar ? QStringLiteral("Deseja salvar os dados antes de Consultar?")
+                                     : QStringLiteral("Deseja salvar os dados antes de Sair?")}};
+    if (resposta == 1)
+        esperado << Evento{Evento::Mensagem, QStringLiteral("Recibo Gravado")};
+    QCOMPARE(a.aviso.eventos(), esperado);
     QCOMPARE(a.consultarDeFora(QStringLiteral("SELECT CLIENTE FROM RECIBOS WHERE ID_RECIBO = 120"))
                  .at(0)
                  .toString(),
-             salvar ? QStringLiteral("MARCOS SOUZA") : QStringLiteral("ANA SILVA"));
+             resposta == 1 ? QStringLiteral("MARCOS SOUZA") : QStringLiteral("ANA SILVA"));
+    if (resposta == 2) {
+        QCOMPARE(aberta, nullptr);
+        QVERIFY(j.isVisible());
+        QVERIFY(a.dm->Recibos->emEdicao());
+        QCOMPARE(texto(j, "DBcliente"), QStringLiteral("MARCOS SOUZA"));
+        return;
+    }
+    QCOMPARE(aberta, consultar ? static_cast<QWidget *>(&r) : nullptr);
+    QCOMPARE(j.isVisible(), consultar);
     QVERIFY(!a.dm->Recibos->emEdicao());
     QCOMPARE(a.dm->RecibosID_RECIBO->valor().toInt(), 120);
 }

@@ -4,6 +4,7 @@
 #include "Conjunto.h"
 #include "ErroSistema.h"
 #include "Protegido.h"
+#include "Win1252.h"
 
 #include <QtGui/QFocusEvent>
 #include <QtWidgets/QAbstractButton>
@@ -28,9 +29,9 @@ void TDBEdit::vincular(FonteDados *fonte, const QString &campo) {
 QString TDBEdit::comCaixa(const QString &texto) const {
     switch (m_caixa) {
     case Maiusculas:
-        return texto.toUpper();
+        return Win1252::maiusculas(texto);
     case Minusculas:
-        return texto.toLower();
+        return Win1252::minusculas(texto);
     case Normal:
         break;
     }

@@ -4,6 +4,7 @@
 #include "Conjunto.h"
 #include "Protegido.h"
 
+#include <QScopedValueRollback>
 #include <QtWidgets/QHeaderView>
 
 ModeloConjunto::ModeloConjunto(QObject *parent) : QAbstractTableModel(parent) {}
@@ -99,6 +100,9 @@ QVariant ModeloConjunto::headerData(int secao, Qt::Orientation orientacao, int p
     if (orientacao == Qt::Horizontal && papel == Qt::DisplayRole)
         if (const Campo *c = m_campos.value(secao))
             return m_titulos.value(secao, c->coluna());
+    // The row indicator is a plain grey column: no row numbers.
+    if (orientacao == Qt::Vertical && papel == Qt::DisplayRole)
+        return QString();
     return QAbstractTableModel::headerData(secao, orientacao, papel);
 }
 
@@ -117,6 +121,8 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_modelo(new ModeloConju
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(18);
+    // A fixed indicator, so the columns stay where they are whatever the number of rows.
+    verticalHeader()->setFixedWidth(k_larguraIndicador);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &atual) { protegido([&] { linhaEscolhida(atual); }); });
     connect(m_modelo, &QAbstractItemModel::modelReset, this, &TDBGrid::aplicarLarguras);
@@ -162,6 +168,24 @@ void TDBGrid::seguirRegistro() {
     else
         setCurrentIndex({});
     m_seguindo = false;
+}
+
+QModelIndex TDBGrid::moveCursor(CursorAction acao, Qt::KeyboardModifiers modificadores) {
+    // Ctrl+End goes to the last row of the whole list, not of the rows read so far.
+    if (acao == MoveEnd && (modificadores & Qt::ControlModifier))
+        if (Conjunto *cj = m_modelo->conjunto())
+            protegido([cj] { cj->carregarTudo(); });
+    return QTableView::moveCursor(acao, modificadores);
+}
+
+void TDBGrid::rowsInserted(const QModelIndex &pai, int inicio, int fim) {
+    const QScopedValueRollback seguindo(m_seguindo, true);
+    QTableView::rowsInserted(pai, inicio, fim);
+}
+
+void TDBGrid::rowsAboutToBeRemoved(const QModelIndex &pai, int inicio, int fim) {
+    const QScopedValueRollback seguindo(m_seguindo, true);
+    QTableView::rowsAboutToBeRemoved(pai, inicio, fim);
 }
 
 void TDBGrid::linhaEscolhida(const QModelIndex &atual) {

@@ -69,6 +69,15 @@ public:
     void vincular(FonteDados *fonte);
     ModeloConjunto *modelo() const { return m_modelo; }
 
+    static constexpr int k_larguraIndicador = 11;
+
+protected:
+    QModelIndex moveCursor(CursorAction acao, Qt::KeyboardModifiers modificadores) override;
+    // Rows come and go with the dataset (a new record, a cancel, a delete); the view moves its
+    // cursor then, which is not the user choosing a row.
+    void rowsInserted(const QModelIndex &pai, int inicio, int fim) override;
+    void rowsAboutToBeRemoved(const QModelIndex &pai, int inicio, int fim) override;
+
 private:
     void seguirRegistro();
     void linhaEscolhida(const QModelIndex &atual);

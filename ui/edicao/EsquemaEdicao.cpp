@@ -96,13 +96,48 @@ void EsquemaEdicao::sair() {
             m_janela->close();
             return;
         }
-        // Through the buttons' click, so both paths behave exactly as a click.
-        if (Avisador::atual().pergunta(QStringLiteral("Deseja salvar os dados antes de Sair?")))
+        // Through the buttons' click, so both paths behave exactly as a click. Only "Não"
+        // drops what was typed: a question put away leaves the window as it was.
+        switch (
+            Avisador::atual().perguntar(QStringLiteral("Deseja salvar os dados antes de Sair?"))) {
+        case Avisador::Resposta::Sim:
             m_salvar->click();
-        else
+            // A save that failed or was refused told why, and the record is still there to
+            // put right: the window stays.
+            if (editando())
+                return;
+            break;
+        case Avisador::Resposta::Nao:
             m_cancelar->click();
+            break;
+        case Avisador::Resposta::Desistiu:
+            return;
+        }
+    } else if (pendenteSemEdicao && !resolverPendente(QStringLiteral("Sair"))) {
+        return;
     }
     m_janela->close();
+}
+
+bool EsquemaEdicao::resolverPendente(const QString &acao) {
+    Conjunto &c = dataset();
+    if (!c.emEdicao())
+        return true;
+    switch (Avisador::atual().perguntar(
+        QStringLiteral("Deseja salvar os dados antes de %1?").arg(acao))) {
+    case Avisador::Resposta::Sim:
+        c.gravar();
+        if (confirmar)
+            confirmar();
+        Avisador::atual().mensagem(mensagemSalvo);
+        return true;
+    case Avisador::Resposta::Nao:
+        c.cancelar();
+        return true;
+    case Avisador::Resposta::Desistiu:
+        break;
+    }
+    return false;
 }
 
 bool EsquemaEdicao::focarProximo(QWidget *janela) {

@@ -57,8 +57,16 @@ public:
     void cancelar(); // cancel, restaura
     void excluir();  // question; Yes deletes and commits
     // While editing: an empty key field closes at once; otherwise asks whether to save and
-    // clicks Salvar or Cancelar. Then closes the window.
+    // clicks Salvar or Cancelar. Then closes the window. A question put away, or a save that
+    // fails, leaves the window open as it was.
     void sair();
+    // A change made to the record while the window keeps its browsing layout (the receipt
+    // window's party filled from the client search): before `acao` ("Sair", "Consultar") the
+    // user is asked whether to save it; Sim saves and commits, Não drops it. False when the
+    // question was put away: nothing is done then.
+    bool resolverPendente(const QString &acao);
+    // Sair asks about such a change too.
+    bool pendenteSemEdicao = false;
 
     // Enter as Tab: the focus moves to the next enabled tab stop of the window, wrapping.
     // True when the key was Enter and was swallowed.

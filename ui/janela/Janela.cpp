@@ -4,7 +4,32 @@
 #include <QScreen>
 #include <QWidget>
 
+namespace {
+
+// The MS Sans Serif the windows are drawn in is a bitmap face with one regular size: it can be
+// neither bold nor italic, and its captions in bold or italic came out plain. Those captions
+// take the metric-compatible Arial instead, at the size asked.
+void negritoEItalicoDesenhaveis(QWidget *janela) {
+    QList<QWidget *> controles = janela->findChildren<QWidget *>();
+    controles.prepend(janela);
+    for (QWidget *w : std::as_const(controles)) {
+        if (!w->testAttribute(Qt::WA_SetFont))
+            continue;
+        QFont fonte = w->font();
+        if (fonte.family() != QLatin1String("MS Sans Serif") || (!fonte.bold() && !fonte.italic()))
+            continue;
+        const int pixels =
+            fonte.pixelSize() > 0 ? fonte.pixelSize() : qRound(fonte.pointSizeF() * 96 / 72);
+        fonte.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+        fonte.setPixelSize(pixels);
+        w->setFont(fonte);
+    }
+}
+
+} // namespace
+
 void fixarJanela(QWidget *janela, BotoesTitulo botoes) {
+    negritoEItalicoDesenhaveis(janela);
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
     if (botoes == BotoesTitulo::MinimizarEFechar)

@@ -5,7 +5,8 @@ class QShowEvent;
 
 // Every window is built one way: the form gives the fixed size and the
 // widgets' fixed geometry; this sets the title-bar buttons and a fixed border
-// and fixes the size. The one way a window is made fixed: call it in the
+// and fixes the size, and gives captions in a bold or italic MS Sans Serif a face
+// that can draw them so. The one way a window is made fixed: call it in the
 // constructor once the form is set up.
 enum class BotoesTitulo {
     SoFechar,         // only the close box

@@ -66,31 +66,36 @@ private Q_SLOTS:
     void textoComoDigitado();
 };
 
+using Resposta = Avisador::Resposta;
+
 void TestAvisadorCaixas::pergunta_data() {
-    QTest::addColumn<int>("tecla");
-    QTest::addColumn<bool>("clicarSim");
-    QTest::addColumn<bool>("esperado");
-    QTest::newRow("clique em Sim") << 0 << true << true;
-    QTest::newRow("clique em Não") << 0 << false << false;
-    QTest::newRow("Enter escolhe Sim, o padrão") << int(Qt::Key_Return) << false << true;
-    QTest::newRow("Esc é Não") << int(Qt::Key_Escape) << false << false;
+    QTest::addColumn<QString>("gesto");
+    QTest::addColumn<Resposta>("esperado");
+    QTest::newRow("clique em Sim") << "Sim" << Resposta::Sim;
+    QTest::newRow("clique em Não") << "Não" << Resposta::Nao;
+    QTest::newRow("Enter escolhe Sim, o padrão") << "Enter" << Resposta::Sim;
+    QTest::newRow("Esc deixa a pergunta sem resposta") << "Esc" << Resposta::Desistiu;
+    QTest::newRow("a caixa fechada não responde") << "fechar" << Resposta::Desistiu;
 }
 
 void TestAvisadorCaixas::pergunta() {
-    QFETCH(int, tecla);
-    QFETCH(bool, clicarSim);
-    QFETCH(bool, esperado);
+    QFETCH(QString, gesto);
+    QFETCH(Resposta, esperado);
     Vista vista;
     quandoAbrir([&](QMessageBox *caixa) {
         vista = ver(caixa);
-        if (tecla)
-            QTest::keyClick(caixa, Qt::Key(tecla));
+        if (gesto == "Enter")
+            QTest::keyClick(caixa, Qt::Key_Return);
+        else if (gesto == "Esc")
+            QTest::keyClick(caixa, Qt::Key_Escape);
+        else if (gesto == "fechar")
+            caixa->close();
         else
-            caixa->button(clicarSim ? QMessageBox::Yes : QMessageBox::No)->click();
+            caixa->button(gesto == "Sim" ? QMessageBox::Yes : QMessageBox::No)->click();
     });
 
     AvisadorCaixas avisador;
-    QCOMPARE(avisador.pergunta("Deseja excluir o Cliente?"), esperado);
+    QCOMPARE(avisador.perguntar("Deseja excluir o Cliente?"), esperado);
     QCOMPARE(vista.titulo, QString("Talvano"));
     QCOMPARE(vista.texto, QString("Deseja excluir o Cliente?"));
     QCOMPARE(vista.icone, QMessageBox::Question);

@@ -1,4 +1,5 @@
 #include "Aplicacao.h"
+#include "CampoData.h"
 #include "ConsultaRelatorio.h"
 #include "Dinheiro.h"
 #include "Esquema.h"
@@ -18,7 +19,6 @@
 #include <QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QComboBox>
-#include <QtWidgets/QDateEdit>
 #include <QtWidgets/QPushButton>
 
 #include <functional>
@@ -127,8 +127,8 @@ QStringList coluna(const RelatorioPreparado &r, const QString &objeto) {
 }
 
 void periodo(const QWidget &janela, const QDate &inicio, const QDate &fim) {
-    filho<QDateEdit>(janela, "Medtini")->setDate(inicio);
-    filho<QDateEdit>(janela, "Medtfim")->setDate(fim);
+    filho<CampoData>(janela, "Medtini")->setDate(inicio);
+    filho<CampoData>(janela, "Medtfim")->setDate(fim);
 }
 
 void escolherCliente(const QWidget &janela, const QString &nome) {
@@ -197,6 +197,10 @@ private Q_SLOTS:
     void clientesEmOrdemDeNomeDepoisDoDialogo();
     void reexibirVoltaAHojeEGuardaOCliente();
     void enterAvancaEPressionaVisualizar();
+    void dataDigitadaEAUsada_data();
+    void dataDigitadaEAUsada();
+    void dataQueNaoExisteRecusada_data();
+    void dataQueNaoExisteRecusada();
     void erros_data();
     void erros();
     void menuAbreCadaDialogo_data();
@@ -516,9 +520,9 @@ void TstListas::reexibirVoltaAHojeEGuardaOCliente() {
     TFRabrerecibos1 janela;
     QVERIFY(abrir(janela));
     const QDate hoje = QDate::currentDate();
-    QCOMPARE(filho<QDateEdit>(janela, "Medtini")->date(), hoje);
-    QCOMPARE(filho<QDateEdit>(janela, "Medtfim")->date(), hoje);
-    QCOMPARE(filho<QDateEdit>(janela, "Medtini")->text(),
+    QCOMPARE(filho<CampoData>(janela, "Medtini")->date(), hoje);
+    QCOMPARE(filho<CampoData>(janela, "Medtfim")->date(), hoje);
+    QCOMPARE(filho<CampoData>(janela, "Medtini")->text(),
              hoje.toString(QStringLiteral("dd/MM/yyyy")));
     periodo(janela, k_dia, k_dia);
     escolherCliente(janela, QStringLiteral("BRUNO"));
@@ -526,8 +530,8 @@ void TstListas::reexibirVoltaAHojeEGuardaOCliente() {
     amb.novoCliente(QStringLiteral("AARON")); // comes before BRUNO in the list
 
     QVERIFY(abrir(janela));
-    QCOMPARE(filho<QDateEdit>(janela, "Medtini")->date(), hoje);
-    QCOMPARE(filho<QDateEdit>(janela, "Medtfim")->date(), hoje);
+    QCOMPARE(filho<CampoData>(janela, "Medtini")->date(), hoje);
+    QCOMPARE(filho<CampoData>(janela, "Medtfim")->date(), hoje);
     auto *combo = filho<QComboBox>(janela, "DBcliente");
     QCOMPARE(combo->count(), 3);
     QCOMPARE(combo->currentText(), QStringLiteral("BRUNO"));
@@ -556,8 +560,141 @@ void TstListas::enterAvancaEPressionaVisualizar() {
     QCOMPARE(coluna(visto.paginas, QStringLiteral("Memo17")), QStringList{"ANA"});
 
     // Escape does not close the dialog.
-    QTest::keyClick(filho<QDateEdit>(janela, "Medtini"), Qt::Key_Escape);
+    QTest::keyClick(filho<CampoData>(janela, "Medtini"), Qt::Key_Escape);
     QVERIFY(janela.isVisible());
+}
+
+namespace {
+
+// How the user reaches a date field before typing: Tab from "Visualizar" (the whole date
+// selected), a click at its start, or a click and Backspace over what stands there.
+enum class Chegada { Tab, CliqueNoInicio, ApagarTudo };
+
+void chegarAoCampo(QWidget &janela, CampoData *campo, Chegada chegada) {
+    if (chegada == Chegada::Tab) {
+        QWidget *antes = QApplication::focusWidget();
+        QVERIFY(antes);
+        // From "Visualizar", Tab goes through the fields in their order up to this one.
+        for (int i = 0; i < 5 && QApplication::focusWidget() != campo; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), campo);
+        return;
+    }
+    QTest::mouseClick(campo, Qt::LeftButton, {}, QPoint(3, campo->height() / 2));
+    QCOMPARE(QApplication::focusWidget(), campo);
+    if (chegada == Chegada::ApagarTudo) {
+        QTest::keyClick(campo, Qt::Key_End);
+        for (int i = 0; i < 10; ++i)
+            QTest::keyClick(campo, Qt::Key_Backspace);
+    }
+    Q_UNUSED(janela);
+}
+
+} // namespace
+
+void TstListas::dataDigitadaEAUsada_data() {
+    QTest::addColumn<QDate>("antes"); // what the field shows when the user comes to it
+    QTest::addColumn<int>("chegada");
+    QTest::addColumn<QString>("teclas");
+    QTest::addColumn<QDate>("esperada");
+    const QDate fev(2024, 2, 29);
+    const QDate hoje = QDate::currentDate();
+    for (const auto &[nome, c] :
+         {std::pair{"Tab", Chegada::Tab}, std::pair{"clique no início", Chegada::CliqueNoInicio},
+          std::pair{"apagando antes", Chegada::ApagarTudo}}) {
+        const auto linha = [&](const char *caso) -> QTestData & {
+            return QTest::newRow(QStringLiteral("%1, %2")
+                                     .arg(QString::fromUtf8(caso), QString::fromUtf8(nome))
+                                     .toUtf8()
+                                     .constData());
+        };
+        linha("29 de fevereiro a partir de hoje") << hoje << int(c) << "29022024" << fev;
+        linha("31 de março sobre 15 de abril")
+            << QDate(2024, 4, 15) << int(c) << "31032024" << QDate(2024, 3, 31);
+        linha("31 de janeiro sobre um dia de fevereiro")
+            << QDate(2024, 2, 10) << int(c) << "31012024" << QDate(2024, 1, 31);
+        linha("com as barras digitadas") << hoje << int(c) << "29/02/2024" << fev;
+        linha("31 de dezembro sobre fevereiro")
+            << QDate(2023, 2, 28) << int(c) << "31122023" << QDate(2023, 12, 31);
+    }
+}
+
+// The date typed is the date the report covers, whatever the field showed before and however
+// the user came to the field: every February day of a leap year is listed, and the total is
+// theirs.
+void TstListas::dataDigitadaEAUsada() {
+    QFETCH(QDate, antes);
+    QFETCH(int, chegada);
+    QFETCH(QString, teclas);
+    QFETCH(QDate, esperada);
+    Ambiente amb;
+    amb.recibo(1, QStringLiteral("ANA"), 100, QDate(2000, 1, 1));
+    amb.recibo(2, QStringLiteral("ANA"), 200, esperada);
+    amb.recibo(3, QStringLiteral("ANA"), 400, esperada.addDays(1));
+    amb.recibo(4, QStringLiteral("ANA"), 800, esperada.addDays(-1));
+    TFRabrerecibos2 janela;
+    QVERIFY(abrir(janela));
+    QCOMPARE(focado(), QStringLiteral("Button1"));
+    auto *inicio = filho<CampoData>(janela, "Medtini");
+    auto *fim = filho<CampoData>(janela, "Medtfim");
+    inicio->setDate(antes);
+    fim->setDate(antes);
+    chegarAoCampo(janela, inicio, Chegada(chegada));
+    QTest::keyClicks(inicio, teclas);
+    QTest::keyClick(inicio, Qt::Key_Tab); // to "Data Final"
+    QCOMPARE(QApplication::focusWidget(), fim);
+    QTest::keyClick(fim, Qt::Key_Home);
+    QTest::keyClicks(fim, teclas);
+    QCOMPARE(inicio->date(), esperada);
+    QCOMPARE(fim->date(), esperada);
+    QVERIFY2(amb.aviso.eventos().isEmpty(), qPrintable(amb.aviso.eventos().value(0).texto));
+
+    const Visto visto = visualizar(janela);
+    QVERIFY(visto.abriu);
+    QCOMPARE(coluna(visto.paginas, QStringLiteral("Memo8")), QStringList{"2"});
+}
+
+void TstListas::dataQueNaoExisteRecusada_data() {
+    QTest::addColumn<QString>("teclas");
+    QTest::addColumn<QString>("motivo");
+    QTest::newRow("31 de fevereiro") << "31022024"
+                                     << "'31/02/2024' não é uma data válida: fevereiro de 2024 "
+                                        "tem 29 dias.";
+    QTest::newRow("29 de fevereiro fora do bissexto")
+        << "29022023"
+        << "'29/02/2023' não é uma data válida: fevereiro de 2023 tem 28 dias.";
+    QTest::newRow("mês 13") << "01132024"
+                            << "'01/13/2024' não é uma data válida: o mês vai de 01 a 12.";
+    QTest::newRow("dia zero") << "00012024"
+                              << "'00/01/2024' não é uma data válida: janeiro de 2024 tem 31 "
+                                 "dias.";
+    QTest::newRow("data pela metade") << "3101"
+                                      << "'31/01/____' não é uma data válida. Digite a data "
+                                         "inteira, como dd/mm/aaaa.";
+}
+
+// A date that does not exist is refused with its reason when the field is left and again by
+// "Visualizar", which then runs nothing; the user stays in the field to put it right.
+void TstListas::dataQueNaoExisteRecusada() {
+    QFETCH(QString, teclas);
+    QFETCH(QString, motivo);
+    Ambiente amb;
+    TFRabrerecibos1 janela;
+    QVERIFY(abrir(janela));
+    auto *inicio = filho<CampoData>(janela, "Medtini");
+    chegarAoCampo(janela, inicio, Chegada::ApagarTudo);
+    QTest::keyClicks(inicio, teclas);
+    QTest::keyClick(inicio, Qt::Key_Return); // Enter moves on, as Tab
+    QCOMPARE(amb.aviso.eventos(), (QList<Evento>{{Evento::Erro, motivo}}));
+    QCOMPARE(QApplication::focusWidget(), inicio);
+    QVERIFY(!inicio->date().isValid());
+
+    amb.aviso.limpar();
+    const Visto visto = visualizar(janela);
+    QVERIFY(!visto.abriu);
+    QCOMPARE(amb.aviso.eventos(), (QList<Evento>{{Evento::Erro, motivo}}));
+    QCOMPARE(QApplication::focusWidget(), inicio);
+    QVERIFY(filho<QPushButton>(janela, "Button1")->isEnabled());
 }
 
 void TstListas::erros_data() {

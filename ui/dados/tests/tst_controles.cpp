@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QtGui/QImageReader>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QHeaderView>
 #include <QtWidgets/QScrollBar>
 #include <vector>
 
@@ -217,6 +218,27 @@ private Q_SLOTS:
         a.dm->Clientes->excluir();
         QCOMPARE(grade.modelo()->rowCount(), 249);
         QCOMPARE(grade.modelo()->index(7, 1).data().toString(), QStringLiteral("CLIENTE 0008"));
+    }
+
+    // Ctrl+End reaches the last client of the whole list at once, not the last row read so
+    // far; the row indicator keeps its width, with no row numbers, however many rows there are.
+    void ctrlEndVaiAoFimEIndicadorFixo() {
+        Ambiente a;
+        a.clientes(1500);
+        TDBGrid grade;
+        grade.resize(300, 200);
+        grade.vincular(a.dm->DSclientes);
+        QVERIFY(ativar(grade));
+        const int largura = grade.verticalHeader()->width();
+        QCOMPARE(largura, TDBGrid::k_larguraIndicador);
+        QCOMPARE(grade.modelo()->headerData(0, Qt::Vertical).toString(), QString());
+        grade.setFocus();
+        QTest::keyClick(&grade, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(grade.currentIndex().row(), 1499);
+        QCOMPARE(a.dm->ClientesCLIENTE->valor().toString(), QStringLiteral("CLIENTE 1499"));
+        QCOMPARE(grade.verticalHeader()->width(), largura);
+        QTest::keyClick(&grade, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(a.dm->ClientesCLIENTE->valor().toString(), QStringLiteral("CLIENTE 0000"));
     }
 
     void listaDeEscolhaGravaAChave() {

@@ -114,6 +114,31 @@ QString mensagemRecusado(const QString &campo, char32_t c) {
         .arg(nomeLegivel(c), campo);
 }
 
+namespace {
+
+QString trocarCaixa(const QString &texto, bool paraMaiusculas) {
+    QString saida = texto;
+    for (qsizetype i = 0; i < saida.size(); ++i) {
+        const QChar c = saida[i];
+        if (c.isSurrogate() || byteDe(c.unicode()) < 0)
+            continue;
+        const QString trocado = paraMaiusculas ? QString(c).toUpper() : QString(c).toLower();
+        if (trocado.size() == 1 && byteDe(trocado[0].unicode()) >= 0)
+            saida[i] = trocado[0];
+    }
+    return saida;
+}
+
+} // namespace
+
+QString maiusculas(const QString &texto) {
+    return trocarCaixa(texto, true);
+}
+
+QString minusculas(const QString &texto) {
+    return trocarCaixa(texto, false);
+}
+
 QByteArray codificar(const QString &texto) {
     QByteArray saida;
     saida.reserve(texto.size());

@@ -31,6 +31,13 @@ QString nomeLegivel(char32_t c);
 // code point in angle brackets, "12<U+200B>"; the rest as it is.
 QString textoLegivel(const QString &texto);
 
+// The text with its letters in upper (lower) case, letter by letter, where the other case is a
+// letter the code page holds too: "µ" and "ƒ" stay as typed, for their capitals "Μ" and "Ƒ"
+// could never be stored, and "ß" stays one letter. The length never changes, so a cursor
+// placed in the text keeps its place.
+QString maiusculas(const QString &texto);
+QString minusculas(const QString &texto);
+
 // The Portuguese message that refuses a text with the given character.
 QString mensagemForaDaTabela(char32_t c);
 // The same, naming the field whose value holds it.
