@@ -152,6 +152,9 @@ TDatamodule1::TDatamodule1(const QString &caminhoBanco, QObject *parent)
     Uptipo = atualizacao(Tipo, QStringLiteral("Uptipo"), QStringLiteral("TIPO"));
     DStipo = fonte(Tipo, QStringLiteral("DStipo"));
 
+    // Exported documents name the issuer as their author.
+    Exportacoes.autorPadrao = [this] { return nomeDoEmitente(); };
+
     Base->configurar(caminhoBanco, QString::fromLatin1(usuario()), QString::fromLatin1(senha()));
     try {
         Base->conectar();
@@ -176,6 +179,20 @@ void TDatamodule1::garantirConexao() {
         Base->conectar();
     if (!Tra->ativa())
         Tra->iniciar();
+}
+
+QString TDatamodule1::nomeDoEmitente() {
+    try {
+        garantirConexao();
+        const Fb::Linha linha =
+            Fb::Comando(*Tra, QStringLiteral("SELECT FIRST 1 EMITENTE FROM EMITENTE ORDER BY "
+                                             "ID_EMITENTE"))
+                .executar();
+        return linha.empty() ? QString() : linha[0].toString().trimmed();
+    } catch (const ErroSistema &) {
+        // A document without an author is no reason to refuse the export.
+        return {};
+    }
 }
 
 std::optional<ClienteCadastrado> TDatamodule1::clientePorCpfCnpj(const QString &cpfCnpj) {

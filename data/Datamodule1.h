@@ -70,6 +70,9 @@ public:
     // The five export formats every report preview offers, shared by the whole program.
     ExportacoesRelatorio Exportacoes;
 
+    // The issuer's name as stored (the first row of EMITENTE); empty when there is none or the
+    // database cannot be read.
+    QString nomeDoEmitente();
     // The client registered with exactly this tax number (as stored, punctuation
     // included), through the CPFCNPJ index; the one with the lowest id when several
     // share it. Sees what this run posted and not yet committed. Touches no dataset.

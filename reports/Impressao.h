@@ -21,13 +21,16 @@ bool conferirImpressora();
 // Points a printer object at the system's default printer.
 void usarImpressoraPadrao(QPrinter &impressora);
 
-// Prints pages de..ate (1-based, inclusive); the callback is told each page
-// done and may answer false to stop. Throws ErroSistema when the printer fails.
+// Prints pages de..ate (1-based, inclusive): drawn whole first, then sent to the printer (or
+// written to the file the print dialog named) as one job. The callback is told each page drawn
+// and, while the job is being sent, the last page again; answering false stops it, and
+// Exportadores::Cancelada is thrown with nothing sent. Throws ErroSistema when the printer
+// or the temporary folder fails.
 void imprimir(const RelatorioPreparado &relatorio, QPrinter &impressora, int de, int ate,
               const std::function<bool(int feitas, int total)> &progresso = {});
 
-// The same with the report service's progress window over `pai`, whose Cancel
-// stops after the page being printed.
+// The same with the report service's progress window over `pai`, whose Cancel stops it with
+// nothing printed.
 void imprimirComProgresso(const RelatorioPreparado &relatorio, QPrinter &impressora, int de,
                           int ate, QWidget *pai);
 

@@ -1,4 +1,6 @@
 #include "UNconfigexportacao.h"
+
+#include "Exportadores.h"
 #include "ui_UNconfigexportacao.h"
 
 #include "ConfigExportacao.h"
@@ -33,6 +35,10 @@ void TFRconfigexportacao::carregar() {
     ui->edPdfAutor->setText(p.autor);
     ui->edPdfAssunto->setText(p.assunto);
     ui->edPdfCriador->setText(p.criador);
+    // Left empty, the document says who made it on its own.
+    ui->edPdfAutor->setPlaceholderText(QStringLiteral("(o emitente)"));
+    ui->edPdfAssunto->setPlaceholderText(QStringLiteral("(o título do relatório)"));
+    ui->edPdfCriador->setPlaceholderText(Exportadores::programa());
     ui->edPdfSenhaDono->setText(p.senhaDono);
     ui->edPdfSenhaUsuario->setText(p.senhaUsuario);
     ui->cbPdfImprimir->setChecked(p.permitirImprimir);
@@ -63,6 +69,7 @@ void TFRconfigexportacao::carregar() {
     ui->cbRtfFigurasMetarquivo->setChecked(r.figurasComoMetarquivo);
     ui->cbRtfWysiwyg->setChecked(r.wysiwyg);
     ui->edRtfCriador->setText(r.criador);
+    ui->edRtfCriador->setPlaceholderText(Exportadores::programa());
     ui->cbRtfSuprimirCabecalhos->setChecked(r.suprimirCabecalhosERodapes);
     ui->cbxRtfModo->setCurrentIndex(int(r.modoCabecalho));
     ui->cbRtfTamanhoAutomatico->setChecked(r.tamanhoAutomatico);

@@ -99,8 +99,14 @@ private:
 };
 
 void exportarCom(const RelatorioPreparado &relatorio, FormatoExportacao formato,
-                 const QString &arquivo, const ExportacoesRelatorio &c,
+                 const QString &arquivo, const ExportacoesRelatorio &dadas,
                  const Exportadores::Progresso &avancar) {
+    // A document left without an author names the issuer, whose receipts these are.
+    ExportacoesRelatorio c = dadas;
+    const QString autor = c.autorPadrao ? c.autorPadrao() : QString();
+    for (QString *campo : {&c.pdf.autor, &c.rtf.autor, &c.excel.autor})
+        if (campo->isEmpty())
+            *campo = autor;
     switch (formato) {
     case FormatoExportacao::Pdf:
         Exportadores::pdf(relatorio, arquivo, c.pdf, avancar);
@@ -267,6 +273,7 @@ void TFRpreview::mostrar(RelatorioPreparado *relatorio, std::unique_ptr<Preparad
     m_relatorio = relatorio;
     m_preparador = std::move(preparador);
     m_exportacoes = exportacoes;
+    m_incompleto = false;
     if (!m_exportacoes) {
         m_exportacoesProprias = std::make_unique<ExportacoesRelatorio>();
         m_exportacoes = m_exportacoesProprias.get();
@@ -299,13 +306,29 @@ void TFRpreview::prepararMais() {
             while (!m_preparador->terminado() && relogio.elapsed() < msPorEtapa)
                 m_preparador->continuar(1);
         },
-        [&] { m_preparador.reset(); }); // the pages made so far stay in view
+        [&] { pararPreparo(); }); // the pages made so far stay in view
     paginasNovas();
     if (preparando())
         m_timerPreparo->start();
 }
 
+void TFRpreview::pararPreparo() {
+    m_preparador.reset();
+    m_incompleto = true;
+}
+
 bool TFRpreview::concluirPreparo() {
+    // What could not be prepared whole is shown as it is, never printed or written as if it
+    // were the report.
+    if (m_incompleto) {
+        Avisador::atual().erro(
+            QStringLiteral("Este relatório está incompleto: a preparação parou na página %1, e as "
+                           "páginas seguintes e os totais não estão nele. Ele não será impresso "
+                           "nem gravado assim. Feche a visualização, resolva o que parou a "
+                           "preparação e abra o relatório de novo.")
+                .arg(paginasProntas()));
+        return false;
+    }
     if (!preparando())
         return true;
     m_timerPreparo->stop();
@@ -344,7 +367,7 @@ bool TFRpreview::concluirPreparo() {
         },
         [&] {
             // The pages made so far stay in view.
-            m_preparador.reset();
+            pararPreparo();
             paginasNovas();
         });
     if (cancelado) {
@@ -369,6 +392,9 @@ void TFRpreview::atualizarStatus() {
     QString texto = QStringLiteral("Página %1 de %2").arg(atual).arg(paginasProntas());
     if (preparando())
         texto += QStringLiteral(" (preparando...)");
+    else if (m_incompleto)
+        texto += QStringLiteral(" — relatório INCOMPLETO: a preparação parou, e as páginas "
+                                "seguintes e os totais faltam");
     ui->lbStatus->setText(texto);
     if (!m_numeroPagina->hasFocus())
         m_numeroPagina->setText(QString::number(atual));
@@ -574,6 +600,8 @@ bool TFRpreview::salvarEm(const QString &arquivo) {
     });
     if (cancelada)
         ui->lbStatus->setText(QStringLiteral("Gravação cancelada: nenhum arquivo foi gravado."));
+    else
+        atualizarStatus();
     return feito && !cancelada;
 }
 
@@ -608,6 +636,8 @@ bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo)
     });
     if (cancelada)
         ui->lbStatus->setText(QStringLiteral("Exportação cancelada: nenhum arquivo foi gravado."));
+    else
+        atualizarStatus(); // no word of an earlier cancel stays after this export
     return feita && !cancelada;
 }
 

@@ -59,8 +59,10 @@ public:
     void irParaPagina(int pagina); // 0-based
     // Prepares the pages still missing, the window answering meanwhile and a
     // progress window showing when it takes a while; false when the user cancels
-    // there (the preparation goes on) or when it fails (with a message).
+    // there (the preparation goes on) or when it fails (with a message), and always for a
+    // report whose preparation stopped on an error, which is never printed or written.
     bool concluirPreparo();
+    bool incompleto() const { return m_incompleto; }
     // What page setup does once the user has chosen: new paper and margins for every page.
     void aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMarginsF &margensMm);
 
@@ -105,6 +107,9 @@ private:
     RelatorioPreparado *m_relatorio = nullptr;
     RelatorioPreparado m_aberto; // a saved report opened in the preview
     std::unique_ptr<Preparador> m_preparador;
+    // The preparation stopped on an error: the pages shown are not the whole report.
+    bool m_incompleto = false;
+    void pararPreparo();
     ExportacoesRelatorio *m_exportacoes = nullptr;
     std::unique_ptr<ExportacoesRelatorio> m_exportacoesProprias;
     ModeloMiniaturas *m_miniaturas = nullptr;

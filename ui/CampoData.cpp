@@ -38,7 +38,8 @@ CampoData::CampoData(QWidget *parent) : QLineEdit(parent) {
     setInputMask(QStringLiteral("99/99/9999;_"));
     QAction *abrir = addAction(setaParaBaixo(this), QLineEdit::TrailingPosition);
     abrir->setToolTip(QStringLiteral("Calendário (F4)"));
-    connect(abrir, &QAction::triggered, this, [this] { protegido([this] { mostrarCalendario(); }); });
+    connect(abrir, &QAction::triggered, this,
+            [this] { protegido([this] { mostrarCalendario(); }); });
 }
 
 void CampoData::setDate(const QDate &data) {

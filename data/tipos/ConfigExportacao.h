@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <functional>
+
 // The five export formats every report preview offers, with their settings as
 // they start; the settings windows change a copy for one export. The program
 // declares one ExportacoesRelatorio (in the data module) and hands it to the
@@ -15,9 +17,11 @@ struct ConfigExportacaoPdf {
     bool sumario = false;
     bool fundo = false;
     bool tagsHtml = true;
-    QString autor = QStringLiteral("FastReport");
-    QString assunto = QStringLiteral("FastReport PDF export");
-    QString criador = QStringLiteral("FastReport");
+    // The document information; empty means automatic: the author is the issuer when there
+    // is one, the subject the report's title, the creator this program and its version.
+    QString autor;
+    QString assunto;
+    QString criador;
     QString senhaDono;
     QString senhaUsuario;
     bool permitirImprimir = true;
@@ -44,13 +48,15 @@ struct ConfigExportacaoExcel {
     bool estilos = true;
     bool figuras = true;
     bool wysiwyg = true;
+    QString autor; // the issuer, filled by the preview
 };
 
 struct ConfigExportacaoRtf {
     enum ModoCabecalho { ComoTexto, ComoCabecalho, Nenhum };
     bool figurasComoMetarquivo = true;
     bool wysiwyg = true;
-    QString criador = QStringLiteral("FastReport");
+    QString criador; // empty: this program and its version
+    QString autor;   // the issuer, filled by the preview
     bool suprimirCabecalhosERodapes = false;
     ModoCabecalho modoCabecalho = ComoTexto;
     bool tamanhoAutomatico = false;
@@ -75,6 +81,8 @@ struct ConfigExportacaoBmp {
 
 // The application's five export formats, in the order the preview lists them.
 struct ExportacoesRelatorio {
+    // The name a document's author takes when the settings leave it empty: the issuer's.
+    std::function<QString()> autorPadrao;
     ConfigExportacaoPdf pdf;
     ConfigExportacaoExcel excel;
     ConfigExportacaoRtf rtf;

@@ -66,11 +66,30 @@ long memoriaDoProcessoKb(const char *campo) {
     return -1;
 }
 
+// The most the process held over the whole run, kept across the resets below: the kernel's
+// own count starts again at each one.
+long g_picoDaExecucaoKb = 0;
+
+long picoDaExecucaoKb() {
+    g_picoDaExecucaoKb = qMax(g_picoDaExecucaoKb, memoriaDoProcessoKb("VmHWM:"));
+    return qMax(g_picoDaExecucaoKb, picoDeMemoriaKb());
+}
+
 // Starts the count of the peak again, so that a step's own peak can be read.
 void zerarPico() {
+    picoDaExecucaoKb();
     QFile limpar(QStringLiteral("/proc/self/clear_refs"));
     if (limpar.open(QIODevice::WriteOnly))
         limpar.write("5");
+}
+
+// The processor time the process has used, user and system, in seconds: steadier than the
+// wall clock on a shared machine.
+double segundosDeCpu() {
+    rusage uso{};
+    getrusage(RUSAGE_SELF, &uso);
+    return double(uso.ru_utime.tv_sec + uso.ru_stime.tv_sec) +
+           double(uso.ru_utime.tv_usec + uso.ru_stime.tv_usec) / 1e6;
 }
 
 // With --so-primeiras, the preview is closed once its first page is painted: the figures
@@ -230,10 +249,13 @@ int medirGerado(int linhas) {
     TFRpreview preview;
     std::printf("primeira página na visualização: %.1f ms\n",
                 mostrarAtePrimeiraPagina(preview, relatorio));
+    const double cpuPreparo = segundosDeCpu();
     const double sTudo = esperarTodasAsPaginas(preview);
-    std::printf("todas preparadas com a janela aberta: %.2f s (%d páginas, %.0f páginas/s); "
-                "páginas guardadas: %.1f MB em memória, %.1f MB no arquivo temporário\n",
+    std::printf("todas preparadas com a janela aberta: %.2f s (%d páginas, %.0f páginas/s, "
+                "%.2f ms de CPU por página); páginas guardadas: %.1f MB em memória, %.1f MB no "
+                "arquivo temporário\n",
                 sTudo, preview.paginasProntas(), preview.paginasProntas() / sTudo,
+                (segundosDeCpu() - cpuPreparo) * 1000 / qMax(1, preview.paginasProntas()),
                 relatorio.preparado().paginas.bytesEmMemoria() / 1048576.0,
                 relatorio.preparado().paginas.bytesEmArquivo() / 1048576.0);
     relogio.restart();
@@ -291,16 +313,20 @@ int medirGerado(int linhas) {
         const QString arquivo = dir.filePath(QLatin1String(e.arquivo));
         zerarPico();
         relogio.restart();
+        const double cpu = segundosDeCpu();
         const bool exportou = preview.exportarPara(e.formato, arquivo);
         const double s = relogio.nsecsElapsed() / 1e9;
-        std::printf(
-            "exportar para %s: %.2f s%s = %.0f páginas/s, %.0f linhas/s; %.1f MB; memória no "
-            "passo: pico %.1f MB, ao fim %.1f MB\n",
-            e.nome, s, exportou ? "" : " (falhou)", preview.paginasProntas() / s, linhas / s,
-            QFileInfo(arquivo).size() / 1048576.0, memoriaDoProcessoKb("VmHWM:") / 1024.0,
-            memoriaDoProcessoKb("VmRSS:") / 1024.0);
+        const double cpuPorPagina =
+            (segundosDeCpu() - cpu) * 1000 / qMax(1, preview.paginasProntas());
+        std::printf("exportar para %s: %.2f s%s = %.0f páginas/s (%.2f ms de CPU por página), %.0f "
+                    "linhas/s; %.1f MB; memória no passo: pico %.1f MB, ao fim %.1f MB\n",
+                    e.nome, s, exportou ? "" : " (falhou)", preview.paginasProntas() / s,
+                    cpuPorPagina, linhas / s, QFileInfo(arquivo).size() / 1048576.0,
+                    memoriaDoProcessoKb("VmHWM:") / 1024.0, memoriaDoProcessoKb("VmRSS:") / 1024.0);
         std::fflush(stdout);
     }
+    std::printf("pico de memória da execução inteira: %.1f MB; CPU da execução: %.2f s\n",
+                picoDaExecucaoKb() / 1024.0, segundosDeCpu());
     return 0;
 }
 

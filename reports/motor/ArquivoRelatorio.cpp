@@ -1,10 +1,12 @@
 #include "ArquivoRelatorio.h"
 
 #include "ErroSistema.h"
+#include "SaidaArquivo.h"
 
 #include <QDataStream>
 #include <QFile>
-#include <QSaveFile>
+#include <QImageReader>
+#include <QScopeGuard>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -12,6 +14,8 @@
 #include <array>
 #include <cstring>
 #include <functional>
+
+#include <sys/stat.h>
 
 namespace ArquivoRelatorio {
 
@@ -82,6 +86,26 @@ void serializarPagina(const PaginaPreparada &p, QByteArray &dados) {
     throw ErroSistema(
         QStringLiteral("O arquivo %1 está incompleto ou danificado e não pôde ser aberto.")
             .arg(arquivo));
+}
+
+// What a report saved by this program holds at most: a file that asks for more was not made
+// by it, and is refused before it can take the machine's memory or time.
+namespace Limite {
+constexpr quint32 fontes = 256;
+constexpr quint32 imagens = 256;
+constexpr int megasPorImagem = 64;   // decoded, as Qt's image reader counts them
+constexpr quint32 paginas = 1000000; // some 60 million rows of a list
+constexpr quint32 elementosPorPagina = 20000;
+constexpr quint32 linhasPorTexto = 2000;
+constexpr quint32 linhasPorPagina = 50000;
+constexpr double ladoDaPaginaMm = 2000; // larger than A0
+} // namespace Limite
+
+[[noreturn]] void demais(const QString &arquivo, const QString &oQue) {
+    throw ErroSistema(QStringLiteral("O arquivo %1 não foi aberto: pede %2, mais do que um "
+                                     "relatório salvo por este programa tem. Ele não foi salvo por "
+                                     "este programa, ou está danificado.")
+                          .arg(arquivo, oQue));
 }
 
 // Files of the first version keep no alignment: it is read, once, from where the
@@ -202,12 +226,12 @@ quint16 juntar(quint16 antes, quint16 depois, quint64 bytesDepois) {
 // on both sides and the CRC of the compressed ones from a zero register.
 class Compressor {
 public:
-    Compressor(QSaveFile &saida, std::function<ErroSistema()> falha)
-        : m_saida(saida), m_falha(std::move(falha)), m_trecho(tamanhoDoTrecho, Qt::Uninitialized) {
+    explicit Compressor(SaidaArquivo &saida)
+        : m_saida(saida), m_trecho(tamanhoDoTrecho, Qt::Uninitialized) {
         // The fastest level: saves in half the time of the default one, for a file
         // about a seventh larger; any level reads back the same.
         if (deflateInit(&m_z, Z_BEST_SPEED) != Z_OK)
-            throw m_falha();
+            throw ErroSistema(QStringLiteral("Não há memória para compactar o relatório."));
     }
     ~Compressor() { deflateEnd(&m_z); }
     Compressor(const Compressor &) = delete;
@@ -239,17 +263,15 @@ private:
         m_z.avail_out = uInt(m_trecho.size());
         const int resultado = deflate(&m_z, modo);
         if (resultado == Z_STREAM_ERROR)
-            throw m_falha();
+            throw ErroSistema(QStringLiteral("O relatório não pôde ser compactado."));
         const qsizetype feitos = m_trecho.size() - qsizetype(m_z.avail_out);
-        if (m_saida.write(m_trecho.constData(), feitos) != feitos)
-            throw m_falha();
+        m_saida.escrever(m_trecho.constData(), feitos);
         m_crc = Crc16::avancar(m_crc, m_trecho.constData(), feitos);
         m_compactados += quint64(feitos);
         return resultado;
     }
 
-    QSaveFile &m_saida;
-    std::function<ErroSistema()> m_falha;
+    SaidaArquivo &m_saida;
     QByteArray m_trecho;
     z_stream m_z{};
     quint64 m_originais = 0;
@@ -340,8 +362,12 @@ RelatorioPreparado desserializar(QIODevice &dados, quint64 limite, const QString
     RelatorioPreparado r;
     // Counts are checked against what the file could hold, so a damaged count cannot
     // ask for the moon; and each loop stops at the first thing that could not be read.
-    auto contagem = [&](quint32 n) {
-        if (s.status() != QDataStream::Ok || n > limite)
+    auto contagem = [&](quint32 n, quint32 maximo, const char *oQue) {
+        if (s.status() != QDataStream::Ok)
+            danificado(arquivo);
+        if (n > maximo)
+            demais(arquivo, QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(oQue)));
+        if (n > limite)
             danificado(arquivo);
         return n;
     };
@@ -354,7 +380,7 @@ RelatorioPreparado desserializar(QIODevice &dados, quint64 limite, const QString
     if (versaoLida != versaoSemTipos)
         s >> r.titulo;
     s >> n;
-    for (quint32 i = 0, total = contagem(n); i < total; ++i) {
+    for (quint32 i = 0, total = contagem(n, Limite::fontes, "fontes"); i < total; ++i) {
         FontePreparada f;
         qint32 pontos = 0;
         s >> f.nome >> pontos >> f.negrito >> f.italico >> f.sublinhado;
@@ -363,20 +389,35 @@ RelatorioPreparado desserializar(QIODevice &dados, quint64 limite, const QString
         r.fontes << f;
     }
     s >> n;
-    for (quint32 i = 0, total = contagem(n); i < total; ++i) {
-        QImage img;
-        s >> img;
-        conferir();
-        r.imagens << img;
+    {
+        // A picture's decoding is bounded as the program's own pictures are.
+        const int antes = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(Limite::megasPorImagem);
+        const auto voltar = qScopeGuard([antes] { QImageReader::setAllocationLimit(antes); });
+        for (quint32 i = 0, total = contagem(n, Limite::imagens, "figuras"); i < total; ++i) {
+            QImage img;
+            s >> img;
+            conferir();
+            r.imagens << img;
+        }
     }
     s >> n;
     PaginaPreparada p;
-    for (quint32 i = 0, paginas = contagem(n); i < paginas; ++i) {
+    for (quint32 i = 0, paginas = contagem(n, Limite::paginas, "páginas"); i < paginas; ++i) {
         quint32 elementos = 0;
         s >> p.larguraMm >> p.alturaMm >> p.paisagem >> p.margensMm >> p.deslocamentoMm >>
             elementos;
+        conferir();
+        if (!(p.larguraMm >= 1 && p.larguraMm <= Limite::ladoDaPaginaMm && p.alturaMm >= 1 &&
+              p.alturaMm <= Limite::ladoDaPaginaMm))
+            demais(arquivo, QStringLiteral("uma página de %1 x %2 mm")
+                                .arg(p.larguraMm, 0, 'f', 0)
+                                .arg(p.alturaMm, 0, 'f', 0));
         p.elementos.clear();
-        for (quint32 k = 0, total = contagem(elementos); k < total; ++k) {
+        quint32 linhasNaPagina = 0;
+        for (quint32 k = 0, total = contagem(elementos, Limite::elementosPorPagina,
+                                             "elementos numa só página");
+             k < total; ++k) {
             quint8 tipo = 0;
             s >> tipo;
             switch (tipo) {
@@ -391,7 +432,10 @@ RelatorioPreparado desserializar(QIODevice &dados, quint64 limite, const QString
                 t.fonte = fonte;
                 if (fonte < 0 || fonte >= r.fontes.size())
                     danificado(arquivo);
-                for (quint32 j = 0, nl = contagem(linhas); j < nl; ++j) {
+                const quint32 nl = contagem(linhas, Limite::linhasPorTexto, "linhas num só texto");
+                linhasNaPagina += nl;
+                contagem(linhasNaPagina, Limite::linhasPorPagina, "linhas de texto numa só página");
+                for (quint32 j = 0; j < nl; ++j) {
                     LinhaDeTexto l;
                     s >> l.base >> l.texto >> l.largura;
                     conferir();
@@ -447,22 +491,15 @@ RelatorioPreparado desserializar(QIODevice &dados, quint64 limite, const QString
 
 void gravar(const RelatorioPreparado &relatorio, const QString &arquivo,
             const Exportadores::Progresso &progresso) {
-    QSaveFile saida(arquivo);
-    const auto falha = [&] {
-        return ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                               .arg(arquivo, saida.errorString()));
-    };
-    if (!saida.open(QIODevice::WriteOnly))
-        throw falha();
+    SaidaArquivo saida(arquivo);
     // The two sizes before the pages are known only at the end: their place is kept.
     QByteArray cabecalho(assinatura, sizeof assinatura);
     cabecalho.append(char(versao >> 8)).append(char(versao & 0xff));
     const qint64 posicaoDosTamanhos = cabecalho.size();
     cabecalho.append(8, '\0');
-    if (saida.write(cabecalho) != cabecalho.size())
-        throw falha();
+    saida.escrever(cabecalho);
 
-    Compressor z(saida, falha);
+    Compressor z(saida);
     z.escrever(serializarInicio(relatorio));
     QByteArray pagina;
     const int total = int(relatorio.paginas.size());
@@ -490,13 +527,19 @@ void gravar(const RelatorioPreparado &relatorio, const QString &arquivo,
         Crc16::concluir(Crc16::juntar(depoisDaDica, z.crc(), z.compactados()));
     char final[4];
     qToBigEndian(quint32(verificacao), final);
-    if (saida.write(final, sizeof final) != qint64(sizeof final) ||
-        !saida.seek(posicaoDosTamanhos) ||
-        saida.write(tamanhos, sizeof tamanhos) != qint64(sizeof tamanhos) || !saida.commit())
-        throw falha();
+    saida.escrever(final, sizeof final);
+    saida.escreverEm(posicaoDosTamanhos, tamanhos, sizeof tamanhos);
+    saida.concluir();
 }
 
 RelatorioPreparado ler(const QString &arquivo, const Exportadores::Progresso &progresso) {
+    // Only a regular file: a named pipe would keep the program waiting for good.
+    struct stat st;
+    if (stat(QFile::encodeName(arquivo).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw ErroSistema(
+            QStringLiteral("%1 não é um arquivo comum (é uma pasta, um dispositivo ou "
+                           "um canal) e não pode ser aberto como relatório.")
+                .arg(arquivo));
     QFile entrada(arquivo);
     if (!entrada.open(QIODevice::ReadOnly))
         throw ErroSistema(QStringLiteral("Não foi possível abrir o arquivo %1: %2")

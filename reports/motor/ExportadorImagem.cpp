@@ -1,16 +1,15 @@
 #include "Exportadores.h"
 
+#include "ArquivoTemporario.h"
+#include "ErroDeArquivo.h"
 #include "ErroSistema.h"
 #include "Renderizador.h"
+#include "SaidaArquivo.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <memory>
 
 #include <sys/types.h>
 
@@ -36,75 +35,59 @@ QImage recortarMargemBranca(const QImage &img) {
     return img.copy(QRect(QPoint(esquerda, topo), QPoint(direita, baixo)));
 }
 
-// The pictures of a run wait in temporary files beside their targets, which they
-// replace only once every page is written: a cancel or a failure half way leaves
-// the files of an earlier export as they were and nothing of this one.
-class PaginasPendentes {
-public:
-    ~PaginasPendentes() {
-        for (const QString &t : m_temporarios)
-            QFile::remove(t);
-    }
-
-    void adicionar(const QString &temporario, const QString &destino) {
-        m_temporarios << temporario;
-        m_destinos << destino;
-    }
-
-    void concluir() {
-        for (qsizetype i = 0; i < m_temporarios.size(); ++i) {
-            const QString &destino = m_destinos[i];
-            const QFileDevice::Permissions permissoes =
-                QFile::exists(destino) ? QFile::permissions(destino) : permissoesDeArquivoNovo();
-            // rename() replaces an existing file in one step, as QFile::rename does not.
-            if (!QFile::setPermissions(m_temporarios[i], permissoes) ||
-                std::rename(QFile::encodeName(m_temporarios[i]).constData(),
-                            QFile::encodeName(destino).constData()) != 0)
-                throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                                      .arg(destino, QString::fromLocal8Bit(strerror(errno))));
-            m_temporarios[i].clear();
-        }
-        m_temporarios.clear();
-    }
-
-private:
-    QStringList m_temporarios;
-    QStringList m_destinos;
-};
-
 QStringList exportarImagens(const RelatorioPreparado &relatorio, const QString &arquivo,
                             const char *formato, int qualidade, int resolucao,
                             bool arquivoPorPagina, bool cortar, bool monocromatico,
                             const Progresso &progresso) {
-    QStringList gravados;
-    PaginasPendentes pendentes;
     const int total = int(relatorio.paginas.size());
     const int paginas = arquivoPorPagina ? total : qMin(total, 1);
+    QStringList nomes;
     for (int i = 0; i < paginas; ++i) {
-        QImage img = Renderizador::imagem(relatorio, i, resolucao);
-        if (cortar)
-            img = recortarMargemBranca(img);
-        if (monocromatico)
-            img = img.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
-        if (monocromatico && qstrcmp(formato, "JPEG") == 0)
-            img = img.convertToFormat(QImage::Format_Grayscale8);
-        const QString nome = arquivoDaPagina(arquivo, i);
-        const QFileInfo info(nome);
-        const QString sufixo = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
-        QTemporaryFile saida(info.absoluteDir().filePath(u'.' + info.completeBaseName() +
-                                                         QStringLiteral("-XXXXXX") + sufixo));
-        saida.setAutoRemove(false);
-        const bool aberto = saida.open();
-        if (aberto)
-            pendentes.adicionar(saida.fileName(), nome);
-        if (!aberto || !img.save(&saida, formato, qualidade) || !saida.flush())
-            throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                                  .arg(nome, saida.errorString()));
-        gravados << nome;
-        informar(progresso, i + 1, paginas);
+        nomes << arquivoDaPagina(arquivo, i);
+        // Every name is checked before the first picture: a name too long or a file that
+        // may not be replaced says so at once.
+        SaidaArquivo::conferirDestino(nomes.last());
     }
-    pendentes.concluir();
-    return gravados;
+    // The pictures wait, one after the other, in a work file of the temporary folder that a
+    // kill cannot leave behind, and replace the files of their names only once every page is
+    // drawn: a cancel or a failure half way leaves the files of an earlier export as they were
+    // and nothing of this one.
+    ArquivoTemporario figuras;
+    QList<std::pair<qint64, qint64>> trechos; // where each picture is in the work file
+    try {
+        for (int i = 0; i < paginas; ++i) {
+            QImage img = Renderizador::imagem(relatorio, i, resolucao);
+            if (cortar)
+                img = recortarMargemBranca(img);
+            if (monocromatico)
+                img = img.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+            if (monocromatico && qstrcmp(formato, "JPEG") == 0)
+                img = img.convertToFormat(QImage::Format_Grayscale8);
+            const qint64 inicio = figuras.tamanho();
+            QIODevice &dispositivo = figuras.dispositivo();
+            dispositivo.seek(inicio);
+            const bool salva = img.save(&dispositivo, formato, qualidade);
+            figuras.sincronizar(); // a failure of the temporary folder, told as such
+            if (!salva)
+                throw ErroSistema(
+                    QStringLiteral("A figura da página %1 não pôde ser feita.").arg(i + 1));
+            trechos.push_back({inicio, figuras.tamanho() - inicio});
+            informar(progresso, i + 1, paginas);
+        }
+    } catch (const ErroSistema &e) {
+        throw ErroDeArquivo::naoGravado(arquivo, e);
+    }
+    // Each picture into its own file, under a work name; then all take their names at once.
+    std::vector<std::unique_ptr<SaidaArquivo>> prontas;
+    for (int i = 0; i < paginas; ++i) {
+        prontas.push_back(std::make_unique<SaidaArquivo>(nomes[i]));
+        prontas.back()->copiarDe(figuras.descritor(), trechos[i].first, trechos[i].second);
+        prontas.back()->preparar();
+        informar(progresso, paginas, paginas);
+    }
+    for (auto &pronta : prontas)
+        pronta->substituir();
+    return nomes;
 }
 
 } // namespace

@@ -1,16 +1,17 @@
 #include "Exportadores.h"
 
+#include "ErroDeArquivo.h"
 #include "ErroSistema.h"
 #include "GeometriaPagina.h"
 #include "Renderizador.h"
 
+#include "ArquivoTemporario.h"
 #include "Fontes.h"
+#include "SaidaArquivo.h"
 
 #include <QDir>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
-#include <QTemporaryFile>
 #include <QThread>
 #include <QUuid>
 
@@ -28,6 +29,8 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+
+#include <unistd.h>
 
 namespace Exportadores {
 
@@ -49,7 +52,7 @@ QByteArray metadadosXmp(const QString &titulo, const ConfigExportacaoPdf &config
             "<rdf:Description rdf:about='' xmlns:dc='http://purl.org/dc/elements/1.1/'"
             " xmlns:xmp='http://ns.adobe.com/xap/1.0/' xmlns:pdf='http://ns.adobe.com/pdf/1.3/'>\n"
             "<dc:title><rdf:Alt><rdf:li xml:lang='x-default'>%1</rdf:li></rdf:Alt></dc:title>\n"
-            "<dc:creator><rdf:Seq><rdf:li>%2</rdf:li></rdf:Seq></dc:creator>\n"
+            "%2"
             "<dc:description><rdf:Alt><rdf:li "
             "xml:lang='x-default'>%3</rdf:li></rdf:Alt></dc:description>\n"
             "<xmp:CreatorTool>%4</xmp:CreatorTool>\n"
@@ -57,34 +60,54 @@ QByteArray metadadosXmp(const QString &titulo, const ConfigExportacaoPdf &config
             "</rdf:RDF>\n"
             "</x:xmpmeta>\n"
             "<?xpacket end='w'?>\n")
-            .arg(escaparXml(titulo), escaparXml(config.autor), escaparXml(config.assunto),
-                 escaparXml(config.criador));
+            .arg(escaparXml(titulo),
+                 config.autor.isEmpty()
+                     ? QString()
+                     : QStringLiteral("<dc:creator><rdf:Seq><rdf:li>%1</rdf:li></rdf:Seq>"
+                                      "</dc:creator>\n")
+                           .arg(escaparXml(config.autor)),
+                 escaparXml(config.assunto), escaparXml(config.criador));
     return xmp.toUtf8();
 }
 
-// qpdf writes the final file into the save file, which replaces the target only
-// when complete. Its many small pieces are gathered into large writes.
-class SaidaQSaveFile : public Pipeline {
+// qpdf writes the final file here, into the file that replaces the target only when complete.
+// Its many small pieces are gathered into large writes. Nothing is ever thrown back into qpdf,
+// whose pipelines may be finished from a destructor: a failure is kept, the rest discarded,
+// and the failure thrown once qpdf has returned.
+class SaidaPdf : public Pipeline {
 public:
-    explicit SaidaQSaveFile(QSaveFile &arquivo) : Pipeline("saida", nullptr), m_arquivo(arquivo) {
+    explicit SaidaPdf(SaidaArquivo &arquivo) : Pipeline("saida", nullptr), m_arquivo(arquivo) {
         m_bloco.reserve(tamanhoBloco);
     }
     void write(unsigned char const *dados, size_t tamanho) override {
+        if (m_falha)
+            return;
         m_bloco.append(reinterpret_cast<const char *>(dados), qsizetype(tamanho));
         if (m_bloco.size() >= tamanhoBloco)
             esvaziar();
     }
     void finish() override { esvaziar(); }
+    // Throws what writing met.
+    void conferir() const {
+        if (m_falha)
+            std::rethrow_exception(m_falha);
+    }
 
 private:
     static constexpr qsizetype tamanhoBloco = 1 << 20;
-    void esvaziar() {
-        if (m_arquivo.write(m_bloco) != m_bloco.size())
-            throw std::runtime_error(m_arquivo.errorString().toStdString());
+    void esvaziar() noexcept {
+        if (m_falha)
+            return;
+        try {
+            m_arquivo.escrever(m_bloco);
+        } catch (...) {
+            m_falha = std::current_exception();
+        }
         m_bloco.resize(0);
     }
-    QSaveFile &m_arquivo;
+    SaidaArquivo &m_arquivo;
     QByteArray m_bloco;
+    std::exception_ptr m_falha;
 };
 
 std::string utf8(const QString &texto) {
@@ -100,9 +123,13 @@ void gravarInformacoes(QPDF &pdf, const QString &titulo, const ConfigExportacaoP
         trailer.replaceKey("/Info", info);
     }
     info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(utf8(titulo)));
-    info.replaceKey("/Author", QPDFObjectHandle::newUnicodeString(utf8(config.autor)));
+    if (config.autor.isEmpty())
+        info.removeKey("/Author");
+    else
+        info.replaceKey("/Author", QPDFObjectHandle::newUnicodeString(utf8(config.autor)));
     info.replaceKey("/Subject", QPDFObjectHandle::newUnicodeString(utf8(config.assunto)));
     info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString(utf8(config.criador)));
+    info.replaceKey("/Producer", QPDFObjectHandle::newUnicodeString(utf8(programa())));
 }
 
 // How the viewer opens the document: only the preferences asked for are written,
@@ -168,9 +195,6 @@ public:
 
     // Draws every page; the files of the parts hold them in order when it returns.
     void desenhar(const Progresso &progresso) {
-        for (auto &parte : m_partes)
-            if (!parte->arquivo.open())
-                throw ErroSistema(parte->arquivo.errorString());
         Fontes::garantirCarregadas();
         for (auto &parte : m_partes)
             m_fios.emplace_back([this, p = parte.get()] { desenharParte(*p); });
@@ -179,8 +203,8 @@ public:
         std::unique_lock trava(m_trava);
         for (;;) {
             for (const auto &parte : m_partes)
-                if (!parte->erro.isEmpty())
-                    throw ErroSistema(parte->erro);
+                if (parte->erro)
+                    std::rethrow_exception(parte->erro);
             if (Parte *p = parteComVaga()) {
                 const int i = p->proximaLida++;
                 trava.unlock();
@@ -203,13 +227,18 @@ public:
         }
         trava.unlock();
         pararTodos();
+        // A part may fail after its last page is counted, as it finishes its file.
+        for (const auto &parte : m_partes)
+            if (parte->erro)
+                std::rethrow_exception(parte->erro);
     }
 
-    QStringList arquivos() const {
-        QStringList nomes;
+    // The parts' files, in order, each read from its start.
+    std::vector<int> arquivos() const {
+        std::vector<int> descritores;
         for (const auto &parte : m_partes)
-            nomes << parte->arquivo.fileName();
-        return nomes;
+            descritores.push_back(parte->arquivo.descritor());
+        return descritores;
     }
 
 private:
@@ -223,8 +252,9 @@ private:
         int ate = 0;
         int proximaLida = 0;
         std::deque<PaginaPreparada> fila;
-        QString erro;
-        QTemporaryFile arquivo{QDir::temp().filePath(QStringLiteral("talvano-pdf-XXXXXX.pdf"))};
+        std::exception_ptr erro;
+        // In the temporary folder, with no name: a kill leaves nothing behind.
+        ArquivoTemporario arquivo;
     };
 
     // The part whose thread will soon want a page: the one with the shortest queue.
@@ -245,7 +275,7 @@ private:
                 imagens << imagem.copy();
             const QList<FontePreparada> fontes = m_relatorio.fontes;
 
-            QPdfWriter escritor(&parte.arquivo);
+            QPdfWriter escritor(&parte.arquivo.dispositivo());
             escritor.setResolution(resolucaoPdf);
             escritor.setCreator(m_config.criador);
             escritor.setTitle(m_titulo);
@@ -256,6 +286,9 @@ private:
             QPainter painter;
             if (!painter.begin(&escritor))
                 throw ErroSistema(QStringLiteral("o PDF não pôde ser começado"));
+            // Pictures (the issuer's logo) kept as they are, compressed without loss, so they
+            // print as sharp as the file: Qt would otherwise store them as JPEG.
+            painter.setRenderHint(QPainter::LosslessImageRendering);
             for (int i = parte.de; i < parte.ate; ++i) {
                 PaginaPreparada pagina;
                 {
@@ -279,19 +312,12 @@ private:
                 m_mudou.notify_all();
             }
             painter.end();
-            if (!parte.arquivo.flush())
-                throw ErroSistema(parte.arquivo.errorString());
-        } catch (const ErroSistema &e) {
-            falhou(parte, e.mensagem());
-        } catch (const std::exception &e) {
-            falhou(parte, QString::fromLocal8Bit(e.what()));
+            parte.arquivo.sincronizar();
+        } catch (...) {
+            std::lock_guard trava(m_trava);
+            parte.erro = std::current_exception();
+            m_mudou.notify_all();
         }
-    }
-
-    void falhou(Parte &parte, const QString &motivo) {
-        std::lock_guard trava(m_trava);
-        parte.erro = motivo.isEmpty() ? QStringLiteral("erro desconhecido") : motivo;
-        m_mudou.notify_all();
     }
 
     void pararTodos() {
@@ -316,17 +342,24 @@ private:
     bool m_parar = false;
 };
 
+// Reads a part drawn by Qt from its own start, as qpdf wants a file.
+FILE *abrirParte(int descritor) {
+    const int copia = dup(descritor);
+    FILE *arquivo = copia >= 0 ? fdopen(copia, "rb") : nullptr;
+    if (!arquivo) {
+        if (copia >= 0)
+            close(copia);
+        throw ErroSistema(QStringLiteral("as páginas desenhadas não puderam ser lidas"));
+    }
+    rewind(arquivo);
+    return arquivo;
+}
+
 void gravarPdf(const RelatorioPreparado &relatorio, const QString &arquivo,
                const ConfigExportacaoPdf &config, const Progresso &progresso) {
     const QString titulo = relatorio.titulo.isEmpty() ? relatorio.nome : relatorio.titulo;
-    auto falha = [&](const QString &motivo) {
-        return ErroSistema(
-            QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(arquivo, motivo));
-    };
-    // The file chosen is opened first, so a folder that refuses it says so at once.
-    QSaveFile saida(arquivo);
-    if (!saida.open(QIODevice::WriteOnly))
-        throw falha(saida.errorString());
+    // The file chosen is checked first, so a folder that refuses it says so at once.
+    SaidaArquivo saida(arquivo);
     // Qt draws the pages into temporary files; qpdf then writes the final file
     // from them once, with the document information, the viewer preferences,
     // the compression and the protection the settings ask for.
@@ -334,27 +367,32 @@ void gravarPdf(const RelatorioPreparado &relatorio, const QString &arquivo,
     try {
         desenho.desenhar(progresso);
     } catch (const ErroSistema &e) {
-        throw falha(e.mensagem());
+        throw ErroDeArquivo::naoGravado(arquivo, e);
     }
-    const QStringList partes = desenho.arquivos();
+    const std::vector<int> partes = desenho.arquivos();
+    const int total = int(relatorio.paginas.size());
 
+    // Joining the parts takes a while for a long report: the user may still cancel it,
+    // the progress standing at the end of the pages.
+    const auto seguir = [&] { informar(progresso, total, total); };
+    SaidaPdf destino(saida);
     try {
         QPDF documento;
-        documento.processFile(QFile::encodeName(partes.first()).constData());
+        documento.processFile("partes", abrirParte(partes.front()), true);
         // The other parts' pages are copied into the first as qpdf writes: their
         // documents stay open until then.
         std::vector<std::unique_ptr<QPDF>> outras;
         QPDFPageDocumentHelper paginas(documento);
-        for (qsizetype k = 1; k < partes.size(); ++k) {
+        for (size_t k = 1; k < partes.size(); ++k) {
+            seguir();
             outras.push_back(std::make_unique<QPDF>());
-            outras.back()->processFile(QFile::encodeName(partes[k]).constData());
+            outras.back()->processFile("partes", abrirParte(partes[k]), true);
             for (QPDFPageObjectHelper &pagina :
                  QPDFPageDocumentHelper(*outras.back()).getAllPages())
                 paginas.addPage(pagina, false);
         }
         gravarInformacoes(documento, titulo, config);
         gravarPreferencias(documento, config);
-        SaidaQSaveFile destino(saida);
         QPDFWriter escritor(documento);
         escritor.setOutputPipeline(&destino);
         // Compressed: Qt's streams are copied as they are; uncompressed: every stream
@@ -362,20 +400,49 @@ void gravarPdf(const RelatorioPreparado &relatorio, const QString &arquivo,
         escritor.setCompressStreams(config.compactado);
         escritor.setDecodeLevel(config.compactado ? qpdf_dl_none : qpdf_dl_generalized);
         escritor.setObjectStreamMode(qpdf_o_disable);
+        escritor.registerProgressReporter(
+            std::make_shared<QPDFWriter::FunctionProgressReporter>([&](int) { seguir(); }));
         protegerSePedido(escritor, config);
         escritor.write();
-        destino.finish();
+    } catch (const Cancelada &) {
+        throw;
+    } catch (const ErroSistema &) {
+        throw;
     } catch (const std::exception &e) {
-        throw falha(QString::fromStdString(e.what()));
+        // A failure of the output is the one to tell; qpdf's own comes after it.
+        destino.conferir();
+        throw ErroSistema(
+            QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                .arg(QDir::toNativeSeparators(arquivo), QString::fromStdString(e.what())));
     }
-    if (!saida.commit())
-        throw falha(saida.errorString());
+    destino.conferir();
+    seguir();
+    saida.concluir();
 }
 
 } // namespace
 
+QString programa() {
+    return QStringLiteral("Talvano ") + QStringLiteral(TALVANO_VERSAO);
+}
+
+ConfigExportacaoPdf completar(ConfigExportacaoPdf config, const RelatorioPreparado &relatorio) {
+    if (config.criador.isEmpty())
+        config.criador = programa();
+    if (config.assunto.isEmpty())
+        config.assunto = relatorio.titulo.isEmpty() ? relatorio.nome : relatorio.titulo;
+    return config;
+}
+
+ConfigExportacaoRtf completar(ConfigExportacaoRtf config) {
+    if (config.criador.isEmpty())
+        config.criador = programa();
+    return config;
+}
+
 void pdf(const RelatorioPreparado &relatorio, const QString &arquivo,
-         const ConfigExportacaoPdf &config, const Progresso &progresso) {
+         const ConfigExportacaoPdf &dadas, const Progresso &progresso) {
+    const ConfigExportacaoPdf config = completar(dadas, relatorio);
     struct DevolverMemoria {
         // qpdf's hundreds of thousands of small objects of a long report leave the
         // heap large once freed; it goes back to the system instead of staying with

@@ -2,10 +2,10 @@
 
 #include "ErroSistema.h"
 #include "Fontes.h"
+#include "SaidaArquivo.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>
-#include <QSaveFile>
 
 #include <limits>
 
@@ -102,6 +102,19 @@ struct Escritor {
     }
 
     void traco(QPointF inicio, QPointF fim, double largura, MolduraLayout::Estilo estilo, QRgb c) {
+        // A dotted rule as the dotted border of an empty frame along it: word processors draw
+        // such borders dotted, where some draw a dotted line shape solid.
+        const bool horizontal = qAbs(inicio.y() - fim.y()) < 0.5;
+        if (estilo == MolduraLayout::Pontilhado &&
+            (horizontal || qAbs(inicio.x() - fim.x()) < 0.5)) {
+            const QRectF r = QRectF(inicio, fim).normalized().translated(deslocamento);
+            pagina += "{\\pard\\plain\\pvpg\\phpg\\posx" + twips(r.left()) + "\\posy" +
+                      twips(r.top()) + "\\absw" + twips(qMax(1.0, r.width())) + "\\absh-" +
+                      twips(qMax(1.0, r.height())) + "\\dxfrtext0" +
+                      (horizontal ? "\\brdrt" : "\\brdrl") + "\\brdrdot\\brdrw" + twips(largura) +
+                      "\\brdrcf" + QByteArray::number(cor(c)) + "\\fs2 \\par}\n";
+            return;
+        }
         QByteArray p = propriedade("lineColor", corDeDesenho(c)) +
                        propriedade("lineWidth", QByteArray::number(qRound(largura * emuPorPixel)));
         if (estilo == MolduraLayout::Pontilhado)
@@ -205,6 +218,10 @@ struct Escritor {
             pagina += "\\i";
         if (f.sublinhado)
             pagina += "\\ul";
+        // A fill also as the paragraph's own shading: word processors that leave the drawn
+        // rectangle out (LibreOffice) would show white letters on white.
+        if (qAlpha(t.fundo) != 0)
+            pagina += "\\cbpat" + QByteArray::number(cor(t.fundo));
         pagina += "\\cf" + QByteArray::number(cor(t.cor)) + ' ';
         for (qsizetype i = 0; i < t.linhas.size(); ++i) {
             if (i > 0)
@@ -270,56 +287,62 @@ struct Escritor {
 
 void rtf(const RelatorioPreparado &relatorio, const QString &arquivo,
          const ConfigExportacaoRtf &config, const Progresso &progresso) {
+    // The file chosen is checked first, so a folder that refuses it says so at once.
+    SaidaArquivo saida(arquivo);
     Escritor e(relatorio, config);
     // The colour table leads the file: the colours of the texts are gathered first,
     // a pass the user can cancel as well.
     const int total = int(relatorio.paginas.size());
     for (int p = 0; p < total; ++p) {
-        for (const ElementoPreparado &el : relatorio.paginas.at(p).elementos)
-            if (const auto *t = std::get_if<TextoPreparado>(&el))
+        for (const ElementoPreparado &el : relatorio.paginas.at(p).elementos) {
+            if (const auto *t = std::get_if<TextoPreparado>(&el)) {
                 e.cor(t->cor);
+                if (qAlpha(t->fundo) != 0)
+                    e.cor(t->fundo);
+            } else if (const auto *l = std::get_if<TracoPreparado>(&el)) {
+                e.cor(l->cor);
+            }
+        }
         informar(progresso, 0, total);
     }
 
     QByteArray cabecalho = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
+    // Each face with the one of the same metrics that Debian has, which a word processor
+    // without the face takes instead: otherwise it picks a wider one and the lines run long.
+    const auto face = [](const QString &nome) -> QByteArray {
+        QByteArray b = escapar(nome);
+        b += "{\\*\\falt Liberation Sans}";
+        return b;
+    };
     for (int i = 0; i < relatorio.fontes.size(); ++i)
-        cabecalho +=
-            "{\\f" + QByteArray::number(i) + "\\fswiss " + escapar(relatorio.fontes[i].nome) + ";}";
+        cabecalho += "{\\f" + QByteArray::number(i) + "\\fswiss\\fcharset0 " +
+                     face(relatorio.fontes[i].nome) + ";}";
     if (relatorio.fontes.isEmpty())
-        cabecalho += "{\\f0\\fswiss Arial;}";
+        cabecalho += "{\\f0\\fswiss\\fcharset0 " + face(QStringLiteral("Arial")) + ";}";
     cabecalho += "}\n{\\colortbl;";
     for (QRgb c : e.cores)
         cabecalho += "\\red" + QByteArray::number(qRed(c)) + "\\green" +
                      QByteArray::number(qGreen(c)) + "\\blue" + QByteArray::number(qBlue(c)) + ';';
     const QString titulo = relatorio.titulo.isEmpty() ? relatorio.nome : relatorio.titulo;
-    cabecalho += "}\n{\\info{\\title " + escapar(titulo) + "}{\\author " + escapar(config.criador) +
-                 "}{\\doccomm " + escapar(config.criador) + "}}\n";
+    const ConfigExportacaoRtf completas = completar(config);
+    cabecalho += "}\n{\\info{\\title " + escapar(titulo) + "}{\\subject " + escapar(titulo) +
+                 "}{\\author " + escapar(completas.autor) + "}{\\doccomm " +
+                 escapar(completas.criador) + "}}\n";
     if (!relatorio.paginas.isEmpty()) {
         const QSizeF t = relatorio.paginas.first().tamanhoPx();
         cabecalho += "\\paperw" + twips(t.width()) + "\\paperh" + twips(t.height()) +
                      "\\margl0\\margr0\\margt0\\margb0\n";
     }
 
-    QSaveFile saida(arquivo);
-    auto escrever = [&](const QByteArray &trecho) {
-        if (saida.write(trecho) != trecho.size())
-            throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                                  .arg(arquivo, saida.errorString()));
-    };
-    if (!saida.open(QIODevice::WriteOnly))
-        throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                              .arg(arquivo, saida.errorString()));
-    escrever(cabecalho);
-    // Cancelled, the file is dropped uncommitted: the target stays as it was.
+    saida.escrever(cabecalho);
+    // Cancelled, the file is dropped unfinished: the target stays as it was.
     for (int p = 0; p < total; ++p) {
         e.escreverPagina(p);
-        escrever(e.pagina);
+        saida.escrever(e.pagina);
         informar(progresso, p + 1, total);
     }
-    escrever("}\n");
-    if (!saida.commit())
-        throw ErroSistema(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                              .arg(arquivo, saida.errorString()));
+    saida.escrever("}\n");
+    saida.concluir();
 }
 
 } // namespace Exportadores

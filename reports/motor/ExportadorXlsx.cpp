@@ -1,6 +1,9 @@
 #include "Exportadores.h"
 
+#include "ErroDeArquivo.h"
 #include "ErroSistema.h"
+#include "PlanilhaConferida.h"
+#include "SaidaArquivo.h"
 
 #include <QBuffer>
 #include <QDate>
@@ -9,12 +12,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+
+#include <sys/statvfs.h>
 
 namespace Exportadores {
 
@@ -215,7 +221,10 @@ QList<double> colunasDaGrade(const RelatorioPreparado &relatorio, bool figuras,
                              const Progresso &progresso) {
     QSet<qint64> vistas; // edges to 1/64 px: few distinct values however many pages
     auto ver = [&](double x) { vistas.insert(qRound64(x * 64)); };
-    ver(0);
+    // The grid starts at the left margin, which the sheet's own margin gives back in print.
+    ver(relatorio.paginas.isEmpty()
+            ? 0
+            : relatorio.paginas.cabecalho(0).margensMm.left() * Layout::pixelsPorMm);
     const int total = int(relatorio.paginas.size());
     for (int p = 0; p < total; ++p) {
         informar(progresso, 0, total);
@@ -233,6 +242,29 @@ QList<double> colunasDaGrade(const RelatorioPreparado &relatorio, bool figuras,
     for (qint64 v : vistas)
         xs << double(v) / 64;
     return arestas(xs);
+}
+
+// The sheet's code of the paper of a page: A4 unless another of the common sizes.
+uint8_t codigoDoPapel(const PaginaPreparada &papel) {
+    const double lado = qMin(papel.larguraMm, papel.alturaMm);
+    const double outro = qMax(papel.larguraMm, papel.alturaMm);
+    const struct {
+        double lado, outro;
+        uint8_t codigo;
+    } papeis[] = {
+        {210, 297, 9}, {215.9, 279.4, 1}, {215.9, 355.6, 5}, {297, 420, 8}, {148, 210, 11}};
+    for (const auto &p : papeis)
+        if (qAbs(lado - p.lado) < 1 && qAbs(outro - p.outro) < 1)
+            return p.codigo;
+    return 9;
+}
+
+// Whether the temporary folder has no room left to speak of: the library tells no failure of
+// its work files, so a workbook found cut is put down to the folder when it is this full.
+bool pastaTemporariaCheia() {
+    struct statvfs v;
+    return statvfs(QFile::encodeName(QDir::tempPath()).constData(), &v) == 0 &&
+           qint64(v.f_bavail) * qint64(v.f_frsize) < (qint64(4) << 20);
 }
 
 // Drops a workbook without writing it (what constant memory already put in the
@@ -253,15 +285,18 @@ void descartar(lxw_workbook *livro) {
 
 void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
           const ConfigExportacaoExcel &config, const Progresso &progresso) {
+    // The file chosen is checked first, so a folder that refuses it says so at once.
+    SaidaArquivo saida(arquivo);
     const QList<double> colunas = colunasDaGrade(relatorio, config.figuras, progresso);
 
-    QTemporaryFile temporario(
-        QFileInfo(arquivo).absoluteDir().filePath(QStringLiteral(".exportacao-XXXXXX.xlsx")));
-    if (!temporario.open())
-        throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1: %2")
-                              .arg(arquivo, temporario.errorString()));
-    const QByteArray caminhoTemporario = QFile::encodeName(temporario.fileName());
-    temporario.close();
+    // The library writes the workbook, and its own work files, in a folder of the temporary
+    // folder; the whole workbook is then checked and copied in place of the file chosen.
+    QTemporaryDir trabalho(QDir::temp().filePath(QStringLiteral("talvano-planilha-XXXXXX")));
+    if (!trabalho.isValid())
+        throw ErroDeArquivo::naoGravado(
+            arquivo, ErroDeArquivo::naPastaTemporaria(QDir::tempPath(), errno ? errno : EIO));
+    const QString montada = trabalho.filePath(QStringLiteral("planilha.xlsx"));
+    const QByteArray caminhoTemporario = QFile::encodeName(montada);
 
     Planilha pl;
     pl.relatorio = &relatorio;
@@ -271,7 +306,7 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
     // a row, not the report.
     lxw_workbook_options opcoes = {};
     opcoes.constant_memory = LXW_TRUE;
-    const QByteArray pastaTemporaria = QFile::encodeName(QDir::tempPath());
+    const QByteArray pastaTemporaria = QFile::encodeName(trabalho.path());
     opcoes.tmpdir = const_cast<char *>(pastaTemporaria.constData());
     pl.livro = workbook_new_opt(caminhoTemporario.constData(), &opcoes);
     if (!pl.livro)
@@ -290,13 +325,35 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
     for (const QChar c : u"[]:*?/\\")
         nomeFolha.replace(c, u' ');
     const QByteArray tituloUtf8 = titulo.toUtf8();
+    const QByteArray autorUtf8 = config.autor.toUtf8();
+    const QByteArray programaUtf8 = programa().toUtf8();
     lxw_doc_properties propriedades = {};
     propriedades.title = const_cast<char *>(tituloUtf8.constData());
+    propriedades.subject = const_cast<char *>(tituloUtf8.constData());
+    if (!autorUtf8.isEmpty())
+        propriedades.author = const_cast<char *>(autorUtf8.constData());
+    propriedades.comments = const_cast<char *>(programaUtf8.constData());
     workbook_set_properties(pl.livro, &propriedades);
 
     std::vector<lxw_row_t> quebrasDePagina;
     int folhas = 0;
-    auto novaFolha = [&] {
+    // Printed from a spreadsheet program, each page of the report comes out as a page of its
+    // own, as the preview shows it: the sheet's paper, orientation and margins are the
+    // layout's, the columns are fitted to the paper's width, and a page break ends each page
+    // of the report (a sheet takes up to 1,023 breaks, so a longer report goes on in another
+    // sheet).
+    auto configurarImpressao = [&](const PaginaPreparada &papel) {
+        worksheet_set_paper(pl.folha, codigoDoPapel(papel));
+        if (papel.paisagem)
+            worksheet_set_landscape(pl.folha);
+        else
+            worksheet_set_portrait(pl.folha);
+        const QMarginsF &m = papel.margensMm;
+        worksheet_set_margins(pl.folha, m.left() / 25.4, m.right() / 25.4, m.top() / 25.4,
+                              m.bottom() / 25.4);
+        worksheet_fit_to_pages(pl.folha, 1, 0);
+    };
+    auto novaFolha = [&](const PaginaPreparada &papel) {
         if (pl.folha && !quebrasDePagina.empty()) {
             quebrasDePagina.push_back(0);
             worksheet_set_h_pagebreaks(pl.folha, quebrasDePagina.data());
@@ -316,8 +373,9 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
         for (int c = 0; c + 1 < colunas.size(); ++c)
             worksheet_set_column_pixels(pl.folha, lxw_col_t(c), lxw_col_t(c),
                                         qMax(1, qRound(colunas[c + 1] - colunas[c])), nullptr);
+        configurarImpressao(papel);
     };
-    novaFolha();
+    novaFolha(relatorio.paginas.isEmpty() ? PaginaPreparada{} : relatorio.paginas.cabecalho(0));
 
     // Pages are stacked down the sheet, each with rows of its own.
     QHash<int, QByteArray> imagens; // PNG of each picture, alive until the workbook closes
@@ -325,19 +383,25 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
     const int total = int(relatorio.paginas.size());
     for (int p = 0; p < total; ++p) {
         const PaginaPreparada &pagina = relatorio.paginas[p];
-        const double alturaPagina = pagina.tamanhoPx().height();
-        QList<double> ys{0, alturaPagina};
+        // The rows span the page inside its margins, which the sheet's own margins give back
+        // when it is printed.
+        const double topo = pagina.margensMm.top() * Layout::pixelsPorMm;
+        const double base = qMax(topo + 1, pagina.tamanhoPx().height() -
+                                               pagina.margensMm.bottom() * Layout::pixelsPorMm);
+        const auto dentro = [&](double y) { return qBound(topo, y, base); };
+        QList<double> ys{topo, base};
         for (const ElementoPreparado &e : pagina.elementos) {
             if (const auto *t = std::get_if<TextoPreparado>(&e); t && !t->linhas.isEmpty())
-                ys << qMin(t->caixa.top(), alturaPagina) << qMin(t->caixa.bottom(), alturaPagina);
+                ys << dentro(t->caixa.top()) << dentro(t->caixa.bottom());
             else if (const auto *f = std::get_if<FiguraPreparada>(&e); f && config.figuras)
-                ys << qMin(f->destino.top(), alturaPagina);
+                ys << dentro(f->destino.top());
         }
         const QList<double> linhas = arestas(ys);
-        // A sheet holds 1,048,576 rows (a million receipts take a few more): the pages
-        // that do not fit go on in another sheet.
-        if (primeiraLinha > 0 && primeiraLinha + linhas.size() - 1 > LXW_ROW_MAX) {
-            novaFolha();
+        // A sheet holds 1,048,576 rows (a million receipts take a few more) and 1,023 page
+        // breaks: the pages that do not fit go on in another sheet.
+        if (primeiraLinha > 0 && (primeiraLinha + linhas.size() - 1 > LXW_ROW_MAX ||
+                                  (config.quebrasDePagina && quebrasDePagina.size() >= 1023))) {
+            novaFolha(pagina);
             primeiraLinha = 0;
         }
 
@@ -417,7 +481,7 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
         }
 
         primeiraLinha += int(linhas.size()) - 1;
-        if (config.quebrasDePagina && p + 1 < total && quebrasDePagina.size() < 1023)
+        if (config.quebrasDePagina && p + 1 < total)
             quebrasDePagina.push_back(lxw_row_t(primeiraLinha));
         informar(progresso, p + 1, total);
     }
@@ -427,17 +491,28 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
     }
 
     lxw_workbook *livro = std::exchange(pl.livro, nullptr);
-    pl.verificar(workbook_close(livro));
-    // The finished workbook replaces the file chosen, without a question, with the
-    // permissions of any new file of the user.
-    const QFileDevice::Permissions permissoes =
-        QFile::exists(arquivo) ? QFile::permissions(arquivo) : permissoesDeArquivoNovo();
-    if (!QFile::setPermissions(temporario.fileName(), permissoes))
-        throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
-    QFile::remove(arquivo);
-    if (!QFile::rename(temporario.fileName(), arquivo))
-        throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
-    temporario.setAutoRemove(false);
+    errno = 0;
+    const lxw_error fechado = workbook_close(livro);
+    const int erroDoSistema = errno;
+    if (fechado != LXW_NO_ERROR)
+        throw ErroDeArquivo::naoGravado(
+            arquivo, erroDoSistema
+                         ? ErroDeArquivo::naPastaTemporaria(QDir::tempPath(), erroDoSistema)
+                         : ErroSistema(QStringLiteral("A planilha não pôde ser montada "
+                                                      "na pasta temporária %1 (%2).")
+                                           .arg(QDir::toNativeSeparators(QDir::tempPath()),
+                                                QString::fromUtf8(lxw_strerror(fechado)))));
+    if (const QString defeito = PlanilhaConferida::defeito(montada); !defeito.isEmpty())
+        throw ErroDeArquivo::naoGravado(
+            arquivo,
+            pastaTemporariaCheia()
+                ? ErroDeArquivo::naPastaTemporaria(QDir::tempPath(), ENOSPC)
+                : ErroSistema(QStringLiteral("A planilha montada na pasta temporária %1 ficou "
+                                             "incompleta.")
+                                  .arg(QDir::toNativeSeparators(QDir::tempPath()))));
+    informar(progresso, total, total);
+    saida.copiarDe(montada);
+    saida.concluir();
 }
 
 } // namespace Exportadores

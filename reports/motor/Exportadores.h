@@ -52,6 +52,13 @@ QStringList jpeg(const RelatorioPreparado &relatorio, const QString &arquivo,
 QStringList bmp(const RelatorioPreparado &relatorio, const QString &arquivo,
                 const ConfigExportacaoBmp &config, const Progresso &progresso = {});
 
+// The program and its version, as documents name their creator: "Talvano 2.2.2".
+QString programa();
+// The document information the settings leave empty, filled: the creator is this program, the
+// subject the report's title; the author stays as given (the preview gives the issuer).
+ConfigExportacaoPdf completar(ConfigExportacaoPdf config, const RelatorioPreparado &relatorio);
+ConfigExportacaoRtf completar(ConfigExportacaoRtf config);
+
 // What a new file of the user gets: read and write for all, less the user's umask.
 QFileDevice::Permissions permissoesDeArquivoNovo();
 

@@ -1,10 +1,9 @@
 #include "PaginaPreparada.h"
 
+#include "ArquivoTemporario.h"
 #include "ErroSistema.h"
 
-#include <QDir>
 #include <QMultiHash>
-#include <QTemporaryFile>
 
 #include <cstring>
 #include <type_traits>
@@ -119,13 +118,7 @@ public:
             return m_blocos.at(bloco).mid(posicao, tamanho);
         if (posicao >= m_fimDoArquivo)
             return m_pendente.mid(posicao - m_fimDoArquivo, tamanho);
-        QByteArray dados;
-        if (!m_arquivo->seek(posicao) || (dados = m_arquivo->read(tamanho)).size() != tamanho)
-            throw ErroSistema(
-                QStringLiteral(
-                    "Não foi possível ler as páginas preparadas do arquivo temporário: %1")
-                    .arg(m_arquivo->errorString()));
-        return dados;
+        return m_arquivo->ler(posicao, tamanho);
     }
 
     qint64 bytesEmMemoria() const { return m_bytesEmMemoria + m_pendente.size(); }
@@ -133,19 +126,15 @@ public:
 
 private:
     void abrirArquivo() {
-        auto arquivo = std::make_unique<QTemporaryFile>(QDir::tempPath() +
-                                                        QStringLiteral("/talvano-paginas-XXXXXX"));
         // Without a temporary file the pages simply stay in memory.
-        if (arquivo->open())
-            m_arquivo = std::move(arquivo);
+        try {
+            m_arquivo = std::make_unique<ArquivoTemporario>();
+        } catch (const ErroSistema &) {
+        }
     }
+    // A failure says that the temporary folder is full, and where it is.
     void descarregar() {
-        if (!m_arquivo->seek(m_fimDoArquivo) || m_arquivo->write(m_pendente) != m_pendente.size() ||
-            !m_arquivo->flush())
-            throw ErroSistema(
-                QStringLiteral("Não foi possível guardar as páginas preparadas no arquivo "
-                               "temporário: %1")
-                    .arg(m_arquivo->errorString()));
+        m_arquivo->escrever(m_pendente);
         m_fimDoArquivo += m_pendente.size();
         m_pendente.clear();
     }
@@ -154,7 +143,7 @@ private:
     QMultiHash<size_t, qint32> m_indiceEstilos;
     QList<QByteArray> m_blocos;
     qint64 m_bytesEmMemoria = 0;
-    std::unique_ptr<QTemporaryFile> m_arquivo;
+    std::unique_ptr<ArquivoTemporario> m_arquivo;
     qint64 m_fimDoArquivo = 0;
     QByteArray m_pendente;
 };

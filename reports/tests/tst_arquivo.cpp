@@ -6,10 +6,14 @@
 
 #include <QDataStream>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#include <sys/stat.h>
+#include <zlib.h>
 
 class TstArquivo : public QObject {
     Q_OBJECT
@@ -20,6 +24,9 @@ private Q_SLOTS:
     void idaEVolta();
     void arquivoRecusado_data();
     void arquivoRecusado();
+    void arquivoForjadoRecusadoComPoucaMemoria_data();
+    void arquivoForjadoRecusadoComPoucaMemoria();
+    void soArquivoComumEAberto();
     void arquivoDaVersaoAnterior();
     void arquivosSalvosAntesAbrem();
 
@@ -145,6 +152,150 @@ void TstArquivo::arquivoRecusado() {
         QFAIL("o arquivo ruim foi aceito");
     } catch (const ErroSistema &e) {
         QVERIFY2(e.mensagem().contains(mensagem), qPrintable(e.mensagem()));
+    }
+}
+
+namespace {
+
+// A saved report made by hand, as one made elsewhere could be: the file's frame (signature,
+// version, sizes, the pages compressed) around the given uncompressed contents. The check at
+// its end is wrong: what is refused must be refused before it is read that far.
+QByteArray forjado(const QByteArray &conteudo) {
+    uLongf tamanho = compressBound(uLong(conteudo.size()));
+    QByteArray compactado(qsizetype(tamanho), Qt::Uninitialized);
+    compress2(reinterpret_cast<Bytef *>(compactado.data()), &tamanho,
+              reinterpret_cast<const Bytef *>(conteudo.constData()), uLong(conteudo.size()), 9);
+    compactado.resize(qsizetype(tamanho));
+    QByteArray arquivo("TLVRPREP\x00\x02", 10);
+    char numero[4];
+    qToBigEndian(quint32(4 + compactado.size()), numero);
+    arquivo.append(numero, 4);
+    qToBigEndian(quint32(conteudo.size()), numero);
+    arquivo.append(numero, 4);
+    arquivo += compactado;
+    arquivo.append(4, '\0');
+    return arquivo;
+}
+
+// The contents before the pages: a name, a title, one font, the pictures given, the pages.
+QByteArray inicio(quint32 paginas, const QList<QImage> &imagens = {}) {
+    QByteArray dados;
+    QDataStream s(&dados, QIODevice::WriteOnly);
+    s.setVersion(QDataStream::Qt_6_4);
+    s << QStringLiteral("forjado") << QStringLiteral("Forjado") << quint32(1)
+      << QStringLiteral("Arial") << qint32(10) << false << false << false
+      << quint32(imagens.size());
+    for (const QImage &i : imagens)
+        s << i;
+    s << paginas;
+    return dados;
+}
+
+// A page of the given size and element count; each element a text of `linhas` lines.
+QByteArray pagina(double largura, double altura, quint32 elementos, quint32 linhas = 1,
+                  quint32 escritos = 1) {
+    QByteArray dados;
+    QDataStream s(&dados, QIODevice::WriteOnly);
+    s.setVersion(QDataStream::Qt_6_4);
+    s << largura << altura << false << QMarginsF() << QPointF() << elementos;
+    for (quint32 k = 0; k < qMin(elementos, escritos); ++k) {
+        s << quint8(1) << QStringLiteral("Memo") << QRectF(0, 0, 10, 10) << true << qint32(0)
+          << quint32(0xff000000) << quint32(0) << false << false << false << false << quint8(0)
+          << 1.0 << quint8(0) << quint8(0) << true << quint8(0) << qint8(0) << qint8(-1)
+          << qint64(0) << linhas;
+        for (quint32 j = 0; j < qMin<quint32>(linhas, 1000); ++j)
+            s << QPointF(1, 1) << QStringLiteral("x") << 1.0;
+    }
+    return dados;
+}
+
+// The peak of the process's resident memory, once reset: what one step asked for.
+qint64 picoDesde() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &linha : status.readAll().split('\n'))
+        if (linha.startsWith("VmHWM:"))
+            return linha.mid(6).trimmed().split(' ').first().toLongLong() / 1024;
+    return 0;
+}
+
+void zerarPico() {
+    QFile limpar(QStringLiteral("/proc/self/clear_refs"));
+    if (limpar.open(QIODevice::WriteOnly))
+        limpar.write("5");
+}
+
+} // namespace
+
+void TstArquivo::arquivoForjadoRecusadoComPoucaMemoria_data() {
+    QTest::addColumn<QByteArray>("conteudo");
+    QTest::addColumn<QString>("pedido"); // how the message names what the file asks for
+    QByteArray muitasPaginas = inicio(900000);
+    for (int i = 0; i < 2000; ++i)
+        muitasPaginas += pagina(210, 297, 0);
+    // Many small pages are what the program writes: those pass the bound, and the file is
+    // then refused where its pages run out.
+    QTest::newRow("páginas além do que o programa grava")
+        << forjado(inicio(5000000) + pagina(210, 297, 0)) << "5000000 páginas";
+    QTest::newRow("elementos demais numa página")
+        << forjado(inicio(1) + pagina(210, 297, 20000000)) << "20000000 elementos";
+    QTest::newRow("linhas demais num texto")
+        << forjado(inicio(1) + pagina(210, 297, 1, 20000000)) << "20000000 linhas";
+    QTest::newRow("linhas demais numa página")
+        << forjado(inicio(1) + pagina(210, 297, 60, 1000, 60)) << "linhas de texto";
+    QTest::newRow("página de 210 x 100.000 mm")
+        << forjado(inicio(1) + pagina(210, 100000, 0)) << "210 x 100000 mm";
+    QTest::newRow("página sem tamanho")
+        << forjado(inicio(1) + pagina(qQNaN(), 297, 0)) << "uma página de";
+    QTest::newRow("muitas páginas vazias, e o arquivo acaba")
+        << forjado(muitasPaginas) << "danificado";
+    QImage enorme(30000, 30000, QImage::Format_Mono);
+    enorme.fill(0);
+    QTest::newRow("figura enorme")
+        << forjado(inicio(1, {enorme}) + pagina(210, 297, 0)) << "danificado";
+}
+
+// A saved report from elsewhere is refused, within a bounded memory and time, when it asks
+// for more than the program ever writes: the message says what it asked for.
+void TstArquivo::arquivoForjadoRecusadoComPoucaMemoria() {
+    QFETCH(QByteArray, conteudo);
+    QFETCH(QString, pedido);
+    const QString arquivo = m_dir.filePath(QStringLiteral("forjado.trp"));
+    QFile f(arquivo);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(conteudo);
+    f.close();
+    zerarPico();
+    const qint64 antes = picoDesde();
+    QElapsedTimer relogio;
+    relogio.start();
+    try {
+        ArquivoRelatorio::ler(arquivo);
+        QFAIL("o arquivo forjado foi aceito");
+    } catch (const ErroSistema &e) {
+        QVERIFY2(e.mensagem().contains(pedido), qPrintable(e.mensagem()));
+    }
+    const qint64 pico = picoDesde() - antes;
+    qInfo("%s: %lld MB a mais, %lld ms", qPrintable(pedido), pico, relogio.elapsed());
+    QVERIFY2(pico < 300, qPrintable(QString::number(pico)));
+}
+
+// A named pipe chosen as the file to open is refused at once instead of blocking the program.
+void TstArquivo::soArquivoComumEAberto() {
+    const QString canal = m_dir.filePath(QStringLiteral("canal.trp"));
+    QCOMPARE(mkfifo(QFile::encodeName(canal).constData(), 0600), 0);
+    try {
+        ArquivoRelatorio::ler(canal);
+        QFAIL("o canal foi aceito");
+    } catch (const ErroSistema &e) {
+        QVERIFY2(e.mensagem().contains(u"não é um arquivo comum"), qPrintable(e.mensagem()));
+    }
+    try {
+        ArquivoRelatorio::ler(m_dir.path());
+        QFAIL("a pasta foi aceita");
+    } catch (const ErroSistema &e) {
+        QVERIFY2(e.mensagem().contains(u"não é um arquivo comum"), qPrintable(e.mensagem()));
     }
 }
 

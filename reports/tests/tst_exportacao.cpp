@@ -4,6 +4,7 @@
 #include "Exportadores.h"
 #include "FonteEmMemoria.h"
 #include "Relatorio.h"
+#include "RelatoriosDeTeste.h"
 #include "Renderizador.h"
 
 #include <QDate>
@@ -23,46 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString extensoMaisLongo = QStringLiteral(
-    "Quatrocentos e Cinqüenta e Quatro Mil, e Quatrocentos e Cinqüenta e Quatro Reais, "
-    "e Cinqüenta e Quatro Centavos.");
-
-// The receipt as the receipt window fills it, logo included.
-void preencherRecibo(Relatorio &relatorio, const QString &valor = QStringLiteral("454.454,54")) {
-    const QList<std::pair<QString, QString>> campos = {{"Valor", valor},
-                                                       {"recebi", "Maria das Graças Conceição"},
-                                                       {"extenso", extensoMaisLongo},
-                                                       {"referente", "Aluguel de março"},
-                                                       {"observacoes", "Pago em espécie"},
-                                                       {"local", "São Paulo"},
-                                                       {"data1", "05 de março de 2011"},
-                                                       {"emitente", "José Antônio Ltda"},
-                                                       {"cpfcnpjemitente", "12.345.678/0001-95"},
-                                                       {"cpfcnpjcliente", "123.456.789-09"}};
-    for (const auto &[nome, texto] : campos)
-        SetText(FindObject(relatorio, nome), texto);
-    QImage logo(200, 100, QImage::Format_RGB32);
-    logo.fill(Qt::white);
-    QPainter p(&logo);
-    p.fillRect(QRect(10, 10, 180, 80), QColor(30, 60, 200));
-    p.end();
-    SetPicture(FindObject(relatorio, "picture1"), logo);
-}
-
-// A list of receipts by period, prepared: "Cliente N" paying N centavos on 05/03/2011.
-struct ListaDeClientes {
-    FonteEmMemoria fonte{QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"}};
-    Relatorio relatorio{QStringLiteral("recibos_por_periodo")};
-    explicit ListaDeClientes(int linhas) {
-        for (int i = 1; i <= linhas; ++i)
-            fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
-                             QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
-        relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
-        relatorio.prepararTudo();
-    }
-    const RelatorioPreparado &preparado() const { return relatorio.preparado(); }
-};
 
 QString executar(const QString &programa, const QStringList &argumentos, const QString &casa = {}) {
     QProcess processo;
@@ -154,6 +115,9 @@ private Q_SLOTS:
     void rtfDesenhaFiosEMolduras();
     void rtfAlinhaComoAPagina_data();
     void rtfAlinhaComoAPagina();
+    void rtfCabecalhoPretoEPontilhadoNoLibreOffice();
+    void xlsxImprimeComoAPagina_data();
+    void xlsxImprimeComoAPagina();
     void rtfMolduraNaoCobreAVizinha_data();
     void rtfMolduraNaoCobreAVizinha();
     void pdfProtecao_data();
@@ -244,18 +208,40 @@ void TstExportacao::pdfEmbuteFontesEComprime() {
     QVERIFY(arquivo.readAll().contains("/FlateDecode"));
     // Each Liberation Sans face is about 400 KB whole.
     QVERIFY2(arquivo.size() < 60000, qPrintable(QString::number(arquivo.size())));
-    const QString info = executar(QStringLiteral("pdfinfo"), {QStringLiteral("-meta"), m_pdf});
-    QVERIFY2(info.contains(u"FastReport PDF export"), qPrintable(info));
-    // The document information as the export settings give it, read back without complaint.
-    QProcess pdfinfo;
-    pdfinfo.start(QStringLiteral("pdfinfo"), {m_pdf});
-    QVERIFY(pdfinfo.waitForFinished(30000));
-    QCOMPARE(pdfinfo.readAllStandardError(), QByteArray());
-    const QString documento = QString::fromUtf8(pdfinfo.readAllStandardOutput());
-    for (const char *campo :
-         {"Title:\\s+Recibo\\n", "Author:\\s+FastReport\\n", "Subject:\\s+FastReport PDF export\\n",
-          "Creator:\\s+FastReport\\n", "Pages:\\s+1\\n"})
-        QVERIFY2(documento.contains(QRegularExpression(QString::fromLatin1(campo))), campo);
+    // The logo kept without loss: no picture of the file is a JPEG.
+    const QString figuras = executar(QStringLiteral("pdfimages"), {QStringLiteral("-list"), m_pdf});
+    QVERIFY2(figuras.count(u'\n') >= 3 && !figuras.contains(u" jpeg "), qPrintable(figuras));
+    // No word of another product anywhere: the settings left empty name this program as the
+    // creator and producer and the report's title as the subject; a user's own settings win.
+    QVERIFY(arquivo.seek(0) && !arquivo.readAll().contains("FastReport"));
+    const QString programa = Exportadores::programa();
+    QCOMPARE(programa, QStringLiteral("Talvano 2.2.2"));
+    const auto informacoes = [&](const QString &pdf) {
+        QProcess pdfinfo;
+        pdfinfo.start(QStringLiteral("pdfinfo"), {pdf});
+        pdfinfo.waitForFinished(30000);
+        [&] { QCOMPARE(pdfinfo.readAllStandardError(), QByteArray()); }();
+        return QString::fromUtf8(pdfinfo.readAllStandardOutput());
+    };
+    const QString documento = informacoes(m_pdf);
+    for (const QString &campo :
+         {QStringLiteral("Title:\\s+Recibo\\n"), QStringLiteral("Subject:\\s+Recibo\\n"),
+          QStringLiteral("Creator:\\s+Talvano 2\\.2\\.2\\n"),
+          QStringLiteral("Producer:\\s+Talvano 2\\.2\\.2\\n"), QStringLiteral("Pages:\\s+1\\n")})
+        QVERIFY2(documento.contains(QRegularExpression(campo)), qPrintable(documento));
+    QVERIFY2(!documento.contains(QStringLiteral("Author:")), qPrintable(documento));
+
+    ConfigExportacaoPdf proprias;
+    proprias.autor = QStringLiteral("Padaria Pão Quente");
+    proprias.assunto = QStringLiteral("Aluguel");
+    proprias.criador = QStringLiteral("Escritório");
+    const QString outro = m_dir.filePath(QStringLiteral("proprias.pdf"));
+    Exportadores::pdf(m_recibo.preparado(), outro, proprias);
+    const QString dele = informacoes(outro);
+    for (const QString &campo :
+         {QStringLiteral("Author:\\s+Padaria Pão Quente\\n"),
+          QStringLiteral("Subject:\\s+Aluguel\\n"), QStringLiteral("Creator:\\s+Escritório\\n")})
+        QVERIFY2(dele.contains(QRegularExpression(campo)), qPrintable(dele));
 }
 
 void TstExportacao::pdfRasterizadoConfereComRender() {
@@ -938,6 +924,122 @@ void TstExportacao::rtfAlinhaComoAPagina() {
                          .arg(achadas.join(u' '))));
 }
 
+// As LibreOffice draws the file: the list's column headings stand white on their black fill,
+// the two-copy receipt's cut line is dotted, and every face is named with the face of the same
+// metrics the program draws with, so a word processor without Tahoma keeps the lines' widths.
+void TstExportacao::rtfCabecalhoPretoEPontilhadoNoLibreOffice() {
+    const Preparado lista = preparar(QStringLiteral("recibos_por_periodo"));
+    const QString arquivo = m_dir.filePath(QStringLiteral("cabecalho.rtf"));
+    Exportadores::rtf(lista.paginas(), arquivo, ConfigExportacaoRtf{});
+    QFile rtf(arquivo);
+    QVERIFY(rtf.open(QIODevice::ReadOnly));
+    const QByteArray fonte = rtf.readAll();
+    QVERIFY2(fonte.contains("Tahoma{\\*\\falt Liberation Sans};"), fonte.left(400).constData());
+    const QImage pagina = paginaDoPdf(m_dir, converter(m_dir, arquivo, QStringLiteral("pdf")));
+    QVERIFY(!pagina.isNull());
+    int cabecalhos = 0;
+    for (const TextoPreparado *t : textosDaPagina(lista.paginas().paginas.first())) {
+        if (qAlpha(t->fundo) == 0 || qGray(t->fundo) > 64)
+            continue;
+        // Mostly black inside the box, with the white letters in it.
+        const QRect caixa = t->caixa.toAlignedRect().adjusted(2, 2, -2, -2);
+        int escuros = 0, claros = 0;
+        for (int y = caixa.top(); y <= caixa.bottom(); ++y)
+            for (int x = caixa.left(); x <= caixa.right(); ++x)
+                (qGray(pagina.pixel(x, y)) < 96 ? escuros : claros)++;
+        QVERIFY2(
+            escuros > 2 * claros && claros > 0,
+            qPrintable(
+                QStringLiteral("%1: %2 escuros, %3 claros").arg(t->nome).arg(escuros).arg(claros)));
+        ++cabecalhos;
+    }
+    QCOMPARE(cabecalhos, 4);
+
+    const Preparado vias = preparar(QStringLiteral("recibo_2vias"));
+    const QString recibo = m_dir.filePath(QStringLiteral("corte.rtf"));
+    Exportadores::rtf(vias.paginas(), recibo, ConfigExportacaoRtf{});
+    const QImage folha = paginaDoPdf(m_dir, converter(m_dir, recibo, QStringLiteral("pdf")));
+    QVERIFY(!folha.isNull());
+    const TracoPreparado *corte = nullptr;
+    for (const ElementoPreparado &e : vias.paginas().paginas.first().elementos)
+        if (const auto *l = std::get_if<TracoPreparado>(&e);
+            l && l->estilo == MolduraLayout::Pontilhado)
+            corte = l;
+    QVERIFY(corte);
+    // Along the line, ink and gaps take turns many times.
+    int trocas = 0;
+    bool antes = false;
+    const int y = qRound(corte->inicio.y());
+    for (int x = qRound(corte->inicio.x()) + 4; x < qRound(corte->fim.x()) - 4; ++x) {
+        bool tinta = false;
+        for (int dy = -2; dy <= 2; ++dy)
+            tinta = tinta || qGray(folha.pixel(x, y + dy)) < 160;
+        trocas += tinta != antes;
+        antes = tinta;
+    }
+    QVERIFY2(trocas > 40, qPrintable(QString::number(trocas)));
+}
+
+void TstExportacao::xlsxImprimeComoAPagina_data() {
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QString>("orientacao");
+    QTest::newRow("recibos por período, retrato") << "recibos_por_periodo"
+                                                  << "portrait";
+    QTest::newRow("clientes, paisagem") << "clientes"
+                                        << "landscape";
+}
+
+// The sheet prints as the report does: A4 in the layout's orientation, its margins, fitted to
+// the paper's width, a break after every page; a five-page list prints on five pages, read
+// back from the sheet and counted in the PDF LibreOffice prints from it.
+void TstExportacao::xlsxImprimeComoAPagina() {
+    QFETCH(QString, layout);
+    QFETCH(QString, orientacao);
+    std::unique_ptr<FonteEmMemoria> fonte;
+    Relatorio relatorio(layout);
+    if (layout == u"clientes") {
+        fonte = std::make_unique<FonteEmMemoria>(
+            QStringList{"CLIENTE", "EMAIL", "EMAIL2", "TELEFONE", "TELEFONE2", "CPFCNPJ"});
+        for (int i = 1; i <= 140; ++i)
+            fonte->adicionar({QStringLiteral("Cliente %1").arg(i), QStringLiteral("c@x.com"),
+                              QString(), QStringLiteral("3333-0000"), QString(),
+                              QStringLiteral("123.456.789-09")});
+    } else {
+        fonte =
+            std::make_unique<FonteEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+        for (int i = 1; i <= 260; ++i)
+            fonte->adicionar({i, QStringLiteral("Cliente %1").arg(i),
+                              QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
+    }
+    relatorio.ligarFonte(QStringLiteral("ibqEvento"), fonte.get());
+    relatorio.prepararTudo();
+    const int paginas = int(relatorio.preparado().paginas.size());
+    QVERIFY(paginas >= 4);
+    const QString arquivo = m_dir.filePath(layout + QStringLiteral("_impressao.xlsx"));
+    Exportadores::xlsx(relatorio.preparado(), arquivo, ConfigExportacaoExcel{});
+    const QString folha =
+        executar(QStringLiteral("unzip"),
+                 {QStringLiteral("-p"), arquivo, QStringLiteral("xl/worksheets/sheet1.xml")});
+    QVERIFY2(folha.contains(QStringLiteral("paperSize=\"9\"")), qPrintable(folha.right(600)));
+    QVERIFY2(folha.contains(QStringLiteral("orientation=\"%1\"").arg(orientacao)),
+             qPrintable(folha.right(600)));
+    QVERIFY2(folha.contains(QStringLiteral("fitToHeight=\"0\"")) &&
+                 folha.contains(QStringLiteral("fitToPage=\"1\"")),
+             qPrintable(folha.right(600)));
+    const PaginaPreparada primeira = relatorio.preparado().paginas.first();
+    QVERIFY2(folha.contains(QStringLiteral("left=\"%1\"")
+                                .arg(primeira.margensMm.left() / 25.4, 0, 'g', 15)
+                                .left(8)),
+             qPrintable(folha.right(600)));
+    QVERIFY2(folha.contains(QStringLiteral("<rowBreaks count=\"%1\"").arg(paginas - 1)),
+             qPrintable(folha.right(600)));
+    const QString pdf = converter(m_dir, arquivo, QStringLiteral("pdf"));
+    const QString informacoes = executar(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY2(
+        informacoes.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(paginas))),
+        qPrintable(informacoes));
+}
+
 void TstExportacao::rtfMolduraNaoCobreAVizinha_data() {
     QTest::addColumn<QString>("layout");
     for (const char *layout : {"recibo_1via", "recibo_2vias", "recibo_rapido",
@@ -1257,15 +1359,19 @@ void TstExportacao::pdfLongoComTodasAsPaginasNaOrdem() {
     const QStringList temporariosAntes = temporarios();
     const QString arquivo = m_dir.filePath(QStringLiteral("longa.pdf"));
     int ultimaAvisada = 0;
+    int noFim = 0; // calls once every page is drawn: the parts being joined
     Exportadores::pdf(preparado, arquivo, ConfigExportacaoPdf{}, [&](int feitas, int total) {
         [&] {
-            QVERIFY(feitas > ultimaAvisada && feitas <= total);
+            QVERIFY(feitas >= ultimaAvisada && feitas <= total);
+            QVERIFY(feitas > ultimaAvisada || feitas == total);
             QCOMPARE(total, int(preparado.paginas.size()));
         }();
+        noFim += feitas == total;
         ultimaAvisada = feitas;
         return true;
     });
     QCOMPARE(ultimaAvisada, int(preparado.paginas.size()));
+    QVERIFY(noFim > 1);
     QCOMPARE(temporarios(), temporariosAntes);
 
     const QStringList paginasDoPdf =
@@ -1285,12 +1391,30 @@ void TstExportacao::pdfLongoComTodasAsPaginasNaOrdem() {
                 qPrintable(QStringLiteral("%1 não está na página %2").arg(cliente).arg(k + 1)));
     }
 
+    // Cancelled halfway through the pages, or once they are all drawn and the parts are
+    // being joined (the progress standing at its end): no file, and the earlier one kept.
     const QString cancelada = m_dir.filePath(QStringLiteral("cancelada.pdf"));
     QVERIFY_THROWS_EXCEPTION(
         Exportadores::Cancelada,
         Exportadores::pdf(preparado, cancelada, ConfigExportacaoPdf{},
                           [&](int feitas, int total) { return feitas < total / 2; }));
     QVERIFY(!QFile::exists(cancelada));
+    QFile anterior(arquivo);
+    QVERIFY(anterior.open(QIODevice::ReadOnly));
+    const QByteArray antes = anterior.readAll();
+    anterior.close();
+    for (const int chamadaNoFim : {1, 2, 3}) {
+        int vistas = 0;
+        QVERIFY_THROWS_EXCEPTION(Exportadores::Cancelada,
+                                 Exportadores::pdf(preparado, arquivo, ConfigExportacaoPdf{},
+                                                   [&](int feitas, int total) {
+                                                       vistas += feitas == total;
+                                                       return vistas < chamadaNoFim;
+                                                   }));
+        QVERIFY(anterior.open(QIODevice::ReadOnly));
+        QCOMPARE(anterior.readAll(), antes);
+        anterior.close();
+    }
     QCOMPARE(temporarios(), temporariosAntes);
 }
 

@@ -1,6 +1,8 @@
 #include "Avisador.h"
+#include "Exportadores.h"
 #include "Impressao.h"
 #include "Relatorio.h"
+#include "RelatoriosDeTeste.h"
 #include "Renderizador.h"
 #include "ServicoRelatorio.h"
 #include "UNpreview.h"
@@ -92,6 +94,8 @@ private Q_SLOTS:
     void imprimeReciboNaFila();
     void printVaiDiretoParaAPadrao();
     void previewImprimePeloDialogo();
+    void impressaoCanceladaNaoEnviaNada_data();
+    void impressaoCanceladaNaoEnviaNada();
 
 private:
     QString m_saida;
@@ -149,6 +153,43 @@ void TstImpressao::previewImprimePeloDialogo() {
     QTRY_VERIFY_WITH_TIMEOUT(!paginaImpressa(m_saida, 3).isNull(), 120000);
     conferir(paginaImpressa(m_saida, 3), recibo.preparado());
     QVERIFY(m_avisos.eventos().isEmpty());
+}
+
+void TstImpressao::impressaoCanceladaNaoEnviaNada_data() {
+    QTest::addColumn<bool>("aoEnviar"); // cancelled while the job goes to the printer
+    QTest::newRow("enquanto desenha as páginas") << false;
+    QTest::newRow("enquanto envia à impressora") << true;
+}
+
+// A print stopped half way sends nothing: the next receipt printed is the only new sheet the
+// printer writes, though the queue takes jobs in their order.
+void TstImpressao::impressaoCanceladaNaoEnviaNada() {
+    QFETCH(bool, aoEnviar);
+    const auto impressos = [&] {
+        return QDir(m_saida).entryList({QStringLiteral("*.pdf")}, QDir::Files).size();
+    };
+    const qsizetype antes = impressos();
+    ListaDeClientes lista(3000);
+    const int paginas = int(lista.preparado().paginas.size());
+    QVERIFY(paginas > 40);
+    QPrinter impressora(QPrinter::HighResolution);
+    impressora.setPrinterName(QStringLiteral("TalvanoPDF"));
+    int chamadasNoFim = 0;
+    QVERIFY_THROWS_EXCEPTION(
+        Exportadores::Cancelada,
+        Impressao::imprimir(lista.preparado(), impressora, 1, paginas, [&](int feitas, int total) {
+            if (!aoEnviar)
+                return feitas < total / 3;
+            return feitas < total || ++chamadasNoFim < 2;
+        }));
+    Relatorio recibo(QStringLiteral("recibo_1via"));
+    SetText(FindObject(recibo, "recebi"), QStringLiteral("Depois do cancelamento"));
+    recibo.prepararTudo();
+    Impressao::imprimir(recibo.preparado(), impressora, 1, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(impressos() > antes, 120000);
+    QTest::qWait(2000); // time for a job left behind to come out too
+    QCOMPARE(impressos(), antes + 1);
+    conferir(paginaImpressa(m_saida, int(antes) + 1), recibo.preparado());
 }
 
 QTEST_MAIN(TstImpressao)

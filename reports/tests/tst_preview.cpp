@@ -381,15 +381,16 @@ void TstPreview::configuracoesIniciais_data() {
     QTest::newRow("PDF compactado") << F::Pdf << "cbPdfCompactado" << QVariant(true);
     QTest::newRow("PDF fontes embutidas") << F::Pdf << "cbPdfFontesEmbutidas" << QVariant(false);
     QTest::newRow("PDF tags HTML") << F::Pdf << "cbPdfTagsHtml" << QVariant(true);
-    QTest::newRow("PDF autor") << F::Pdf << "edPdfAutor" << QVariant("FastReport");
-    QTest::newRow("PDF assunto") << F::Pdf << "edPdfAssunto" << QVariant("FastReport PDF export");
+    // Empty: the document names the issuer, the report's title and this program itself.
+    QTest::newRow("PDF autor") << F::Pdf << "edPdfAutor" << QVariant(QString());
+    QTest::newRow("PDF assunto") << F::Pdf << "edPdfAssunto" << QVariant(QString());
     QTest::newRow("PDF anotar") << F::Pdf << "cbPdfAnotar" << QVariant(true);
     QTest::newRow("PDF centralizar") << F::Pdf << "cbPdfCentralizarJanela" << QVariant(false);
     QTest::newRow("Excel células como texto")
         << F::Excel << "cbExcelCelulasTexto" << QVariant(false);
     QTest::newRow("Excel mesclar") << F::Excel << "cbExcelMesclarCelulas" << QVariant(true);
     QTest::newRow("Excel suprimir") << F::Excel << "cbExcelSuprimirCabecalhos" << QVariant(false);
-    QTest::newRow("RTF criador") << F::Rtf << "edRtfCriador" << QVariant("FastReport");
+    QTest::newRow("RTF criador") << F::Rtf << "edRtfCriador" << QVariant(QString());
     QTest::newRow("RTF tamanho automático")
         << F::Rtf << "cbRtfTamanhoAutomatico" << QVariant(false);
     QTest::newRow("RTF modo") << F::Rtf << "cbxRtfModo" << QVariant(0);
@@ -431,7 +432,7 @@ void TstPreview::configuracoesGravadas() {
     janela.gravar();
     QCOMPARE(config.jpeg.qualidade, 70);
     QVERIFY(config.jpeg.monocromatico);
-    QCOMPARE(config.pdf.autor, QStringLiteral("FastReport"));
+    QCOMPARE(config.pdf.autor, QString());
 }
 
 namespace {
@@ -610,9 +611,19 @@ void TstPreview::erroNoMeioDaPreparacao() {
     QVERIFY(preview.paginasProntas() >= 40);
     QCOMPARE(preview.visao()->quantidade(), preview.paginasProntas());
     preview.ultimaPagina();
+    // The pages made so far never pass for the whole report: the status line says it is
+    // incomplete, and it is neither written nor printed.
+    QVERIFY(preview.incompleto());
+    const QString status = preview.findChild<QLabel *>(QStringLiteral("lbStatus"))->text();
+    QVERIFY2(status.contains(u"INCOMPLETO"), qPrintable(status));
+    m_avisos.limpar();
     QTemporaryDir dir;
     QVERIFY(
-        preview.exportarPara(FormatoExportacao::Pdf, dir.filePath(QStringLiteral("parcial.pdf"))));
+        !preview.exportarPara(FormatoExportacao::Pdf, dir.filePath(QStringLiteral("parcial.pdf"))));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("parcial.pdf"))));
+    QCOMPARE(m_avisos.eventos().size(), 1);
+    QVERIFY2(m_avisos.eventos().first().texto.startsWith(u"Este relatório está incompleto"),
+             qPrintable(m_avisos.eventos().first().texto));
 }
 
 enum class Comando { Salvar, Exportar, Localizar, ConfigurarPagina };
@@ -713,6 +724,12 @@ void TstPreview::gravacaoCanceladaNaJanelaDeProgresso() {
     QCOMPARE(temporariosDoPrograma(), temporariosAntes);
     QVERIFY(anterior.open(QIODevice::ReadOnly));
     QCOMPARE(anterior.readAll(), QByteArray("arquivo anterior"));
+    anterior.close();
+
+    // Once a later save is done whole, the status line no longer speaks of the cancel.
+    QVERIFY(preview.salvarEm(dir.filePath(QStringLiteral("depois.trp"))));
+    QVERIFY(
+        !preview.findChild<QLabel *>(QStringLiteral("lbStatus"))->text().contains(u"cancelada"));
 }
 
 // Opening a long saved report can be given up too: the report shown stays.
