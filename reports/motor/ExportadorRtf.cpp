@@ -294,7 +294,9 @@ void rtf(const RelatorioPreparado &relatorio, const QString &arquivo,
     // a pass the user can cancel as well.
     const int total = int(relatorio.paginas.size());
     for (int p = 0; p < total; ++p) {
-        for (const ElementoPreparado &el : relatorio.paginas.at(p).elementos) {
+        // The page is decoded into a copy that must outlive the loop over its elements.
+        const PaginaPreparada pagina = relatorio.paginas.at(p);
+        for (const ElementoPreparado &el : pagina.elementos) {
             if (const auto *t = std::get_if<TextoPreparado>(&el)) {
                 e.cor(t->cor);
                 if (qAlpha(t->fundo) != 0)

@@ -152,7 +152,8 @@ void TstExportacao::pdfTemTextoNasPosicoes() {
     const double pt = 72.0 / 96.0;
     int conferidas = 0;
     qsizetype inicioBusca = 0;
-    for (const TextoPreparado *t : textosDaPagina(m_recibo.preparado().paginas.first())) {
+    const PaginaPreparada primeira = m_recibo.preparado().paginas.first();
+    for (const TextoPreparado *t : textosDaPagina(primeira)) {
         for (const LinhaDeTexto &linha : t->linhas) {
             const QStringList esperadas = linha.texto.split(u' ', Qt::SkipEmptyParts);
             // Find the line's first word near its place, then check its words in turn.
@@ -253,7 +254,8 @@ void TstExportacao::pdfRasterizadoConfereComRender() {
     QCOMPARE(doPdf.size(), QSize(794, 1123));
     const QImage nosso = Renderizador::imagem(m_recibo.preparado(), 0, 96);
     QCOMPARE(nosso.size(), doPdf.size());
-    for (const TextoPreparado *t : textosDaPagina(m_recibo.preparado().paginas.first())) {
+    const PaginaPreparada primeira = m_recibo.preparado().paginas.first();
+    for (const TextoPreparado *t : textosDaPagina(primeira)) {
         for (const LinhaDeTexto &l : t->linhas) {
             const QRect faixa(qFloor(t->caixa.left()), qRound(l.base.y() - 8),
                               qCeil(t->caixa.width()), 9);
@@ -818,7 +820,8 @@ void TstExportacao::rtfDesenhaFiosEMolduras() {
         return tinta(pagina, regiao).first >= 0;
     };
     int tracos = 0;
-    for (const ElementoPreparado &e : p.paginas().paginas.first().elementos) {
+    const PaginaPreparada primeira = p.paginas().paginas.first();
+    for (const ElementoPreparado &e : primeira.elementos) {
         QList<std::pair<QPointF, QPointF>> lados;
         QString nome;
         if (const auto *r = std::get_if<RetanguloPreparado>(&e); r && r->largura > 0) {
@@ -877,7 +880,8 @@ void TstExportacao::rtfAlinhaComoAPagina() {
     const QList<Palavra> palavras = palavrasDoPdf(converter(m_dir, arquivo, QStringLiteral("pdf")));
     const double pt = 72.0 / 96.0;
     const TextoPreparado *texto = nullptr;
-    for (const TextoPreparado *t : textosDaPagina(p.paginas().paginas.first()))
+    const PaginaPreparada primeira = p.paginas().paginas.first();
+    for (const TextoPreparado *t : textosDaPagina(primeira))
         if (!texto && t->nome == nome && !t->linhas.isEmpty())
             texto = t;
     QVERIFY(texto);
@@ -938,7 +942,8 @@ void TstExportacao::rtfCabecalhoPretoEPontilhadoNoLibreOffice() {
     const QImage pagina = paginaDoPdf(m_dir, converter(m_dir, arquivo, QStringLiteral("pdf")));
     QVERIFY(!pagina.isNull());
     int cabecalhos = 0;
-    for (const TextoPreparado *t : textosDaPagina(lista.paginas().paginas.first())) {
+    const PaginaPreparada primeira = lista.paginas().paginas.first();
+    for (const TextoPreparado *t : textosDaPagina(primeira)) {
         if (qAlpha(t->fundo) == 0 || qGray(t->fundo) > 64)
             continue;
         // Mostly black inside the box, with the white letters in it.
@@ -961,7 +966,8 @@ void TstExportacao::rtfCabecalhoPretoEPontilhadoNoLibreOffice() {
     const QImage folha = paginaDoPdf(m_dir, converter(m_dir, recibo, QStringLiteral("pdf")));
     QVERIFY(!folha.isNull());
     const TracoPreparado *corte = nullptr;
-    for (const ElementoPreparado &e : vias.paginas().paginas.first().elementos)
+    const PaginaPreparada daVia = vias.paginas().paginas.first();
+    for (const ElementoPreparado &e : daVia.elementos)
         if (const auto *l = std::get_if<TracoPreparado>(&e);
             l && l->estilo == MolduraLayout::Pontilhado)
             corte = l;
@@ -1079,7 +1085,8 @@ void TstExportacao::rtfMolduraNaoCobreAVizinha() {
             m.captured(1).toDouble() / twipsPorPixel, m.captured(2).toDouble() / twipsPorPixel,
             m.captured(3).toDouble() / twipsPorPixel, m.captured(4).toDouble() / twipsPorPixel);
     QList<QRectF> caixas;
-    for (const TextoPreparado *t : textosDaPagina(p.paginas().paginas.first()))
+    const PaginaPreparada primeira = p.paginas().paginas.first();
+    for (const TextoPreparado *t : textosDaPagina(primeira))
         if (!t->linhas.isEmpty())
             caixas << t->caixa;
     QCOMPARE(molduras.size(), caixas.size());
@@ -1379,7 +1386,8 @@ void TstExportacao::pdfLongoComTodasAsPaginasNaOrdem() {
     QVERIFY(paginasDoPdf.size() >= preparado.paginas.size());
     for (qsizetype k = 0; k < preparado.paginas.size(); ++k) {
         QStringList clientes;
-        for (const TextoPreparado *t : textosDaPagina(preparado.paginas[k]))
+        const PaginaPreparada pagina = preparado.paginas[k];
+        for (const TextoPreparado *t : textosDaPagina(pagina))
             for (const LinhaDeTexto &l : t->linhas)
                 if (l.texto.startsWith(u"Cliente "))
                     clientes << l.texto;

@@ -58,7 +58,8 @@ void conferir(const QImage &impressa, const RelatorioPreparado &relatorio) {
     QCOMPARE(impressa.size(), QSize(794, 1123));
     const QImage nossa = Renderizador::imagem(relatorio, 0, 96);
     int linhas = 0;
-    for (const ElementoPreparado &e : relatorio.paginas.first().elementos) {
+    const PaginaPreparada primeira = relatorio.paginas.first();
+    for (const ElementoPreparado &e : primeira.elementos) {
         const auto *t = std::get_if<TextoPreparado>(&e);
         if (!t)
             continue;

@@ -532,7 +532,8 @@ void TstPreparacao::opcoesDaFigura() {
     logo.fill(Qt::green);
     SetPicture(figura, logo);
     relatorio.prepararTudo();
-    for (const ElementoPreparado &e : relatorio.preparado().paginas.first().elementos) {
+    const PaginaPreparada primeira = relatorio.preparado().paginas.first();
+    for (const ElementoPreparado &e : primeira.elementos) {
         if (const auto *f = std::get_if<FiguraPreparada>(&e)) {
             const QRectF relativo = f->destino.translated(-f->caixa.topLeft());
             QVERIFY2(qAbs(relativo.left() - destino.left()) < 0.01 &&
