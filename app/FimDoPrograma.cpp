@@ -2,6 +2,7 @@
 
 #include "Copias.h"
 #include "Datamodule1.h"
+#include "PreferenciasCopias.h"
 #include "ProcessoAuxiliar.h"
 
 #include <QCoreApplication>
@@ -95,7 +96,8 @@ bool porSinal() {
 void copiaDoDia(const QString &caminhoBanco) {
     if (porSinal())
         return;
-    const auto r = Copias(caminhoBanco).copiaDiaria(QDate::currentDate());
+    const auto r = Copias(caminhoBanco, PreferenciasCopias::pastaEscolhida())
+                       .copiaDiaria(QDate::currentDate());
     if (!r)
         return;
     const QLocale br(QLocale::Portuguese, QLocale::Brazil);

@@ -107,8 +107,17 @@ int executarPrograma(const QString &caminhoBanco) {
         // The engine's library took SIGTERM and SIGINT on its first use, which the attach
         // that failed was: a signal ends the error box too.
         FimDoPrograma::instalar();
-        // The database could not be reached: say so, and where, before the engine's own words.
-        if (Datamodule1 && !Datamodule1->Base->conectada())
+        // The database could not be reached: say so, and where, before the engine's own words;
+        // held by talvano-copia, say that instead.
+        if (Datamodule1 && !Datamodule1->Base->conectada() &&
+            Copias(caminhoBanco).copiaEmAndamento())
+            tratarErro(std::make_exception_ptr(ErroSistema(
+                QStringLiteral("O banco de dados %1 está sendo copiado ou restaurado agora pelas "
+                               "Cópias de Segurança (talvano-copia). Espere terminar e abra o "
+                               "programa de novo.\n\n%2")
+                    .arg(QDir::toNativeSeparators(caminhoBanco), erro.mensagem()),
+                erro.codigos())));
+        else if (Datamodule1 && !Datamodule1->Base->conectada())
             tratarErro(std::make_exception_ptr(ErroSistema(
                 mensagemBancoInacessivel(caminhoBanco, erro.mensagem()), erro.codigos())));
         else

@@ -4,7 +4,7 @@
 TFormCalculadora *FormCalculadora = nullptr;
 
 #include "Figuras.h"
-#include "Fontes.h"
+#include "FontesCarregadas.h"
 #include "Janela.h"
 #include "Protegido.h"
 

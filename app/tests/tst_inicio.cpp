@@ -1,6 +1,7 @@
 // The real program, started as a user starts it, on a real X server: which
 // window the stored mode opens, and how a missing or busy database ends it.
 #include "BancoTeste.h"
+#include "Copias.h"
 
 #include <QDate>
 #include <QDeadlineTimer>
@@ -82,9 +83,20 @@ class TstInicio : public QObject {
     QProcess m_x;
     QString m_display;
 
+    // The user's state folder of a program started with this home.
+    static QString estadoDe(const QString &home) { return home + QStringLiteral("/.local/state"); }
+
+    // The backups of the database as the program started with this home sees them, its notes
+    // in that home's state folder.
+    static Copias copiasDe(const QString &home, const QString &caminho) {
+        qputenv("XDG_STATE_HOME", QFile::encodeName(estadoDe(home)));
+        return Copias(caminho);
+    }
+
     QProcessEnvironment ambiente(const QString &home) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home);
+        env.insert(QStringLiteral("XDG_STATE_HOME"), estadoDe(home));
         env.insert(QStringLiteral("DISPLAY"), m_display);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         // In a sanitizer build the leak tracer of a GUI child can crash at exit; these
@@ -484,7 +496,7 @@ private Q_SLOTS:
         QTemporaryDir home;
         const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
         Esquema::criarBanco(caminho, Esquema::Modo::Completo);
-        const QString aviso = home.filePath(QStringLiteral("Talvano/.aviso-da-copia.txt"));
+        const QString aviso = copiasDe(home.path(), caminho).arquivoDoAviso();
         {
             QFile f(aviso);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -533,18 +545,8 @@ private Q_SLOTS:
         QTemporaryDir home;
         const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
         Esquema::criarBanco(caminho, Esquema::Modo::Completo);
-        {
-            // Enough receipts for the backup to last a while.
-            auto base = BancoTeste::conectarDireto(caminho);
-            Fb::Transacao tra(*base);
-            tra.iniciar();
-            Fb::Comando recibo(tra, QStringLiteral("INSERT INTO RECIBOS (ID_RECIBO, VALOR) VALUES "
-                                                   "(GEN_ID(GEN_RECIBOS_ID, 1), 1)"));
-            for (int i = 0; i < 30000; ++i)
-                recibo.executar();
-            tra.commit();
-        }
-        const QString trava = home.filePath(QStringLiteral("Talvano/.copia-do-programa.trava"));
+        BancoTeste::preencher(caminho, 30000); // enough for the backup to last a while
+        const QString trava = copiasDe(home.path(), caminho).arquivoDaTrava();
         const QString copia =
             home.filePath(QStringLiteral("Talvano/Copias/DADOS-%1.fbk")
                               .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
@@ -571,7 +573,7 @@ private Q_SLOTS:
         QVERIFY(QDir(home.filePath(QStringLiteral("Talvano/Copias")))
                     .entryList(QDir::Files | QDir::Hidden)
                     .isEmpty());
-        QVERIFY(!QFile::exists(home.filePath(QStringLiteral("Talvano/.aviso-da-copia.txt"))));
+        QVERIFY(!QFile::exists(copiasDe(home.path(), caminho).arquivoDoAviso()));
 
         clicar(outra, 381 + 110, 368 + 34); // "Sair"
         QVERIFY(segundo.waitForFinished(120000));

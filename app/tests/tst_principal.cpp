@@ -1,9 +1,11 @@
 #include "Aplicacao.h"
+#include "Avisador.h"
+#include "Manual.h"
+#include "NavegadorFalso.h"
 #include "UNprincipal.h"
 #include "UNrelatorios.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGlyphRun>
@@ -15,14 +17,6 @@
 #include <QUrl>
 
 // Receives what the desktop shell would be asked to open.
-class Navegador : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> abertos;
-public Q_SLOTS:
-    void abrir(const QUrl &url) { abertos << url; }
-};
-
 class TstPrincipal : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -88,14 +82,13 @@ private Q_SLOTS:
     }
 
     void manualAbreAPaginaInstalada() {
-        Navegador navegador;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &navegador, "abrir");
+        NavegadorFalso navegador;
         TFRprincipal janela;
         janela.show();
         QTest::mouseClick(janela.findChild<QPushButton *>("BTmanual"), Qt::LeftButton);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(navegador.abertos.size(), 1);
-        const QString arquivo = navegador.abertos.first().toLocalFile();
+        const QList<QUrl> abertos = navegador.abertos();
+        QCOMPARE(abertos.size(), 1);
+        const QString arquivo = abertos.first().toLocalFile();
         QVERIFY2(QFileInfo::exists(arquivo), qPrintable(arquivo));
         QFile pagina(arquivo);
         QVERIFY(pagina.open(QIODevice::ReadOnly));
@@ -103,6 +96,21 @@ private Q_SLOTS:
         for (const char *assunto :
              {"Como emitir", "Como imprimir", "Como encontrar", "Como exportar"})
             QVERIFY2(texto.contains(QString::fromUtf8(assunto)), assunto);
+    }
+
+    // On a machine with no browser the opener fails: a box says where the manual is.
+    void manualSemNavegadorDizOnde() {
+        NavegadorFalso semNavegador(3);
+        AvisadorGravador aviso;
+        Avisador::instalar(&aviso);
+        TFRprincipal janela;
+        janela.show();
+        QTest::mouseClick(janela.findChild<QPushButton *>("BTmanual"), Qt::LeftButton);
+        QTRY_COMPARE(aviso.eventos().size(), 1);
+        Avisador::instalar(nullptr);
+        QVERIFY2(aviso.eventos().first().texto.contains(
+                     QDir::toNativeSeparators(QFileInfo(caminhoManual()).absoluteFilePath())),
+                 qPrintable(aviso.eventos().first().texto));
     }
 
     void botoesPadraoFalamPortugues() {

@@ -61,8 +61,12 @@ std::optional<ContagemBanco> ContagemBanco::deTexto(const QString &texto) {
 
 QString ContagemBanco::descrever() const {
     const QLocale br(QLocale::Portuguese, QLocale::Brazil);
-    return QStringLiteral("%1 recibos somando R$ %2; %3 clientes; %4 emitente; %5 configurações; "
-                          "%6 tipos")
-        .arg(br.toString(recibos), somaValor.formatado(), br.toString(clientes),
-             br.toString(emitente), br.toString(configuracoes), br.toString(tipo));
+    const auto quantos = [&br](qint64 n, const char *um, const char *varios) -> QString {
+        return br.toString(n) + u' ' + QString::fromUtf8(n == 1 ? um : varios);
+    };
+    return QStringLiteral("%1 somando R$ %2; %3; %4; %5; %6")
+        .arg(quantos(recibos, "recibo", "recibos"), somaValor.formatado(),
+             quantos(clientes, "cliente", "clientes"), quantos(emitente, "emitente", "emitentes"),
+             quantos(configuracoes, "configuração", "configurações"),
+             quantos(tipo, "tipo", "tipos"));
 }

@@ -175,4 +175,8 @@ bool interrompido() {
     return g_interrompido != 0;
 }
 
+void retomar() {
+    g_interrompido = 0;
+}
+
 } // namespace ProcessoAuxiliar

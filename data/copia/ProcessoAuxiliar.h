@@ -26,5 +26,8 @@ ContagemBanco restaurar(const QString &arquivo, const QString &banco);
 // its call throws; no new one starts.
 void interromper();
 bool interrompido();
+// After an interruption the user asked for (the backups window's "Cancelar"), helpers may run
+// again.
+void retomar();
 
 } // namespace ProcessoAuxiliar

@@ -15,9 +15,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <langinfo.h>
 #include <mutex>
 #include <unistd.h>
 
@@ -143,6 +145,11 @@ private:
 
 QByteArray caminhoNativo(const QString &caminho) {
     return QDir::toNativeSeparators(caminho).toLocal8Bit();
+}
+
+// A file name for the service manager, which is told to read them as UTF-8.
+QByteArray caminhoUtf8(const QString &caminho) {
+    return QDir::toNativeSeparators(caminho).toUtf8();
 }
 
 std::vector<unsigned char> parametrosConexao(const QString &usuario, const QString &senha,
@@ -336,6 +343,11 @@ void prepararAmbiente() {
         QFile::setPermissions(pasta, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         ::setenv("FIREBIRD_LOCK", QFile::encodeName(pasta).constData(), 1);
         ::setenv("FIREBIRD_TMP", QFile::encodeName(pasta).constData(), 0);
+        // File names are UTF-8, as Qt writes them: the engine converts the names it is given
+        // through the C library's character set, which must then be UTF-8 too (a helper
+        // process or a terminal with LANG=C would otherwise refuse /home/joão).
+        if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
+            std::setlocale(LC_CTYPE, "C.UTF-8");
     });
 }
 
@@ -358,6 +370,10 @@ void executarServico(const QString &usuario, const QString &senha, Montar montar
     st.verificar();
     conexao->insertString(&st, isc_spb_user_name, usuario.toLatin1().constData());
     conexao->insertString(&st, isc_spb_password, senha.toLatin1().constData());
+    // The file names of the action are UTF-8, as the program names its files (a home such as
+    // /home/joão), whatever the locale: without this tag the service reads them in its own
+    // character set and refuses every accented one.
+    conexao->insertTag(&st, isc_spb_utf8_filename);
     IService *servico =
         st.falhou()
             ? nullptr
@@ -408,8 +424,8 @@ void copiarBanco(const QString &banco, const QString &arquivo, const QString &us
                  const QString &senha) {
     executarServico(usuario, senha, [&](IXpbBuilder &acao, Status &st) {
         acao.insertTag(&st, isc_action_svc_backup);
-        acao.insertString(&st, isc_spb_dbname, caminhoNativo(banco).constData());
-        acao.insertString(&st, isc_spb_bkp_file, caminhoNativo(arquivo).constData());
+        acao.insertString(&st, isc_spb_dbname, caminhoUtf8(banco).constData());
+        acao.insertString(&st, isc_spb_bkp_file, caminhoUtf8(arquivo).constData());
         acao.insertInt(&st, isc_spb_options, isc_spb_bkp_no_garbage_collect);
     });
 }
@@ -418,8 +434,8 @@ void restaurarBanco(const QString &arquivo, const QString &banco, const QString 
                     const QString &senha) {
     executarServico(usuario, senha, [&](IXpbBuilder &acao, Status &st) {
         acao.insertTag(&st, isc_action_svc_restore);
-        acao.insertString(&st, isc_spb_bkp_file, caminhoNativo(arquivo).constData());
-        acao.insertString(&st, isc_spb_dbname, caminhoNativo(banco).constData());
+        acao.insertString(&st, isc_spb_bkp_file, caminhoUtf8(arquivo).constData());
+        acao.insertString(&st, isc_spb_dbname, caminhoUtf8(banco).constData());
         acao.insertInt(&st, isc_spb_options, isc_spb_res_create);
     });
 }

@@ -1,9 +1,9 @@
 #include "DBCheckBox.h"
 #include "JanelaTeste.h"
+#include "NavegadorFalso.h"
 #include "UNconfiguracoes.h"
 #include "fb/Firebird.h"
 
-#include <QDesktopServices>
 #include <QTest>
 #include <QUrl>
 #include <QtWidgets/QLabel>
@@ -58,14 +58,6 @@ void fechar(TFRconfiguracoes &painel, Fechamento como) {
 Q_DECLARE_METATYPE(Fechamento)
 
 // Receives the addresses the panel asks the desktop to open.
-class Navegador : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> abertos;
-public Q_SLOTS:
-    void abrir(const QUrl &endereco) { abertos << endereco; }
-};
-
 class TstConfiguracoes : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -195,12 +187,11 @@ void TstConfiguracoes::linkAbreOManualInstalado() {
     Ambiente a(QStringLiteral("N"));
     TFRconfiguracoes painel;
     QVERIFY(abrir(painel));
-    Navegador navegador;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &navegador, "abrir");
+    NavegadorFalso navegador;
     QTest::mouseClick(filho<QLabel>(painel, "Label14"), Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    QCOMPARE(navegador.abertos.size(), 1);
-    const QUrl endereco = navegador.abertos.first();
+    const QList<QUrl> abertos = navegador.abertos();
+    QCOMPARE(abertos.size(), 1);
+    const QUrl endereco = abertos.first();
     QVERIFY2(QFileInfo::exists(endereco.toLocalFile()), qPrintable(endereco.toString()));
     QCOMPARE(endereco.fragment(), QStringLiteral("modo-simples"));
     fechar(painel, Fechamento::Ok);

@@ -1,9 +1,11 @@
 #include "Manual.h"
 
+#include "Avisador.h"
+
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QUrl>
 
 QString caminhoManual() {
@@ -17,8 +19,32 @@ QString caminhoManual() {
 }
 
 void abrirManual(const QString &secao) {
-    QUrl endereco = QUrl::fromLocalFile(QFileInfo(caminhoManual()).absoluteFilePath());
+    const QString caminho = QFileInfo(caminhoManual()).absoluteFilePath();
+    QUrl endereco = QUrl::fromLocalFile(caminho);
     if (!secao.isEmpty())
         endereco.setFragment(secao);
-    QDesktopServices::openUrl(endereco);
+    // The desktop's opener, asked without waiting for it; on a machine with no browser it
+    // ends with an error, and the user is then told where the manual is, instead of nothing.
+    auto *abridor = new QProcess(QCoreApplication::instance());
+    const auto semNavegador = [caminho] {
+        Avisador::atual().mensagem(
+            QStringLiteral("Não foi encontrado um navegador de internet para abrir o manual "
+                           "rápido. Ele está em:\n\n%1\n\nAbra esse arquivo no navegador que "
+                           "tiver.")
+                .arg(QDir::toNativeSeparators(caminho)));
+    };
+    QObject::connect(abridor, &QProcess::finished, abridor,
+                     [abridor, semNavegador](int codigo, QProcess::ExitStatus estado) {
+                         if (estado != QProcess::NormalExit || codigo != 0)
+                             semNavegador();
+                         abridor->deleteLater();
+                     });
+    QObject::connect(abridor, &QProcess::errorOccurred, abridor,
+                     [abridor, semNavegador](QProcess::ProcessError erro) {
+                         if (erro != QProcess::FailedToStart)
+                             return;
+                         semNavegador();
+                         abridor->deleteLater();
+                     });
+    abridor->start(QStringLiteral("xdg-open"), {endereco.toString(QUrl::FullyEncoded)});
 }

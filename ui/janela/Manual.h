@@ -5,5 +5,5 @@
 QString caminhoManual();
 
 // Opens the manual in the desktop's browser, at the section named by `secao` when one is
-// given; the result is not looked at.
+// given, without waiting; where there is no browser, a message says where the manual is.
 void abrirManual(const QString &secao = {});

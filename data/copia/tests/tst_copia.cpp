@@ -4,6 +4,7 @@
 #include "BancoTeste.h"
 #include "Copias.h"
 #include "ErroSistema.h"
+#include "OutroProcesso.h"
 #include "ProcessoAuxiliar.h"
 
 #include <QDeadlineTimer>
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSet>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,29 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Receipts and clients written through a connection of their own, as the program would leave
-// them; amounts vary so that their sum tells one database from another.
-void preencher(const QString &caminho, int recibos, int clientes) {
-    auto base = BancoTeste::conectarDireto(caminho);
-    Fb::Transacao tra(*base);
-    tra.iniciar();
-    Fb::Comando recibo(tra,
-                       QStringLiteral("INSERT INTO RECIBOS (ID_RECIBO, CLIENTE, VALOR, TIPO) "
-                                      "VALUES (GEN_ID(GEN_RECIBOS_ID, 1), :C, :V, 'DEVEDOR')"));
-    for (int i = 0; i < recibos; ++i) {
-        recibo.definir(QStringLiteral("C"), QStringLiteral("Cliente %1").arg(i));
-        recibo.definir(QStringLiteral("V"), QVariant::fromValue(Dinheiro::deCentavos(1001 + i)));
-        recibo.executar();
-    }
-    Fb::Comando cliente(tra, QStringLiteral("INSERT INTO CLIENTES (ID_CLIENTE, CLIENTE) VALUES "
-                                            "(GEN_ID(GEN_CLIENTES_ID, 1), :C)"));
-    for (int i = 0; i < clientes; ++i) {
-        cliente.definir(QStringLiteral("C"), QStringLiteral("Cliente %1").arg(i));
-        cliente.executar();
-    }
-    tra.commit();
-}
 
 ContagemBanco contar(const QString &caminho) {
     auto base = BancoTeste::conectarDireto(caminho);
@@ -82,32 +61,86 @@ bool montarDiscoPequeno(const QString &pasta, qint64 tamanho, qint64 livre) {
     return true;
 }
 
+Copias copias(const BancoTeste &banco) {
+    return Copias(banco.caminho());
+}
+
 void desmontar(const QString &pasta) {
     QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), pasta});
 }
 
-// A program other than this one that keeps the database open, as the Talvano does while
-// running: the engine opens a database for one process at a time.
-class OutroProcesso {
+// talvano-copia run as an ordinary user who owns `home`; root writes anywhere, so the tests of
+// permissions run the program as such a user.
+class UsuarioComum {
 public:
-    explicit OutroProcesso(const QString &caminho) {
-        m_isql.setProcessChannelMode(QProcess::MergedChannels);
-        m_isql.start(QStringLiteral("isql-fb"), {QStringLiteral("-q"), QStringLiteral("-user"),
-                                                 QStringLiteral("SYSDBA"), caminho});
-        m_isql.write("SELECT 'ABERTO' FROM RDB$DATABASE;\n");
-        QDeadlineTimer prazo(30000);
-        while (!m_isql.readAll().contains("ABERTO") && !prazo.hasExpired())
-            m_isql.waitForReadyRead(100);
+    UsuarioComum(const QTemporaryDir &raiz, const QString &home) : m_home(home) {
+        QFile::setPermissions(raiz.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                               QFile::ReadOther | QFile::ExeOther);
+        m_comando = QStringList{QStringLiteral(TALVANO_COPIA)};
+        if (::geteuid() != 0) {
+            m_pronto = true;
+            return;
+        }
+        const QString usuario = QStringLiteral("talvano-teste");
+        if (!::getpwnam("talvano-teste") &&
+            QProcess::execute(QStringLiteral("useradd"),
+                              {QStringLiteral("--system"), QStringLiteral("--no-create-home"),
+                               QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"),
+                               usuario}) != 0)
+            return;
+        const QString programa = raiz.filePath(QStringLiteral("talvano-copia"));
+        QFile::copy(QStringLiteral(TALVANO_COPIA), programa);
+        QFile::setPermissions(programa, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                            QFile::ExeOther);
+        QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), usuario, home});
+        m_comando = QStringList{QStringLiteral("runuser"),
+                                QStringLiteral("-u"),
+                                usuario,
+                                QStringLiteral("--"),
+                                QStringLiteral("env"),
+                                QStringLiteral("HOME=") + home,
+                                programa};
+        m_usuario = usuario;
+        m_pronto = true;
     }
-    ~OutroProcesso() {
-        m_isql.write("QUIT;\n");
-        m_isql.closeWriteChannel();
-        if (!m_isql.waitForFinished(30000))
-            m_isql.kill();
+    bool pronto() const { return m_pronto; }
+    // A folder the user may read but not write.
+    void somenteLeitura(const QString &pasta) {
+        if (!m_usuario.isEmpty())
+            QProcess::execute(QStringLiteral("chown"), {QStringLiteral("root:root"), pasta});
+        QFile::setPermissions(
+            pasta, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                       QFile::ReadOther | QFile::ExeOther |
+                       (m_usuario.isEmpty() ? QFileDevice::Permissions() : QFile::WriteOwner));
+    }
+    // A file the user owns, wherever it is.
+    void darArquivo(const QString &arquivo) {
+        if (!m_usuario.isEmpty())
+            QProcess::execute(QStringLiteral("chown"), {m_usuario, arquivo});
+    }
+    // Runs the program with these arguments (on the database `banco` instead of the home's),
+    // and gives its status and what it wrote.
+    std::pair<int, QString> rodar(const QStringList &argumentos, const QString &banco = {}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_home);
+        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        p.setProcessEnvironment(env);
+        QStringList comando = m_comando;
+        if (!banco.isEmpty())
+            comando << QStringLiteral("--banco") << banco;
+        p.start(comando.first(), comando.mid(1) + argumentos);
+        p.waitForFinished(120000);
+        return {p.exitCode(),
+                QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
     }
 
 private:
-    QProcess m_isql;
+    QString m_home;
+    QString m_usuario;
+    QStringList m_comando;
+    bool m_pronto = false;
 };
 
 } // namespace
@@ -120,7 +153,7 @@ private Q_SLOTS:
 
     void copiaVerificadaConfereComOBanco() {
         BancoTeste banco;
-        preencher(banco.caminho(), 50, 7);
+        BancoTeste::preencher(banco.caminho(), 50, 7);
         Copias copias(banco.caminho());
         const QString arquivo = copias.arquivoDoDia(QDate(2026, 3, 5));
         QCOMPARE(QFileInfo(arquivo).fileName(), QStringLiteral("DADOS-2026-03-05.fbk"));
@@ -163,7 +196,7 @@ private Q_SLOTS:
         QFETCH(QString, estrago);
         QFETCH(bool, danificada);
         BancoTeste banco;
-        preencher(banco.caminho(), 300, 20);
+        BancoTeste::preencher(banco.caminho(), 300, 20);
         Copias copias(banco.caminho());
         const QString boa = QDir(copias.pasta()).filePath(QStringLiteral("boa.fbk"));
         QVERIFY(copias.fazer(boa).verificada);
@@ -181,7 +214,7 @@ private Q_SLOTS:
             gravar(ruim, "isto não é uma cópia\n");
         else if (estrago == QLatin1String("outro")) {
             BancoTeste outro;
-            preencher(outro.caminho(), 299, 20);
+            BancoTeste::preencher(outro.caminho(), 299, 20);
             QVERIFY(Copias(outro.caminho()).fazer(ruim).verificada);
         } else
             gravar(ruim, bytes.left(estrago.toInt()));
@@ -206,12 +239,12 @@ private Q_SLOTS:
 
     void restauracaoGuardaOBancoAnterior() {
         BancoTeste banco;
-        preencher(banco.caminho(), 40, 3);
+        BancoTeste::preencher(banco.caminho(), 40, 3);
         Copias copias(banco.caminho());
         const QString arquivo = copias.arquivoDoDia(QDate(2026, 3, 5));
         QVERIFY(copias.fazer(arquivo).verificada);
         const ContagemBanco daCopia = contar(banco.caminho());
-        preencher(banco.caminho(), 5, 1); // work done after the backup
+        BancoTeste::preencher(banco.caminho(), 5, 1); // work done after the backup
         const ContagemBanco depois = contar(banco.caminho());
 
         const Copias::Restauracao r = copias.restaurar(arquivo);
@@ -225,7 +258,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(r.guardado).absolutePath(), QFileInfo(banco.caminho()).absolutePath());
         QCOMPARE(contar(r.guardado), depois);
         // The restored database takes new work.
-        preencher(banco.caminho(), 1, 0);
+        BancoTeste::preencher(banco.caminho(), 1, 0);
         QCOMPARE(contar(banco.caminho()).recibos, daCopia.recibos + 1);
     }
 
@@ -237,7 +270,7 @@ private Q_SLOTS:
     void bancoAbertoNoProgramaRecusa() {
         QFETCH(bool, restaurando);
         BancoTeste banco;
-        preencher(banco.caminho(), 10, 1);
+        BancoTeste::preencher(banco.caminho(), 10, 1);
         Copias copias(banco.caminho());
         const QString arquivo = copias.arquivoDoDia(QDate(2026, 3, 5));
         QVERIFY(copias.fazer(arquivo).verificada);
@@ -264,7 +297,7 @@ private Q_SLOTS:
     // No room for the backup: an error that says so, and nothing left behind or lost.
     void discoCheioNaPastaDasCopias() {
         BancoTeste banco;
-        preencher(banco.caminho(), 2000, 100);
+        BancoTeste::preencher(banco.caminho(), 2000, 100);
         Copias copias(banco.caminho());
         QVERIFY(copias.fazer(copias.arquivoDoDia(QDate(2026, 3, 4))).verificada);
         const QByteArray anterior = ler(copias.arquivoDoDia(QDate(2026, 3, 4)));
@@ -285,43 +318,281 @@ private Q_SLOTS:
         QCOMPARE(contar(banco.caminho()).recibos, 2000);
     }
 
-    // The backup is written, but there is no room to restore it for the check: it does not
-    // count, and keeps a name that says so; the good one of that name stays.
-    void semEspacoParaVerificarNaoConta() {
+    // A nearly full disk: the backup and its verification would take the room the program
+    // needs to start again, so none is begun; nothing is written, the good backup of that name
+    // stays, and the daily backup tells the next start why there was none.
+    void semEspacoNaoComecaENadaFica() {
         QTemporaryDir pequena;
-        if (!montarDiscoPequeno(pequena.path(), 8 * 1024 * 1024, 8 * 1024 * 1024))
+        if (!montarDiscoPequeno(pequena.path(), 80 * 1024 * 1024, 80 * 1024 * 1024))
             QSKIP("this machine refuses to mount a small file system");
         const auto fim = qScopeGuard([&] { desmontar(pequena.path()); });
         const QString caminho = pequena.filePath(QStringLiteral("DADOS.GDB"));
         Esquema::criarBanco(caminho, Esquema::Modo::Completo);
-        preencher(caminho, 300, 10);
+        BancoTeste::preencher(caminho, 3000, 10);
+        // Room for a backup of this size, but not for it and the margin the program keeps.
         {
             QFile enchimento(pequena.filePath(QStringLiteral("enchimento")));
             QVERIFY(enchimento.open(QIODevice::Append));
             const QByteArray bloco(4096, 'x');
-            while (QStorageInfo(pequena.path()).bytesAvailable() > 64 * 1024 &&
+            while (QStorageInfo(pequena.path()).bytesAvailable() > 40 * 1024 * 1024 &&
                    enchimento.write(bloco) > 0 && enchimento.flush()) {
             }
         }
-        QTemporaryDir fora;
-        const QString arquivo = fora.filePath(QStringLiteral("DADOS-2026-03-05.fbk"));
-        gravar(arquivo, "a good backup of this name, made before");
         Copias copias(caminho);
-        const Copias::Resultado r = copias.fazer(arquivo);
-        QVERIFY(!r.verificada);
-        QCOMPARE(QFileInfo(r.arquivo).fileName(),
-                 QStringLiteral("DADOS-2026-03-05-FALHOU-NA-VERIFICACAO.fbk"));
-        QVERIFY2(r.motivo.contains(QStringLiteral("Não há espaço no disco")), qPrintable(r.motivo));
-        QCOMPARE(ler(arquivo), QByteArray("a good backup of this name, made before"));
-        QVERIFY(QFileInfo(r.arquivo).size() > 0);
-        QCOMPARE(contar(caminho).recibos, 300);
+        QVERIFY(QDir().mkpath(copias.pasta()));
+        const QString arquivo = copias.arquivoDoDia(QDate(2026, 3, 5));
+        const QStringList antes = arquivos(copias.pasta());
+        try {
+            copias.fazer(arquivo);
+            QFAIL("a backup began without room for it and the program");
+        } catch (const ErroSistema &e) {
+            QVERIFY2(e.mensagem().startsWith(QStringLiteral("Não há espaço no disco de")),
+                     qPrintable(e.mensagem()));
+        }
+        QCOMPARE(arquivos(copias.pasta()), antes);
+        QVERIFY(!copias.copiaDiaria(QDate(2026, 3, 6)));
+        const auto aviso = copias.tomarAviso();
+        QVERIFY(aviso);
+        QVERIFY2(aviso->contains(QStringLiteral("Não há espaço no disco")), qPrintable(*aviso));
+        QCOMPARE(arquivos(copias.pasta()), antes);
+        QVERIFY(QStorageInfo(pequena.path()).bytesAvailable() > 30 * 1024 * 1024);
+        QCOMPARE(contar(caminho).recibos, 3000);
+    }
+
+    // Paths as Brazilian homes have them: the home, the database's folder and the folder of
+    // backups with ã, ç, é, Á, in a terminal whose locale knows no accents. A backup is made,
+    // listed and restored through talvano-copia.
+    void caminhosComAcentos_data() {
+        QTest::addColumn<QString>("casa");
+        QTest::addColumn<QString>("destino"); // empty: the day's backup in ~/Talvano/Copias
+        QTest::addColumn<QString>("idioma");
+        QTest::newRow("casa joão") << "joão"
+                                   << ""
+                                   << "C";
+        QTest::newRow("área de trabalho") << "maria"
+                                          << "Área de Trabalho/cópia.fbk"
+                                          << "C.UTF-8";
+        QTest::newRow("tudo acentuado") << "conceição"
+                                        << "Cópias de Segurança/é.fbk"
+                                        << "pt_BR.UTF-8";
+    }
+    void caminhosComAcentos() {
+        QFETCH(QString, casa);
+        QFETCH(QString, destino);
+        QFETCH(QString, idioma);
+        QTemporaryDir raiz;
+        const QString home = raiz.filePath(casa);
+        const QString caminho = home + QStringLiteral("/Talvano/DADOS.GDB");
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+        BancoTeste::preencher(caminho, 30, 2);
+        const ContagemBanco doBanco = contar(caminho);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), home);
+        env.insert(QStringLiteral("LANG"), idioma);
+        env.insert(QStringLiteral("LC_ALL"), idioma);
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        const auto rodar = [&](const QStringList &argumentos) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(TALVANO_COPIA), argumentos);
+            p.waitForFinished(120000);
+            return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() +
+                                                             p.readAllStandardError())};
+        };
+        const QString arquivo = destino.isEmpty()
+                                    ? Copias(caminho).arquivoDoDia(QDate::currentDate())
+                                    : home + u'/' + destino;
+        if (!destino.isEmpty())
+            QVERIFY(QDir().mkpath(QFileInfo(arquivo).absolutePath()));
+        const auto [status, saida] =
+            rodar(destino.isEmpty() ? QStringList{} : QStringList{arquivo});
+        QVERIFY2(status == 0 && saida.contains(QStringLiteral("gravada e verificada")),
+                 qPrintable(saida));
+        QVERIFY(QFileInfo::exists(arquivo));
+        const auto [statusLista, lista] = rodar({QStringLiteral("--listar")});
+        QCOMPARE(statusLista, 0);
+        if (destino.isEmpty())
+            QVERIFY2(lista.contains(QStringLiteral("verificada: 30 recibos")), qPrintable(lista));
+        BancoTeste::preencher(caminho, 5, 0);
+        const auto [statusRestauro, restauro] = rodar({QStringLiteral("--restaurar"), arquivo});
+        QVERIFY2(statusRestauro == 0, qPrintable(restauro));
+        QCOMPARE(contar(caminho), doBanco);
+    }
+
+    // A clock once set ahead named 30 backups in the future: the backup made today is the
+    // newest all the same, and stays; rotation takes the oldest made.
+    void relogioAdiantadoNaoApagaANova() {
+        BancoTeste banco;
+        BancoTeste::preencher(banco.caminho(), 10, 1);
+        Copias copias(banco.caminho());
+        QVERIFY(QDir().mkpath(copias.pasta()));
+        QStringList futuras;
+        for (int i = 0; i < 30; ++i) {
+            futuras << copias.arquivoDoDia(QDate(2031, 1, 1).addDays(i));
+            QVERIFY(copias.fazer(futuras.last()).verificada);
+        }
+        const auto hoje = copias.copiaDiaria(QDate(2026, 12, 11));
+        QVERIFY(hoje && hoje->verificada);
+        QVERIFY(QFileInfo::exists(hoje->arquivo));
+        QCOMPARE(copias.listar().first().arquivo, hoje->arquivo);
+        QVERIFY(!QFileInfo::exists(futuras.first())); // the first made went
+        QVERIFY(QFileInfo::exists(futuras.last()));
+        QCOMPARE(copias.listar().size(), 30);
+        // The backups made before the order was kept (no number in their records) count as
+        // older than any made since.
+        QVERIFY(!copias.copiaDiaria(QDate(2026, 12, 11)));
+        QVERIFY(QFileInfo::exists(hoje->arquivo));
+    }
+
+    // Two restores in the same second keep both databases they replaced, under names of
+    // their own.
+    void restauracoesNoMesmoSegundoGuardamAsDuas() {
+        BancoTeste banco;
+        BancoTeste::preencher(banco.caminho(), 10, 1);
+        Copias copias(banco.caminho());
+        const QString arquivo = copias.arquivoDoDia(QDate(2026, 3, 5));
+        QVERIFY(copias.fazer(arquivo).verificada);
+        QStringList guardados;
+        QList<ContagemBanco> substituidos;
+        for (int i = 0; i < 3; ++i) {
+            BancoTeste::preencher(banco.caminho(), i + 1, 0);
+            substituidos << contar(banco.caminho());
+            guardados << copias.restaurar(arquivo).guardado;
+        }
+        QCOMPARE(QSet<QString>(guardados.begin(), guardados.end()).size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(contar(guardados[i]), substituidos[i]);
+        QCOMPARE(contar(banco.caminho()).recibos, 10);
+    }
+
+    // A record tells of the file it was written for: a backup that took a name whose record
+    // was not yet rewritten (a kill between the two) is listed without figures and restored
+    // on its own check, never with the old one's figures.
+    void registroSoDoArquivoQueOEscreveu() {
+        BancoTeste banco;
+        BancoTeste::preencher(banco.caminho(), 10, 1);
+        Copias copias(banco.caminho());
+        const QString arquivo = copias.arquivoDoDia(QDate(2026, 3, 5));
+        QVERIFY(copias.fazer(arquivo).verificada);
+        const QByteArray registroAntigo = ler(arquivo + QStringLiteral(".verificacao"));
+        BancoTeste::preencher(banco.caminho(), 7, 0);
+        const QString outra = QDir(copias.pasta()).filePath(QStringLiteral("outra.fbk"));
+        QVERIFY(copias.fazer(outra).verificada);
+        // The new backup in place of the old, the old record left beside it.
+        QVERIFY(::rename(QFile::encodeName(outra).constData(),
+                         QFile::encodeName(arquivo).constData()) == 0);
+        for (const Copias::Item &item : copias.listar())
+            if (item.arquivo == arquivo)
+                QCOMPARE(item.estado, Copias::Item::SemRegistro);
+        QCOMPARE(ler(arquivo + QStringLiteral(".verificacao")), registroAntigo);
+        const Copias::Restauracao r = copias.restaurar(arquivo);
+        QVERIFY(!r.conferidaComRegistro);
+        QCOMPARE(r.contagem.recibos, 17);
+    }
+
+    // A target that is the database itself (by its name, a link or another path) or a file
+    // that is not one of our backups is refused, and nothing changes.
+    void destinoQueNaoEUmaCopiaRecusado_data() {
+        QTest::addColumn<QString>("qual");
+        QTest::addColumn<QString>("motivo");
+        QTest::newRow("o próprio banco") << "banco"
+                                         << "é o próprio banco de dados";
+        QTest::newRow("o banco por um link") << "link"
+                                             << "é o próprio banco de dados";
+        QTest::newRow("o banco por outro nome") << "outroNome"
+                                                << "é o próprio banco de dados";
+        QTest::newRow("um arquivo do usuário") << "planilha"
+                                               << "não é uma cópia de segurança feita";
+        QTest::newRow("uma pasta") << "pasta"
+                                   << "é uma pasta";
+    }
+    void destinoQueNaoEUmaCopiaRecusado() {
+        QFETCH(QString, qual);
+        QFETCH(QString, motivo);
+        BancoTeste banco;
+        BancoTeste::preencher(banco.caminho(), 10, 1);
+        const QByteArray bytes = ler(banco.caminho());
+        Copias copias(banco.caminho());
+        const QString pasta = QFileInfo(banco.caminho()).absolutePath();
+        QString alvo = banco.caminho();
+        if (qual == u"link") {
+            alvo = pasta + QStringLiteral("/atalho.fbk");
+            QVERIFY(QFile::link(banco.caminho(), alvo));
+        } else if (qual == u"outroNome") {
+            alvo = pasta + QStringLiteral("/../") + QFileInfo(pasta).fileName() +
+                   QStringLiteral("/./DADOS.GDB");
+        } else if (qual == u"planilha") {
+            alvo = pasta + QStringLiteral("/contas.fbk");
+            gravar(alvo, "as contas do mês");
+        } else if (qual == u"pasta") {
+            alvo = pasta + QStringLiteral("/uma pasta");
+            QVERIFY(QDir().mkpath(alvo));
+        }
+        try {
+            copias.fazer(alvo);
+            QFAIL("written over something not a backup");
+        } catch (const ErroSistema &e) {
+            QVERIFY2(e.mensagem().contains(motivo), qPrintable(e.mensagem()));
+        }
+        QCOMPARE(ler(banco.caminho()), bytes);
+        if (qual == u"planilha")
+            QCOMPARE(ler(alvo), QByteArray("as contas do mês"));
+    }
+
+    // Backups of other files are told for what they are, in Portuguese.
+    void restaurarOQueNaoEUmaCopia_data() {
+        QTest::addColumn<QString>("qual");
+        QTest::addColumn<QString>("motivo");
+        QTest::newRow("vazio") << "vazio"
+                               << "não é uma cópia de segurança de banco de dados";
+        QTest::newRow("texto") << "texto"
+                               << "não é uma cópia de segurança de banco de dados";
+        QTest::newRow("figura") << "figura"
+                                << "não é uma cópia de segurança de banco de dados";
+        QTest::newRow("outro banco Firebird") << "outroBanco"
+                                              << "é a cópia de outro banco de dados";
+    }
+    void restaurarOQueNaoEUmaCopia() {
+        QFETCH(QString, qual);
+        QFETCH(QString, motivo);
+        BancoTeste banco;
+        BancoTeste::preencher(banco.caminho(), 10, 1);
+        const ContagemBanco antes = contar(banco.caminho());
+        QTemporaryDir pasta;
+        const QString arquivo = pasta.filePath(QStringLiteral("copia.fbk"));
+        if (qual == u"vazio") {
+            gravar(arquivo, {});
+        } else if (qual == u"texto") {
+            gravar(arquivo, "Recibo de aluguel de março\n");
+        } else if (qual == u"figura") {
+            gravar(arquivo, QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(2000, 'x'));
+        } else {
+            const QString outro = pasta.filePath(QStringLiteral("OUTRO.FDB"));
+            Fb::Conexao c;
+            c.configurar(outro, QString::fromLatin1(TDatamodule1::usuario()),
+                         QString::fromLatin1(TDatamodule1::senha()));
+            c.criar();
+            c.executarDdl(QStringLiteral("CREATE TABLE ESTOQUE (ITEM INTEGER)"));
+            c.desconectar();
+            Fb::copiarBanco(outro, arquivo, QString::fromLatin1(TDatamodule1::usuario()),
+                            QString::fromLatin1(TDatamodule1::senha()));
+        }
+        try {
+            copias(banco).restaurar(arquivo);
+            QFAIL("restored something not a backup of the program");
+        } catch (const ErroSistema &e) {
+            QVERIFY2(e.mensagem().contains(motivo), qPrintable(e.mensagem()));
+            QVERIFY2(e.mensagem().contains(QStringLiteral("nada foi alterado")),
+                     qPrintable(e.mensagem()));
+        }
+        QCOMPARE(contar(banco.caminho()), antes);
     }
 
     // The daily backup at the normal end: once a day; what fails is told at the next start,
     // once.
     void copiaDiariaUmaVezEAvisoUmaVez() {
         BancoTeste banco;
-        preencher(banco.caminho(), 10, 1);
+        BancoTeste::preencher(banco.caminho(), 10, 1);
         Copias copias(banco.caminho());
         const auto primeira = copias.copiaDiaria(QDate(2026, 3, 5));
         QVERIFY(primeira && primeira->verificada);
@@ -382,59 +653,17 @@ private Q_SLOTS:
     // names it, and nothing is written.
     void pastaSemPermissao() {
         QTemporaryDir raiz;
-        QVERIFY(QFile::setPermissions(raiz.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                       QFile::ExeOwner | QFile::ReadOther |
-                                                       QFile::ExeOther));
         const QString home = raiz.filePath(QStringLiteral("home"));
         const QString caminho = home + QStringLiteral("/Talvano/DADOS.GDB");
         Esquema::criarBanco(caminho, Esquema::Modo::Completo);
         const QString copiasDir = home + QStringLiteral("/Talvano/Copias");
         QVERIFY(QDir().mkpath(copiasDir));
-
-        QStringList comando{QStringLiteral(TALVANO_COPIA)};
-        if (::geteuid() == 0) {
-            // Root writes anywhere: the program runs as an ordinary user who owns the home,
-            // not the folder of backups.
-            const QString usuario = QStringLiteral("talvano-teste");
-            if (!::getpwnam("talvano-teste") &&
-                QProcess::execute(QStringLiteral("useradd"),
-                                  {QStringLiteral("--system"), QStringLiteral("--no-create-home"),
-                                   QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"),
-                                   usuario}) != 0)
-                QSKIP("no ordinary user to run the program as");
-            const QString programa = raiz.filePath(QStringLiteral("talvano-copia"));
-            QVERIFY(QFile::copy(QStringLiteral(TALVANO_COPIA), programa));
-            QVERIFY(QFile::setPermissions(programa, QFile::ReadOwner | QFile::ExeOwner |
-                                                        QFile::ReadOther | QFile::ExeOther));
-            QCOMPARE(
-                QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), usuario, home}),
-                0);
-            QCOMPARE(QProcess::execute(QStringLiteral("chown"),
-                                       {QStringLiteral("root:root"), copiasDir}),
-                     0);
-            comando = QStringList{QStringLiteral("runuser"),
-                                  QStringLiteral("-u"),
-                                  usuario,
-                                  QStringLiteral("--"),
-                                  QStringLiteral("env"),
-                                  QStringLiteral("HOME=") + home,
-                                  programa};
-        }
-        const QFileDevice::Permissions leitura = QFile::ReadOwner | QFile::ExeOwner |
-                                                 QFile::ReadGroup | QFile::ExeGroup |
-                                                 QFile::ReadOther | QFile::ExeOther;
-        QVERIFY(QFile::setPermissions(copiasDir,
-                                      ::geteuid() == 0 ? leitura | QFile::WriteOwner : leitura));
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home);
-        env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
-        p.setProcessEnvironment(env);
-        p.start(comando.first(), comando.mid(1));
-        QVERIFY(p.waitForFinished(60000));
-        const QString erro = QString::fromUtf8(p.readAllStandardError());
-        QCOMPARE(p.exitCode(), 1);
+        UsuarioComum usuario(raiz, home);
+        if (!usuario.pronto())
+            QSKIP("no ordinary user to run the program as");
+        usuario.somenteLeitura(copiasDir);
+        const auto [status, erro] = usuario.rodar({});
+        QCOMPARE(status, 1);
         QVERIFY2(
             erro.contains(QStringLiteral("Sem permissão para gravar na pasta %1").arg(copiasDir)),
             qPrintable(erro));
@@ -443,17 +672,39 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("DADOS.GDB")});
     }
 
+    // The database in a folder the user may not write: the backup, written to a folder of the
+    // user's, is verified in the temporary folder and counts; nothing lands beside the database.
+    void pastaDoBancoSomenteLeitura() {
+        QTemporaryDir raiz;
+        const QString home = raiz.filePath(QStringLiteral("home"));
+        const QString pastaBanco = raiz.filePath(QStringLiteral("banco"));
+        const QString caminho = pastaBanco + QStringLiteral("/DADOS.GDB");
+        Esquema::criarBanco(caminho, Esquema::Modo::Completo);
+        BancoTeste::preencher(caminho, 25, 2);
+        QVERIFY(QDir().mkpath(home));
+        UsuarioComum usuario(raiz, home);
+        if (!usuario.pronto())
+            QSKIP("no ordinary user to run the program as");
+        usuario.darArquivo(caminho);
+        usuario.somenteLeitura(pastaBanco);
+        const QString arquivo = home + QStringLiteral("/copia.fbk");
+        const auto [status, saida] = usuario.rodar({arquivo}, caminho);
+        QVERIFY2(status == 0 && saida.contains(QStringLiteral("gravada e verificada")),
+                 qPrintable(saida));
+        QCOMPARE(arquivos(pastaBanco), QStringList{QStringLiteral("DADOS.GDB")});
+    }
+
     // kill -9 in the middle of a restore: the database in use is whole and opens, and the
     // next restore goes through.
     void restauracaoMortaNoMeio() {
         QTemporaryDir home;
         const QString caminho = home.filePath(QStringLiteral("Talvano/DADOS.GDB"));
         Esquema::criarBanco(caminho, Esquema::Modo::Completo);
-        preencher(caminho, 20000, 100);
+        BancoTeste::preencher(caminho, 20000, 100);
         Copias copias(caminho);
         const QString arquivo = copias.arquivoDoDia(QDate(2026, 3, 5));
         QVERIFY(copias.fazer(arquivo).verificada);
-        preencher(caminho, 3, 0);
+        BancoTeste::preencher(caminho, 3, 0);
         const ContagemBanco antes = contar(caminho);
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

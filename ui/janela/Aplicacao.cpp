@@ -1,9 +1,10 @@
 #include "Aplicacao.h"
 
-#include "Fontes.h"
+#include "FontesCarregadas.h"
 #include "Protegido.h"
 #include "TraducaoQt.h"
 
+#include <QFont>
 #include <QLocale>
 
 Aplicacao::Aplicacao(int &argc, char **argv) : QApplication(argc, argv) {

@@ -1,15 +1,20 @@
 // talvano-copia: a verified backup of the database on demand, the list of backups, and the
-// restore of one.
+// restore of one; with --janela, the window "Cópias de Segurança" for the same.
+#include "Aplicacao.h"
+#include "AvisadorCaixas.h"
 #include "Copias.h"
 #include "Datamodule1.h"
 #include "ErroSistema.h"
+#include "PreferenciasCopias.h"
 #include "ProcessoAuxiliar.h"
-#include "fb/Firebird.h"
+#include "UNcopias.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QLocale>
 #include <QTextStream>
+
+#include <cstring>
 
 namespace {
 
@@ -26,7 +31,7 @@ int fazer(Copias &copias, const QString &arquivo, QTextStream &saida, QTextStrea
     const QString destino = arquivo.isEmpty() ? copias.arquivoDoDia(QDate::currentDate()) : arquivo;
     const Copias::Resultado r = copias.fazer(destino);
     if (arquivo.isEmpty())
-        copias.girar();
+        copias.girar(30, r.arquivo);
     const QLocale br(QLocale::Portuguese, QLocale::Brazil);
     if (!r.verificada) {
         erro << "A cópia de segurança foi gravada, mas não passou na verificação e foi guardada "
@@ -84,19 +89,48 @@ int restaurar(Copias &copias, const QString &arquivo, QTextStream &saida) {
 
 } // namespace
 
+// The window, started from its menu entry.
+int janela(int argc, char **argv, const QString &banco) {
+    Aplicacao app(argc, argv);
+    AvisadorCaixas caixas;
+    Avisador::instalar(&caixas);
+    TFRcopias janela(banco);
+    janela.show();
+    const int status = app.exec();
+    Avisador::instalar(nullptr);
+    TDatamodule1::encerrarBanco();
+    return status;
+}
+
 int main(int argc, char **argv) {
     if (const auto status = ProcessoAuxiliar::atender(argc, argv))
         return *status;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--janela") != 0)
+            continue;
+        const bool comBanco = argc == 4 && std::strcmp(argv[1], "--banco") == 0 && i == 3;
+        return janela(argc, argv,
+                      comBanco ? QFile::decodeName(argv[2]) : TDatamodule1::caminhoPadrao());
+    }
     QCoreApplication app(argc, argv);
     QTextStream saida(stdout), erro(stderr);
-    const QString uso = QStringLiteral("Uso: talvano-copia [ARQUIVO]          faz uma cópia de "
-                                       "segurança verificada agora\n"
-                                       "     talvano-copia --listar           mostra as cópias e "
-                                       "sua verificação\n"
-                                       "     talvano-copia --restaurar ARQUIVO  restaura uma "
-                                       "cópia como banco de dados\n");
-    const QStringList args = app.arguments().mid(1);
-    Copias copias(TDatamodule1::caminhoPadrao());
+    const QString uso = QStringLiteral(
+        "Uso: talvano-copia [--banco BANCO] [ARQUIVO]          faz uma cópia de segurança "
+        "verificada agora\n"
+        "     talvano-copia [--banco BANCO] --listar           mostra as cópias e sua "
+        "verificação\n"
+        "     talvano-copia [--banco BANCO] --restaurar ARQUIVO  restaura uma cópia como banco "
+        "de dados\n"
+        "     talvano-copia [--banco BANCO] --janela           abre a janela Cópias de "
+        "Segurança\n"
+        "O banco é ~/Talvano/DADOS.GDB se --banco não for dado.\n");
+    QStringList args = app.arguments().mid(1);
+    QString banco = TDatamodule1::caminhoPadrao();
+    if (args.size() >= 2 && args[0] == QLatin1String("--banco")) {
+        banco = args[1];
+        args = args.mid(2);
+    }
+    Copias copias(banco, PreferenciasCopias::pastaEscolhida());
     int status = 0;
     try {
         if (args.value(0) == QLatin1String("--ajuda") || args.value(0) == QLatin1String("-h") ||
@@ -117,6 +151,6 @@ int main(int argc, char **argv) {
         erro << "Erro: " << e.mensagem() << "\n";
         status = 1;
     }
-    Fb::encerrar();
+    TDatamodule1::encerrarBanco();
     return status;
 }
