@@ -22,7 +22,6 @@
 #include "UNrelatorios.h"
 #include "UNreport.h"
 #include "Unit1.h"
-#include "fb/Firebird.h"
 
 #include <QApplication>
 #include <QDir>
@@ -109,15 +108,14 @@ int executarPrograma(const QString &caminhoBanco) {
         FimDoPrograma::instalar();
         // The database could not be reached: say so, and where, before the engine's own words;
         // held by talvano-copia, say that instead.
-        if (Datamodule1 && !Datamodule1->Base->conectada() &&
-            Copias(caminhoBanco).copiaEmAndamento())
+        if (Datamodule1 && !Datamodule1->conectado() && Copias(caminhoBanco).copiaEmAndamento())
             tratarErro(std::make_exception_ptr(ErroSistema(
                 QStringLiteral("O banco de dados %1 está sendo copiado ou restaurado agora pelas "
                                "Cópias de Segurança (talvano-copia). Espere terminar e abra o "
                                "programa de novo.\n\n%2")
                     .arg(QDir::toNativeSeparators(caminhoBanco), erro.mensagem()),
                 erro.codigos())));
-        else if (Datamodule1 && !Datamodule1->Base->conectada())
+        else if (Datamodule1 && !Datamodule1->conectado())
             tratarErro(std::make_exception_ptr(ErroSistema(
                 mensagemBancoInacessivel(caminhoBanco, erro.mensagem()), erro.codigos())));
         else

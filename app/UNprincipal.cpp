@@ -66,9 +66,7 @@ TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRp
     ligar(m_ui->BTsair, &QPushButton::clicked, this, &TFRprincipal::BTsairClick);
 }
 
-TFRprincipal::~TFRprincipal() {
-    delete m_ui;
-}
+TFRprincipal::~TFRprincipal() {}
 
 void TFRprincipal::showEvent(QShowEvent *evento) {
     centralizarNaTela(this);

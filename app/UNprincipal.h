@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <memory>
 
 namespace Ui {
 class TFRprincipal;
@@ -20,7 +21,7 @@ private:
     void BTmanualClick();
     void BTsairClick();
 
-    Ui::TFRprincipal *m_ui;
+    std::unique_ptr<Ui::TFRprincipal> m_ui;
 };
 
 extern TFRprincipal *FRprincipal;

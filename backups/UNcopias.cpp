@@ -56,9 +56,7 @@ TFRcopias::TFRcopias(const QString &banco, QWidget *parent)
     connect(m_ui->BTfechar, &QPushButton::clicked, this, &QDialog::close);
 }
 
-TFRcopias::~TFRcopias() {
-    delete m_ui;
-}
+TFRcopias::~TFRcopias() {}
 
 Copias TFRcopias::copias() const {
     return Copias(m_banco, PreferenciasCopias::pastaEscolhida());

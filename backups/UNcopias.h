@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace Ui {
 class TFRcopias;
@@ -41,6 +42,6 @@ private:
     bool bancoLivre();
     Copias copias() const;
 
-    Ui::TFRcopias *m_ui;
+    std::unique_ptr<Ui::TFRcopias> m_ui;
     QString m_banco;
 };

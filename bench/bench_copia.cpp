@@ -4,9 +4,9 @@
 //
 //   build/bench/bench_copia ARQUIVO_OU_PASTA   (a DADOS.GDB filled by bench_dados)
 #include "Copias.h"
+#include "Datamodule1.h"
 #include "ErroSistema.h"
 #include "ProcessoAuxiliar.h"
-#include "fb/Firebird.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -67,6 +67,6 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "%s\n", qPrintable(e.mensagem()));
         status = 1;
     }
-    Fb::encerrar();
+    TDatamodule1::encerrarBanco();
     return status;
 }

@@ -13,7 +13,6 @@
 #include "Esquema.h"
 #include "Inicializacao.h"
 #include "UNprincipal.h"
-#include "fb/Firebird.h"
 
 #include <QDate>
 #include <QDir>
@@ -59,9 +58,10 @@ long picoDeMemoriaKb() {
 }
 
 int contar(TDatamodule1 &dm, const QString &tabela) {
-    const Fb::Linha linha =
-        Fb::Comando(*dm.Tra, QStringLiteral("SELECT COUNT(*) FROM %1").arg(tabela)).executar();
-    return linha.at(0).toInt();
+    const auto contagem =
+        dm.novaConsultaRelatorio({QStringLiteral("SELECT COUNT(*) FROM %1").arg(tabela)});
+    contagem->abrir();
+    return contagem->proxima() ? contagem->valor(0).toInt() : 0;
 }
 
 // Fills through the data module's own update statements and generators, up to
@@ -83,13 +83,13 @@ void preencher(const QString &caminho, bool comRecibos) {
         dm.ClientesPADRAO->definirValor(QStringLiteral("N"));
         dm.Clientes->gravar();
         if (i % 10000 == 9999) {
-            dm.Tra->commitRetaining();
+            dm.confirmar();
             // The buffer of an insert-only run is not needed for the figures.
             dm.Clientes->fechar();
             dm.Clientes->abrir();
         }
     }
-    dm.Tra->commitRetaining();
+    dm.confirmar();
     if (clientesAntes < k_clientes)
         std::printf("preenchimento: %d clientes em %.1f s (%.0f/s)\n", k_clientes - clientesAntes,
                     segundos(t), (k_clientes - clientesAntes) / segundos(t));
@@ -112,12 +112,12 @@ void preencher(const QString &caminho, bool comRecibos) {
         dm.RecibosTIPO->definirValor(QStringLiteral("DEVEDOR"));
         dm.Recibos->gravar();
         if (i % 10000 == 9999) {
-            dm.Tra->commitRetaining();
+            dm.confirmar();
             dm.Recibos->fechar();
             dm.Recibos->abrir();
         }
     }
-    dm.Tra->commitRetaining();
+    dm.confirmar();
     if (recibosAntes < k_recibos)
         std::printf("preenchimento: %d recibos em %.1f s (%.0f/s)\n", k_recibos - recibosAntes,
                     segundos(t), (k_recibos - recibosAntes) / segundos(t));
@@ -136,7 +136,7 @@ int primeiraJanela(int argc, char **argv, const QString &caminho) {
     });
     vigia.start(0);
     const int status = executarPrograma(caminho);
-    Fb::encerrar();
+    TDatamodule1::encerrarBanco();
     return status;
 }
 
@@ -258,13 +258,13 @@ int main(int argc, char **argv) {
     if (soCpfCnpj) {
         TDatamodule1 dm(caminho);
         medirCpfCnpj(dm);
-        Fb::encerrar();
+        TDatamodule1::encerrarBanco();
         return 0;
     }
     if (soBuscas) {
         TDatamodule1 dm(caminho);
         medirBuscas(dm);
-        Fb::encerrar();
+        TDatamodule1::encerrarBanco();
         return 0;
     }
 
@@ -318,6 +318,6 @@ int main(int argc, char **argv) {
     std::printf("pico de memória: %ld KiB\n", picoDeMemoriaKb());
     // Last, as its comparison scan holds every client in memory.
     medirCpfCnpj(dm);
-    Fb::encerrar();
+    TDatamodule1::encerrarBanco();
     return 0;
 }

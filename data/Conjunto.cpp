@@ -2,7 +2,7 @@
 
 #include "Dinheiro.h"
 #include "ErroSistema.h"
-#include "fb/Firebird.h"
+#include "Firebird.h"
 
 #include <QDate>
 #include <QTime>
@@ -102,13 +102,7 @@ void Conjunto::substituirSql(const QStringList &linhas) {
 void Conjunto::abrir() {
     if (aberto())
         return;
-    Fb::Conexao &base = m_tra.conexao();
-    if (!base.conectada())
-        base.conectar();
-    if (!m_tra.ativa())
-        m_tra.iniciar();
-
-    auto select = std::make_unique<Fb::Comando>(m_tra, m_sql.join(QLatin1Char('\n')));
+    std::unique_ptr<Fb::Comando> select = m_tra.preparar(m_sql.join(QLatin1Char('\n')));
     const QStringList colunas = select->colunas();
     m_campoDaColuna.assign(size_t(colunas.size()), -1);
     for (int i = 0; i < colunas.size(); ++i)

@@ -1,6 +1,6 @@
 #include "ConsultaRelatorio.h"
 
-#include "fb/Firebird.h"
+#include "Firebird.h"
 
 ConsultaRelatorio::ConsultaRelatorio(Fb::Transacao &tra, QStringList sql)
     : m_tra(tra), m_sql(std::move(sql)) {}
@@ -14,15 +14,13 @@ void ConsultaRelatorio::definirParametro(const QString &nome, const QVariant &va
 void ConsultaRelatorio::abrir() {
     if (m_aberta)
         return;
-    Fb::Conexao &base = m_tra.conexao();
-    if (!base.conectada())
-        base.conectar();
-    if (!m_tra.ativa())
-        m_tra.iniciar();
     if (!m_comando) {
-        auto comando = std::make_unique<Fb::Comando>(m_tra, m_sql.join(QLatin1Char('\n')));
+        auto comando = m_tra.preparar(m_sql.join(QLatin1Char('\n')));
         m_campos = comando->colunas();
         m_comando = std::move(comando);
+    } else {
+        // Prepared earlier; the transaction may have ended since (a commit of the window).
+        m_tra.iniciar();
     }
     for (auto it = m_parametros.cbegin(); it != m_parametros.cend(); ++it)
         m_comando->definir(it.key(), it.value());

@@ -1,8 +1,8 @@
 #include "Datamodule1.h"
 
 #include "ErroSistema.h"
+#include "Firebird.h"
 #include "Win1252.h"
-#include "fb/Firebird.h"
 
 #include <QDir>
 
@@ -33,6 +33,20 @@ void TDatamodule1::encerrarBanco() {
 
 void TDatamodule1::confirmar() {
     Tra->commitRetaining();
+}
+
+bool TDatamodule1::conectado() const {
+    return Base->conectada();
+}
+
+void TDatamodule1::cadastrarCliente(const QString &nome, const QString &cpfCnpj) {
+    Clientes->abrir();
+    Clientes->inserir();
+    ClientesPADRAO->definirValor(QStringLiteral("N"));
+    ClientesCLIENTE->definirValor(nome);
+    ClientesCPFCNPJ->definirValor(cpfCnpj);
+    Clientes->gravar();
+    confirmar();
 }
 
 std::unique_ptr<ConsultaRelatorio> TDatamodule1::novaConsultaRelatorio(const QStringList &sql) {

@@ -47,6 +47,8 @@ public:
     // Commit-retaining of Tra: all work so far becomes permanent, and every
     // dataset stays open on its row.
     void confirmar();
+    // Whether the database is attached: false when opening it failed.
+    bool conectado() const;
 
     std::unique_ptr<Fb::Conexao> Base;
     std::unique_ptr<Fb::Transacao> Tra;
@@ -77,6 +79,9 @@ public:
     // included), through the CPFCNPJ index; the one with the lowest id when several
     // share it. Sees what this run posted and not yet committed. Touches no dataset.
     std::optional<ClienteCadastrado> clientePorCpfCnpj(const QString &cpfCnpj);
+    // Registers a client with only a name and a tax number, not the default client, through
+    // Clientes (which ends on the new row), and commits.
+    void cadastrarCliente(const QString &nome, const QString &cpfCnpj);
 
     // A query of a list report's own over this connection, run in Tra; the
     // caller keeps it, and it must go before the data module does.

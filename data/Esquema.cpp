@@ -2,7 +2,7 @@
 
 #include "Datamodule1.h"
 #include "ErroSistema.h"
-#include "fb/Firebird.h"
+#include "Firebird.h"
 
 #include <QDir>
 #include <QFile>

@@ -11,6 +11,7 @@
 #include "Extens.h"
 #include "Figuras.h"
 #include "ImpressaoRecibo.h"
+#include "OfertaCadastro.h"
 #include "Protegido.h"
 #include "Relatorio.h"
 #include "ServicoRelatorio.h"
@@ -43,7 +44,7 @@ void pintar(QLabel *rotulo, const QColor &cor) {
 
 } // namespace
 
-TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRrecibo) {
+TFRrecibo::TFRrecibo(QWidget *parent) : JanelaRegistro(parent), m_ui(new Ui::TFRrecibo) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 
@@ -78,8 +79,10 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     m_esquema->pendenteSemEdicao = true;
 
     ColFocus1 = TColFocus::paraJanelaDeRegistro(this);
-    m_cpfCnpjEmitente = new CampoCpfCnpj(m_ui->DBcpfcnpjemitente, m_ui->DBemitente);
-    m_cpfCnpjCliente = new CampoCpfCnpj(m_ui->DBcpfcnpjcliente, m_ui->DBcliente);
+    m_cpfCnpjEmitente =
+        new CampoCpfCnpj(m_ui->DBcpfcnpjemitente, m_ui->DBemitente, oferecerCadastroDeCliente);
+    m_cpfCnpjCliente =
+        new CampoCpfCnpj(m_ui->DBcpfcnpjcliente, m_ui->DBcliente, oferecerCadastroDeCliente);
 
     ligar(m_ui->BTnovo, &QToolButton::clicked, this, &TFRrecibo::BTnovoClick);
     ligar(m_ui->BTsalvar, &QToolButton::clicked, this, &TFRrecibo::BTsalvarClick);
@@ -105,20 +108,10 @@ TFRrecibo::TFRrecibo(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRreci
     frxReport = std::make_unique<Relatorio>(QStringLiteral("recibo_1via"));
     frxReport1 = std::make_unique<Relatorio>(QStringLiteral("recibo_2vias"));
 
-    vincularControles(this, Datamodule1);
+    vincular();
 }
 
-TFRrecibo::~TFRrecibo() {
-    delete m_ui;
-}
-
-void TFRrecibo::showEvent(QShowEvent *evento) {
-    protegido([this] {
-        vincularControles(this, Datamodule1);
-        FormShow();
-    });
-    JanelaFixa::showEvent(evento);
-}
+TFRrecibo::~TFRrecibo() {}
 
 bool TFRrecibo::eventFilter(QObject *objeto, QEvent *evento) {
     if (evento->type() == QEvent::MouseButtonRelease &&
@@ -151,7 +144,7 @@ bool TFRrecibo::eventFilter(QObject *objeto, QEvent *evento) {
                 protegido([this] { DBtipoExit(); });
         }
     }
-    return JanelaFixa::eventFilter(objeto, evento);
+    return JanelaRegistro::eventFilter(objeto, evento);
 }
 
 void TFRrecibo::restaura() {

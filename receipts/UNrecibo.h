@@ -1,5 +1,5 @@
 #pragma once
-#include "Janela.h"
+#include "JanelaRegistro.h"
 
 #include <QList>
 
@@ -17,7 +17,7 @@ struct TextosRecibo;
 
 // The receipt window: issues, changes, deletes and prints receipts, the current record of the
 // shared dataset Recibos. The receipt's kind decides which party is the issuer.
-class TFRrecibo : public JanelaFixa {
+class TFRrecibo : public JanelaRegistro {
     Q_OBJECT
 public:
     explicit TFRrecibo(QWidget *parent = nullptr);
@@ -26,11 +26,10 @@ public:
     void restaura();
 
 protected:
-    void showEvent(QShowEvent *evento) override;
     bool eventFilter(QObject *objeto, QEvent *evento) override;
 
 private:
-    void FormShow();
+    void FormShow() override;
     void BTnovoClick();
     void BTsalvarClick();
     void BTalterarClick();
@@ -57,7 +56,7 @@ private:
     // Leaving the browsing layout's party fields disabled, whichever kind was last arranged.
     void desabilitarPartes();
 
-    Ui::TFRrecibo *m_ui;
+    std::unique_ptr<Ui::TFRrecibo> m_ui;
     TColFocus *ColFocus1;
     EsquemaEdicao *m_esquema;
     // The two tax numbers: punctuated when left, with the offer to register the party.

@@ -12,6 +12,4 @@ TFRreport::TFRreport(QWidget *parent)
     fixarJanela(this, BotoesTitulo::SoFechar);
 }
 
-TFRreport::~TFRreport() {
-    delete m_ui;
-}
+TFRreport::~TFRreport() {}

@@ -19,7 +19,7 @@ public:
     Relatorio &report() { return *m_report; }
 
 private:
-    Ui::TFRreport *m_ui;
+    std::unique_ptr<Ui::TFRreport> m_ui;
     std::unique_ptr<Relatorio> m_report;
 };
 

@@ -56,9 +56,7 @@ TFRrecibogratis::TFRrecibogratis(QWidget *parent)
     ligar(m_ui->SpeedButton5, &QToolButton::clicked, this, &TFRrecibogratis::SpeedButton5Click);
 }
 
-TFRrecibogratis::~TFRrecibogratis() {
-    delete m_ui;
-}
+TFRrecibogratis::~TFRrecibogratis() {}
 
 const QStringList &TFRrecibogratis::calculadorasDoSistema() {
     static const QStringList programas = {QStringLiteral("gnome-calculator"),

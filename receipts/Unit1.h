@@ -2,6 +2,7 @@
 #include "Janela.h"
 
 #include <QList>
+#include <memory>
 
 namespace Ui {
 class TFRrecibogratis;
@@ -38,7 +39,7 @@ private:
 
     void prepararRelatorio();
 
-    Ui::TFRrecibogratis *m_ui;
+    std::unique_ptr<Ui::TFRrecibogratis> m_ui;
     TColFocus *ColFocus1;
     // Every field in tab order; Enter and Esc step through the ones that are tab stops.
     QList<QLineEdit *> m_campos;

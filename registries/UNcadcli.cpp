@@ -22,7 +22,7 @@ const QStringList k_sqlClientes{QStringLiteral("SELECT * FROM CLIENTES"),
 
 } // namespace
 
-TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadcli) {
+TFRcadcli::TFRcadcli(QWidget *parent) : JanelaRegistro(parent), m_ui(new Ui::TFRcadcli) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 
@@ -58,23 +58,10 @@ TFRcadcli::TFRcadcli(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui::TFRcadc
     ligar(m_ui->BTsair, &QToolButton::clicked, this, &TFRcadcli::BTsairClick);
     ligar(m_ui->BTconsultar, &QToolButton::clicked, this, &TFRcadcli::BTconsultarClick);
     ligar(m_ui->DBEdit14, &TDBEdit::saiu, this, &TFRcadcli::DBEdit14Exit);
-
-    // Created before the data module at start-up: the fields are bound when it exists,
-    // at the latest when the window is shown.
-    vincularControles(this, Datamodule1);
+    vincular();
 }
 
-TFRcadcli::~TFRcadcli() {
-    delete m_ui;
-}
-
-void TFRcadcli::showEvent(QShowEvent *evento) {
-    protegido([this] {
-        vincularControles(this, Datamodule1);
-        FormShow();
-    });
-    JanelaFixa::showEvent(evento);
-}
+TFRcadcli::~TFRcadcli() {}
 
 void TFRcadcli::closeEvent(QCloseEvent *evento) {
     try {
@@ -87,7 +74,7 @@ void TFRcadcli::closeEvent(QCloseEvent *evento) {
         tratarErro(std::current_exception());
         return;
     }
-    JanelaFixa::closeEvent(evento);
+    JanelaRegistro::closeEvent(evento);
 }
 
 void TFRcadcli::restaura() {

@@ -1,7 +1,8 @@
 #pragma once
-#include "Janela.h"
+#include "JanelaRegistro.h"
 
 #include <QList>
+#include <memory>
 
 namespace Ui {
 class TFRcadcli;
@@ -12,7 +13,7 @@ class CampoCpfCnpj;
 
 // The client registry: one client at a time, the current record of the shared dataset
 // Clientes, kept with the button column of the record windows.
-class TFRcadcli : public JanelaFixa {
+class TFRcadcli : public JanelaRegistro {
     Q_OBJECT
 public:
     explicit TFRcadcli(QWidget *parent = nullptr);
@@ -21,11 +22,10 @@ public:
     void restaura();
 
 protected:
-    void showEvent(QShowEvent *evento) override;
     void closeEvent(QCloseEvent *evento) override;
 
 private:
-    void FormShow();
+    void FormShow() override;
     void FormClose();
     void BTnovoClick();
     void BTalterarClick();
@@ -37,7 +37,7 @@ private:
     void DBEdit14Exit();
     bool nomePreenchido();
 
-    Ui::TFRcadcli *m_ui;
+    std::unique_ptr<Ui::TFRcadcli> m_ui;
     TColFocus *ColFocus1;
     EsquemaEdicao *m_esquema;
     // Punctuated when left.

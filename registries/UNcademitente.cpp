@@ -32,8 +32,8 @@ QString arquivoInicial() {
 } // namespace
 
 TFRcademitente::TFRcademitente(QWidget *parent)
-    : JanelaFixa(parent), m_ui(new Ui::TFRcademitente), m_seletor(&TFRcademitente::escolherBitmap),
-      m_arquivoImagem(arquivoInicial()) {
+    : JanelaRegistro(parent), m_ui(new Ui::TFRcademitente),
+      m_seletor(&TFRcademitente::escolherBitmap), m_arquivoImagem(arquivoInicial()) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
 
@@ -64,20 +64,10 @@ TFRcademitente::TFRcademitente(QWidget *parent)
     ligar(m_ui->DBEdit3, &TDBEdit::saiu, this, &TFRcademitente::DBEdit3Exit);
     m_ui->Label6->installEventFilter(this);
 
-    vincularControles(this, Datamodule1);
+    vincular();
 }
 
-TFRcademitente::~TFRcademitente() {
-    delete m_ui;
-}
-
-void TFRcademitente::showEvent(QShowEvent *evento) {
-    protegido([this] {
-        vincularControles(this, Datamodule1);
-        FormShow();
-    });
-    JanelaFixa::showEvent(evento);
-}
+TFRcademitente::~TFRcademitente() {}
 
 bool TFRcademitente::eventFilter(QObject *objeto, QEvent *evento) {
     if (objeto == m_ui->Label6 && evento->type() == QEvent::MouseButtonRelease &&
@@ -85,7 +75,7 @@ bool TFRcademitente::eventFilter(QObject *objeto, QEvent *evento) {
         protegido([this] { Label6Click(); });
         return true;
     }
-    return JanelaFixa::eventFilter(objeto, evento);
+    return JanelaRegistro::eventFilter(objeto, evento);
 }
 
 void TFRcademitente::restaura() {

@@ -1,8 +1,9 @@
 #pragma once
-#include "Janela.h"
+#include "JanelaRegistro.h"
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QImage;
 
@@ -15,7 +16,7 @@ class CampoCpfCnpj;
 
 // The issuer registry: the one row of EMITENTE (name, tax number, city, logo), shown from the
 // shared dataset Emitente and kept with Alterar, Salvar, Cancelar and Sair.
-class TFRcademitente : public JanelaFixa {
+class TFRcademitente : public JanelaRegistro {
     Q_OBJECT
 public:
     explicit TFRcademitente(QWidget *parent = nullptr);
@@ -33,11 +34,10 @@ public:
     static QImage previaDoBitmap(const QString &caminho);
 
 protected:
-    void showEvent(QShowEvent *evento) override;
     bool eventFilter(QObject *objeto, QEvent *evento) override;
 
 private:
-    void FormShow();
+    void FormShow() override;
     void BTalterarClick();
     void BTsalvarClick();
     void BTcancelarClick();
@@ -48,7 +48,7 @@ private:
     void Label6Click();
     void DBEdit3Exit();
 
-    Ui::TFRcademitente *m_ui;
+    std::unique_ptr<Ui::TFRcademitente> m_ui;
     TColFocus *ColFocus1;
     EsquemaEdicao *m_esquema;
     // Punctuated when left.

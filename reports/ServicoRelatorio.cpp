@@ -14,8 +14,8 @@ void mostrarPreview(Relatorio &relatorio, ExportacoesRelatorio &exportacoes, QWi
     // The standard windows the preview opens (files, printing) speak Portuguese.
     instalarTraducaoQt();
     relatorio.preparado().limpar();
-    auto preparador =
-        std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
+    auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.origens(),
+                                                   relatorio.preparado());
     // The first page is there when the window appears; the rest follow.
     preparador->continuar(1);
     TFRpreview preview(pai);

@@ -1,4 +1,6 @@
 #pragma once
+#include "Exportadores.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -7,7 +9,6 @@ namespace Ui {
 class TFRconfigexportacao;
 }
 struct ExportacoesRelatorio;
-enum class FormatoExportacao;
 
 // The settings window of one export format, shown before the file is chosen;
 // OK writes the values shown back into the settings it was given.
@@ -26,7 +27,7 @@ private:
     void carregar();
     void BTokClick();
 
-    std::unique_ptr<Ui::TFRconfigexportacao> ui;
+    std::unique_ptr<Ui::TFRconfigexportacao> m_ui;
     FormatoExportacao m_formato;
     ExportacoesRelatorio &m_config;
 };

@@ -128,20 +128,20 @@ void exportarCom(const RelatorioPreparado &relatorio, FormatoExportacao formato,
 
 } // namespace
 
-TFRpreview::TFRpreview(QWidget *pai) : QDialog(pai), ui(std::make_unique<Ui::TFRpreview>()) {
-    ui->setupUi(this);
+TFRpreview::TFRpreview(QWidget *pai) : QDialog(pai), m_ui(std::make_unique<Ui::TFRpreview>()) {
+    m_ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     m_miniaturas = new ModeloMiniaturas(this);
-    ui->listaMiniaturas->setModel(m_miniaturas);
-    ui->listaMiniaturas->setWrapping(false);
-    ui->painelLateral->hide();
+    m_ui->listaMiniaturas->setModel(m_miniaturas);
+    m_ui->listaMiniaturas->setWrapping(false);
+    m_ui->painelLateral->hide();
     m_timerPreparo = new QTimer(this);
     m_timerPreparo->setSingleShot(true);
     m_timerPreparo->setInterval(0);
     connect(m_timerPreparo, &QTimer::timeout, this, &TFRpreview::prepararMais);
-    connect(ui->visao, &VisaoPaginas::paginaAtualMudou, this, [this] { atualizarStatus(); });
-    connect(ui->visao, &VisaoPaginas::zoomMudou, this, &TFRpreview::mostrarZoom);
-    connect(ui->listaMiniaturas, &QListView::clicked, this,
+    connect(m_ui->visao, &VisaoPaginas::paginaAtualMudou, this, [this] { atualizarStatus(); });
+    connect(m_ui->visao, &VisaoPaginas::zoomMudou, this, &TFRpreview::mostrarZoom);
+    connect(m_ui->listaMiniaturas, &QListView::clicked, this,
             [this](const QModelIndex &i) { irParaPagina(i.row()); });
     criarBarra();
     posicionar();
@@ -159,7 +159,7 @@ QAction *TFRpreview::novaAcao(const QString &nome, const QString &icone, const Q
 }
 
 void TFRpreview::criarBarra() {
-    QToolBar *b = ui->barra;
+    QToolBar *b = m_ui->barra;
     QAction *imprimir = novaAcao(QStringLiteral("acImprimir"), QStringLiteral("imprimir"),
                                  QStringLiteral("Imprimir"), &TFRpreview::imprimir);
     imprimir->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
@@ -261,11 +261,11 @@ QAction *TFRpreview::acao(const QString &nome) const {
 }
 
 VisaoPaginas *TFRpreview::visao() const {
-    return ui->visao;
+    return m_ui->visao;
 }
 
 QToolBar *TFRpreview::barra() const {
-    return ui->barra;
+    return m_ui->barra;
 }
 
 void TFRpreview::mostrar(RelatorioPreparado *relatorio, std::unique_ptr<Preparador> preparador,
@@ -279,7 +279,7 @@ void TFRpreview::mostrar(RelatorioPreparado *relatorio, std::unique_ptr<Preparad
         m_exportacoes = m_exportacoesProprias.get();
     }
     m_achado.reset();
-    ui->visao->definirRelatorio(m_relatorio, paginasProntas());
+    m_ui->visao->definirRelatorio(m_relatorio, paginasProntas());
     m_miniaturas->definir(m_relatorio, paginasProntas());
     if (m_preparador && !m_preparador->terminado())
         m_timerPreparo->start();
@@ -380,28 +380,28 @@ bool TFRpreview::concluirPreparo() {
 }
 
 void TFRpreview::paginasNovas() {
-    ui->visao->definirQuantidade(paginasProntas());
+    m_ui->visao->definirQuantidade(paginasProntas());
     m_miniaturas->definirQuantidade(paginasProntas());
     atualizarStatus();
 }
 
 void TFRpreview::atualizarStatus() {
-    const int atual = ui->visao->paginaAtual() + 1;
-    if (atual > 0 && ui->painelLateral->isVisible())
-        ui->listaMiniaturas->setCurrentIndex(m_miniaturas->index(atual - 1));
+    const int atual = m_ui->visao->paginaAtual() + 1;
+    if (atual > 0 && m_ui->painelLateral->isVisible())
+        m_ui->listaMiniaturas->setCurrentIndex(m_miniaturas->index(atual - 1));
     QString texto = QStringLiteral("Página %1 de %2").arg(atual).arg(paginasProntas());
     if (preparando())
         texto += QStringLiteral(" (preparando...)");
     else if (m_incompleto)
         texto += QStringLiteral(" — relatório INCOMPLETO: a preparação parou, e as páginas "
                                 "seguintes e os totais faltam");
-    ui->lbStatus->setText(texto);
+    m_ui->lbStatus->setText(texto);
     if (!m_numeroPagina->hasFocus())
         m_numeroPagina->setText(QString::number(atual));
 }
 
 void TFRpreview::irParaPagina(int pagina) {
-    ui->visao->irParaPagina(pagina);
+    m_ui->visao->irParaPagina(pagina);
     atualizarStatus();
 }
 
@@ -410,11 +410,11 @@ void TFRpreview::primeiraPagina() {
 }
 
 void TFRpreview::paginaAnterior() {
-    irParaPagina(ui->visao->paginaAtual() - 1);
+    irParaPagina(m_ui->visao->paginaAtual() - 1);
 }
 
 void TFRpreview::proximaPagina() {
-    irParaPagina(ui->visao->paginaAtual() + 1);
+    irParaPagina(m_ui->visao->paginaAtual() + 1);
 }
 
 void TFRpreview::ultimaPagina() {
@@ -423,16 +423,16 @@ void TFRpreview::ultimaPagina() {
 
 void TFRpreview::numeroDigitado() {
     irParaPagina(m_numeroPagina->text().toInt() - 1);
-    ui->visao->setFocus();
+    m_ui->visao->setFocus();
 }
 
 void TFRpreview::zoomEscolhido(int indice) {
     if (indice == itemLargura)
-        ui->visao->definirZoom(ui->visao->zoomLarguraPagina());
+        m_ui->visao->definirZoom(m_ui->visao->zoomLarguraPagina());
     else if (indice == itemPaginaInteira)
-        ui->visao->definirZoom(ui->visao->zoomPaginaInteira());
+        m_ui->visao->definirZoom(m_ui->visao->zoomPaginaInteira());
     else if (indice >= 0 && indice < zooms.size())
-        ui->visao->definirZoom(zooms[indice] / 100.0);
+        m_ui->visao->definirZoom(zooms[indice] / 100.0);
 }
 
 void TFRpreview::mostrarZoom(double zoom) {
@@ -446,11 +446,11 @@ void TFRpreview::mostrarZoom(double zoom) {
 }
 
 void TFRpreview::ampliar() {
-    ui->visao->definirZoom(ui->visao->zoom() * 1.25);
+    m_ui->visao->definirZoom(m_ui->visao->zoom() * 1.25);
 }
 
 void TFRpreview::paginaInteira() {
-    ui->visao->definirZoom(ui->visao->zoomPaginaInteira());
+    m_ui->visao->definirZoom(m_ui->visao->zoomPaginaInteira());
 }
 
 void TFRpreview::telaCheia() {
@@ -462,11 +462,12 @@ void TFRpreview::telaCheia() {
 }
 
 void TFRpreview::alternarSumario() {
-    alternarPainel(ui->arvoreSumario, QStringLiteral("acSumario"), QStringLiteral("acMiniaturas"));
+    alternarPainel(m_ui->arvoreSumario, QStringLiteral("acSumario"),
+                   QStringLiteral("acMiniaturas"));
 }
 
 void TFRpreview::alternarMiniaturas() {
-    alternarPainel(ui->listaMiniaturas, QStringLiteral("acMiniaturas"),
+    alternarPainel(m_ui->listaMiniaturas, QStringLiteral("acMiniaturas"),
                    QStringLiteral("acSumario"));
 }
 
@@ -474,9 +475,9 @@ void TFRpreview::alternarMiniaturas() {
 void TFRpreview::alternarPainel(QWidget *painel, const QString &acaoDele,
                                 const QString &acaoOutro) {
     const bool mostrar =
-        !(ui->painelLateral->isVisible() && ui->painelLateral->currentWidget() == painel);
-    ui->painelLateral->setCurrentWidget(painel);
-    ui->painelLateral->setVisible(mostrar);
+        !(m_ui->painelLateral->isVisible() && m_ui->painelLateral->currentWidget() == painel);
+    m_ui->painelLateral->setCurrentWidget(painel);
+    m_ui->painelLateral->setVisible(mostrar);
     acao(acaoDele)->setChecked(mostrar);
     acao(acaoOutro)->setChecked(false);
     posicionar();
@@ -509,7 +510,7 @@ bool TFRpreview::localizarTexto(const QString &texto) {
         return false;
     }
     m_achado = achado;
-    ui->visao->destacar(achado->pagina, achado->area);
+    m_ui->visao->destacar(achado->pagina, achado->area);
     atualizarStatus();
     return true;
 }
@@ -543,7 +544,7 @@ void TFRpreview::imprimir() {
             de = impressora.fromPage();
             ate = impressora.toPage();
         } else if (impressora.printRange() == QPrinter::CurrentPage) {
-            de = ate = ui->visao->paginaAtual() + 1;
+            de = ate = m_ui->visao->paginaAtual() + 1;
         }
         Impressao::imprimirComProgresso(*m_relatorio, impressora, de, ate, this);
     });
@@ -570,7 +571,7 @@ bool TFRpreview::abrirArquivo(const QString &arquivo) {
         mostrar(&m_aberto, nullptr, m_exportacoes);
     });
     if (cancelada)
-        ui->lbStatus->setText(
+        m_ui->lbStatus->setText(
             QStringLiteral("Abertura cancelada: o relatório mostrado continua o mesmo."));
     return feito && !cancelada;
 }
@@ -599,7 +600,7 @@ bool TFRpreview::salvarEm(const QString &arquivo) {
         }
     });
     if (cancelada)
-        ui->lbStatus->setText(QStringLiteral("Gravação cancelada: nenhum arquivo foi gravado."));
+        m_ui->lbStatus->setText(QStringLiteral("Gravação cancelada: nenhum arquivo foi gravado."));
     else
         atualizarStatus();
     return feito && !cancelada;
@@ -635,7 +636,8 @@ bool TFRpreview::exportarPara(FormatoExportacao formato, const QString &arquivo)
         }
     });
     if (cancelada)
-        ui->lbStatus->setText(QStringLiteral("Exportação cancelada: nenhum arquivo foi gravado."));
+        m_ui->lbStatus->setText(
+            QStringLiteral("Exportação cancelada: nenhum arquivo foi gravado."));
     else
         atualizarStatus(); // no word of an earlier cancel stays after this export
     return feita && !cancelada;
@@ -695,23 +697,23 @@ void TFRpreview::aplicarPagina(const QSizeF &tamanhoMm, bool paisagem, const QMa
         nova.aplicarEm(p);
         m_relatorio->paginas.mudarPapel(i, p);
     }
-    ui->visao->paginasAlteradas();
+    m_ui->visao->paginasAlteradas();
     m_miniaturas->definir(m_relatorio, paginasProntas());
 }
 
 void TFRpreview::posicionar() {
     // No layouts: the parts follow the window's size by hand.
-    const int alturaBarra = ui->barra->sizeHint().height();
+    const int alturaBarra = m_ui->barra->sizeHint().height();
     const int alturaStatus = 22;
-    ui->barra->setGeometry(0, 0, width(), alturaBarra);
+    m_ui->barra->setGeometry(0, 0, width(), alturaBarra);
     const int alturaMeio = qMax(0, height() - alturaBarra - alturaStatus);
     int esquerda = 0;
-    if (ui->painelLateral->isVisible()) {
-        ui->painelLateral->setGeometry(0, alturaBarra, 170, alturaMeio);
+    if (m_ui->painelLateral->isVisible()) {
+        m_ui->painelLateral->setGeometry(0, alturaBarra, 170, alturaMeio);
         esquerda = 170;
     }
-    ui->visao->setGeometry(esquerda, alturaBarra, width() - esquerda, alturaMeio);
-    ui->lbStatus->setGeometry(6, height() - alturaStatus, width() - 12, alturaStatus);
+    m_ui->visao->setGeometry(esquerda, alturaBarra, width() - esquerda, alturaMeio);
+    m_ui->lbStatus->setGeometry(6, height() - alturaStatus, width() - 12, alturaStatus);
 }
 
 void TFRpreview::resizeEvent(QResizeEvent *evento) {

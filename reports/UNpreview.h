@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "Busca.h"
+#include "Exportadores.h"
 #include "PaginaPreparada.h"
 #include "Preparador.h"
 
@@ -22,9 +23,6 @@ class QToolBar;
 class QToolButton;
 class VisaoPaginas;
 struct ExportacoesRelatorio;
-
-// The export formats the preview offers, in the order of its list.
-enum class FormatoExportacao { Pdf, Excel, Rtf, Jpeg, Bmp };
 
 // The preview window of the report service: shows prepared pages (more arrive
 // while it is open) and prints, saves, opens and exports them.
@@ -103,7 +101,7 @@ private:
     void numeroDigitado();
     void posicionar();
 
-    std::unique_ptr<Ui::TFRpreview> ui;
+    std::unique_ptr<Ui::TFRpreview> m_ui;
     RelatorioPreparado *m_relatorio = nullptr;
     RelatorioPreparado m_aberto; // a saved report opened in the preview
     std::unique_ptr<Preparador> m_preparador;

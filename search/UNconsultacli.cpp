@@ -12,7 +12,7 @@ void restaurarClientes() {
     Conjunto &clientes = *dm.Clientes;
     const int id =
         clientes.aberto() && !clientes.vazio() ? dm.ClientesID_CLIENTE->valor().toInt() : 0;
-    clientes.substituirSql(Consultas::clientesTodos());
+    Consultas::mostrarTodosOsClientes();
     if (id != 0)
         clientes.localizar(QStringLiteral("ID_CLIENTE"), id);
 }
@@ -27,21 +27,16 @@ TFRconsultacli::TFRconsultacli(QWidget *parent)
     vincularControles(this, Datamodule1);
 }
 
-TFRconsultacli::~TFRconsultacli() {
-    delete m_ui;
-}
+TFRconsultacli::~TFRconsultacli() {}
 
 void TFRconsultacli::FormShow() {
-    TDatamodule1::instancia().Clientes->substituirSql(Consultas::clientesTodos());
+    Consultas::mostrarTodosOsClientes();
     esvaziar(m_ui->EDlocalizar);
     m_ui->EDlocalizar->setFocus(Qt::OtherFocusReason);
 }
 
 void TFRconsultacli::EDlocalizarChange() {
-    Conjunto &clientes = *TDatamodule1::instancia().Clientes;
-    // Closed first: when the typed text is refused, the grid is empty too.
-    clientes.fechar();
-    clientes.substituirSql(Consultas::clientesPorNome(m_ui->EDlocalizar->text()));
+    Consultas::buscar(Consultas::Busca::ClientesPorNome, m_ui->EDlocalizar->text());
 }
 
 void TFRconsultacli::DBGrid1DblClick() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "JanelaConsulta.h"
+#include <memory>
 
 namespace Ui {
 class TFRconsultacli;
@@ -22,7 +23,7 @@ protected:
 private:
     void EDlocalizarChange();
 
-    Ui::TFRconsultacli *m_ui;
+    std::unique_ptr<Ui::TFRconsultacli> m_ui;
 };
 
 extern TFRconsultacli *FRconsultacli;

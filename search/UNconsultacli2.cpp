@@ -19,29 +19,21 @@ TFRconsultacli2::TFRconsultacli2(QWidget *parent)
     vincularControles(this, Datamodule1);
 }
 
-TFRconsultacli2::~TFRconsultacli2() {
-    delete m_ui;
-}
+TFRconsultacli2::~TFRconsultacli2() {}
 
 void TFRconsultacli2::FormShow() {
-    TDatamodule1::instancia().Clientes->substituirSql(Consultas::clientesTodos());
+    Consultas::mostrarTodosOsClientes();
     // The tax-number box keeps what an earlier use left in it.
     esvaziar(m_ui->EDlocalizar);
     m_ui->EDlocalizar->setFocus(Qt::OtherFocusReason);
 }
 
 void TFRconsultacli2::EDlocalizarChange() {
-    Conjunto &clientes = *TDatamodule1::instancia().Clientes;
-    // Closed first: when the typed text is refused, the grid is empty too.
-    clientes.fechar();
-    clientes.substituirSql(Consultas::clientesPorNome(m_ui->EDlocalizar->text()));
+    Consultas::buscar(Consultas::Busca::ClientesPorNome, m_ui->EDlocalizar->text());
 }
 
 void TFRconsultacli2::EDlocalizar2Change() {
-    TDatamodule1 &dm = TDatamodule1::instancia();
-    // Closed first: when the look that chooses the statement fails, the grid is empty too.
-    dm.Clientes->fechar();
-    dm.Clientes->substituirSql(Consultas::clientesPorCpfCnpj(*dm.Tra, m_ui->EDlocalizar2->text()));
+    Consultas::buscar(Consultas::Busca::ClientesPorCpfCnpj, m_ui->EDlocalizar2->text());
 }
 
 void TFRconsultacli2::DBGrid1DblClick() {

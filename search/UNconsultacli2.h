@@ -2,6 +2,7 @@
 #include "JanelaConsulta.h"
 
 #include <functional>
+#include <memory>
 
 namespace Ui {
 class TFRconsultacli2;
@@ -29,7 +30,7 @@ private:
     void EDlocalizar2Change();
     void escolherCliente();
 
-    Ui::TFRconsultacli2 *m_ui;
+    std::unique_ptr<Ui::TFRconsultacli2> m_ui;
 };
 
 extern TFRconsultacli2 *FRconsultacli2;

@@ -19,29 +19,21 @@ TFRconsultarec::TFRconsultarec(QWidget *parent)
     vincularControles(this, Datamodule1);
 }
 
-TFRconsultarec::~TFRconsultarec() {
-    delete m_ui;
-}
+TFRconsultarec::~TFRconsultarec() {}
 
 void TFRconsultarec::FormShow() {
-    TDatamodule1::instancia().Recibos->substituirSql(Consultas::recibosTodos());
+    Consultas::mostrarTodosOsRecibos();
     esvaziar(m_ui->EDlocalizar);
     esvaziar(m_ui->EDlocalizar2);
     m_ui->EDlocalizar->setFocus(Qt::OtherFocusReason);
 }
 
 void TFRconsultarec::EDlocalizarChange() {
-    TDatamodule1 &dm = TDatamodule1::instancia();
-    // Closed first: when the look that chooses the statement fails, the grid is empty too.
-    dm.Recibos->fechar();
-    dm.Recibos->substituirSql(Consultas::recibosPorNome(*dm.Tra, m_ui->EDlocalizar->text()));
+    Consultas::buscar(Consultas::Busca::RecibosPorNome, m_ui->EDlocalizar->text());
 }
 
 void TFRconsultarec::EDlocalizar2Change() {
-    Conjunto &recibos = *TDatamodule1::instancia().Recibos;
-    // Closed first: when the typed text is refused, the grid is empty too.
-    recibos.fechar();
-    recibos.substituirSql(Consultas::recibosPorNumero(m_ui->EDlocalizar2->text()));
+    Consultas::buscar(Consultas::Busca::RecibosPorNumero, m_ui->EDlocalizar2->text());
 }
 
 void TFRconsultarec::DBGrid1DblClick() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "JanelaConsulta.h"
+#include <memory>
 
 namespace Ui {
 class TFRconsultarec;
@@ -24,7 +25,7 @@ private:
     void EDlocalizarChange();
     void EDlocalizar2Change();
 
-    Ui::TFRconsultarec *m_ui;
+    std::unique_ptr<Ui::TFRconsultarec> m_ui;
 };
 
 extern TFRconsultarec *FRconsultarec;

@@ -20,9 +20,7 @@ TFRconfiguracoes::TFRconfiguracoes(QWidget *parent)
     ligar(m_ui->BTsair, &QToolButton::clicked, this, &TFRconfiguracoes::BTsairClick);
 }
 
-TFRconfiguracoes::~TFRconfiguracoes() {
-    delete m_ui;
-}
+TFRconfiguracoes::~TFRconfiguracoes() {}
 
 void TFRconfiguracoes::showEvent(QShowEvent *evento) {
     JanelaFixa::showEvent(evento);

@@ -2,6 +2,7 @@
 #include "Janela.h"
 
 #include <QString>
+#include <memory>
 
 namespace Ui {
 class TFRconfiguracoes;
@@ -31,7 +32,7 @@ private:
 
     void gravarConfiguracao();
 
-    Ui::TFRconfiguracoes *m_ui;
+    std::unique_ptr<Ui::TFRconfiguracoes> m_ui;
     QString m_valorAoMostrar; // CONFIGURACAO1 when the panel was shown
 };
 

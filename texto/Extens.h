@@ -27,8 +27,3 @@ QString ValorPorExtenso(double) = delete;
 // The words of one group of three digits, hundreds first ("121" gives
 // "Cento e Vinte e Um"); "000", and anything but three digits, give empty text.
 QString TrioPorExtenso(QStringView digitos);
-
-// Removes ".", "-" and "/" and punctuates what is left by its length alone:
-// 11 characters as a CPF (ddd.ddd.ddd-dd), 14 as a CNPJ (dd.ddd.ddd/dddd-dd),
-// any other length stays unpunctuated. Validates nothing, refuses nothing.
-QString FormatarCpfCnpj(const QString &numero);

@@ -1,5 +1,6 @@
 #include "Aplicacao.h"
 #include "Avisador.h"
+#include "AvisadorGravador.h"
 #include "Manual.h"
 #include "NavegadorFalso.h"
 #include "UNprincipal.h"

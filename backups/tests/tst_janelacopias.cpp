@@ -2,6 +2,7 @@
 // a restore after its question, the folder chosen, the Talvano open, and a cancel.
 #include "Aplicacao.h"
 #include "Avisador.h"
+#include "AvisadorGravador.h"
 #include "BancoTeste.h"
 #include "Copias.h"
 #include "OutroProcesso.h"

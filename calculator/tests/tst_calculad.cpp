@@ -1,3 +1,4 @@
+#include "AvisadorGravador.h"
 #include "Calculad.h"
 #include "ColunaFita.h"
 #include "casos_calculadora.h"

@@ -1,6 +1,6 @@
 #include "ContagemBanco.h"
 
-#include "fb/Firebird.h"
+#include "Firebird.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -2,8 +2,8 @@
 
 #include "Datamodule1.h"
 #include "ErroSistema.h"
+#include "Firebird.h"
 #include "ProcessoAuxiliar.h"
-#include "fb/Firebird.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

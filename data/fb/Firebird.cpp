@@ -543,6 +543,13 @@ void Transacao::iniciar() {
     m_tra = t;
 }
 
+std::unique_ptr<Comando> Transacao::preparar(const QString &sql) {
+    if (!m_conexao.conectada())
+        m_conexao.conectar();
+    iniciar();
+    return std::make_unique<Comando>(*this, sql);
+}
+
 void Transacao::commitRetaining() {
     exigirAtiva();
     Status st;

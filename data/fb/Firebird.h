@@ -67,6 +67,8 @@ private:
     QString m_caminho, m_usuario, m_senha;
 };
 
+class Comando;
+
 // read_committed, rec_version, nowait. Destroyed while active it commits, but
 // rolls back when the destruction comes from an exception unwinding the stack:
 // work left half done by a failure is never made permanent.
@@ -86,6 +88,11 @@ public:
 
     Conexao &conexao() const { return m_conexao; }
     Firebird::ITransaction *handle() const { return m_tra; }
+
+    // A statement of a dataset or a report query: the connection attached and the transaction
+    // started first when they are not, so that a dataset opened after a failure, or before
+    // anything else, finds both.
+    std::unique_ptr<Comando> preparar(const QString &sql);
 
 private:
     void exigirAtiva() const;

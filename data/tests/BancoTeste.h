@@ -2,7 +2,7 @@
 #include "Datamodule1.h"
 #include "Dinheiro.h"
 #include "Esquema.h"
-#include "fb/Firebird.h"
+#include "Firebird.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -2,7 +2,7 @@
 #include "Dinheiro.h"
 #include "Duravel.h"
 #include "ErroSistema.h"
-#include "fb/Firebird.h"
+#include "Firebird.h"
 
 #include <QDate>
 #include <QFile>

@@ -1,5 +1,4 @@
 #pragma once
-#include <QList>
 #include <QString>
 
 // Where widget-free logic sends what the user must see or hear: the program
@@ -20,36 +19,7 @@ public:
     // The information beep.
     virtual void bipe() = 0;
 
-    // The sink in force; a recorder that keeps nothing until one is installed.
+    // The sink in force; until one is installed, one that shows nothing and answers No.
     static Avisador &atual();
     static void instalar(Avisador *avisador);
-};
-
-// Keeps everything said, in order, for tests; answers questions from a queue.
-class AvisadorGravador : public Avisador {
-public:
-    struct Evento {
-        enum Tipo { Mensagem, Erro, Pergunta, Bipe } tipo;
-        QString texto;
-        bool operator==(const Evento &) const = default;
-    };
-    void mensagem(const QString &texto) override { m_eventos.push_back({Evento::Mensagem, texto}); }
-    void erro(const QString &texto) override { m_eventos.push_back({Evento::Erro, texto}); }
-    Resposta perguntar(const QString &texto) override {
-        m_eventos.push_back({Evento::Pergunta, texto});
-        if (m_respostas.isEmpty())
-            return Resposta::Nao;
-        return m_respostas.takeFirst();
-    }
-    void bipe() override { m_eventos.push_back({Evento::Bipe, {}}); }
-
-    void responder(bool sim) { m_respostas.push_back(sim ? Resposta::Sim : Resposta::Nao); }
-    // The next question is put away with Esc or the close box.
-    void desistir() { m_respostas.push_back(Resposta::Desistiu); }
-    const QList<Evento> &eventos() const { return m_eventos; }
-    void limpar() { m_eventos.clear(); }
-
-private:
-    QList<Evento> m_eventos;
-    QList<Resposta> m_respostas;
 };

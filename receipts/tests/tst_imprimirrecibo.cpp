@@ -1,12 +1,13 @@
 #include "Aplicacao.h"
+#include "AvisadorGravador.h"
 #include "DataExtenso.h"
 #include "Dinheiro.h"
 #include "Extens.h"
+#include "Firebird.h"
 #include "GestosRecibo.h"
 #include "JanelaTeste.h"
 #include "UNpreview.h"
 #include "UNrecibo.h"
-#include "fb/Firebird.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,16 +1,17 @@
 #include "Aplicacao.h"
+#include "AvisadorGravador.h"
 #include "Calculad.h"
 #include "DBEdit.h"
 #include "DBLookupComboBox.h"
 #include "DataExtenso.h"
 #include "Dinheiro.h"
+#include "Firebird.h"
 #include "GestosRecibo.h"
 #include "JanelaTeste.h"
 #include "UNcademitente.h"
 #include "UNconsultacli2.h"
 #include "UNconsultarec.h"
 #include "UNrecibo.h"
-#include "fb/Firebird.h"
 
 #include <QProcess>
 #include <QTest>

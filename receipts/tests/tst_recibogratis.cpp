@@ -1,6 +1,8 @@
+#include "AvisadorGravador.h"
 #include "Calculad.h"
 #include "ColFocus.h"
 #include "DataExtenso.h"
+#include "Firebird.h"
 #include "Fontes.h"
 #include "Impressao.h"
 #include "JanelaTeste.h"
@@ -9,7 +11,6 @@
 #include "UNpreview.h"
 #include "UNreport.h"
 #include "Unit1.h"
-#include "fb/Firebird.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,11 +1,12 @@
+#include "AvisadorGravador.h"
 #include "BitmapTeste.h"
 #include "ColFocus.h"
 #include "DBEdit.h"
 #include "DBImage.h"
+#include "Firebird.h"
 #include "JanelaTeste.h"
 #include "UNcadcli.h"
 #include "UNcademitente.h"
-#include "fb/Firebird.h"
 
 #include <QBuffer>
 #include <QTest>

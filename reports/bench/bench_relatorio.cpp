@@ -19,7 +19,7 @@
 #include "Datamodule1.h"
 #include "Dinheiro.h"
 #include "Exportadores.h"
-#include "FonteEmMemoria.h"
+#include "OrigemEmMemoria.h"
 #include "Preparador.h"
 #include "RecibosPorData.h"
 #include "Relatorio.h"
@@ -28,7 +28,6 @@
 #include "UNabrerecibos2.h"
 #include "UNpreview.h"
 #include "VisaoPaginas.h"
-#include "fb/Firebird.h"
 
 #include "CampoData.h"
 #include <QApplication>
@@ -177,9 +176,9 @@ int medirBanco(const QString &pasta) {
 
 // Rows made as they are read, so that a million of them cost no memory: the
 // figures are then the engine's own.
-class FonteGerada : public FonteDeLinhas {
+class OrigemGerada : public OrigemDeLinhas {
 public:
-    explicit FonteGerada(int linhas) : m_linhas(linhas) {}
+    explicit OrigemGerada(int linhas) : m_linhas(linhas) {}
     bool primeira() override {
         m_atual = 1;
         return m_linhas > 0;
@@ -218,8 +217,8 @@ private:
 double mostrarAtePrimeiraPagina(TFRpreview &preview, Relatorio &relatorio) {
     QElapsedTimer relogio;
     relogio.start();
-    auto preparador =
-        std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
+    auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.origens(),
+                                                   relatorio.preparado());
     preparador->continuar(1);
     preview.resize(1280, 900);
     preview.mostrar(&relatorio.preparado(), std::move(preparador), nullptr);
@@ -241,9 +240,9 @@ double esperarTodasAsPaginas(TFRpreview &preview) {
 // The preview of a list of generated rows: first page, every page, the last page
 // painted, a text found on the last page, peak memory.
 int medirGerado(int linhas) {
-    FonteGerada fonte(linhas);
+    OrigemGerada fonte(linhas);
     Relatorio relatorio(QStringLiteral("recibos_por_periodo"));
-    relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    relatorio.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
     std::printf("linhas geradas ao ler: %d\n", linhas);
     QElapsedTimer relogio;
     TFRpreview preview;
@@ -337,14 +336,14 @@ int main(int argc, char **argv) {
     if (argc > 2 && QByteArray(argv[1]) == "--banco") {
         g_soPrimeiras = argc > 3 && QByteArray(argv[3]) == "--so-primeiras";
         const int status = medirBanco(QString::fromLocal8Bit(argv[2]));
-        Fb::encerrar();
+        TDatamodule1::encerrarBanco();
         return status;
     }
     if (argc > 2 && QByteArray(argv[1]) == "--gerado")
         return medirGerado(QString::fromLocal8Bit(argv[2]).toInt());
     const int linhas = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
 
-    FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    OrigemEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
     for (int i = 1; i <= linhas; ++i)
         fonte.adicionar({i, QStringLiteral("Cliente de número %1 da lista").arg(i),
                          QVariant::fromValue(Dinheiro::deCentavos(qint64(i) * 137 % 10000000)),
@@ -353,7 +352,7 @@ int main(int argc, char **argv) {
     std::printf("memória com as linhas carregadas: %.1f MB\n", picoDeMemoriaKb() / 1024.0);
 
     Relatorio relatorio(QStringLiteral("recibos_por_periodo"));
-    relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    relatorio.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
 
     QElapsedTimer relogio;
     relogio.start();

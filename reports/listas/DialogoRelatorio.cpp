@@ -12,7 +12,7 @@
 
 DialogoRelatorio::DialogoRelatorio(const QString &layout, QStringList sql, QWidget *parent)
     : JanelaFixa(parent), frpEvento(std::make_unique<Relatorio>(layout)), m_sql(std::move(sql)) {
-    frpEvento->ligarFonte(QStringLiteral("ibqEvento"), &fdsEvento);
+    frpEvento->ligarOrigem(QStringLiteral("ibqEvento"), &fdsEvento);
 }
 
 DialogoRelatorio::~DialogoRelatorio() = default;

@@ -1,6 +1,6 @@
 #pragma once
-#include "FonteConsulta.h"
 #include "Janela.h"
+#include "OrigemConsulta.h"
 
 #include <QStringList>
 #include <functional>
@@ -57,7 +57,7 @@ protected:
     bool FormKeyPress(QKeyEvent *evento);
 
     std::unique_ptr<Relatorio> frpEvento;
-    FonteConsulta fdsEvento;
+    OrigemConsulta fdsEvento;
     std::unique_ptr<ConsultaRelatorio> ibqRelatorio;
 
 private:

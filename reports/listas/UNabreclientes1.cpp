@@ -21,9 +21,7 @@ TFRabreclientes1::TFRabreclientes1(QWidget *parent)
     ligar(m_ui->Button1, &QPushButton::clicked, this, &TFRabreclientes1::Button1Click);
 }
 
-TFRabreclientes1::~TFRabreclientes1() {
-    delete m_ui;
-}
+TFRabreclientes1::~TFRabreclientes1() {}
 
 void TFRabreclientes1::showEvent(QShowEvent *evento) {
     protegido([this] { FormShow(); });

@@ -1,5 +1,6 @@
 #pragma once
 #include "DialogoRelatorio.h"
+#include <memory>
 
 namespace Ui {
 class TFRabreclientes1;
@@ -19,7 +20,7 @@ private:
     void FormShow();
     void Button1Click();
 
-    Ui::TFRabreclientes1 *m_ui;
+    std::unique_ptr<Ui::TFRabreclientes1> m_ui;
 };
 
 extern TFRabreclientes1 *FRabreclientes1;

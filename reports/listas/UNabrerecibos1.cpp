@@ -33,9 +33,7 @@ TFRabrerecibos1::TFRabrerecibos1(QWidget *parent)
     ligar(m_ui->Button1, &QPushButton::clicked, this, &TFRabrerecibos1::Button1Click);
 }
 
-TFRabrerecibos1::~TFRabrerecibos1() {
-    delete m_ui;
-}
+TFRabrerecibos1::~TFRabrerecibos1() {}
 
 void TFRabrerecibos1::showEvent(QShowEvent *evento) {
     protegido([this] { FormShow(); });

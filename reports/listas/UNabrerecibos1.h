@@ -1,5 +1,6 @@
 #pragma once
 #include "DialogoRelatorio.h"
+#include <memory>
 
 namespace Ui {
 class TFRabrerecibos1;
@@ -23,7 +24,7 @@ private:
     // name picked before stays picked.
     void listarClientes();
 
-    Ui::TFRabrerecibos1 *m_ui;
+    std::unique_ptr<Ui::TFRabrerecibos1> m_ui;
     QStringListModel *m_clientes;
 };
 

@@ -17,9 +17,7 @@ TFRabrerecibos2::TFRabrerecibos2(QWidget *parent)
     ligar(m_ui->Button1, &QPushButton::clicked, this, &TFRabrerecibos2::Button1Click);
 }
 
-TFRabrerecibos2::~TFRabrerecibos2() {
-    delete m_ui;
-}
+TFRabrerecibos2::~TFRabrerecibos2() {}
 
 void TFRabrerecibos2::showEvent(QShowEvent *evento) {
     protegido([this] { FormShow(); });
@@ -34,10 +32,7 @@ void TFRabrerecibos2::FormShow() {
 }
 
 void TFRabrerecibos2::escolherSql() {
-    trocarSql(RecibosPorData::lerNaOrdemGuardada(*TDatamodule1::instancia().Tra,
-                                                 m_ui->Medtini->date(), m_ui->Medtfim->date())
-                  ? RecibosPorData::sqlNaOrdemGuardada()
-                  : RecibosPorData::sql());
+    trocarSql(RecibosPorData::sqlDoPeriodo(m_ui->Medtini->date(), m_ui->Medtfim->date()));
 }
 
 void TFRabrerecibos2::Button1Click() {

@@ -1,5 +1,6 @@
 #pragma once
 #include "DialogoRelatorio.h"
+#include <memory>
 
 namespace Ui {
 class TFRabrerecibos2;
@@ -22,7 +23,7 @@ private:
     void FormShow();
     void Button1Click();
 
-    Ui::TFRabrerecibos2 *m_ui;
+    std::unique_ptr<Ui::TFRabrerecibos2> m_ui;
 };
 
 extern TFRabrerecibos2 *FRabrerecibos2;

@@ -24,9 +24,7 @@ TFRrelatorios::TFRrelatorios(QWidget *parent) : JanelaFixa(parent), m_ui(new Ui:
     ligar(m_ui->BTsair, &QToolButton::clicked, this, &TFRrelatorios::BTsairClick);
 }
 
-TFRrelatorios::~TFRrelatorios() {
-    delete m_ui;
-}
+TFRrelatorios::~TFRrelatorios() {}
 
 void TFRrelatorios::SpeedButton3Click() {
     if (FRabrerecibos2)

@@ -1,5 +1,6 @@
 #pragma once
 #include "Janela.h"
+#include <memory>
 
 namespace Ui {
 class TFRrelatorios;
@@ -18,7 +19,7 @@ private:
     void SpeedButton2Click();
     void BTsairClick();
 
-    Ui::TFRrelatorios *m_ui;
+    std::unique_ptr<Ui::TFRrelatorios> m_ui;
 };
 
 extern TFRrelatorios *FRrelatorios;

@@ -101,6 +101,8 @@ size_t qHash(const ChaveFormato &c, size_t semente = 0) {
                       c.multilinha, c.moldura);
 }
 
+// The workbook being written: its sheets, the formats made so far, and where the next page
+// of the report goes.
 struct Planilha {
     lxw_workbook *livro = nullptr;
     lxw_worksheet *folha = nullptr;
@@ -108,6 +110,19 @@ struct Planilha {
     const RelatorioPreparado *relatorio = nullptr;
     const ConfigExportacaoExcel *config = nullptr;
     QString arquivo;
+    QList<double> colunas;                  // the grid's, the same on every sheet
+    QString nomeFolha;                      // of the sheet being written
+    int folhas = 0;                         // sheets so far
+    int primeiraLinha = 0;                  // of the next page, in the sheet being written
+    std::vector<lxw_row_t> quebrasDePagina; // of the sheet being written
+    QHash<int, QByteArray> imagens;         // PNG of each picture, alive until the workbook closes
+
+    void abrirLivro(const QString &montada, const QString &pastaDeTrabalho);
+    void novaFolha(const PaginaPreparada &papel);
+    void configurarImpressao(const PaginaPreparada &papel) const;
+    void fecharFolha();
+    void escreverPagina(const PaginaPreparada &pagina, bool ultima);
+    void escreverFiguras(const PaginaPreparada &pagina, const QList<double> &linhas);
 
     lxw_format *formato(const TextoPreparado &t, bool multilinha) {
         const bool comoTexto = config->celulasComoTexto;
@@ -281,51 +296,23 @@ void descartar(lxw_workbook *livro) {
     lxw_workbook_free(livro);
 }
 
-} // namespace
-
-void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
-          const ConfigExportacaoExcel &config, const Progresso &progresso) {
-    // The file chosen is checked first, so a folder that refuses it says so at once.
-    SaidaArquivo saida(arquivo);
-    const QList<double> colunas = colunasDaGrade(relatorio, config.figuras, progresso);
-
-    // The library writes the workbook, and its own work files, in a folder of the temporary
-    // folder; the whole workbook is then checked and copied in place of the file chosen.
-    QTemporaryDir trabalho(QDir::temp().filePath(QStringLiteral("talvano-planilha-XXXXXX")));
-    if (!trabalho.isValid())
-        throw ErroDeArquivo::naoGravado(
-            arquivo, ErroDeArquivo::naPastaTemporaria(QDir::tempPath(), errno ? errno : EIO));
-    const QString montada = trabalho.filePath(QStringLiteral("planilha.xlsx"));
-    const QByteArray caminhoTemporario = QFile::encodeName(montada);
-
-    Planilha pl;
-    pl.relatorio = &relatorio;
-    pl.config = &config;
-    pl.arquivo = arquivo;
+void Planilha::abrirLivro(const QString &montada, const QString &pastaDeTrabalho) {
     // Constant memory: each row goes to disk once the next begins, so the sheet costs
     // a row, not the report.
     lxw_workbook_options opcoes = {};
     opcoes.constant_memory = LXW_TRUE;
-    const QByteArray pastaTemporaria = QFile::encodeName(trabalho.path());
+    const QByteArray pastaTemporaria = QFile::encodeName(pastaDeTrabalho);
     opcoes.tmpdir = const_cast<char *>(pastaTemporaria.constData());
-    pl.livro = workbook_new_opt(caminhoTemporario.constData(), &opcoes);
-    if (!pl.livro)
+    livro = workbook_new_opt(QFile::encodeName(montada).constData(), &opcoes);
+    if (!livro)
         throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
-    // A workbook left half way is dropped, its temporary files with it.
-    struct Fechar {
-        lxw_workbook *&livro;
-        ~Fechar() {
-            if (livro)
-                descartar(livro);
-        }
-    } fechar{pl.livro};
 
-    const QString titulo = relatorio.titulo.isEmpty() ? relatorio.nome : relatorio.titulo;
-    QString nomeFolha = titulo.isEmpty() ? QStringLiteral("Relatório") : titulo;
+    const QString titulo = relatorio->titulo.isEmpty() ? relatorio->nome : relatorio->titulo;
+    nomeFolha = titulo.isEmpty() ? QStringLiteral("Relatório") : titulo;
     for (const QChar c : u"[]:*?/\\")
         nomeFolha.replace(c, u' ');
     const QByteArray tituloUtf8 = titulo.toUtf8();
-    const QByteArray autorUtf8 = config.autor.toUtf8();
+    const QByteArray autorUtf8 = config->autor.toUtf8();
     const QByteArray programaUtf8 = programa().toUtf8();
     lxw_doc_properties propriedades = {};
     propriedades.title = const_cast<char *>(tituloUtf8.constData());
@@ -333,164 +320,159 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
     if (!autorUtf8.isEmpty())
         propriedades.author = const_cast<char *>(autorUtf8.constData());
     propriedades.comments = const_cast<char *>(programaUtf8.constData());
-    workbook_set_properties(pl.livro, &propriedades);
+    workbook_set_properties(livro, &propriedades);
+}
 
-    std::vector<lxw_row_t> quebrasDePagina;
-    int folhas = 0;
-    // Printed from a spreadsheet program, each page of the report comes out as a page of its
-    // own, as the preview shows it: the sheet's paper, orientation and margins are the
-    // layout's, the columns are fitted to the paper's width, and a page break ends each page
-    // of the report (a sheet takes up to 1,023 breaks, so a longer report goes on in another
-    // sheet).
-    auto configurarImpressao = [&](const PaginaPreparada &papel) {
-        worksheet_set_paper(pl.folha, codigoDoPapel(papel));
-        if (papel.paisagem)
-            worksheet_set_landscape(pl.folha);
-        else
-            worksheet_set_portrait(pl.folha);
-        const QMarginsF &m = papel.margensMm;
-        worksheet_set_margins(pl.folha, m.left() / 25.4, m.right() / 25.4, m.top() / 25.4,
-                              m.bottom() / 25.4);
-        worksheet_fit_to_pages(pl.folha, 1, 0);
-    };
-    auto novaFolha = [&](const PaginaPreparada &papel) {
-        if (pl.folha && !quebrasDePagina.empty()) {
-            quebrasDePagina.push_back(0);
-            worksheet_set_h_pagebreaks(pl.folha, quebrasDePagina.data());
-        }
-        quebrasDePagina.clear();
-        if (++folhas > 1) {
-            const QString sufixo = QStringLiteral(" (%1)").arg(folhas);
-            nomeFolha = nomeFolha.left(LXW_SHEETNAME_MAX - sufixo.size()).trimmed() + sufixo;
-        }
-        const QByteArray nome = nomeFolha.left(LXW_SHEETNAME_MAX).trimmed().toUtf8();
-        pl.folha = workbook_add_worksheet(pl.livro, nome.constData());
-        if (!pl.folha)
-            pl.folha = workbook_add_worksheet(pl.livro, nullptr);
-        if (!pl.folha)
-            throw ErroSistema(
-                QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
-        for (int c = 0; c + 1 < colunas.size(); ++c)
-            worksheet_set_column_pixels(pl.folha, lxw_col_t(c), lxw_col_t(c),
-                                        qMax(1, qRound(colunas[c + 1] - colunas[c])), nullptr);
-        configurarImpressao(papel);
-    };
-    novaFolha(relatorio.paginas.isEmpty() ? PaginaPreparada{} : relatorio.paginas.cabecalho(0));
+// Printed from a spreadsheet program, each page of the report comes out as a page of its own,
+// as the preview shows it: the sheet's paper, orientation and margins are the layout's, the
+// columns are fitted to the paper's width, and a page break ends each page of the report (a
+// sheet takes up to 1,023 breaks, so a longer report goes on in another sheet).
+void Planilha::configurarImpressao(const PaginaPreparada &papel) const {
+    worksheet_set_paper(folha, codigoDoPapel(papel));
+    if (papel.paisagem)
+        worksheet_set_landscape(folha);
+    else
+        worksheet_set_portrait(folha);
+    const QMarginsF &m = papel.margensMm;
+    worksheet_set_margins(folha, m.left() / 25.4, m.right() / 25.4, m.top() / 25.4,
+                          m.bottom() / 25.4);
+    worksheet_fit_to_pages(folha, 1, 0);
+}
 
-    // Pages are stacked down the sheet, each with rows of its own.
-    QHash<int, QByteArray> imagens; // PNG of each picture, alive until the workbook closes
-    int primeiraLinha = 0;
-    const int total = int(relatorio.paginas.size());
-    for (int p = 0; p < total; ++p) {
-        const PaginaPreparada &pagina = relatorio.paginas[p];
-        // The rows span the page inside its margins, which the sheet's own margins give back
-        // when it is printed.
-        const double topo = pagina.margensMm.top() * Layout::pixelsPorMm;
-        const double base = qMax(topo + 1, pagina.tamanhoPx().height() -
-                                               pagina.margensMm.bottom() * Layout::pixelsPorMm);
-        const auto dentro = [&](double y) { return qBound(topo, y, base); };
-        QList<double> ys{topo, base};
-        for (const ElementoPreparado &e : pagina.elementos) {
-            if (const auto *t = std::get_if<TextoPreparado>(&e); t && !t->linhas.isEmpty())
-                ys << dentro(t->caixa.top()) << dentro(t->caixa.bottom());
-            else if (const auto *f = std::get_if<FiguraPreparada>(&e); f && config.figuras)
-                ys << dentro(f->destino.top());
-        }
-        const QList<double> linhas = arestas(ys);
-        // A sheet holds 1,048,576 rows (a million receipts take a few more) and 1,023 page
-        // breaks: the pages that do not fit go on in another sheet.
-        if (primeiraLinha > 0 && (primeiraLinha + linhas.size() - 1 > LXW_ROW_MAX ||
-                                  (config.quebrasDePagina && quebrasDePagina.size() >= 1023))) {
-            novaFolha(pagina);
-            primeiraLinha = 0;
-        }
-
-        QList<Escrita> escritas;
-        QSet<quint64> ocupadas;
-        auto chave = [](int r, int c) { return (quint64(quint32(r)) << 32) | quint32(c); };
-        for (const ElementoPreparado &e : pagina.elementos) {
-            const auto *t = std::get_if<TextoPreparado>(&e);
-            if (!t || t->linhas.isEmpty())
-                continue;
-            const int r0 = indiceDa(linhas, t->caixa.top());
-            const int c0 = indiceDa(colunas, t->caixa.left());
-            const int r1 = qMax(r0, indiceDa(linhas, t->caixa.bottom()) - 1);
-            const int c1 = qMax(c0, indiceDa(colunas, t->caixa.right()) - 1);
-            if (ocupadas.contains(chave(r0, c0)))
-                continue; // an object laid over another: the first one keeps the cell
-            bool livre = true;
-            for (int r = r0; r <= r1 && livre; ++r)
-                for (int c = c0; c <= c1 && livre; ++c)
-                    livre = !ocupadas.contains(chave(r, c));
-            lxw_format *fmt = pl.formato(*t, t->linhas.size() > 1);
-            escritas.push_back({primeiraLinha + r0, c0, t, fmt});
-            ocupadas.insert(chave(r0, c0));
-            if (livre && config.mesclarCelulas && (r1 > r0 || c1 > c0)) {
-                pl.mesclar(primeiraLinha + r0, c0, primeiraLinha + r1, c1);
-                for (int r = r0; r <= r1; ++r) {
-                    for (int c = c0; c <= c1; ++c) {
-                        if (r == r0 && c == c0)
-                            continue;
-                        ocupadas.insert(chave(r, c));
-                        escritas.push_back({primeiraLinha + r, c, nullptr, fmt});
-                    }
-                }
-            }
-        }
-        std::sort(escritas.begin(), escritas.end());
-
-        // Rows are written in order: each row's height, then its cells.
-        qsizetype proxima = 0;
-        for (int r = 0; r + 1 < linhas.size(); ++r) {
-            const int linha = primeiraLinha + r;
-            pl.verificar(worksheet_set_row_pixels(
-                pl.folha, lxw_row_t(linha), qMax(1, qRound(linhas[r + 1] - linhas[r])), nullptr));
-            for (; proxima < escritas.size() && escritas[proxima].linha == linha; ++proxima)
-                pl.escrever(escritas[proxima]);
-        }
-
-        if (config.figuras) {
-            for (const ElementoPreparado &e : pagina.elementos) {
-                const auto *f = std::get_if<FiguraPreparada>(&e);
-                if (!f)
-                    continue;
-                const QImage &img = relatorio.imagens.value(f->imagem);
-                if (img.isNull())
-                    continue;
-                if (!imagens.contains(f->imagem)) {
-                    QImage copia = img;
-                    copia.setDotsPerMeterX(3780);
-                    copia.setDotsPerMeterY(3780);
-                    QBuffer buffer(&imagens[f->imagem]);
-                    buffer.open(QIODevice::WriteOnly);
-                    copia.save(&buffer, "PNG");
-                }
-                const QByteArray &png = imagens[f->imagem];
-                const int r = indiceDa(linhas, f->destino.top());
-                const int c = indiceDa(colunas, f->destino.left());
-                lxw_image_options o = {};
-                o.x_offset = qRound(f->destino.left() - colunas[c]);
-                o.y_offset = qRound(f->destino.top() - linhas[r]);
-                o.x_scale = f->destino.width() / img.width();
-                o.y_scale = f->destino.height() / img.height();
-                pl.verificar(worksheet_insert_image_buffer_opt(
-                    pl.folha, lxw_row_t(primeiraLinha + r), lxw_col_t(c),
-                    reinterpret_cast<const unsigned char *>(png.constData()), size_t(png.size()),
-                    &o));
-            }
-        }
-
-        primeiraLinha += int(linhas.size()) - 1;
-        if (config.quebrasDePagina && p + 1 < total)
-            quebrasDePagina.push_back(lxw_row_t(primeiraLinha));
-        informar(progresso, p + 1, total);
-    }
-    if (!quebrasDePagina.empty()) {
+// The page breaks of the sheet being written, now that it is complete.
+void Planilha::fecharFolha() {
+    if (folha && !quebrasDePagina.empty()) {
         quebrasDePagina.push_back(0);
-        worksheet_set_h_pagebreaks(pl.folha, quebrasDePagina.data());
+        worksheet_set_h_pagebreaks(folha, quebrasDePagina.data());
     }
+    quebrasDePagina.clear();
+}
 
-    lxw_workbook *livro = std::exchange(pl.livro, nullptr);
+void Planilha::novaFolha(const PaginaPreparada &papel) {
+    fecharFolha();
+    if (++folhas > 1) {
+        const QString sufixo = QStringLiteral(" (%1)").arg(folhas);
+        nomeFolha = nomeFolha.left(LXW_SHEETNAME_MAX - sufixo.size()).trimmed() + sufixo;
+    }
+    const QByteArray nome = nomeFolha.left(LXW_SHEETNAME_MAX).trimmed().toUtf8();
+    folha = workbook_add_worksheet(livro, nome.constData());
+    if (!folha)
+        folha = workbook_add_worksheet(livro, nullptr);
+    if (!folha)
+        throw ErroSistema(QStringLiteral("Não foi possível gravar a planilha %1.").arg(arquivo));
+    primeiraLinha = 0;
+    for (int c = 0; c + 1 < colunas.size(); ++c)
+        worksheet_set_column_pixels(folha, lxw_col_t(c), lxw_col_t(c),
+                                    qMax(1, qRound(colunas[c + 1] - colunas[c])), nullptr);
+    configurarImpressao(papel);
+}
+
+// Pages are stacked down the sheet, each with rows of its own.
+void Planilha::escreverPagina(const PaginaPreparada &pagina, bool ultima) {
+    // The rows span the page inside its margins, which the sheet's own margins give back
+    // when it is printed.
+    const double topo = pagina.margensMm.top() * Layout::pixelsPorMm;
+    const double base = qMax(topo + 1, pagina.tamanhoPx().height() -
+                                           pagina.margensMm.bottom() * Layout::pixelsPorMm);
+    const auto dentro = [&](double y) { return qBound(topo, y, base); };
+    QList<double> ys{topo, base};
+    for (const ElementoPreparado &e : pagina.elementos) {
+        if (const auto *t = std::get_if<TextoPreparado>(&e); t && !t->linhas.isEmpty())
+            ys << dentro(t->caixa.top()) << dentro(t->caixa.bottom());
+        else if (const auto *f = std::get_if<FiguraPreparada>(&e); f && config->figuras)
+            ys << dentro(f->destino.top());
+    }
+    const QList<double> linhas = arestas(ys);
+    // A sheet holds 1,048,576 rows (a million receipts take a few more) and 1,023 page
+    // breaks: the pages that do not fit go on in another sheet.
+    if (primeiraLinha > 0 && (primeiraLinha + linhas.size() - 1 > LXW_ROW_MAX ||
+                              (config->quebrasDePagina && quebrasDePagina.size() >= 1023)))
+        novaFolha(pagina);
+
+    QList<Escrita> escritas;
+    QSet<quint64> ocupadas;
+    auto chave = [](int r, int c) { return (quint64(quint32(r)) << 32) | quint32(c); };
+    for (const ElementoPreparado &e : pagina.elementos) {
+        const auto *t = std::get_if<TextoPreparado>(&e);
+        if (!t || t->linhas.isEmpty())
+            continue;
+        const int r0 = indiceDa(linhas, t->caixa.top());
+        const int c0 = indiceDa(colunas, t->caixa.left());
+        const int r1 = qMax(r0, indiceDa(linhas, t->caixa.bottom()) - 1);
+        const int c1 = qMax(c0, indiceDa(colunas, t->caixa.right()) - 1);
+        if (ocupadas.contains(chave(r0, c0)))
+            continue; // an object laid over another: the first one keeps the cell
+        bool livre = true;
+        for (int r = r0; r <= r1 && livre; ++r)
+            for (int c = c0; c <= c1 && livre; ++c)
+                livre = !ocupadas.contains(chave(r, c));
+        lxw_format *fmt = formato(*t, t->linhas.size() > 1);
+        escritas.push_back({primeiraLinha + r0, c0, t, fmt});
+        ocupadas.insert(chave(r0, c0));
+        if (livre && config->mesclarCelulas && (r1 > r0 || c1 > c0)) {
+            mesclar(primeiraLinha + r0, c0, primeiraLinha + r1, c1);
+            for (int r = r0; r <= r1; ++r) {
+                for (int c = c0; c <= c1; ++c) {
+                    if (r == r0 && c == c0)
+                        continue;
+                    ocupadas.insert(chave(r, c));
+                    escritas.push_back({primeiraLinha + r, c, nullptr, fmt});
+                }
+            }
+        }
+    }
+    std::sort(escritas.begin(), escritas.end());
+
+    // Rows are written in order: each row's height, then its cells.
+    qsizetype proxima = 0;
+    for (int r = 0; r + 1 < linhas.size(); ++r) {
+        const int linha = primeiraLinha + r;
+        verificar(worksheet_set_row_pixels(folha, lxw_row_t(linha),
+                                           qMax(1, qRound(linhas[r + 1] - linhas[r])), nullptr));
+        for (; proxima < escritas.size() && escritas[proxima].linha == linha; ++proxima)
+            escrever(escritas[proxima]);
+    }
+    if (config->figuras)
+        escreverFiguras(pagina, linhas);
+
+    primeiraLinha += int(linhas.size()) - 1;
+    if (config->quebrasDePagina && !ultima)
+        quebrasDePagina.push_back(lxw_row_t(primeiraLinha));
+}
+
+void Planilha::escreverFiguras(const PaginaPreparada &pagina, const QList<double> &linhas) {
+    for (const ElementoPreparado &e : pagina.elementos) {
+        const auto *f = std::get_if<FiguraPreparada>(&e);
+        if (!f)
+            continue;
+        const QImage &img = relatorio->imagens.value(f->imagem);
+        if (img.isNull())
+            continue;
+        if (!imagens.contains(f->imagem)) {
+            QImage copia = img;
+            copia.setDotsPerMeterX(3780);
+            copia.setDotsPerMeterY(3780);
+            QBuffer buffer(&imagens[f->imagem]);
+            buffer.open(QIODevice::WriteOnly);
+            copia.save(&buffer, "PNG");
+        }
+        const QByteArray &png = imagens[f->imagem];
+        const int r = indiceDa(linhas, f->destino.top());
+        const int c = indiceDa(colunas, f->destino.left());
+        lxw_image_options o = {};
+        o.x_offset = qRound(f->destino.left() - colunas[c]);
+        o.y_offset = qRound(f->destino.top() - linhas[r]);
+        o.x_scale = f->destino.width() / img.width();
+        o.y_scale = f->destino.height() / img.height();
+        verificar(worksheet_insert_image_buffer_opt(
+            folha, lxw_row_t(primeiraLinha + r), lxw_col_t(c),
+            reinterpret_cast<const unsigned char *>(png.constData()), size_t(png.size()), &o));
+    }
+}
+
+// Closes the workbook assembled in the temporary folder and checks it whole; throws naming
+// the file chosen when it is not.
+void fecharEConferir(lxw_workbook *livro, const QString &montada, const QString &arquivo) {
     errno = 0;
     const lxw_error fechado = workbook_close(livro);
     const int erroDoSistema = errno;
@@ -510,6 +492,46 @@ void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
                 : ErroSistema(QStringLiteral("A planilha montada na pasta temporária %1 ficou "
                                              "incompleta.")
                                   .arg(QDir::toNativeSeparators(QDir::tempPath()))));
+}
+
+} // namespace
+
+void xlsx(const RelatorioPreparado &relatorio, const QString &arquivo,
+          const ConfigExportacaoExcel &config, const Progresso &progresso) {
+    // The file chosen is checked first, so a folder that refuses it says so at once.
+    SaidaArquivo saida(arquivo);
+    Planilha pl;
+    pl.relatorio = &relatorio;
+    pl.config = &config;
+    pl.arquivo = arquivo;
+    pl.colunas = colunasDaGrade(relatorio, config.figuras, progresso);
+
+    // The library writes the workbook, and its own work files, in a folder of the temporary
+    // folder; the whole workbook is then checked and copied in place of the file chosen.
+    QTemporaryDir trabalho(QDir::temp().filePath(QStringLiteral("talvano-planilha-XXXXXX")));
+    if (!trabalho.isValid())
+        throw ErroDeArquivo::naoGravado(
+            arquivo, ErroDeArquivo::naPastaTemporaria(QDir::tempPath(), errno ? errno : EIO));
+    const QString montada = trabalho.filePath(QStringLiteral("planilha.xlsx"));
+    pl.abrirLivro(montada, trabalho.path());
+    // A workbook left half way is dropped, its temporary files with it.
+    struct Fechar {
+        lxw_workbook *&livro;
+        ~Fechar() {
+            if (livro)
+                descartar(livro);
+        }
+    } fechar{pl.livro};
+
+    pl.novaFolha(relatorio.paginas.isEmpty() ? PaginaPreparada{} : relatorio.paginas.cabecalho(0));
+    const int total = int(relatorio.paginas.size());
+    for (int p = 0; p < total; ++p) {
+        pl.escreverPagina(relatorio.paginas[p], p + 1 == total);
+        informar(progresso, p + 1, total);
+    }
+    pl.fecharFolha();
+
+    fecharEConferir(std::exchange(pl.livro, nullptr), montada, arquivo);
     informar(progresso, total, total);
     saida.copiarDe(montada);
     saida.concluir();

@@ -12,6 +12,9 @@
 // temporary file that replaces the target only when complete (an existing file is
 // replaced without a question, keeping its permissions; a new one gets those of
 // any new file of the user) and throws ErroSistema when it cannot write.
+// The export formats, in the order the preview lists them.
+enum class FormatoExportacao { Pdf, Excel, Rtf, Jpeg, Bmp };
+
 namespace Exportadores {
 
 // Called after each page: pages done, pages in all (and with none done during a

@@ -2,10 +2,10 @@
 
 #include "Dinheiro.h"
 #include "ErroSistema.h"
-#include "FonteDeLinhas.h"
 #include "Fontes.h"
 #include "Formatacao.h"
 #include "MedidorDeTexto.h"
+#include "OrigemDeLinhas.h"
 
 #include <QDate>
 
@@ -97,11 +97,11 @@ double alturaDasLinhas(qsizetype linhas, double alturaLinha, const ObjetoLayout 
 
 } // namespace
 
-Preparador::Preparador(const Layout &layout, QHash<QString, FonteDeLinhas *> fontes,
+Preparador::Preparador(const Layout &layout, QHash<QString, OrigemDeLinhas *> origens,
                        RelatorioPreparado &destino)
     : m_layout(layout), m_destino(destino) {
-    for (auto it = fontes.cbegin(); it != fontes.cend(); ++it)
-        m_fontes.insert(it.key().toLower(), it.value());
+    for (auto it = origens.cbegin(); it != origens.cend(); ++it)
+        m_origens.insert(it.key().toLower(), it.value());
     m_destino.nome = layout.nome;
     for (const BandaLayout &b : layout.bandas) {
         switch (b.tipo) {
@@ -125,8 +125,8 @@ Preparador::Preparador(const Layout &layout, QHash<QString, FonteDeLinhas *> fon
 Preparador::~Preparador() = default;
 
 void Preparador::validar() {
-    auto fonteDe = [&](const QString &alias) {
-        FonteDeLinhas *f = m_fontes.value(alias.toLower());
+    auto origemDe = [&](const QString &alias) {
+        OrigemDeLinhas *f = m_origens.value(alias.toLower());
         if (!f)
             throw ErroSistema(
                 QStringLiteral("O relatório usa o conjunto de dados \"%1\", que não foi fornecido.")
@@ -134,13 +134,13 @@ void Preparador::validar() {
         return f;
     };
     if (m_dados)
-        m_fonteDados = fonteDe(m_dados->alias);
+        m_origemDados = origemDe(m_dados->alias);
 
     for (const BandaLayout &b : m_layout.bandas) {
         for (const ObjetoLayout &o : b.objetos) {
             for (const Trecho &t : o.trechos) {
                 if (t.tipo == Trecho::Campo || t.tipo == Trecho::Soma) {
-                    if (!fonteDe(t.alias)->temCampo(t.campo))
+                    if (!origemDe(t.alias)->temCampo(t.campo))
                         throw ErroSistema(
                             QStringLiteral("O campo \"%1\" não existe no conjunto de dados \"%2\".")
                                 .arg(t.campo, t.alias));
@@ -172,7 +172,7 @@ bool Preparador::continuar(int paginas) {
     while (m_estado != Estado::Fim && m_paginasCompletas < alvo) {
         switch (m_estado) {
         case Estado::Inicio:
-            m_temLinha = m_fonteDados && m_fonteDados->primeira();
+            m_temLinha = m_origemDados && m_origemDados->primeira();
             if (m_dados && !m_temLinha && !m_layout.pagina.imprimirSeVazio) {
                 m_estado = Estado::Fim; // no rows and no page asked for them
                 break;
@@ -198,7 +198,7 @@ bool Preparador::continuar(int paginas) {
             }
             imprimirBandaComQuebra(*m_dados);
             acumularLinha(*m_dados);
-            m_temLinha = m_fonteDados->proxima();
+            m_temLinha = m_origemDados->proxima();
             break;
         case Estado::Sumario:
             if (m_sumario)
@@ -325,7 +325,7 @@ QString Preparador::avaliar(const ObjetoLayout &obj, TextoPreparado &destino) co
             texto += t.texto;
             continue;
         case Trecho::Campo:
-            valor = m_fontes.value(t.alias.toLower())->valor(t.campo);
+            valor = m_origens.value(t.alias.toLower())->valor(t.campo);
             break;
         case Trecho::Soma:
             for (const Acumulado &a : m_somas) {
@@ -457,7 +457,7 @@ void Preparador::acumularLinha(const BandaLayout &banda) {
     for (Acumulado &a : m_somas) {
         if (a.banda.compare(banda.nome, Qt::CaseInsensitive) != 0)
             continue;
-        const QVariant v = m_fontes.value(a.alias.toLower())->valor(a.campo);
+        const QVariant v = m_origens.value(a.alias.toLower())->valor(a.campo);
         qint64 escalado = 0;
         int casas = 0;
         if (!Formatacao::comoNumero(v, escalado, casas))

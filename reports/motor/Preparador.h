@@ -8,7 +8,7 @@
 
 #include <memory>
 
-class FonteDeLinhas;
+class OrigemDeLinhas;
 class MedidorDeTexto;
 
 // Turns a layout and the rows of its datasets into prepared pages: the title
@@ -19,7 +19,7 @@ class MedidorDeTexto;
 // sources must outlive it. Errors are thrown as ErroSistema.
 class Preparador {
 public:
-    Preparador(const Layout &layout, QHash<QString, FonteDeLinhas *> fontes,
+    Preparador(const Layout &layout, QHash<QString, OrigemDeLinhas *> origens,
                RelatorioPreparado &destino);
     ~Preparador();
 
@@ -60,14 +60,14 @@ private:
     double limiteInferior() const;
 
     const Layout &m_layout;
-    QHash<QString, FonteDeLinhas *> m_fontes; // by alias, lower case
+    QHash<QString, OrigemDeLinhas *> m_origens; // by alias, lower case
     RelatorioPreparado &m_destino;
     Estado m_estado = Estado::Inicio;
     const BandaLayout *m_titulo = nullptr;
     const BandaLayout *m_cabecalho = nullptr;
     const BandaLayout *m_dados = nullptr;
     const BandaLayout *m_sumario = nullptr;
-    FonteDeLinhas *m_fonteDados = nullptr;
+    OrigemDeLinhas *m_origemDados = nullptr;
     bool m_temLinha = false;
     double m_y = 0;
     int m_paginasCompletas = 0;

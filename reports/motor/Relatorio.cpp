@@ -9,13 +9,13 @@ Relatorio::Relatorio(const QString &nomeLayout)
 
 Relatorio::Relatorio(Layout layout) : m_layout(std::move(layout)) {}
 
-void Relatorio::ligarFonte(const QString &alias, FonteDeLinhas *fonte) {
-    m_fontes.insert(alias, fonte);
+void Relatorio::ligarOrigem(const QString &alias, OrigemDeLinhas *origem) {
+    m_origens.insert(alias, origem);
 }
 
 void Relatorio::prepararTudo() {
     m_preparado.limpar();
-    Preparador preparador(m_layout, m_fontes, m_preparado);
+    Preparador preparador(m_layout, m_origens, m_preparado);
     preparador.prepararTudo();
 }
 

@@ -6,13 +6,13 @@
 #include <QImage>
 #include <QString>
 
-class FonteDeLinhas;
+class OrigemDeLinhas;
 
 // A layout held by the window that prints it, with the dataset links its
 // placeholders name and the pages of its last run.
 class Relatorio {
 public:
-    // Loads the layout compiled in under that file name (see reports/layouts).
+    // Loads the layout compiled in under that file name (see reports/motor/layouts).
     explicit Relatorio(const QString &nomeLayout);
     explicit Relatorio(Layout layout);
 
@@ -20,8 +20,8 @@ public:
     const Layout &layout() const { return m_layout; }
 
     // Exposes a row source to the layout under an alias ("ibqEvento").
-    void ligarFonte(const QString &alias, FonteDeLinhas *fonte);
-    const QHash<QString, FonteDeLinhas *> &fontes() const { return m_fontes; }
+    void ligarOrigem(const QString &alias, OrigemDeLinhas *origem);
+    const QHash<QString, OrigemDeLinhas *> &origens() const { return m_origens; }
 
     // The pages of the last run; they live until the next run.
     RelatorioPreparado &preparado() { return m_preparado; }
@@ -32,7 +32,7 @@ public:
 
 private:
     Layout m_layout;
-    QHash<QString, FonteDeLinhas *> m_fontes;
+    QHash<QString, OrigemDeLinhas *> m_origens;
     RelatorioPreparado m_preparado;
 };
 

@@ -1,4 +1,5 @@
 #include "Avisador.h"
+#include "AvisadorGravador.h"
 #include "Exportadores.h"
 #include "Impressao.h"
 #include "Relatorio.h"

@@ -1,9 +1,10 @@
 #include "ArquivoRelatorio.h"
 #include "Avisador.h"
+#include "AvisadorGravador.h"
 #include "Dinheiro.h"
 #include "ErroSistema.h"
-#include "FonteEmMemoria.h"
 #include "Impressao.h"
+#include "OrigemEmMemoria.h"
 #include "Preparador.h"
 #include "Renderizador.h"
 #include "ServicoRelatorio.h"
@@ -35,9 +36,9 @@
 
 namespace {
 
-std::unique_ptr<FonteEmMemoria> recibos(int quantidade) {
+std::unique_ptr<OrigemEmMemoria> recibos(int quantidade) {
     auto fonte =
-        std::make_unique<FonteEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+        std::make_unique<OrigemEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
     for (int i = 1; i <= quantidade; ++i)
         fonte->adicionar({i, QStringLiteral("Cliente %1").arg(i),
                           QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
@@ -46,14 +47,14 @@ std::unique_ptr<FonteEmMemoria> recibos(int quantidade) {
 
 // A list report of many rows shown in a preview, as ShowReport does it.
 struct Cena {
-    std::unique_ptr<FonteEmMemoria> fonte;
+    std::unique_ptr<OrigemEmMemoria> fonte;
     Relatorio relatorio{QStringLiteral("recibos_por_periodo")};
     ExportacoesRelatorio exportacoes;
     TFRpreview preview;
 
     explicit Cena(int linhas) : fonte(recibos(linhas)) {
-        relatorio.ligarFonte(QStringLiteral("ibqEvento"), fonte.get());
-        auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(),
+        relatorio.ligarOrigem(QStringLiteral("ibqEvento"), fonte.get());
+        auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.origens(),
                                                        relatorio.preparado());
         preparador->continuar(1);
         preview.resize(1000, 800);
@@ -354,7 +355,7 @@ void TstPreview::imprimirSemImpressora() {
 void TstPreview::showReportModalMaximizado() {
     auto fonte = recibos(5000);
     Relatorio relatorio(QStringLiteral("recibos_por_periodo"));
-    relatorio.ligarFonte(QStringLiteral("ibqEvento"), fonte.get());
+    relatorio.ligarOrigem(QStringLiteral("ibqEvento"), fonte.get());
     ExportacoesRelatorio exportacoes;
     bool vista = false;
     QTimer::singleShot(0, [&] {
@@ -564,13 +565,13 @@ void TstPreview::exportacaoRapidaEmPdf() {
 namespace {
 
 // A query whose reading fails after some rows, as a lost database connection would.
-class FonteQueFalha : public FonteEmMemoria {
+class OrigemQueFalha : public OrigemEmMemoria {
 public:
-    using FonteEmMemoria::FonteEmMemoria;
+    using OrigemEmMemoria::OrigemEmMemoria;
     bool proxima() override {
         if (++m_lidas == 3000)
             throw ErroSistema(QStringLiteral("conexão perdida"));
-        return FonteEmMemoria::proxima();
+        return OrigemEmMemoria::proxima();
     }
 
 private:
@@ -588,14 +589,14 @@ void TstPreview::erroNoMeioDaPreparacao_data() {
 
 void TstPreview::erroNoMeioDaPreparacao() {
     QFETCH(bool, salvarLogo);
-    FonteQueFalha fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    OrigemQueFalha fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
     for (int i = 1; i <= 10000; ++i)
         fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
                          QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
     Relatorio relatorio(QStringLiteral("recibos_por_periodo"));
-    relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
-    auto preparador =
-        std::make_unique<Preparador>(relatorio.layout(), relatorio.fontes(), relatorio.preparado());
+    relatorio.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
+    auto preparador = std::make_unique<Preparador>(relatorio.layout(), relatorio.origens(),
+                                                   relatorio.preparado());
     preparador->continuar(1);
     TFRpreview preview;
     preview.mostrar(&relatorio.preparado(), std::move(preparador), nullptr);

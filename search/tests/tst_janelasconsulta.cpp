@@ -1,6 +1,8 @@
 #include "Aplicacao.h"
+#include "AvisadorGravador.h"
 #include "Consultas.h"
 #include "DBGrid.h"
+#include "Firebird.h"
 #include "JanelaTeste.h"
 #include "UNcadcli.h"
 #include "UNconsultacli.h"
@@ -8,7 +10,6 @@
 #include "UNconsultarec.h"
 #include "UNrecibo.h"
 #include "Win1252.h"
-#include "fb/Firebird.h"
 
 #include <QTest>
 #include <QTimer>

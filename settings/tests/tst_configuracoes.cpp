@@ -1,8 +1,9 @@
+#include "AvisadorGravador.h"
 #include "DBCheckBox.h"
+#include "Firebird.h"
 #include "JanelaTeste.h"
 #include "NavegadorFalso.h"
 #include "UNconfiguracoes.h"
-#include "fb/Firebird.h"
 
 #include <QTest>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "Extens.h"
+#include "FormatarCpfCnpj.h"
 
 #include <QTest>
 

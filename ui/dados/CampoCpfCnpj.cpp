@@ -1,11 +1,7 @@
 #include "CampoCpfCnpj.h"
 
-#include "Avisador.h"
-#include "Campo.h"
-#include "Conjunto.h"
 #include "DBEdit.h"
-#include "Datamodule1.h"
-#include "Extens.h"
+#include "FormatarCpfCnpj.h"
 
 #include <QTimer>
 #include <QtGui/QFocusEvent>
@@ -15,8 +11,8 @@
 
 #include <utility>
 
-CampoCpfCnpj::CampoCpfCnpj(TDBEdit *cpfCnpj, TDBEdit *nome)
-    : QObject(cpfCnpj), m_cpfCnpj(cpfCnpj), m_nome(nome) {
+CampoCpfCnpj::CampoCpfCnpj(TDBEdit *cpfCnpj, TDBEdit *nome, Oferta oferta)
+    : QObject(cpfCnpj), m_cpfCnpj(cpfCnpj), m_nome(nome), m_oferta(std::move(oferta)) {
     // Sees how the focus leaves, before the field announces it was left.
     cpfCnpj->installEventFilter(this);
 }
@@ -25,29 +21,14 @@ void CampoCpfCnpj::sair() {
     const bool peloMouse = std::exchange(m_saiuPeloMouse, false);
     m_cpfCnpj->definirTextoDigitado(FormatarCpfCnpj(m_cpfCnpj->text()));
     m_cpfCnpj->entregarTexto();
-    if (!m_nome)
+    if (!m_nome || !m_oferta)
         return;
     const QString nome = m_nome->text();
     const QString numero = m_cpfCnpj->text();
     if (nome.isEmpty() || numero.isEmpty())
         return;
-
-    TDatamodule1 &dm = TDatamodule1::instancia();
-    if (dm.clientePorCpfCnpj(numero))
-        return;
     const QPointer<QAbstractButton> botao = peloMouse ? botaoQueTirouOFoco() : nullptr;
-    if (Avisador::atual().pergunta(
-            QStringLiteral("Deseja efetuar este Cadastro para utilizar nos próximos RECIBOS?"))) {
-        Conjunto &clientes = *dm.Clientes;
-        clientes.abrir();
-        clientes.inserir();
-        dm.ClientesPADRAO->definirValor(QStringLiteral("N"));
-        dm.ClientesCLIENTE->definirValor(nome);
-        dm.ClientesCPFCNPJ->definirValor(numero);
-        clientes.gravar();
-        dm.confirmar();
-    }
-    if (botao)
+    if (m_oferta(nome, numero) && botao)
         seguirClique(botao);
 }
 

@@ -1,17 +1,18 @@
 #include "Aplicacao.h"
+#include "AvisadorGravador.h"
 #include "CampoData.h"
 #include "ConsultaRelatorio.h"
 #include "Dinheiro.h"
 #include "Esquema.h"
-#include "FonteConsulta.h"
+#include "Firebird.h"
 #include "JanelaTeste.h"
+#include "OrigemConsulta.h"
 #include "Renderizador.h"
 #include "UNabreclientes1.h"
 #include "UNabrerecibos1.h"
 #include "UNabrerecibos2.h"
 #include "UNpreview.h"
 #include "UNrelatorios.h"
-#include "fb/Firebird.h"
 
 #include <QDate>
 #include <QTemporaryDir>
@@ -182,7 +183,7 @@ private Q_SLOTS:
     void initTestCase() { Aplicacao::prepararAmbiente(); }
     void cleanupTestCase() { Fb::encerrar(); }
 
-    void fonteLeAConsultaSemCopiar();
+    void origemLeAConsultaSemCopiar();
     void umDiaIncluiAsDuasPontas();
     void porClienteSoONomeExatoEmOrdemDeNumero();
     void porDataListaESomaTodosOsClientes();
@@ -207,13 +208,13 @@ private Q_SLOTS:
     void menuAbreCadaDialogo();
 };
 
-void TstListas::fonteLeAConsultaSemCopiar() {
+void TstListas::origemLeAConsultaSemCopiar() {
     Ambiente amb;
     amb.recibos(3, k_dia);
     auto consulta = amb.dm->novaConsultaRelatorio(
         {QStringLiteral("select ID_RECIBO, VALOR from RECIBOS where ID_RECIBO >= :primeiro"),
          QStringLiteral("order by ID_RECIBO")});
-    FonteConsulta fonte(consulta.get());
+    OrigemConsulta fonte(consulta.get());
     QVERIFY(!fonte.primeira()); // closed: no rows
     consulta->definirParametro(QStringLiteral("primeiro"), 2);
     consulta->abrir();

@@ -1,4 +1,5 @@
 #include "Avisador.h"
+#include "AvisadorGravador.h"
 #include "BancoTeste.h"
 #include "BitmapTeste.h"
 #include "DBCheckBox.h"

@@ -6,9 +6,9 @@
 // or rows held in memory. Values are QString, int, QDate, QTime, QByteArray or
 // Dinheiro; an invalid QVariant is NULL. The report service neither opens nor
 // closes the source: it only walks it.
-class FonteDeLinhas {
+class OrigemDeLinhas {
 public:
-    virtual ~FonteDeLinhas() = default;
+    virtual ~OrigemDeLinhas() = default;
     // Moves to the first row; false when there is none.
     virtual bool primeira() = 0;
     // Moves to the next row; false after the last.

@@ -1,15 +1,15 @@
 #pragma once
-#include "FonteDeLinhas.h"
+#include "OrigemDeLinhas.h"
 
 #include <QList>
 #include <QStringList>
 #include <QVariantList>
 
 // Rows kept in memory: for tests, benchmarks and small lists built by the program.
-class FonteEmMemoria : public FonteDeLinhas {
+class OrigemEmMemoria : public OrigemDeLinhas {
 public:
-    FonteEmMemoria() = default;
-    explicit FonteEmMemoria(QStringList campos) : m_campos(std::move(campos)) {}
+    OrigemEmMemoria() = default;
+    explicit OrigemEmMemoria(QStringList campos) : m_campos(std::move(campos)) {}
 
     void adicionar(QVariantList linha) { m_linhas.push_back(std::move(linha)); }
     qsizetype quantidade() const { return m_linhas.size(); }

@@ -1,10 +1,10 @@
 #include "CarregadorLayout.h"
 #include "Dinheiro.h"
 #include "ErroSistema.h"
-#include "FonteEmMemoria.h"
 #include "Fontes.h"
 #include "Formatacao.h"
 #include "Marcador.h"
+#include "OrigemEmMemoria.h"
 #include "Preparador.h"
 #include "Relatorio.h"
 
@@ -38,9 +38,10 @@ QString textoUnico(const PaginaPreparada &pagina, const QString &nome) {
     return linhas.join(u'\n');
 }
 
-FonteEmMemoria recibos(int quantidade) {
-    FonteEmMemoria fonte({QStringLiteral("ID_RECIBO"), QStringLiteral("CLIENTE"),
-                          QStringLiteral("VALOR"), QStringLiteral("DATA"), QStringLiteral("HORA")});
+OrigemEmMemoria recibos(int quantidade) {
+    OrigemEmMemoria fonte({QStringLiteral("ID_RECIBO"), QStringLiteral("CLIENTE"),
+                           QStringLiteral("VALOR"), QStringLiteral("DATA"),
+                           QStringLiteral("HORA")});
     for (int i = 1; i <= quantidade; ++i)
         fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
                          QVariant::fromValue(Dinheiro::deCentavos(i * 100 + 50)), QDate(2011, 3, 5),
@@ -225,9 +226,9 @@ void TstPreparacao::quebrasDePagina_data() {
 void TstPreparacao::quebrasDePagina() {
     QFETCH(int, linhas);
     QFETCH(QList<int>, linhasPorPagina);
-    FonteEmMemoria fonte = recibos(linhas);
+    OrigemEmMemoria fonte = recibos(linhas);
     Relatorio relatorio(QStringLiteral("recibos_por_periodo"));
-    relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    relatorio.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
     relatorio.prepararTudo();
     const RelatorioPreparado &r = relatorio.preparado();
 
@@ -275,7 +276,7 @@ void TstPreparacao::listaDeClientesConta_data() {
 
 void TstPreparacao::listaDeClientesConta() {
     QFETCH(int, clientes);
-    FonteEmMemoria fonte(
+    OrigemEmMemoria fonte(
         {"ID_CLIENTE", "CLIENTE", "EMAIL", "EMAIL2", "TELEFONE", "TELEFONE2", "CPFCNPJ"});
     for (int i = 0; i < clientes; ++i)
         fonte.adicionar({i + 1,
@@ -285,7 +286,7 @@ void TstPreparacao::listaDeClientesConta() {
                          QVariant(), QStringLiteral("b@c.br"), QVariant(), "(11) 5555-0000",
                          "123.456.789-09"});
     Relatorio relatorio(QStringLiteral("clientes"));
-    relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    relatorio.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
     relatorio.prepararTudo();
     const RelatorioPreparado &r = relatorio.preparado();
     QCOMPARE(textoUnico(r.paginas.last(), QStringLiteral("SysMemo4")), QString::number(clientes));
@@ -304,9 +305,9 @@ void TstPreparacao::listaDeClientesConta() {
 }
 
 void TstPreparacao::campoInexistenteRecusado() {
-    FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE"});
+    OrigemEmMemoria fonte({"ID_RECIBO", "CLIENTE"});
     Relatorio relatorio(QStringLiteral("recibos_por_cliente"));
-    relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    relatorio.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
     QVERIFY_THROWS_EXCEPTION(ErroSistema, relatorio.prepararTudo());
     Relatorio semFonte(QStringLiteral("recibos_por_cliente"));
     QVERIFY_THROWS_EXCEPTION(ErroSistema, semFonte.prepararTudo());
@@ -556,8 +557,8 @@ void TstPreparacao::campoLigadoEVazioSemPagina() {
         {"tipo":"dados","nome":"M","alias":"q","altura":20,"objetos":[
           {"nome":"a","tipo":"texto","pos":[0,0,100,20],"campo":{"alias":"q","nome":"NOME"}}]}]})";
     Relatorio relatorio(CarregadorLayout::carregarBytes(json, QStringLiteral("teste.json")));
-    FonteEmMemoria fonte({"NOME"});
-    relatorio.ligarFonte(QStringLiteral("q"), &fonte);
+    OrigemEmMemoria fonte({"NOME"});
+    relatorio.ligarOrigem(QStringLiteral("q"), &fonte);
     relatorio.prepararTudo();
     QVERIFY(relatorio.preparado().paginas.isEmpty());
     fonte.adicionar({QStringLiteral("Zé")});
@@ -605,7 +606,7 @@ void TstPreparacao::paginaDeOuro_data() {
 void TstPreparacao::paginaDeOuro() {
     QFETCH(QString, caso);
     Relatorio relatorio(caso);
-    FonteEmMemoria fonte = recibos(70);
+    OrigemEmMemoria fonte = recibos(70);
     if (caso == u"recibo_1via") {
         const QList<std::pair<QString, QString>> campos = {
             {"Valor", "454.454,54"},
@@ -621,7 +622,7 @@ void TstPreparacao::paginaDeOuro() {
         for (const auto &[nome, texto] : campos)
             SetText(FindObject(relatorio, nome), texto);
     } else {
-        relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+        relatorio.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
     }
     relatorio.prepararTudo();
     const QStringList atual = descrever(relatorio.preparado().paginas.first());

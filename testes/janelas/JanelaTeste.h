@@ -3,6 +3,7 @@
 // through the global data module, a recorder in place of the message boxes, and the
 // gestures of a user at the keyboard and the mouse.
 #include "Avisador.h"
+#include "AvisadorGravador.h"
 #include "BancoTeste.h"
 #include "DBEdit.h"
 

@@ -14,6 +14,7 @@
 // "mensagem: text" or "erro: text".
 
 #include "Avisador.h"
+#include "AvisadorGravador.h"
 
 #include <QStringList>
 #include <QTest>

@@ -1,5 +1,5 @@
 #pragma once
-#include "FonteDeLinhas.h"
+#include "OrigemDeLinhas.h"
 
 #include <QHash>
 
@@ -10,9 +10,9 @@ class ConsultaRelatorio;
 // the preview has its first page while later rows are still being read. Like
 // the report service, it neither opens nor closes the query; a closed query
 // has no rows.
-class FonteConsulta : public FonteDeLinhas {
+class OrigemConsulta : public OrigemDeLinhas {
 public:
-    explicit FonteConsulta(ConsultaRelatorio *consulta = nullptr) : m_consulta(consulta) {}
+    explicit OrigemConsulta(ConsultaRelatorio *consulta = nullptr) : m_consulta(consulta) {}
 
     void usar(ConsultaRelatorio *consulta);
     ConsultaRelatorio *consulta() const { return m_consulta; }

@@ -4,7 +4,7 @@
 #include "ArquivoRelatorio.h"
 #include "Dinheiro.h"
 #include "Exportadores.h"
-#include "FonteEmMemoria.h"
+#include "OrigemEmMemoria.h"
 #include "Relatorio.h"
 
 #include <QDate>
@@ -40,13 +40,13 @@ inline void preencherRecibo(Relatorio &relatorio,
 
 // A list of receipts by period, prepared: "Cliente N" paying N centavos on 05/03/2011.
 struct ListaDeClientes {
-    FonteEmMemoria fonte{QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"}};
+    OrigemEmMemoria fonte{QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"}};
     Relatorio relatorio{QStringLiteral("recibos_por_periodo")};
     explicit ListaDeClientes(int linhas) {
         for (int i = 1; i <= linhas; ++i)
             fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
                              QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
-        relatorio.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+        relatorio.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
         relatorio.prepararTudo();
     }
     const RelatorioPreparado &preparado() const { return relatorio.preparado(); }

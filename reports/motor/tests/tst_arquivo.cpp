@@ -1,7 +1,7 @@
 #include "ArquivoRelatorio.h"
 #include "Dinheiro.h"
 #include "ErroSistema.h"
-#include "FonteEmMemoria.h"
+#include "OrigemEmMemoria.h"
 #include "Relatorio.h"
 
 #include <QDataStream>
@@ -73,12 +73,12 @@ void TstArquivo::idaEVolta() {
     if (linhas < 0) {
         original = recibo();
     } else {
-        FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+        OrigemEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
         for (int i = 1; i <= linhas; ++i)
             fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
                              QVariant::fromValue(Dinheiro::deCentavos(i * 7)), QDate(2011, 3, 5)});
         Relatorio lista(QStringLiteral("recibos_por_periodo"));
-        lista.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+        lista.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
         lista.prepararTudo();
         original = lista.preparado();
     }

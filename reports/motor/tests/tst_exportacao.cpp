@@ -2,7 +2,7 @@
 #include "Dinheiro.h"
 #include "ErroSistema.h"
 #include "Exportadores.h"
-#include "FonteEmMemoria.h"
+#include "OrigemEmMemoria.h"
 #include "Relatorio.h"
 #include "RelatoriosDeTeste.h"
 #include "Renderizador.h"
@@ -307,12 +307,12 @@ void TstExportacao::bmpUmArquivoPorPagina() {
 }
 
 void TstExportacao::listaEmPdfComTahoma() {
-    FonteEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    OrigemEmMemoria fonte({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
     for (int i = 1; i <= 70; ++i)
         fonte.adicionar({i, QStringLiteral("Cliente %1").arg(i),
                          QVariant::fromValue(Dinheiro::deCentavos(123450)), QDate(2011, 3, 5)});
     Relatorio lista(QStringLiteral("recibos_por_cliente"));
-    lista.ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    lista.ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
     lista.prepararTudo();
     const QString arquivo = m_dir.filePath(QStringLiteral("lista.pdf"));
     Exportadores::pdf(lista.preparado(), arquivo, ConfigExportacaoPdf{});
@@ -343,8 +343,8 @@ void TstExportacao::exportacaoSubstituiArquivo() {
 namespace {
 
 // Three receipts whose amounts are known, for checking numbers and the total.
-Relatorio *listaCurta(FonteEmMemoria &fonte) {
-    fonte = FonteEmMemoria({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+Relatorio *listaCurta(OrigemEmMemoria &fonte) {
+    fonte = OrigemEmMemoria({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
     fonte.adicionar({1, QStringLiteral("Ana & Cia <Ltda>"),
                      QVariant::fromValue(Dinheiro::deCentavos(123450)), QDate(2011, 3, 5)});
     fonte.adicionar({2, QStringLiteral("Bento"), QVariant::fromValue(Dinheiro::deCentavos(0)),
@@ -352,7 +352,7 @@ Relatorio *listaCurta(FonteEmMemoria &fonte) {
     fonte.adicionar({3, QStringLiteral("Conceição"), QVariant::fromValue(Dinheiro::deCentavos(777)),
                      QDate(2011, 3, 7)});
     auto *lista = new Relatorio(QStringLiteral("recibos_por_periodo"));
-    lista->ligarFonte(QStringLiteral("ibqEvento"), &fonte);
+    lista->ligarOrigem(QStringLiteral("ibqEvento"), &fonte);
     lista->prepararTudo();
     return lista;
 }
@@ -360,7 +360,7 @@ Relatorio *listaCurta(FonteEmMemoria &fonte) {
 } // namespace
 
 void TstExportacao::xlsxTemCelulasENumeros() {
-    FonteEmMemoria fonte;
+    OrigemEmMemoria fonte;
     std::unique_ptr<Relatorio> lista(listaCurta(fonte));
     const QString arquivo = m_dir.filePath(QStringLiteral("lista.xlsx"));
     Exportadores::xlsx(lista->preparado(), arquivo, ConfigExportacaoExcel{});
@@ -396,14 +396,14 @@ void TstExportacao::xlsxTemCelulasENumeros() {
 }
 
 void TstExportacao::rtfAbreNoLibreOffice() {
-    FonteEmMemoria fonte;
+    OrigemEmMemoria fonte;
     std::unique_ptr<Relatorio> lista(listaCurta(fonte));
-    FonteEmMemoria muitas({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+    OrigemEmMemoria muitas({"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
     for (int i = 1; i <= 140; ++i)
         muitas.adicionar({i, QStringLiteral("Cliente %1").arg(i),
                           QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
     Relatorio longa(QStringLiteral("recibos_por_periodo"));
-    longa.ligarFonte(QStringLiteral("ibqEvento"), &muitas);
+    longa.ligarOrigem(QStringLiteral("ibqEvento"), &muitas);
     longa.prepararTudo();
     QCOMPARE(longa.preparado().paginas.size(), 3);
     for (const auto &[nome, relatorio] :
@@ -489,7 +489,7 @@ void TstExportacao::opcoesDoExcel_data() {
 void TstExportacao::opcoesDoExcel() {
     QFETCH(bool, comoTexto);
     QFETCH(bool, mesclar);
-    FonteEmMemoria fonte;
+    OrigemEmMemoria fonte;
     std::unique_ptr<Relatorio> lista(listaCurta(fonte));
     ConfigExportacaoExcel config;
     config.celulasComoTexto = comoTexto;
@@ -526,7 +526,7 @@ Saida rodar(const QString &programa, const QStringList &argumentos) {
 
 // A report as the program fills it, with the row source it reads (kept alive with it).
 struct Preparado {
-    std::unique_ptr<FonteEmMemoria> fonte;
+    std::unique_ptr<OrigemEmMemoria> fonte;
     std::unique_ptr<Relatorio> relatorio;
     const RelatorioPreparado &paginas() const { return relatorio->preparado(); }
 };
@@ -555,7 +555,7 @@ Preparado preparar(const QString &layout, int linhas = -1) {
         SetText(FindObject(r, "Lreferente"), QStringLiteral("Aluguel de março"));
         SetText(FindObject(r, "Ldata"), QStringLiteral("São Paulo, 05 de março de 2011"));
     } else if (layout == u"clientes") {
-        p.fonte = std::make_unique<FonteEmMemoria>(QStringList{
+        p.fonte = std::make_unique<OrigemEmMemoria>(QStringList{
             "ID_CLIENTE", "CLIENTE", "EMAIL", "EMAIL2", "TELEFONE", "TELEFONE2", "CPFCNPJ"});
         if (linhas != 0) {
             p.fonte->adicionar({1, QStringLiteral("Conceição"), QStringLiteral("c@exemplo.com.br"),
@@ -566,7 +566,7 @@ Preparado preparar(const QString &layout, int linhas = -1) {
         }
     } else {
         p.fonte =
-            std::make_unique<FonteEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+            std::make_unique<OrigemEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
         if (linhas != 0) {
             const QList<std::pair<QString, qint64>> recibos = {
                 {QStringLiteral("Ana & Cia <Ltda>"), 123450},
@@ -580,7 +580,7 @@ Preparado preparar(const QString &layout, int linhas = -1) {
         }
     }
     if (p.fonte)
-        r.ligarFonte(QStringLiteral("ibqEvento"), p.fonte.get());
+        r.ligarOrigem(QStringLiteral("ibqEvento"), p.fonte.get());
     r.prepararTudo();
     return p;
 }
@@ -1001,10 +1001,10 @@ void TstExportacao::xlsxImprimeComoAPagina_data() {
 void TstExportacao::xlsxImprimeComoAPagina() {
     QFETCH(QString, layout);
     QFETCH(QString, orientacao);
-    std::unique_ptr<FonteEmMemoria> fonte;
+    std::unique_ptr<OrigemEmMemoria> fonte;
     Relatorio relatorio(layout);
     if (layout == u"clientes") {
-        fonte = std::make_unique<FonteEmMemoria>(
+        fonte = std::make_unique<OrigemEmMemoria>(
             QStringList{"CLIENTE", "EMAIL", "EMAIL2", "TELEFONE", "TELEFONE2", "CPFCNPJ"});
         for (int i = 1; i <= 140; ++i)
             fonte->adicionar({QStringLiteral("Cliente %1").arg(i), QStringLiteral("c@x.com"),
@@ -1012,12 +1012,12 @@ void TstExportacao::xlsxImprimeComoAPagina() {
                               QStringLiteral("123.456.789-09")});
     } else {
         fonte =
-            std::make_unique<FonteEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
+            std::make_unique<OrigemEmMemoria>(QStringList{"ID_RECIBO", "CLIENTE", "VALOR", "DATA"});
         for (int i = 1; i <= 260; ++i)
             fonte->adicionar({i, QStringLiteral("Cliente %1").arg(i),
                               QVariant::fromValue(Dinheiro::deCentavos(i)), QDate(2011, 3, 5)});
     }
-    relatorio.ligarFonte(QStringLiteral("ibqEvento"), fonte.get());
+    relatorio.ligarOrigem(QStringLiteral("ibqEvento"), fonte.get());
     relatorio.prepararTudo();
     const int paginas = int(relatorio.preparado().paginas.size());
     QVERIFY(paginas >= 4);

@@ -1,6 +1,7 @@
 #include "RecibosPorData.h"
 
-#include "fb/Firebird.h"
+#include "Datamodule1.h"
+#include "Firebird.h"
 
 #include <QDate>
 
@@ -32,6 +33,11 @@ bool lerNaOrdemGuardada(Fb::Transacao &tra, const QDate &inicio, const QDate &fi
     const qint64 olhados = visto.size() == 2 ? visto[0].toLongLong() : 0;
     const qint64 noPeriodo = visto.size() == 2 ? visto[1].toLongLong() : 0;
     return olhados > 0 && noPeriodo * 8 >= olhados;
+}
+
+QStringList sqlDoPeriodo(const QDate &inicio, const QDate &fim) {
+    return lerNaOrdemGuardada(*TDatamodule1::instancia().Tra, inicio, fim) ? sqlNaOrdemGuardada()
+                                                                           : sql();
 }
 
 } // namespace RecibosPorData

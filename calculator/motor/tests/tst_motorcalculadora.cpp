@@ -1,3 +1,4 @@
+#include "AvisadorGravador.h"
 #include "MotorCalculadora.h"
 #include "NumeroGeral.h"
 #include "casos_calculadora.h"

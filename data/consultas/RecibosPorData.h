@@ -6,7 +6,7 @@ namespace Fb {
 class Transacao;
 }
 
-// The query of the receipts of a period and how it is best read. Widget-free.
+// The query of the receipts of a period and how it is best read.
 namespace RecibosPorData {
 
 // The query as the by-date dialog stores it: no ordering clause, so the receipts come in the
@@ -25,5 +25,9 @@ constexpr int k_recibosOlhados = 10000;
 // made before the first row, could take longer than the page may. False on an empty
 // register and without a transaction.
 bool lerNaOrdemGuardada(Fb::Transacao &tra, const QDate &inicio, const QDate &fim);
+
+// The query the period's report runs over the shared connection: sqlNaOrdemGuardada() when
+// the choice above says so, sql() otherwise.
+QStringList sqlDoPeriodo(const QDate &inicio, const QDate &fim);
 
 } // namespace RecibosPorData

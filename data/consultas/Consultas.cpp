@@ -1,8 +1,10 @@
 #include "Consultas.h"
 
+#include "Conjunto.h"
+#include "Datamodule1.h"
 #include "ErroSistema.h"
+#include "Firebird.h"
 #include "Win1252.h"
-#include "fb/Firebird.h"
 
 namespace Consultas {
 
@@ -183,6 +185,35 @@ QStringList recibosPorNumero(const QString &texto) {
                       .arg(f.ate)
                       .arg(partes.size());
     return partes;
+}
+
+void buscar(Busca busca, const QString &texto) {
+    TDatamodule1 &dm = TDatamodule1::instancia();
+    const bool deClientes = busca == Busca::ClientesPorNome || busca == Busca::ClientesPorCpfCnpj;
+    Conjunto &conjunto = deClientes ? *dm.Clientes : *dm.Recibos;
+    conjunto.fechar();
+    switch (busca) {
+    case Busca::ClientesPorNome:
+        conjunto.substituirSql(clientesPorNome(texto));
+        break;
+    case Busca::ClientesPorCpfCnpj:
+        conjunto.substituirSql(clientesPorCpfCnpj(*dm.Tra, texto));
+        break;
+    case Busca::RecibosPorNome:
+        conjunto.substituirSql(recibosPorNome(*dm.Tra, texto));
+        break;
+    case Busca::RecibosPorNumero:
+        conjunto.substituirSql(recibosPorNumero(texto));
+        break;
+    }
+}
+
+void mostrarTodosOsClientes() {
+    TDatamodule1::instancia().Clientes->substituirSql(clientesTodos());
+}
+
+void mostrarTodosOsRecibos() {
+    TDatamodule1::instancia().Recibos->substituirSql(recibosTodos());
 }
 
 std::optional<std::vector<Faixa>> faixasDoPrefixo(const QString &digitos, qint64 maior) {

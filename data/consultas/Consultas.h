@@ -8,9 +8,27 @@ namespace Fb {
 class Transacao;
 }
 
-// The statements the searches run, built from the text typed in a search box. Widget-free:
-// the windows replace the shared dataset's SQL text with these lines and reopen it.
+// The statements the searches run, built from the text typed in a search box. The search
+// windows hand over what was typed (buscar, below); the statements themselves are for the data
+// layer and its tests.
 namespace Consultas {
+
+// What a search box looks for.
+enum class Busca {
+    ClientesPorNome,
+    ClientesPorCpfCnpj,
+    RecibosPorNome,
+    RecibosPorNumero,
+};
+
+// Gives the shared dataset the search fills (Clientes or Recibos) the rows matching the text
+// typed, reopened in the search's order. The dataset is closed first: when the text is refused
+// (ErroSistema naming the character) or the look that chooses the statement fails, the grid
+// is empty too.
+void buscar(Busca busca, const QString &texto);
+// Every client in name order, or every receipt newest first, in the shared dataset.
+void mostrarTodosOsClientes();
+void mostrarTodosOsRecibos();
 
 // The text inside an SQL string literal: every single quote doubled, so the literal always
 // ends where it should. Nothing when the text asks for more characters than a column of

@@ -1,4 +1,5 @@
 #include "Avisador.h"
+#include "AvisadorGravador.h"
 #include "ErroSistema.h"
 #include "Protegido.h"
 

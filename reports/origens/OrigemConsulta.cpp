@@ -1,13 +1,13 @@
-#include "FonteConsulta.h"
+#include "OrigemConsulta.h"
 
 #include "ConsultaRelatorio.h"
 
-void FonteConsulta::usar(ConsultaRelatorio *consulta) {
+void OrigemConsulta::usar(ConsultaRelatorio *consulta) {
     m_consulta = consulta;
     m_indices.clear();
 }
 
-bool FonteConsulta::primeira() {
+bool OrigemConsulta::primeira() {
     if (!m_consulta || !m_consulta->aberta())
         return false;
     if (m_consulta->lidas() > 0)
@@ -15,11 +15,11 @@ bool FonteConsulta::primeira() {
     return m_consulta->proxima();
 }
 
-bool FonteConsulta::proxima() {
+bool OrigemConsulta::proxima() {
     return m_consulta && m_consulta->proxima();
 }
 
-int FonteConsulta::indice(const QString &campo) const {
+int OrigemConsulta::indice(const QString &campo) const {
     if (!m_consulta)
         return -1;
     const auto it = m_indices.constFind(campo);
@@ -32,10 +32,10 @@ int FonteConsulta::indice(const QString &campo) const {
     return i;
 }
 
-bool FonteConsulta::temCampo(const QString &campo) const {
+bool OrigemConsulta::temCampo(const QString &campo) const {
     return indice(campo) >= 0;
 }
 
-QVariant FonteConsulta::valor(const QString &campo) const {
+QVariant OrigemConsulta::valor(const QString &campo) const {
     return m_consulta ? m_consulta->valor(indice(campo)) : QVariant();
 }
