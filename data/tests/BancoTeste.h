@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// A fresh database file in a temporary folder, and a data module on it.
+// A fresh database file in a temporary folder, and a data module on it. The tests of the
+// windows reach the engine's wrapper only through this fixture: to arrange rows and to read,
+// from outside the windows, what they stored.
 class BancoTeste {
 public:
     explicit BancoTeste(Esquema::Modo modo = Esquema::Modo::Completo) {

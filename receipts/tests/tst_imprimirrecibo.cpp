@@ -3,7 +3,6 @@
 #include "DataExtenso.h"
 #include "Dinheiro.h"
 #include "Extens.h"
-#include "Firebird.h"
 #include "GestosRecibo.h"
 #include "JanelaTeste.h"
 #include "UNpreview.h"

@@ -5,7 +5,6 @@
 #include "DBLookupComboBox.h"
 #include "DataExtenso.h"
 #include "Dinheiro.h"
-#include "Firebird.h"
 #include "GestosRecibo.h"
 #include "JanelaTeste.h"
 #include "UNcademitente.h"

@@ -2,7 +2,6 @@
 #include "Calculad.h"
 #include "ColFocus.h"
 #include "DataExtenso.h"
-#include "Firebird.h"
 #include "Fontes.h"
 #include "Impressao.h"
 #include "JanelaTeste.h"

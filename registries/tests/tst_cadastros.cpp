@@ -3,7 +3,6 @@
 #include "ColFocus.h"
 #include "DBEdit.h"
 #include "DBImage.h"
-#include "Firebird.h"
 #include "JanelaTeste.h"
 #include "UNcadcli.h"
 #include "UNcademitente.h"

@@ -2,7 +2,6 @@
 #include "AvisadorGravador.h"
 #include "Consultas.h"
 #include "DBGrid.h"
-#include "Firebird.h"
 #include "JanelaTeste.h"
 #include "UNcadcli.h"
 #include "UNconsultacli.h"

@@ -1,6 +1,5 @@
 #include "AvisadorGravador.h"
 #include "DBCheckBox.h"
-#include "Firebird.h"
 #include "JanelaTeste.h"
 #include "NavegadorFalso.h"
 #include "UNconfiguracoes.h"

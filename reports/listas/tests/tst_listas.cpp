@@ -4,7 +4,6 @@
 #include "ConsultaRelatorio.h"
 #include "Dinheiro.h"
 #include "Esquema.h"
-#include "Firebird.h"
 #include "JanelaTeste.h"
 #include "OrigemConsulta.h"
 #include "Renderizador.h"
