@@ -9,14 +9,13 @@
 #include "ui_UNcopias.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QTimer>
-
-#include <QEventLoop>
 
 #include <atomic>
 #include <thread>
@@ -203,11 +202,7 @@ void TFRcopias::BTrestaurarClick() {
                                                QStringLiteral("Cópias de segurança (*.fbk)"));
     if (arquivo.isEmpty())
         return;
-    const QFileInfo banco(m_banco);
-    const QString guardado =
-        banco.completeBaseName() + QStringLiteral("-antes-da-restauracao-") +
-        brasil().toString(QDateTime::currentDateTime(), QStringLiteral("yyyy-MM-dd-HHmmss")) +
-        u'.' + banco.suffix();
+    const QString guardado = copias().nomeDoGuardado(QDateTime::currentDateTime());
     const QString pergunta =
         QFileInfo::exists(m_banco)
             ? QStringLiteral("O banco de dados %1 será substituído pela cópia %2.\n\nO banco atual "
@@ -242,16 +237,16 @@ void TFRcopias::BTrestaurarClick() {
 void TFRcopias::BTescolherClick() {
     const QString pasta = QFileDialog::getExistingDirectory(
         this, QStringLiteral("Pasta das cópias de segurança"), copias().pasta());
-    if (pasta.isEmpty())
-        return;
-    PreferenciasCopias::escolherPasta(pasta);
-    atualizar();
-    m_ui->LBstatus->setText(
-        QStringLiteral("As próximas cópias vão para %1.").arg(nativo(copias().pasta())));
+    if (!pasta.isEmpty())
+        mudarPasta(pasta);
 }
 
 void TFRcopias::BTpadraoClick() {
-    PreferenciasCopias::escolherPasta({});
+    mudarPasta({});
+}
+
+void TFRcopias::mudarPasta(const QString &pasta) {
+    PreferenciasCopias::escolherPasta(pasta);
     atualizar();
     m_ui->LBstatus->setText(
         QStringLiteral("As próximas cópias vão para %1.").arg(nativo(copias().pasta())));

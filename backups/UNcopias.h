@@ -33,6 +33,8 @@ private:
     void BTrestaurarClick();
     void BTescolherClick();
     void BTpadraoClick();
+    // Keeps the folder chosen (empty: the default one) and shows where the next backups go.
+    void mudarPasta(const QString &pasta);
 
     // Runs `trabalho` away from the window, which answers meanwhile, under a progress window
     // saying `texto`; its "Cancelar" interrupts the helper process at work. Throws what the

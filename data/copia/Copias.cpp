@@ -1,6 +1,7 @@
 #include "Copias.h"
 
 #include "Datamodule1.h"
+#include "ErroDeArquivo.h"
 #include "ErroSistema.h"
 #include "Firebird.h"
 #include "ProcessoAuxiliar.h"
@@ -19,7 +20,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <ibase.h>
 #include <sys/stat.h>
@@ -179,6 +179,12 @@ QString sufixoDoProcesso() {
     return QStringLiteral("-%1").arg(::getpid());
 }
 
+// The scratch database a verification restores into, in `pasta`.
+QString rascunhoDeVerificacao(const QString &pasta) {
+    return QDir(pasta).filePath(QStringLiteral(".verificando") + sufixoDoProcesso() +
+                                QStringLiteral(".fdb"));
+}
+
 bool podeGravar(const QString &pasta) {
     return QFileInfo(pasta).isDir() && ::access(QFile::encodeName(pasta).constData(), W_OK) == 0;
 }
@@ -327,7 +333,7 @@ Copias::Resultado Copias::fazer(const QString &arquivoPedido) {
         throw ErroSistema(QStringLiteral("Não foi possível criar a pasta %1: verifique se tem "
                                          "permissão de gravar nela.")
                               .arg(nativo(pastaDestino)));
-    if (!QFileInfo(pastaDestino).isWritable() || ::access(QFile::encodeName(pastaDestino), W_OK))
+    if (!podeGravar(pastaDestino))
         throw ErroSistema(QStringLiteral("Sem permissão para gravar na pasta %1. A cópia de "
                                          "segurança não foi feita; nada foi alterado.")
                               .arg(nativo(pastaDestino)));
@@ -370,9 +376,7 @@ Copias::Resultado Copias::fazer(const QString &arquivoPedido) {
                                                  QStringLiteral("faça a cópia de novo"))));
     }
 
-    const QString scratch = QDir(rascunho).filePath(QStringLiteral(".verificando") +
-                                                    sufixoDoProcesso() + QStringLiteral(".fdb"));
-    if (const auto motivo = verificarEm(parcial, r.contagem, scratch))
+    if (const auto motivo = verificarEm(parcial, r.contagem, rascunhoDeVerificacao(rascunho)))
         r.motivo = *motivo;
     else
         r.verificada = true;
@@ -398,7 +402,7 @@ Copias::Resultado Copias::fazer(const QString &arquivoPedido) {
     // The backup takes its name first, then its record, which names it: a kill in between
     // leaves a backup without a record, never a record that tells of another file.
     if (!trocar(parcial, r.arquivo)) {
-        const QString motivo = QString::fromLocal8Bit(std::strerror(errno));
+        const QString motivo = ErroDeArquivo::motivo(errno);
         QFile::remove(parcial);
         throw ErroSistema(QStringLiteral("Não foi possível dar à cópia de segurança o nome %1: "
                                          "%2.")
@@ -414,9 +418,7 @@ std::optional<QString> Copias::verificar(const QString &arquivo,
                                          const ContagemBanco &esperada) const {
     try {
         const QString rascunho = pastaDeRascunho(QFileInfo(arquivo).size(), {});
-        return verificarEm(arquivo, esperada,
-                           QDir(rascunho).filePath(QStringLiteral(".verificando") +
-                                                   sufixoDoProcesso() + QStringLiteral(".fdb")));
+        return verificarEm(arquivo, esperada, rascunhoDeVerificacao(rascunho));
     } catch (const ErroSistema &e) {
         return e.mensagem();
     }
@@ -676,37 +678,36 @@ Copias::Restauracao Copias::restaurar(const QString &arquivoPedido) {
     // same file, or a copy where the disk has no second names), never one already in use; the
     // restored one then replaces it in one step. However the run is cut short, DADOS.GDB is
     // one whole database or the other, never missing.
-    bool segundoNome = false;
     if (existe) {
-        const QFileInfo info(m_banco);
-        const QString base =
-            info.completeBaseName() + QStringLiteral("-antes-da-restauracao-") +
-            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+        const QDateTime agora = QDateTime::currentDateTime();
         bool guardado = false;
         int erro = 0;
-        for (int n = 1; !guardado && n < 1000; ++n) {
-            r.guardado = info.dir().filePath(
-                base + (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + u'.' + info.suffix());
+        for (int n = 1; n < 1000; ++n) {
+            r.guardado = QFileInfo(m_banco).dir().filePath(nomeDoGuardado(agora, n));
             if (QFileInfo::exists(r.guardado))
                 continue;
-            segundoNome = ::link(QFile::encodeName(m_banco).constData(),
-                                 QFile::encodeName(r.guardado).constData()) == 0;
-            erro = errno;
-            if (segundoNome || (erro != EEXIST && copiarArquivo(m_banco, r.guardado)))
+            if (::link(QFile::encodeName(m_banco).constData(),
+                       QFile::encodeName(r.guardado).constData()) == 0) {
                 guardado = true;
-            else if (erro != EEXIST)
-                erro = errno ? errno : erro;
+                break;
+            }
+            erro = errno;
+            if (erro == EEXIST)
+                continue; // taken meanwhile
+            // A disk without second names: a whole copy under that name instead.
+            guardado = copiarArquivo(m_banco, r.guardado);
+            erro = errno ? errno : EIO;
+            break;
         }
         if (!guardado) {
             QFile::remove(rascunho);
-            throw ErroSistema(
-                QStringLiteral("Não foi possível guardar o banco de dados atual "
-                               "como %1: %2. Nada foi alterado.")
-                    .arg(nativo(r.guardado), QString::fromLocal8Bit(std::strerror(erro))));
+            throw ErroSistema(QStringLiteral("Não foi possível guardar o banco de dados atual "
+                                             "como %1: %2. Nada foi alterado.")
+                                  .arg(nativo(r.guardado), ErroDeArquivo::motivo(erro)));
         }
     }
     if (!trocar(rascunho, m_banco)) {
-        const QString motivo = QString::fromLocal8Bit(std::strerror(errno));
+        const QString motivo = ErroDeArquivo::motivo(errno);
         if (existe)
             QFile::remove(r.guardado);
         QFile::remove(rascunho);
@@ -715,4 +716,11 @@ Copias::Restauracao Copias::restaurar(const QString &arquivoPedido) {
                               .arg(nativo(m_banco), motivo));
     }
     return r;
+}
+
+QString Copias::nomeDoGuardado(const QDateTime &quando, int contador) const {
+    const QFileInfo info(m_banco);
+    return info.completeBaseName() + QStringLiteral("-antes-da-restauracao-") +
+           quando.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) +
+           (contador > 1 ? QStringLiteral("-%1").arg(contador) : QString()) + u'.' + info.suffix();
 }

@@ -96,6 +96,9 @@ public:
     // put in its place; the database is never missing, however the run ends. Throws
     // ErroSistema, with nothing changed, when any step before that fails.
     Restauracao restaurar(const QString &arquivo);
+    // The name the current database is kept under by a restore at `quando` (a counter is
+    // added when that name is taken): DADOS-antes-da-restauracao-AAAA-MM-DD-HHMMSS.GDB.
+    QString nomeDoGuardado(const QDateTime &quando, int contador = 1) const;
 
     // Keeps the newest `quantas` day's backups, good or failed, by the order they were made
     // (not by the dates in their names, which a wrong clock gives), never deleting the one

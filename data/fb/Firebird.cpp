@@ -1,6 +1,7 @@
 #include "Firebird.h"
 
 #include "Dinheiro.h"
+#include "ErroDeArquivo.h"
 #include "ErroSistema.h"
 #include "Win1252.h"
 
@@ -329,7 +330,7 @@ void garantirEspacoParaTravas() {
         throw ErroSistema(QStringLiteral("Não há espaço para os arquivos de trava do banco de "
                                          "dados em %1 (%2). Libere espaço no disco e tente de "
                                          "novo.")
-                              .arg(nativa, QString::fromLocal8Bit(std::strerror(erro))));
+                              .arg(nativa, ErroDeArquivo::motivo(erro)));
 }
 
 } // namespace

@@ -37,23 +37,6 @@ QImage paginaImpressa(const QString &pasta, int n) {
     return QImage(prefixo + QStringLiteral(".png"));
 }
 
-// Columns of ink in a band of rows: the left and right ends, or -1.
-std::pair<int, int> tinta(const QImage &img, const QRect &regiao) {
-    int esquerda = -1, direita = -1;
-    const QRect r = regiao.intersected(img.rect());
-    for (int x = r.left(); x <= r.right(); ++x) {
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            if (qGray(img.pixel(x, y)) < 128) {
-                if (esquerda < 0)
-                    esquerda = x;
-                direita = x;
-                break;
-            }
-        }
-    }
-    return {esquerda, direita};
-}
-
 // The printed sheet shows every line of text where the renderer puts it.
 void conferir(const QImage &impressa, const RelatorioPreparado &relatorio) {
     QCOMPARE(impressa.size(), QSize(794, 1123));

@@ -1,6 +1,7 @@
 #pragma once
 // Prepared reports that more than one test of the report engine works on: the receipt as the
-// receipt window fills it, and a list of receipts as long as wanted.
+// receipt window fills it, and a list of receipts as long as wanted; and how their pages are
+// read back from a picture of the page.
 #include "ArquivoRelatorio.h"
 #include "Dinheiro.h"
 #include "Exportadores.h"
@@ -10,6 +11,23 @@
 #include <QDate>
 #include <QImage>
 #include <QPainter>
+
+// Columns of ink in a band of rows: the left and right ends, or -1.
+inline std::pair<int, int> tinta(const QImage &img, const QRect &regiao) {
+    int esquerda = -1, direita = -1;
+    const QRect r = regiao.intersected(img.rect());
+    for (int x = r.left(); x <= r.right(); ++x) {
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            if (qGray(img.pixel(x, y)) < 128) {
+                if (esquerda < 0)
+                    esquerda = x;
+                direita = x;
+                break;
+            }
+        }
+    }
+    return {esquerda, direita};
+}
 
 inline const QString extensoMaisLongo = QStringLiteral(
     "Quatrocentos e Cinqüenta e Quatro Mil, e Quatrocentos e Cinqüenta e Quatro Reais, "

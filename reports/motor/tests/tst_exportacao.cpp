@@ -70,23 +70,6 @@ QList<const TextoPreparado *> textosDaPagina(const PaginaPreparada &pagina) {
     return textos;
 }
 
-// Columns of ink in a band of rows: the left and right ends, or -1.
-std::pair<int, int> tinta(const QImage &img, const QRect &regiao) {
-    int esquerda = -1, direita = -1;
-    const QRect r = regiao.intersected(img.rect());
-    for (int x = r.left(); x <= r.right(); ++x) {
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            if (qGray(img.pixel(x, y)) < 128) {
-                if (esquerda < 0)
-                    esquerda = x;
-                direita = x;
-                break;
-            }
-        }
-    }
-    return {esquerda, direita};
-}
-
 } // namespace
 
 class TstExportacao : public QObject {
