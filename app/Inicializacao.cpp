@@ -103,6 +103,7 @@ int executarPrograma(const QString &caminhoBanco) {
         modo = modoDaConfiguracao(Datamodule1->ConfiguracaoCONFIGURACAO1->valor());
         FimDoPrograma::instalar();
     } catch (const ErroSistema &erro) {
+        TDatamodule1::descartarConexaoAntecipada();
         // The engine's library took SIGTERM and SIGINT on its first use, which the attach
         // that failed was: a signal ends the error box too.
         FimDoPrograma::instalar();
@@ -122,6 +123,7 @@ int executarPrograma(const QString &caminhoBanco) {
             tratarErro(std::current_exception());
         return 1;
     } catch (...) {
+        TDatamodule1::descartarConexaoAntecipada();
         FimDoPrograma::instalar();
         tratarErro(std::current_exception());
         return 1;

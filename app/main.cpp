@@ -10,6 +10,8 @@ int main(int argc, char **argv) {
     if (const auto status = ProcessoAuxiliar::atender(argc, argv))
         return *status;
     TDatamodule1::prepararAmbiente();
+    // The engine starts while Qt and the windows do.
+    TDatamodule1::anteciparConexao(TDatamodule1::caminhoPadrao());
     Aplicacao app(argc, argv);
     AvisadorCaixas caixas;
     Avisador::instalar(&caixas);

@@ -125,6 +125,8 @@ void preencher(const QString &caminho, bool comRecibos) {
 
 // The child process: the program's start-up, up to its first window.
 int primeiraJanela(int argc, char **argv, const QString &caminho) {
+    TDatamodule1::prepararAmbiente();
+    TDatamodule1::anteciparConexao(caminho);
     Aplicacao app(argc, argv);
     QTimer vigia;
     QObject::connect(&vigia, &QTimer::timeout, [&] {

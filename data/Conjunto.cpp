@@ -99,36 +99,58 @@ void Conjunto::substituirSql(const QStringList &linhas) {
     abrir();
 }
 
+CursorAberto::CursorAberto() = default;
+CursorAberto::CursorAberto(CursorAberto &&) noexcept = default;
+CursorAberto &CursorAberto::operator=(CursorAberto &&) noexcept = default;
+CursorAberto::~CursorAberto() = default;
+
+CursorAberto CursorAberto::abrir(Fb::Transacao &tra, const QStringList &sql, int linhas) {
+    CursorAberto c;
+    c.sql = sql;
+    c.select = tra.preparar(sql.join(QLatin1Char('\n')));
+    c.select->abrirCursor();
+    c.linhas.reserve(size_t(qMax(0, linhas)));
+    for (Fb::Linha lida; int(c.linhas.size()) < linhas && c.select->buscar(lida);)
+        c.linhas.push_back(std::move(lida));
+    return c;
+}
+
 void Conjunto::abrir() {
     if (aberto())
         return;
-    std::unique_ptr<Fb::Comando> select = m_tra.preparar(m_sql.join(QLatin1Char('\n')));
-    const QStringList colunas = select->colunas();
+    // A statement whose first row cannot be read (a value the engine cannot convert) leaves
+    // the dataset closed, as one that could not be opened.
+    adotar(CursorAberto::abrir(m_tra, m_sql, 1));
+}
+
+void Conjunto::adotar(CursorAberto cursor) {
+    const Estado antes = m_estado;
+    m_select.reset();
+    m_linhas.clear();
+    m_estado = Estado::Fechado;
+    m_sql = cursor.sql;
+    const QStringList colunas = cursor.select->colunas();
     m_campoDaColuna.assign(size_t(colunas.size()), -1);
     for (int i = 0; i < colunas.size(); ++i)
         if (Campo *c = campo(colunas[i]))
             m_campoDaColuna[size_t(i)] = c->indice();
-    select->abrirCursor();
-    m_linhas.clear();
-    m_linhas.reserve(k_passoDoBuffer);
-    // A statement whose first row cannot be read (a value the engine cannot convert) leaves
-    // the dataset closed, as one that could not be opened.
-    m_select = std::move(select);
-    try {
-        buscarUma();
-    } catch (...) {
-        m_select.reset();
-        m_linhas.clear();
-        throw;
-    }
+    m_linhas.reserve(qMax<size_t>(k_passoDoBuffer, cursor.linhas.size()));
+    for (auto &lida : cursor.linhas)
+        m_linhas.push_back(linhaDosCampos(std::move(lida)));
+    m_select = std::move(cursor.select);
     m_estado = Estado::Navegando;
     m_atual = m_linhas.empty() ? -1 : 0;
     m_bof = true;
     m_eof = m_linhas.empty();
     m_antigo = m_atual >= 0 ? m_linhas[0] : std::vector<QVariant>();
     Q_EMIT reiniciado();
-    Q_EMIT estadoMudou(m_estado);
+    if (antes != m_estado)
+        Q_EMIT estadoMudou(m_estado);
     Q_EMIT registroMudou();
+}
+
+void Conjunto::soltarCursor() {
+    m_select.reset();
 }
 
 void Conjunto::fechar() {
@@ -146,19 +168,23 @@ void Conjunto::fechar() {
     Q_EMIT registroMudou();
 }
 
+std::vector<QVariant> Conjunto::linhaDosCampos(std::vector<QVariant> lida) const {
+    std::vector<QVariant> linha(size_t(m_campos.size()));
+    for (size_t i = 0; i < lida.size() && i < m_campoDaColuna.size(); ++i)
+        if (m_campoDaColuna[i] >= 0)
+            linha[size_t(m_campoDaColuna[i])] = std::move(lida[i]);
+    return linha;
+}
+
 bool Conjunto::buscarUma() {
     if (!m_select || !m_select->cursorAberto())
         return false;
     Fb::Linha lida;
     if (!m_select->buscar(lida))
         return false;
-    std::vector<QVariant> linha(size_t(m_campos.size()));
-    for (size_t i = 0; i < lida.size(); ++i)
-        if (m_campoDaColuna[i] >= 0)
-            linha[size_t(m_campoDaColuna[i])] = std::move(lida[i]);
     if (m_linhas.size() == m_linhas.capacity())
         m_linhas.reserve(m_linhas.size() + k_passoDoBuffer);
-    m_linhas.push_back(std::move(linha));
+    m_linhas.push_back(linhaDosCampos(std::move(lida)));
     return true;
 }
 

@@ -37,6 +37,23 @@ protected:
     ~EntregadorTexto() = default;
 };
 
+// A statement opened apart from any dataset (a search run in a thread of its own) and the
+// first rows read from it, in the statement's column order; a dataset adopts it whole.
+struct CursorAberto {
+    QStringList sql;
+    std::unique_ptr<Fb::Comando> select;
+    std::vector<std::vector<QVariant>> linhas;
+
+    CursorAberto();
+    CursorAberto(CursorAberto &&) noexcept;
+    CursorAberto &operator=(CursorAberto &&) noexcept;
+    ~CursorAberto();
+    // Prepares and opens the statement in the transaction and reads up to `linhas` rows. It
+    // touches the engine only, never a dataset, so it may run in any thread while no other
+    // call uses the connection.
+    static CursorAberto abrir(Fb::Transacao &tra, const QStringList &sql, int linhas);
+};
+
 // A dataset over one table: a statement, the rows fetched from it so far, a
 // current record and the states closed, browsing, editing and inserting.
 // Rows are fetched on demand, so opening costs what is shown.
@@ -63,6 +80,13 @@ public:
 
     void abrir();
     void fechar();
+    // Browses the statement and rows opened apart (a pending record is dropped, as closing
+    // drops it): one reopening, told once, however many rows came with it.
+    void adotar(CursorAberto cursor);
+    // Stops reading the statement: the rows read so far stay, and none is read until the
+    // dataset is opened again. A search running in another thread needs the connection alone.
+    void soltarCursor();
+    Fb::Transacao &transacao() const { return m_tra; }
     bool aberto() const { return m_estado != Estado::Fechado; }
     Estado estado() const { return m_estado; }
     bool emEdicao() const { return m_estado == Estado::Editando || m_estado == Estado::Inserindo; }
@@ -119,6 +143,8 @@ Q_SIGNALS:
 
 private:
     void mudarEstado(Estado estado);
+    // The values of a row read from the statement, in the fields' order.
+    std::vector<QVariant> linhaDosCampos(std::vector<QVariant> lida) const;
     bool buscarUma();
     void exigirAberto() const;
     void exigirNavegando();

@@ -31,6 +31,15 @@ void TDatamodule1::encerrarBanco() {
     Fb::encerrar();
 }
 
+void TDatamodule1::anteciparConexao(const QString &caminhoBanco) {
+    Fb::anteciparConexao(caminhoBanco, QString::fromLatin1(usuario()),
+                         QString::fromLatin1(senha()));
+}
+
+void TDatamodule1::descartarConexaoAntecipada() {
+    Fb::descartarConexaoAntecipada();
+}
+
 void TDatamodule1::confirmar() {
     Tra->commitRetaining();
 }
@@ -170,6 +179,9 @@ TDatamodule1::TDatamodule1(const QString &caminhoBanco, QObject *parent)
     Exportacoes.autorPadrao = [this] { return nomeDoEmitente(); };
 
     Base->configurar(caminhoBanco, QString::fromLatin1(usuario()), QString::fromLatin1(senha()));
+    // The attach started in advance goes on while the remaining windows are built.
+    if (Fb::conexaoAntecipada(caminhoBanco))
+        return;
     try {
         Base->conectar();
         Tra->iniciar();

@@ -25,8 +25,9 @@ struct ClienteCadastrado {
 class TDatamodule1 : public QObject {
     Q_OBJECT
 public:
-    // Connects at once; a failure here is silent and the first open of a
-    // dataset tries again, raising the database's own error.
+    // Connects at once, or leaves the attach started in advance (anteciparConexao) to run on
+    // until the first use; a failure here is silent and the first open of a dataset tries
+    // again, raising the database's own error.
     explicit TDatamodule1(const QString &caminhoBanco = caminhoPadrao(), QObject *parent = nullptr);
     ~TDatamodule1() override;
 
@@ -43,6 +44,12 @@ public:
     // down once at exit, after the last data module is gone.
     static void prepararAmbiente();
     static void encerrarBanco();
+    // Starts attaching to the database in the background as the program starts, so that the
+    // engine's own start runs while the windows are built; the data module of that file
+    // takes the attachment at its first use.
+    static void anteciparConexao(const QString &caminhoBanco);
+    // Ends an attachment started in advance that no data module took.
+    static void descartarConexaoAntecipada();
 
     // Commit-retaining of Tra: all work so far becomes permanent, and every
     // dataset stays open on its row.
@@ -87,8 +94,11 @@ public:
     // caller keeps it, and it must go before the data module does.
     std::unique_ptr<ConsultaRelatorio> novaConsultaRelatorio(const QStringList &sql);
 
-private:
+    // Attaches and starts Tra when they are not: before work handed to another thread,
+    // which must find both.
     void garantirConexao();
+
+private:
     Conjunto *novoConjunto(const QString &nome, const QString &sqlInicial);
     Campo *campo(Conjunto *conjunto, const QString &coluna, TipoCampo tipo, int tamanho = 0);
     ComandosAtualizacao *atualizacao(Conjunto *conjunto, const QString &nome,

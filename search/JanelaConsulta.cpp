@@ -11,6 +11,7 @@
 #include <QtGui/QValidator>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QHeaderView>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 
 namespace {
@@ -43,6 +44,37 @@ void JanelaConsulta::prepararConsulta(TDBGrid *grade, QAbstractButton *sair,
     sair->setIcon(figura(QStringLiteral("sair")));
     sair->installEventFilter(this);
     ligar(sair, &QAbstractButton::clicked, this, &JanelaConsulta::SpeedButton6Click);
+    m_buscando = new QLabel(QStringLiteral("Buscando..."), grade->viewport());
+    m_buscando->setObjectName(QStringLiteral("LBbuscando"));
+    m_buscando->setAlignment(Qt::AlignCenter);
+    m_buscando->setAutoFillBackground(true);
+    m_buscando->setFrameShape(QFrame::Box);
+    m_buscando->hide();
+    ligar(&m_busca, &BuscaEmSegundoPlano::terminou, this, [this] { m_busca.receberSeTerminou(); });
+    connect(&m_busca, &BuscaEmSegundoPlano::ocupadaMudou, this, &JanelaConsulta::mostrarBuscando);
+}
+
+void JanelaConsulta::buscar(Consultas::Busca busca, const QString &texto) {
+    m_busca.buscar(busca, texto, m_grade ? m_grade->linhasPorTela() : Consultas::k_telaDeLinhas);
+}
+
+void JanelaConsulta::concluirBusca() {
+    m_busca.concluir();
+}
+
+void JanelaConsulta::mostrarBuscando(bool buscando) {
+    if (!m_buscando || !m_grade)
+        return;
+    if (buscando) {
+        m_buscando->adjustSize();
+        const QSize tamanho = m_buscando->size() + QSize(24, 12);
+        m_buscando->setGeometry(
+            QRect(QPoint(), tamanho)
+                .translated((m_grade->viewport()->width() - tamanho.width()) / 2,
+                            (m_grade->viewport()->height() - tamanho.height()) / 2));
+        m_buscando->raise();
+    }
+    m_buscando->setVisible(buscando);
 }
 
 void JanelaConsulta::esvaziar(QLineEdit *caixa) {
@@ -59,6 +91,8 @@ void JanelaConsulta::showEvent(QShowEvent *evento) {
 }
 
 void JanelaConsulta::done(int resultado) {
+    // The window's closing reads the database: the search gives the connection back first.
+    protegido([this] { m_busca.cancelar(); });
     if (isVisible())
         protegido([this] { FormClose(); });
     JanelaFixa::done(resultado);
@@ -85,6 +119,13 @@ bool JanelaConsulta::FormKeyDown(QKeyEvent *tecla) {
 bool JanelaConsulta::eventFilter(QObject *objeto, QEvent *evento) {
     if (!isVisible())
         return false;
+    // Typing in a box searches on; anything else acts on the rows of the text typed.
+    const bool acao = evento->type() == QEvent::MouseButtonDblClick ||
+                      evento->type() == QEvent::MouseButtonPress ||
+                      (evento->type() == QEvent::KeyPress &&
+                       !m_caixas.contains(qobject_cast<QLineEdit *>(objeto)));
+    if (acao && m_busca.emAndamento())
+        protegido([this] { m_busca.concluir(); });
     if (evento->type() == QEvent::MouseButtonDblClick && m_grade && objeto == m_grade->viewport()) {
         protegido([this] { DBGrid1DblClick(); });
         return true;

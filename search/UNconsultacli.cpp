@@ -36,7 +36,7 @@ void TFRconsultacli::FormShow() {
 }
 
 void TFRconsultacli::EDlocalizarChange() {
-    Consultas::buscar(Consultas::Busca::ClientesPorNome, m_ui->EDlocalizar->text());
+    buscar(Consultas::Busca::ClientesPorNome, m_ui->EDlocalizar->text());
 }
 
 void TFRconsultacli::DBGrid1DblClick() {

@@ -29,11 +29,11 @@ void TFRconsultacli2::FormShow() {
 }
 
 void TFRconsultacli2::EDlocalizarChange() {
-    Consultas::buscar(Consultas::Busca::ClientesPorNome, m_ui->EDlocalizar->text());
+    buscar(Consultas::Busca::ClientesPorNome, m_ui->EDlocalizar->text());
 }
 
 void TFRconsultacli2::EDlocalizar2Change() {
-    Consultas::buscar(Consultas::Busca::ClientesPorCpfCnpj, m_ui->EDlocalizar2->text());
+    buscar(Consultas::Busca::ClientesPorCpfCnpj, m_ui->EDlocalizar2->text());
 }
 
 void TFRconsultacli2::DBGrid1DblClick() {

@@ -29,11 +29,11 @@ void TFRconsultarec::FormShow() {
 }
 
 void TFRconsultarec::EDlocalizarChange() {
-    Consultas::buscar(Consultas::Busca::RecibosPorNome, m_ui->EDlocalizar->text());
+    buscar(Consultas::Busca::RecibosPorNome, m_ui->EDlocalizar->text());
 }
 
 void TFRconsultarec::EDlocalizar2Change() {
-    Consultas::buscar(Consultas::Busca::RecibosPorNumero, m_ui->EDlocalizar2->text());
+    buscar(Consultas::Busca::RecibosPorNumero, m_ui->EDlocalizar2->text());
 }
 
 void TFRconsultarec::DBGrid1DblClick() {

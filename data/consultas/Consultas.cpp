@@ -187,25 +187,36 @@ QStringList recibosPorNumero(const QString &texto) {
     return partes;
 }
 
-void buscar(Busca busca, const QString &texto) {
+Conjunto &conjuntoDaBusca(Busca busca) {
     TDatamodule1 &dm = TDatamodule1::instancia();
-    const bool deClientes = busca == Busca::ClientesPorNome || busca == Busca::ClientesPorCpfCnpj;
-    Conjunto &conjunto = deClientes ? *dm.Clientes : *dm.Recibos;
-    conjunto.fechar();
+    return busca == Busca::ClientesPorNome || busca == Busca::ClientesPorCpfCnpj ? *dm.Clientes
+                                                                                 : *dm.Recibos;
+}
+
+void verificarTexto(Busca busca, const QString &texto) {
+    // A number search refuses nothing: a character in no number finds nothing.
+    if (busca != Busca::RecibosPorNumero)
+        literal(texto, busca == Busca::ClientesPorCpfCnpj ? k_tamanhoCpfCnpj : k_tamanhoNome);
+}
+
+QStringList sqlDaBusca(Busca busca, Fb::Transacao &tra, const QString &texto) {
     switch (busca) {
     case Busca::ClientesPorNome:
-        conjunto.substituirSql(clientesPorNome(texto));
-        break;
+        return clientesPorNome(texto);
     case Busca::ClientesPorCpfCnpj:
-        conjunto.substituirSql(clientesPorCpfCnpj(*dm.Tra, texto));
-        break;
+        return clientesPorCpfCnpj(tra, texto);
     case Busca::RecibosPorNome:
-        conjunto.substituirSql(recibosPorNome(*dm.Tra, texto));
-        break;
+        return recibosPorNome(tra, texto);
     case Busca::RecibosPorNumero:
-        conjunto.substituirSql(recibosPorNumero(texto));
         break;
     }
+    return recibosPorNumero(texto);
+}
+
+void buscar(Busca busca, const QString &texto) {
+    Conjunto &conjunto = conjuntoDaBusca(busca);
+    conjunto.fechar();
+    conjunto.substituirSql(sqlDaBusca(busca, *TDatamodule1::instancia().Tra, texto));
 }
 
 void mostrarTodosOsClientes() {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+class Conjunto;
 namespace Fb {
 class Transacao;
 }
@@ -26,6 +27,14 @@ enum class Busca {
 // (ErroSistema naming the character) or the look that chooses the statement fails, the grid
 // is empty too.
 void buscar(Busca busca, const QString &texto);
+// The shared dataset a search fills: Clientes or Recibos.
+Conjunto &conjuntoDaBusca(Busca busca);
+// Throws ErroSistema naming a character typed that no stored value holds; any other text is
+// searched (one too long for the column finds nothing).
+void verificarTexto(Busca busca, const QString &texto);
+// The statement a search box runs for the text typed; the looks that choose it read through
+// the transaction.
+QStringList sqlDaBusca(Busca busca, Fb::Transacao &tra, const QString &texto);
 // Every client in name order, or every receipt newest first, in the shared dataset.
 void mostrarTodosOsClientes();
 void mostrarTodosOsRecibos();

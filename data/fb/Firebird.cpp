@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <mutex>
+#include <thread>
 #include <unistd.h>
 
 using namespace Firebird;
@@ -352,7 +353,82 @@ void prepararAmbiente() {
     });
 }
 
+namespace {
+
+// The attachment started in advance, and the thread that makes it.
+struct Antecipada {
+    std::mutex trava;
+    std::thread linha;
+    bool iniciada = false;
+    QString caminho, usuario, senha;
+    IAttachment *anexo = nullptr; // set by the thread; read after it is joined
+};
+
+Antecipada &antecipada() {
+    static Antecipada a;
+    return a;
+}
+
+// The attachment started in advance when it is to this file with this account; any other
+// is ended. Waits for the thread.
+IAttachment *tomarAntecipada(const QString &caminho, const QString &usuario, const QString &senha) {
+    Antecipada &a = antecipada();
+    const std::lock_guard trava(a.trava);
+    if (!a.iniciada)
+        return nullptr;
+    a.linha.join();
+    a.iniciada = false;
+    IAttachment *anexo = std::exchange(a.anexo, nullptr);
+    if (anexo && (a.caminho != caminho || a.usuario != usuario || a.senha != senha)) {
+        Status st;
+        anexo->detach(&st);
+        if (st.falhou())
+            anexo->release();
+        anexo = nullptr;
+    }
+    return anexo;
+}
+
+} // namespace
+
+void anteciparConexao(const QString &caminho, const QString &usuario, const QString &senha) {
+    // Here, in the caller's thread: it sets the engine's environment.
+    prepararAmbiente();
+    Antecipada &a = antecipada();
+    const std::lock_guard trava(a.trava);
+    if (a.iniciada)
+        return;
+    a.iniciada = true;
+    a.caminho = caminho;
+    a.usuario = usuario;
+    a.senha = senha;
+    a.linha = std::thread(
+        [&a, nativo = caminhoNativo(caminho), dpb = parametrosConexao(usuario, senha, false)] {
+            try {
+                garantirEspacoParaTravas();
+                Status st;
+                IAttachment *anexo = provedor()->attachDatabase(&st, nativo.constData(),
+                                                                unsigned(dpb.size()), dpb.data());
+                if (!st.falhou())
+                    a.anexo = anexo;
+            } catch (...) {
+                // The connection that would have taken it attaches itself and tells why not.
+            }
+        });
+}
+
+bool conexaoAntecipada(const QString &caminho) {
+    Antecipada &a = antecipada();
+    const std::lock_guard trava(a.trava);
+    return a.iniciada && a.caminho == caminho;
+}
+
+void descartarConexaoAntecipada() {
+    tomarAntecipada({}, {}, {});
+}
+
 void encerrar() {
+    descartarConexaoAntecipada();
     Status st;
     provedor()->shutdown(&st, 0, fb_shutrsn_app_stopped);
 }
@@ -460,6 +536,8 @@ void Conexao::configurar(const QString &caminho, const QString &usuario, const Q
 void Conexao::conectar() {
     if (m_anexo)
         return;
+    if ((m_anexo = tomarAntecipada(m_caminho, m_usuario, m_senha)))
+        return;
     prepararAmbiente();
     garantirEspacoParaTravas();
     const auto dpb = parametrosConexao(m_usuario, m_senha, false);
@@ -501,6 +579,26 @@ void Conexao::apagar() {
     m_anexo->dropDatabase(&st);
     st.verificar(); // still attached when the file could not go
     m_anexo = nullptr;
+}
+
+void Conexao::cancelarOperacao() {
+    if (!m_anexo)
+        return;
+    Status st;
+    m_anexo->cancelOperation(&st, fb_cancel_raise);
+    // Nothing running is no failure of the caller: there is nothing to stop.
+}
+
+void Conexao::absorverCancelamento() {
+    if (!m_anexo)
+        return;
+    // The engine raises a pending cancellation at the start of the next call: a ping takes it.
+    Status st;
+    m_anexo->ping(&st);
+}
+
+bool Conexao::cancelada(const std::vector<long> &codigos) {
+    return std::find(codigos.begin(), codigos.end(), long(isc_cancelled)) != codigos.end();
 }
 
 void Conexao::executarDdl(const QString &sql) {

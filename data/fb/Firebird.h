@@ -29,6 +29,17 @@ void prepararAmbiente();
 // Releases the engine's threads and files; called once, at exit.
 void encerrar();
 
+// Starts attaching to a database in a thread of its own, so that the engine's first start
+// (its libraries, its lock files, the first reading of the file) runs while the program
+// builds its windows. The first Conexao configured with the same file and account takes
+// the attachment when it connects; an attempt that failed is forgotten, and that connection
+// attaches again itself, so the error is told where it always was.
+void anteciparConexao(const QString &caminho, const QString &usuario, const QString &senha);
+// Whether an attachment to this file was started in advance and nobody took it yet.
+bool conexaoAntecipada(const QString &caminho);
+// Waits for an attachment started in advance that nobody took, and ends it.
+void descartarConexaoAntecipada();
+
 // The engine's own backup of a database file into a backup file, through its services
 // interface, embedded. Garbage is left alone, so the database is only read.
 void copiarBanco(const QString &banco, const QString &arquivo, const QString &usuario,
@@ -61,6 +72,15 @@ public:
 
     // Runs a statement of data definition in a transaction of its own.
     void executarDdl(const QString &sql);
+
+    // Asks the engine, from any thread, to stop the call running on this attachment (a
+    // search in another thread): that call fails as cancelled. A request that arrives when
+    // the call has already ended waits for the next one: whoever sent it calls
+    // absorverCancelamento once that thread is done, before the attachment is used again.
+    void cancelarOperacao();
+    void absorverCancelamento();
+    // Whether an error is the engine's "operation was cancelled".
+    static bool cancelada(const std::vector<long> &codigos);
 
 private:
     Firebird::IAttachment *m_anexo = nullptr;

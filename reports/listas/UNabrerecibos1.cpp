@@ -5,7 +5,9 @@
 #include "Protegido.h"
 #include "ui_UNabrerecibos1.h"
 
-#include <QStringListModel>
+#include "DBGrid.h"
+
+#include <QSignalBlocker>
 #include <QtWidgets/QListView>
 
 TFRabrerecibos1 *FRabrerecibos1 = nullptr;
@@ -21,7 +23,7 @@ const QStringList k_sql{QStringLiteral("select"), QStringLiteral("  * from"),
 
 TFRabrerecibos1::TFRabrerecibos1(QWidget *parent)
     : DialogoRelatorio(QStringLiteral("recibos_por_cliente"), k_sql, parent),
-      m_ui(new Ui::TFRabrerecibos1), m_clientes(new QStringListModel(this)) {
+      m_ui(new Ui::TFRabrerecibos1), m_clientes(new ModeloConjunto(this)) {
     m_ui->setupUi(this);
     fixarJanela(this, BotoesTitulo::SoFechar);
     m_ui->DBcliente->setModel(m_clientes);
@@ -29,6 +31,10 @@ TFRabrerecibos1::TFRabrerecibos1(QWidget *parent)
     // Every client is listed: rows of one height keep a long list quick to open and scroll.
     if (auto *lista = qobject_cast<QListView *>(m_ui->DBcliente->view()))
         lista->setUniformItemSizes(true);
+    connect(m_ui->DBcliente, &QComboBox::currentIndexChanged, this, [this] {
+        if (isVisible())
+            m_escolhido = m_ui->DBcliente->currentText();
+    });
     prepararTeclas(m_ui->Button1, m_ui->Medtini, m_ui->Medtfim);
     ligar(m_ui->Button1, &QPushButton::clicked, this, &TFRabrerecibos1::Button1Click);
 }
@@ -38,6 +44,13 @@ TFRabrerecibos1::~TFRabrerecibos1() {}
 void TFRabrerecibos1::showEvent(QShowEvent *evento) {
     protegido([this] { FormShow(); });
     DialogoRelatorio::showEvent(evento);
+}
+
+void TFRabrerecibos1::hideEvent(QHideEvent *evento) {
+    // Hidden, the picker follows the shared dataset no more: other windows reopen it at every
+    // keystroke of their searches.
+    m_clientes->definirConjunto(nullptr);
+    DialogoRelatorio::hideEvent(evento);
 }
 
 void TFRabrerecibos1::FormShow() {
@@ -50,19 +63,13 @@ void TFRabrerecibos1::FormShow() {
 
 void TFRabrerecibos1::listarClientes() {
     TDatamodule1 &dm = TDatamodule1::instancia();
-    Conjunto &clientes = *dm.Clientes;
-    clientes.carregarTudo();
-    const int coluna = dm.ClientesCLIENTE->indice();
-    QStringList nomes;
-    nomes.reserve(clientes.linhasCarregadas());
-    for (int i = 0; i < clientes.linhasCarregadas(); ++i)
-        nomes << clientes.valor(i, coluna).toString();
-    const QString escolhido = m_ui->DBcliente->currentText();
-    m_clientes->setStringList(nomes);
+    // The picker's own choice of a first row, as the rows come, is no choice of the user's.
+    const QSignalBlocker calado(m_ui->DBcliente);
+    m_clientes->definirConjunto(dm.Clientes, {dm.ClientesCLIENTE->coluna()});
     m_ui->DBcliente->setCurrentIndex(
-        escolhido.isEmpty()
-            ? -1
-            : m_ui->DBcliente->findText(escolhido, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+        m_escolhido.isEmpty() ? -1
+                              : m_ui->DBcliente->findText(m_escolhido, Qt::MatchFixedString |
+                                                                           Qt::MatchCaseSensitive));
 }
 
 void TFRabrerecibos1::Button1Click() {

@@ -5,7 +5,7 @@
 namespace Ui {
 class TFRabrerecibos1;
 }
-class QStringListModel;
+class ModeloConjunto;
 
 // The period dialog of the receipts of one client: "Recibos Emitidos por Cliente".
 class TFRabrerecibos1 : public DialogoRelatorio {
@@ -16,16 +16,19 @@ public:
 
 protected:
     void showEvent(QShowEvent *evento) override;
+    void hideEvent(QHideEvent *evento) override;
 
 private:
     void FormShow();
     void Button1Click();
-    // The client picker offers the names of the client dataset's rows, in its order; the
-    // name picked before stays picked.
+    // The client picker offers the names of the client dataset's rows, in its order, read as
+    // the list is scrolled or typed into; the name picked before stays picked.
     void listarClientes();
 
     std::unique_ptr<Ui::TFRabrerecibos1> m_ui;
-    QStringListModel *m_clientes;
+    ModeloConjunto *m_clientes;
+    // The name picked, kept while the dialog is hidden and the dataset serves other windows.
+    QString m_escolhido;
 };
 
 extern TFRabrerecibos1 *FRabrerecibos1;

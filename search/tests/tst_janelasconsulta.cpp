@@ -64,12 +64,18 @@ QLineEdit *caixa(const QWidget &j, const char *nome) {
     return filho<QLineEdit>(j, nome);
 }
 
+// Waits for the rows of the text typed, as the user sees them a moment later.
+void esperarBusca(const QWidget &j) {
+    qobject_cast<JanelaConsulta *>(const_cast<QWidget *>(&j))->concluirBusca();
+}
+
 // Clicks into the box and types at the end of its text.
 void digitarEm(const QWidget &j, const char *nome, const QString &t) {
     QLineEdit *c = caixa(j, nome);
     c->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(c, Qt::Key_End);
     QTest::keyClicks(c, t);
+    esperarBusca(j);
 }
 
 // Types, then deletes as many characters from the end.
@@ -77,6 +83,7 @@ void digitarEApagar(const QWidget &j, const char *nome, const QString &t, int ap
     digitarEm(j, nome, t);
     for (int i = 0; i < apagar; ++i)
         QTest::keyClick(caixa(j, nome), Qt::Key_Backspace);
+    esperarBusca(j);
 }
 
 const QStringList k_comNome{QStringLiteral("ANA SILVA"), QStringLiteral("D'AVILA COMERCIO"),
@@ -435,6 +442,7 @@ void TstJanelasConsulta::textoForaDaTabelaEsvaziaAGrade() {
     QVERIFY(conjunto->aberto() && !conjunto->vazio());
     // Pasted: the keyboard of the tests types only ASCII.
     caixa(j, nomeDaCaixa.constData())->insert(colado);
+    esperarBusca(j);
     QCOMPARE(caixa(j, nomeDaCaixa.constData())->text(), Win1252::maiusculas(digitado + colado));
     if (nomeado.isEmpty()) {
         QVERIFY(a.aviso.eventos().isEmpty());
@@ -457,6 +465,7 @@ void TstJanelasConsulta::textoForaDaTabelaEsvaziaAGrade() {
         caixa(j, outra)->clear();
     }
     caixa(j, nomeDaCaixa.constData())->setText(digitado);
+    esperarBusca(j);
     QVERIFY(conjunto->aberto() && !conjunto->vazio());
     QCOMPARE(a.aviso.eventos().size(), nomeado.isEmpty() ? 0 : 1);
     j.close();
@@ -470,6 +479,7 @@ void TstJanelasConsulta::letraSemMaiusculaNoCodigoFicaComoDigitada() {
     TFRconsultacli c;
     QVERIFY(abrir(c));
     caixa(c, "EDlocalizar")->insert(QStringLiteral("µsoft ƒ"));
+    esperarBusca(c);
     QCOMPARE(caixa(c, "EDlocalizar")->text(), QStringLiteral("µSOFT ƒ"));
     QCOMPARE(a.clientes(), QStringList{QStringLiteral("µSOFT ƒ LTDA")});
     QVERIFY(a.aviso.eventos().isEmpty());

@@ -112,7 +112,25 @@ bool ModeloConjunto::canFetchMore(const QModelIndex &pai) const {
 
 void ModeloConjunto::fetchMore(const QModelIndex &pai) {
     if (canFetchMore(pai))
-        protegido([&] { m_conjunto->carregarMais(k_passo); });
+        protegido([&] { m_conjunto->carregarMais(m_passo); });
+}
+
+QModelIndexList ModeloConjunto::match(const QModelIndex &inicio, int papel, const QVariant &valor,
+                                      int quantos, Qt::MatchFlags opcoes) const {
+    QModelIndexList achados = QAbstractTableModel::match(inicio, papel, valor, quantos, opcoes);
+    auto *eu = const_cast<ModeloConjunto *>(this);
+    while ((quantos < 0 || achados.size() < quantos) && canFetchMore({})) {
+        const int lidas = m_linhas;
+        protegido([&] { eu->m_conjunto->carregarMais(1000); });
+        if (m_linhas == lidas)
+            break;
+        // Only the rows just read: the earlier ones were searched already.
+        const QModelIndexList novos = QAbstractTableModel::match(
+            index(lidas, qMax(0, inicio.column())), papel, valor,
+            quantos < 0 ? -1 : quantos - int(achados.size()), opcoes & ~Qt::MatchWrap);
+        achados += novos;
+    }
+    return achados;
 }
 
 TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_modelo(new ModeloConjunto(this)) {
@@ -123,6 +141,7 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_modelo(new ModeloConju
     verticalHeader()->setDefaultSectionSize(18);
     // A fixed indicator, so the columns stay where they are whatever the number of rows.
     verticalHeader()->setFixedWidth(k_larguraIndicador);
+    m_modelo->definirPasso(linhasPorTela());
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &atual) { protegido([&] { linhaEscolhida(atual); }); });
     connect(m_modelo, &QAbstractItemModel::modelReset, this, &TDBGrid::aplicarLarguras);
@@ -176,6 +195,16 @@ QModelIndex TDBGrid::moveCursor(CursorAction acao, Qt::KeyboardModifiers modific
         if (Conjunto *cj = m_modelo->conjunto())
             protegido([cj] { cj->carregarTudo(); });
     return QTableView::moveCursor(acao, modificadores);
+}
+
+int TDBGrid::linhasPorTela() const {
+    const int altura = qMax(1, verticalHeader()->defaultSectionSize());
+    return (viewport()->height() + altura - 1) / altura + 1;
+}
+
+void TDBGrid::resizeEvent(QResizeEvent *evento) {
+    QTableView::resizeEvent(evento);
+    m_modelo->definirPasso(linhasPorTela());
 }
 
 void TDBGrid::rowsInserted(const QModelIndex &pai, int inicio, int fim) {

@@ -20,8 +20,10 @@ public:
     void definirTitulos(const QStringList &titulos);
     Conjunto *conjunto() const { return m_conjunto; }
     Campo *campoDaColuna(int coluna) const { return m_campos.value(coluna); }
-    // Rows fetched per call of fetchMore.
-    static constexpr int k_passo = 100;
+    // Rows fetched per call of fetchMore: a screen of the grid, so that scrolling reads what
+    // it shows and no more.
+    void definirPasso(int linhas) { m_passo = qMax(1, linhas); }
+    int passo() const { return m_passo; }
 
     int rowCount(const QModelIndex &pai = {}) const override;
     int columnCount(const QModelIndex &pai = {}) const override;
@@ -30,6 +32,13 @@ public:
                         int papel = Qt::DisplayRole) const override;
     bool canFetchMore(const QModelIndex &pai) const override;
     void fetchMore(const QModelIndex &pai) override;
+    // As the standard search, over the rows read so far; when they hold too few matches, the
+    // dataset reads on until they come or the statement ends (a picker typed into finds a
+    // name not yet read).
+    QModelIndexList match(const QModelIndex &inicio, int papel, const QVariant &valor,
+                          int quantos = 1,
+                          Qt::MatchFlags opcoes = Qt::MatchFlags(Qt::MatchStartsWith |
+                                                                 Qt::MatchWrap)) const override;
 
 private:
     void reiniciar();
@@ -43,6 +52,7 @@ private:
     QStringList m_titulos;
     QList<Campo *> m_campos;
     int m_linhas = 0;
+    int m_passo = 25;
     QList<QMetaObject::Connection> m_conexoes;
 };
 
@@ -68,6 +78,9 @@ public:
     void vincular(QObject *modulo) override;
     void vincular(FonteDados *fonte);
     ModeloConjunto *modelo() const { return m_modelo; }
+    // The rows a screen of the grid shows, and one more, so that a first reading of this many
+    // fills the screen without asking for more at once.
+    int linhasPorTela() const;
 
     static constexpr int k_larguraIndicador = 11;
 
@@ -77,6 +90,7 @@ protected:
     // cursor then, which is not the user choosing a row.
     void rowsInserted(const QModelIndex &pai, int inicio, int fim) override;
     void rowsAboutToBeRemoved(const QModelIndex &pai, int inicio, int fim) override;
+    void resizeEvent(QResizeEvent *evento) override;
 
 private:
     void seguirRegistro();

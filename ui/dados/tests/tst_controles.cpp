@@ -197,7 +197,8 @@ private Q_SLOTS:
         QVERIFY2(iniciais < 250, qPrintable(QString::number(iniciais)));
         QCOMPARE(iniciais, a.dm->Clientes->linhasCarregadas());
 
-        for (int i = 0; i < 20 && grade.modelo()->canFetchMore({}); ++i) {
+        // A screen at a time.
+        for (int i = 0; i < 100 && grade.modelo()->canFetchMore({}); ++i) {
             grade.scrollToBottom();
             QCoreApplication::processEvents();
         }
