@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -46,8 +47,9 @@ template <class T> struct Global {
     ~Global() { destruir(); }
 };
 
-// The sixteen objects, declared in the order of creation so that they are
-// destroyed in the reverse order: the windows before the data module.
+// The sixteen objects, declared in their order of creation at start-up, and destroyed in
+// the reverse order of declaration. Those the first window does not need are built once it
+// is on screen.
 struct Objetos {
     Global<TFRprincipal> principal{FRprincipal, {}};
     Global<TFRrecibogratis> recibogratis{FRrecibogratis, {}};
@@ -66,23 +68,34 @@ struct Objetos {
     Global<TFRcademitente> cademitente{FRcademitente, {}};
     Global<TFRconsultacli2> consultacli2{FRconsultacli2, {}};
 
-    void criar(const QString &caminhoBanco) {
+    // What the first window needs: the two windows the mode chooses between and the data
+    // module, whose attach started in advance goes on meanwhile.
+    void criarParaAPrimeiraJanela(const QString &caminhoBanco) {
         principal.criar();
         recibogratis.criar();
-        cadcli.criar();
         datamodule.criar(caminhoBanco);
-        recibo.criar();
-        consultacli.criar();
-        relatorios.criar();
-        abrerecibos1.criar();
-        abrerecibos2.criar();
-        abreclientes1.criar();
-        consultarec.criar();
-        calculadora.criar();
-        report.criar();
-        configuracoes.criar();
-        cademitente.criar();
-        consultacli2.criar();
+    }
+    // The others, in their order, once the first window is on screen: one at each turn of the
+    // event loop, so that the first window paints first and its events are never held up
+    // for long. No handler that shows one of them can run before it exists; a click that
+    // comes sooner finds it missing and does nothing.
+    void criarOsDemais(std::size_t proximo = 0) {
+        const std::function<void()> passos[] = {
+            [this] { cadcli.criar(); },        [this] { recibo.criar(); },
+            [this] { consultacli.criar(); },   [this] { relatorios.criar(); },
+            [this] { abrerecibos1.criar(); },  [this] { abrerecibos2.criar(); },
+            [this] { abreclientes1.criar(); }, [this] { consultarec.criar(); },
+            [this] { calculadora.criar(); },   [this] { report.criar(); },
+            [this] { configuracoes.criar(); }, [this] { cademitente.criar(); },
+            [this] { consultacli2.criar(); },
+        };
+        if (proximo >= std::size(passos))
+            return;
+        // Gone with the quick receipt window, which lives as long as the run.
+        QTimer::singleShot(0, recibogratis.objeto.get(), [this, proximo, passo = passos[proximo]] {
+            protegido(passo);
+            criarOsDemais(proximo + 1);
+        });
     }
 };
 
@@ -98,7 +111,7 @@ int executarPrograma(const QString &caminhoBanco) {
     Modo modo = Modo::Completo;
     try {
         Copias(caminhoBanco).interromperCopiaDoPrograma();
-        objetos.criar(caminhoBanco);
+        objetos.criarParaAPrimeiraJanela(caminhoBanco);
         Datamodule1->Configuracao->abrir();
         modo = modoDaConfiguracao(Datamodule1->ConfiguracaoCONFIGURACAO1->valor());
         FimDoPrograma::instalar();
@@ -134,6 +147,7 @@ int executarPrograma(const QString &caminhoBanco) {
         if (aviso)
             QTimer::singleShot(0, janela, [texto = *aviso] { Avisador::atual().mensagem(texto); });
     };
+    objetos.criarOsDemais();
     if (modo == Modo::Simples) {
         objetos.principal.destruir();
         avisarCopia(FRrecibogratis);

@@ -27,6 +27,7 @@ public:
 
     // Waits for the search of the text typed and shows its rows.
     void concluirBusca();
+    bool buscaEmAndamento() const { return m_busca.emAndamento(); }
 
 protected:
     // Called by the window once its form is set up.

@@ -35,21 +35,39 @@ void ModeloConjunto::definirTitulos(const QStringList &titulos) {
 }
 
 void ModeloConjunto::reiniciar() {
-    beginResetModel();
-    m_campos.clear();
+    QList<Campo *> campos;
     if (m_conjunto) {
         if (m_nomes.isEmpty()) {
             for (Campo *c : m_conjunto->campos())
                 if (c->tipo() != TipoCampo::Blob)
-                    m_campos << c;
+                    campos << c;
         } else {
             for (const QString &nome : std::as_const(m_nomes))
                 if (Campo *c = m_conjunto->campo(nome))
-                    m_campos << c;
+                    campos << c;
         }
     }
-    m_linhas = m_conjunto ? m_conjunto->linhasCarregadas() : 0;
-    endResetModel();
+    const int linhas = m_conjunto ? m_conjunto->linhasCarregadas() : 0;
+    if (campos != m_campos || campos.isEmpty()) {
+        beginResetModel();
+        m_campos = campos;
+        m_linhas = linhas;
+        endResetModel();
+        return;
+    }
+    // The same columns with other rows (a search typed on): rows go or come and the rest are
+    // told changed, so the view keeps its columns and their widths instead of starting over.
+    if (linhas < m_linhas) {
+        beginRemoveRows({}, linhas, m_linhas - 1);
+        m_linhas = linhas;
+        endRemoveRows();
+    } else if (linhas > m_linhas) {
+        beginInsertRows({}, m_linhas, linhas - 1);
+        m_linhas = linhas;
+        endInsertRows();
+    }
+    if (m_linhas > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_linhas - 1, int(m_campos.size()) - 1));
 }
 
 void ModeloConjunto::acrescentadas(int, int) {
