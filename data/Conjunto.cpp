@@ -182,8 +182,7 @@ bool Conjunto::buscarUma() {
     Fb::Linha lida;
     if (!m_select->buscar(lida))
         return false;
-    if (m_linhas.size() == m_linhas.capacity())
-        m_linhas.reserve(m_linhas.size() + k_passoDoBuffer);
+    // Grown geometrically: a whole list read row by row never moves its rows more than twice.
     m_linhas.push_back(linhaDosCampos(std::move(lida)));
     return true;
 }

@@ -76,6 +76,14 @@ Conjunto *TDatamodule1::novoConjunto(const QString &nome, const QString &sqlInic
     return c;
 }
 
+std::unique_ptr<Conjunto> TDatamodule1::nomesDosClientes() {
+    auto nomes = std::make_unique<Conjunto>(
+        *Tra, QStringLiteral("SELECT CLIENTE FROM CLIENTES ORDER BY CLIENTE"), nullptr);
+    nomes->adicionarCampo(QStringLiteral("CLIENTE"), TipoCampo::Texto, 50);
+    nomes->abrir();
+    return nomes;
+}
+
 Campo *TDatamodule1::campo(Conjunto *conjunto, const QString &coluna, TipoCampo tipo, int tamanho) {
     Campo *c = conjunto->adicionarCampo(coluna, tipo, tamanho);
     c->setObjectName(conjunto->objectName() + coluna);

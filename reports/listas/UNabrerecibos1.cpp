@@ -5,6 +5,7 @@
 #include "Protegido.h"
 #include "ui_UNabrerecibos1.h"
 
+#include "Conjunto.h"
 #include "DBGrid.h"
 
 #include <QSignalBlocker>
@@ -47,9 +48,9 @@ void TFRabrerecibos1::showEvent(QShowEvent *evento) {
 }
 
 void TFRabrerecibos1::hideEvent(QHideEvent *evento) {
-    // Hidden, the picker follows the shared dataset no more: other windows reopen it at every
-    // keystroke of their searches.
+    // Hidden, the picker holds no statement open: the names are read again at the next showing.
     m_clientes->definirConjunto(nullptr);
+    m_nomes.reset();
     DialogoRelatorio::hideEvent(evento);
 }
 
@@ -62,10 +63,11 @@ void TFRabrerecibos1::FormShow() {
 }
 
 void TFRabrerecibos1::listarClientes() {
-    TDatamodule1 &dm = TDatamodule1::instancia();
     // The picker's own choice of a first row, as the rows come, is no choice of the user's.
     const QSignalBlocker calado(m_ui->DBcliente);
-    m_clientes->definirConjunto(dm.Clientes, {dm.ClientesCLIENTE->coluna()});
+    m_clientes->definirConjunto(nullptr);
+    m_nomes = TDatamodule1::instancia().nomesDosClientes();
+    m_clientes->definirConjunto(m_nomes.get());
     m_ui->DBcliente->setCurrentIndex(
         m_escolhido.isEmpty() ? -1
                               : m_ui->DBcliente->findText(m_escolhido, Qt::MatchFixedString |

@@ -5,6 +5,7 @@
 namespace Ui {
 class TFRabrerecibos1;
 }
+class Conjunto;
 class ModeloConjunto;
 
 // The period dialog of the receipts of one client: "Recibos Emitidos por Cliente".
@@ -26,6 +27,8 @@ private:
     void listarClientes();
 
     std::unique_ptr<Ui::TFRabrerecibos1> m_ui;
+    // The names of the clients of the shared dataset, read apart while the dialog is shown.
+    std::unique_ptr<Conjunto> m_nomes;
     ModeloConjunto *m_clientes;
     // The name picked, kept while the dialog is hidden and the dataset serves other windows.
     QString m_escolhido;

@@ -189,11 +189,15 @@ void TDBGrid::vincular(FonteDados *fonte) {
     if (fonte == m_fonte && m_modelo->conjunto())
         return;
     disconnect(m_registro);
+    disconnect(m_reiniciado);
     m_fonte = fonte;
     Conjunto *cj = fonte ? fonte->conjunto() : nullptr;
     m_modelo->definirConjunto(cj, m_colunas);
-    if (cj)
+    if (cj) {
         m_registro = connect(cj, &Conjunto::registroMudou, this, &TDBGrid::seguirRegistro);
+        // Other rows start at the top, as a new list does.
+        m_reiniciado = connect(cj, &Conjunto::reiniciado, this, &QTableView::scrollToTop);
+    }
     seguirRegistro();
 }
 

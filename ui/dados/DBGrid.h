@@ -104,5 +104,6 @@ private:
     ModeloConjunto *m_modelo;
     QPointer<FonteDados> m_fonte;
     QMetaObject::Connection m_registro;
+    QMetaObject::Connection m_reiniciado;
     bool m_seguindo = false;
 };
