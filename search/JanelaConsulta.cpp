@@ -119,11 +119,13 @@ bool JanelaConsulta::FormKeyDown(QKeyEvent *tecla) {
 bool JanelaConsulta::eventFilter(QObject *objeto, QEvent *evento) {
     if (!isVisible())
         return false;
-    // Typing in a box searches on; anything else acts on the rows of the text typed.
-    const bool acao = evento->type() == QEvent::MouseButtonDblClick ||
-                      evento->type() == QEvent::MouseButtonPress ||
-                      (evento->type() == QEvent::KeyPress &&
-                       !m_caixas.contains(qobject_cast<QLineEdit *>(objeto)));
+    // Typing in a box searches on, and closing (Esc included) cancels; any other key or a
+    // click in the grid acts on the rows of the text typed, which it waits for.
+    const bool naGrade = m_grade && (objeto == m_grade || objeto == m_grade->viewport());
+    const bool acao = naGrade && (evento->type() == QEvent::MouseButtonDblClick ||
+                                  evento->type() == QEvent::MouseButtonPress ||
+                                  (evento->type() == QEvent::KeyPress &&
+                                   static_cast<QKeyEvent *>(evento)->key() != Qt::Key_Escape));
     if (acao && m_busca.emAndamento())
         protegido([this] { m_busca.concluir(); });
     if (evento->type() == QEvent::MouseButtonDblClick && m_grade && objeto == m_grade->viewport()) {
