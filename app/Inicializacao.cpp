@@ -6,6 +6,7 @@
 #include "Datamodule1.h"
 #include "ErroSistema.h"
 #include "FimDoPrograma.h"
+#include "Janela.h"
 #include "ModoInicio.h"
 #include "Protegido.h"
 #include "UNabreclientes1.h"
@@ -26,7 +27,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
-#include <functional>
 #include <memory>
 
 namespace {
@@ -75,27 +75,39 @@ struct Objetos {
         recibogratis.criar();
         datamodule.criar(caminhoBanco);
     }
-    // The others, in their order, once the first window is on screen: one at each turn of the
-    // event loop, so that the first window paints first and its events are never held up
-    // for long. No handler that shows one of them can run before it exists; a click that
-    // comes sooner finds it missing and does nothing.
-    void criarOsDemais(std::size_t proximo = 0) {
-        const std::function<void()> passos[] = {
-            [this] { cadcli.criar(); },        [this] { recibo.criar(); },
-            [this] { consultacli.criar(); },   [this] { relatorios.criar(); },
-            [this] { abrerecibos1.criar(); },  [this] { abrerecibos2.criar(); },
-            [this] { abreclientes1.criar(); }, [this] { consultarec.criar(); },
-            [this] { calculadora.criar(); },   [this] { report.criar(); },
-            [this] { configuracoes.criar(); }, [this] { cademitente.criar(); },
-            [this] { consultacli2.criar(); },
-        };
-        if (proximo >= std::size(passos))
-            return;
-        // Gone with the quick receipt window, which lives as long as the run.
-        QTimer::singleShot(0, recibogratis.objeto.get(), [this, proximo, passo = passos[proximo]] {
-            protegido(passo);
-            criarOsDemais(proximo + 1);
-        });
+    // The others, in their order, all at once, once the first window has painted (or when
+    // a handler needs one sooner: garantirJanelas).
+    void criarOsDemais() {
+        cadcli.criar();
+        recibo.criar();
+        consultacli.criar();
+        relatorios.criar();
+        abrerecibos1.criar();
+        abrerecibos2.criar();
+        abreclientes1.criar();
+        consultarec.criar();
+        calculadora.criar();
+        report.criar();
+        configuracoes.criar();
+        cademitente.criar();
+        consultacli2.criar();
+    }
+    ~Objetos() { adiarJanelas(nullptr); }
+};
+
+// Builds the windows put off at start-up right after the first paint of the first window:
+// the user sees it first, and the building is done before the user can reach for it.
+class DepoisDaPrimeiraPintura : public QObject {
+public:
+    explicit DepoisDaPrimeiraPintura(QWidget *janela) : QObject(janela) {
+        janela->installEventFilter(this);
+    }
+    bool eventFilter(QObject *objeto, QEvent *evento) override {
+        if (evento->type() == QEvent::Paint) {
+            objeto->removeEventFilter(this);
+            QTimer::singleShot(0, this, [] { protegido(garantirJanelas); });
+        }
+        return false;
     }
 };
 
@@ -147,13 +159,15 @@ int executarPrograma(const QString &caminhoBanco) {
         if (aviso)
             QTimer::singleShot(0, janela, [texto = *aviso] { Avisador::atual().mensagem(texto); });
     };
-    objetos.criarOsDemais();
+    adiarJanelas([&objetos] { objetos.criarOsDemais(); });
     if (modo == Modo::Simples) {
         objetos.principal.destruir();
         avisarCopia(FRrecibogratis);
+        new DepoisDaPrimeiraPintura(FRrecibogratis);
         FRrecibogratis->exec();
         return 0;
     }
+    new DepoisDaPrimeiraPintura(FRprincipal);
     FRprincipal->show();
     avisarCopia(FRprincipal);
     return QApplication::exec();

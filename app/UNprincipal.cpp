@@ -47,18 +47,22 @@ TFRprincipal::TFRprincipal(QWidget *parent) : QWidget(parent), m_ui(new Ui::TFRp
 
     for (QPushButton *b : {m_ui->BTrecibo, m_ui->BTrecibo2})
         ligar(b, &QPushButton::clicked, this, [] {
+            garantirJanelas();
             if (FRrecibo)
                 FRrecibo->exec();
         });
     ligar(m_ui->BTcadastro, &QPushButton::clicked, this, [] {
+        garantirJanelas();
         if (FRcadcli)
             FRcadcli->exec();
     });
     ligar(m_ui->BTemitente, &QPushButton::clicked, this, [] {
+        garantirJanelas();
         if (FRcademitente)
             FRcademitente->exec();
     });
     ligar(m_ui->BTrelatorios, &QPushButton::clicked, this, [] {
+        garantirJanelas();
         if (FRrelatorios)
             FRrelatorios->exec();
     });

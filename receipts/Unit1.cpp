@@ -156,11 +156,13 @@ void TFRrecibogratis::prepararRelatorio() {
 }
 
 void TFRrecibogratis::SpeedButton3Click() {
+    garantirJanelas();
     prepararRelatorio();
     Preview(FRreport->report(), TDatamodule1::instancia().Exportacoes, this);
 }
 
 void TFRrecibogratis::SpeedButton1Click() {
+    garantirJanelas();
     prepararRelatorio();
     Print(FRreport->report(), this);
 }
@@ -173,11 +175,13 @@ void TFRrecibogratis::SpeedButton2Click() {
         if (!caminho.isEmpty() && QProcess::startDetached(caminho, {}))
             return;
     }
+    garantirJanelas();
     if (FormCalculadora)
         FormCalculadora->exec();
 }
 
 void TFRrecibogratis::SpeedButton9Click() {
+    garantirJanelas();
     if (FRconfiguracoes)
         FRconfiguracoes->exec();
 }

@@ -1,5 +1,7 @@
 #include "Janela.h"
 
+#include <utility>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -52,4 +54,23 @@ void centralizarNaTela(QWidget *janela) {
 void JanelaFixa::showEvent(QShowEvent *evento) {
     centralizarNaTela(this);
     QDialog::showEvent(evento);
+}
+
+namespace {
+
+std::function<void()> &janelasAdiadas() {
+    static std::function<void()> criar;
+    return criar;
+}
+
+} // namespace
+
+void adiarJanelas(std::function<void()> criar) {
+    janelasAdiadas() = std::move(criar);
+}
+
+void garantirJanelas() {
+    // Taken before it runs: it runs once, and a window it builds may ask again.
+    if (const std::function<void()> criar = std::exchange(janelasAdiadas(), nullptr))
+        criar();
 }

@@ -17,6 +17,14 @@ void fixarJanela(QWidget *janela, BotoesTitulo botoes);
 // Places a window at the centre of the desktop; windows call it when shown.
 void centralizarNaTela(QWidget *janela);
 
+#include <functional>
+
+// Start-up builds the windows the first one does not need once that one has painted. A
+// handler that shows one of them calls garantirJanelas first: a click that comes sooner
+// (a slow machine, a quick hand) finds them built, at once, instead of nothing.
+void adiarJanelas(std::function<void()> criar);
+void garantirJanelas();
+
 #include <QDialog>
 
 // The base of the modal windows: fixed size from its form, centred when shown.
