@@ -88,7 +88,7 @@ void BuscaEmSegundoPlano::iniciar(Pedido pedido) {
     m_terminada = false;
     m_cancelamentoEnviado = false;
     m_resultado = std::make_unique<Resultado>();
-    m_rodando = pedido;
+    m_conjuntoDaBusca = pedido.conjunto;
     if (!m_demora.isActive() && !m_avisouOcupada)
         m_demora.start();
     m_linha = std::thread(
@@ -116,7 +116,7 @@ void BuscaEmSegundoPlano::receber() {
     m_linha.join();
     m_repetirCancelamento.stop();
     std::unique_ptr<Resultado> resultado = std::move(m_resultado);
-    const Pedido pedido = *std::exchange(m_rodando, std::nullopt);
+    Conjunto *conjunto = std::exchange(m_conjuntoDaBusca, nullptr);
     if (m_cancelamentoEnviado) {
         // The search may have ended before the request reached the engine.
         TDatamodule1::instancia().Base->absorverCancelamento();
@@ -131,10 +131,10 @@ void BuscaEmSegundoPlano::receber() {
     if (resultado->cancelada)
         return;
     if (resultado->erro) {
-        pedido.conjunto->fechar();
+        conjunto->fechar();
         std::rethrow_exception(resultado->erro);
     }
-    pedido.conjunto->adotar(std::move(resultado->cursor));
+    conjunto->adotar(std::move(resultado->cursor));
 }
 
 void BuscaEmSegundoPlano::receberSeTerminou() {

@@ -81,7 +81,7 @@ private:
     void pedirCancelamento();
 
     std::thread m_linha;
-    std::optional<Pedido> m_rodando;
+    Conjunto *m_conjuntoDaBusca = nullptr; // the dataset of the search running
     std::optional<Pedido> m_esperando;
     std::unique_ptr<Resultado> m_resultado;
     std::atomic<bool> m_cancelada{false};
