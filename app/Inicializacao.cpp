@@ -70,10 +70,10 @@ struct Objetos {
 
     // What the first window needs: the two windows the mode chooses between and the data
     // module, whose attach started in advance goes on meanwhile.
-    void criarParaAPrimeiraJanela(const QString &caminhoBanco) {
+    void criarParaAPrimeiraJanela(const AcessoBanco &acesso) {
         principal.criar();
         recibogratis.criar();
-        datamodule.criar(caminhoBanco);
+        datamodule.criar(acesso);
     }
     // The others, in their order, all at once, once the first window has painted (or when
     // a handler needs one sooner: garantirJanelas).
@@ -118,12 +118,16 @@ QString mensagemBancoInacessivel(const QString &caminhoBanco, const QString &tex
 
 } // namespace
 
-int executarPrograma(const QString &caminhoBanco) {
+int executarPrograma(const AcessoBanco &acesso) {
     Objetos objetos;
     Modo modo = Modo::Completo;
+    // A register on a server is backed up on the server: no backup of this desk's touches it.
+    const bool local = !acesso.noServidor();
+    const QString &caminhoBanco = acesso.banco;
     try {
-        Copias(caminhoBanco).interromperCopiaDoPrograma();
-        objetos.criarParaAPrimeiraJanela(caminhoBanco);
+        if (local)
+            Copias(caminhoBanco).interromperCopiaDoPrograma();
+        objetos.criarParaAPrimeiraJanela(acesso);
         Datamodule1->Configuracao->abrir();
         modo = modoDaConfiguracao(Datamodule1->ConfiguracaoCONFIGURACAO1->valor());
         FimDoPrograma::instalar();
@@ -134,14 +138,15 @@ int executarPrograma(const QString &caminhoBanco) {
         FimDoPrograma::instalar();
         // The database could not be reached: say so, and where, before the engine's own words;
         // held by talvano-copia, say that instead.
-        if (Datamodule1 && !Datamodule1->conectado() && Copias(caminhoBanco).copiaEmAndamento())
+        if (local && Datamodule1 && !Datamodule1->conectado() &&
+            Copias(caminhoBanco).copiaEmAndamento())
             tratarErro(std::make_exception_ptr(ErroSistema(
                 QStringLiteral("O banco de dados %1 está sendo copiado ou restaurado agora pelas "
                                "Cópias de Segurança (talvano-copia). Espere terminar e abra o "
                                "programa de novo.\n\n%2")
                     .arg(QDir::toNativeSeparators(caminhoBanco), erro.mensagem()),
                 erro.codigos())));
-        else if (Datamodule1 && !Datamodule1->conectado())
+        else if (local && Datamodule1 && !Datamodule1->conectado())
             tratarErro(std::make_exception_ptr(ErroSistema(
                 mensagemBancoInacessivel(caminhoBanco, erro.mensagem()), erro.codigos())));
         else
@@ -155,7 +160,8 @@ int executarPrograma(const QString &caminhoBanco) {
     }
 
     // A backup that failed at the last end is told once, over the first window.
-    const auto avisarCopia = [aviso = Copias(caminhoBanco).tomarAviso()](QObject *janela) {
+    const auto avisarCopia = [aviso = local ? Copias(caminhoBanco).tomarAviso()
+                                            : std::nullopt](QObject *janela) {
         if (aviso)
             QTimer::singleShot(0, janela, [texto = *aviso] { Avisador::atual().mensagem(texto); });
     };

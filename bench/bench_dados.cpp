@@ -137,7 +137,7 @@ int primeiraJanela(int argc, char **argv, const QString &caminho) {
         }
     });
     vigia.start(0);
-    const int status = executarPrograma(caminho);
+    const int status = executarPrograma(AcessoBanco::local(caminho));
     TDatamodule1::encerrarBanco();
     return status;
 }

@@ -276,7 +276,7 @@ int primeiraJanela(int argc, char **argv, const QString &caminho) {
             return FRrecibogratis;
         return nullptr;
     });
-    const int status = executarPrograma(caminho);
+    const int status = executarPrograma(AcessoBanco::local(caminho));
     TDatamodule1::encerrarBanco();
     return status;
 }

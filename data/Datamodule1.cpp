@@ -32,8 +32,11 @@ void TDatamodule1::encerrarBanco() {
 }
 
 void TDatamodule1::anteciparConexao(const QString &caminhoBanco) {
-    Fb::anteciparConexao(caminhoBanco, QString::fromLatin1(usuario()),
-                         QString::fromLatin1(senha()));
+    anteciparConexao(AcessoBanco::local(caminhoBanco));
+}
+
+void TDatamodule1::anteciparConexao(const AcessoBanco &acesso) {
+    Fb::anteciparConexao(acesso.banco, acesso.usuario, acesso.senha, acesso.papel);
 }
 
 void TDatamodule1::descartarConexaoAntecipada() {
@@ -108,8 +111,11 @@ FonteDados *TDatamodule1::fonte(Conjunto *conjunto, const QString &nome) {
 }
 
 TDatamodule1::TDatamodule1(const QString &caminhoBanco, QObject *parent)
+    : TDatamodule1(AcessoBanco::local(caminhoBanco), parent) {}
+
+TDatamodule1::TDatamodule1(const AcessoBanco &acesso, QObject *parent)
     : QObject(parent), Base(std::make_unique<Fb::Conexao>()),
-      Tra(std::make_unique<Fb::Transacao>(*Base)) {
+      Tra(std::make_unique<Fb::Transacao>(*Base)), m_acesso(acesso) {
     setObjectName(QStringLiteral("Datamodule1"));
     using T = TipoCampo;
 
@@ -186,9 +192,9 @@ TDatamodule1::TDatamodule1(const QString &caminhoBanco, QObject *parent)
     // Exported documents name the issuer as their author.
     Exportacoes.autorPadrao = [this] { return nomeDoEmitente(); };
 
-    Base->configurar(caminhoBanco, QString::fromLatin1(usuario()), QString::fromLatin1(senha()));
+    Base->configurar(acesso.banco, acesso.usuario, acesso.senha, acesso.papel);
     // The attach started in advance goes on while the remaining windows are built.
-    if (Fb::conexaoAntecipada(caminhoBanco))
+    if (Fb::conexaoAntecipada(acesso.banco))
         return;
     try {
         Base->conectar();

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "AcessoBanco.h"
 #include "ConfigExportacao.h"
 #include "Conjunto.h"
 #include "ConsultaRelatorio.h"
@@ -29,6 +30,8 @@ public:
     // until the first use; a failure here is silent and the first open of a dataset tries
     // again, raising the database's own error.
     explicit TDatamodule1(const QString &caminhoBanco = caminhoPadrao(), QObject *parent = nullptr);
+    // The register of `acesso`: a file embedded, or a server's with a desk's account.
+    explicit TDatamodule1(const AcessoBanco &acesso, QObject *parent = nullptr);
     ~TDatamodule1() override;
 
     // The one instance, for windows that must not run before start-up created it.
@@ -48,6 +51,7 @@ public:
     // engine's own start runs while the windows are built; the data module of that file
     // takes the attachment at its first use.
     static void anteciparConexao(const QString &caminhoBanco);
+    static void anteciparConexao(const AcessoBanco &acesso);
     // Ends an attachment started in advance that no data module took.
     static void descartarConexaoAntecipada();
 
@@ -56,6 +60,8 @@ public:
     void confirmar();
     // Whether the database is attached: false when opening it failed.
     bool conectado() const;
+    // The register this module works on, and with which account.
+    const AcessoBanco &acesso() const { return m_acesso; }
 
     std::unique_ptr<Fb::Conexao> Base;
     std::unique_ptr<Fb::Transacao> Tra;
@@ -110,6 +116,7 @@ private:
                                      const QString &tabela);
     FonteDados *fonte(Conjunto *conjunto, const QString &nome);
 
+    AcessoBanco m_acesso;
     std::unique_ptr<Fb::Comando> m_cmdClientePorCpfCnpj;
 };
 

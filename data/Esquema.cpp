@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -106,6 +107,87 @@ void criarBanco(const QString &caminho, Modo modo, const QStringList &definicoes
         }
         throw;
     }
+}
+
+} // namespace Esquema
+
+namespace {
+
+const char *const k_tabelas[] = {"CLIENTES", "EMITENTE", "RECIBOS", "CONFIGURACOES", "TIPO"};
+const char *const k_geradores[] = {"GEN_CLIENTES_ID", "GEN_EMITENTES_ID", "GEN_RECIBOS_ID"};
+
+// A literal of SQL for a text.
+QString literal(const QString &texto) {
+    QString t = texto;
+    return u'\'' + t.replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+
+void exigirContasValidas(const QList<Esquema::Conta> &contas) {
+    for (const Esquema::Conta &c : contas) {
+        if (!Esquema::nomeDeContaValido(c.nome))
+            throw ErroSistema(QStringLiteral("\"%1\" não serve de nome de conta: use de 1 a 31 "
+                                             "letras sem acento, algarismos ou \"_\", começando "
+                                             "por uma letra.")
+                                  .arg(c.nome));
+        if (c.senha.isEmpty())
+            throw ErroSistema(QStringLiteral("A conta %1 precisa de uma senha.").arg(c.nome));
+    }
+}
+
+void darPapel(Fb::Conexao &base) {
+    const QString papel = AcessoBanco::papelDasMesas();
+    base.executarDdl(QStringLiteral("CREATE ROLE %1").arg(papel));
+    for (const char *tabela : k_tabelas)
+        base.executarDdl(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO ROLE %2")
+                             .arg(QLatin1String(tabela), papel));
+    for (const char *gerador : k_geradores)
+        base.executarDdl(QStringLiteral("GRANT USAGE ON GENERATOR %1 TO ROLE %2")
+                             .arg(QLatin1String(gerador), papel));
+}
+
+void cadastrarEm(Fb::Conexao &base, const QList<Esquema::Conta> &contas) {
+    for (const Esquema::Conta &c : contas) {
+        base.executarDdl(QStringLiteral("CREATE OR ALTER USER %1 PASSWORD %2 USING PLUGIN Srp")
+                             .arg(c.nome, literal(c.senha)));
+        base.executarDdl(
+            QStringLiteral("GRANT %1 TO USER %2").arg(AcessoBanco::papelDasMesas(), c.nome));
+    }
+}
+
+} // namespace
+
+namespace Esquema {
+
+bool nomeDeContaValido(const QString &nome) {
+    static const QRegularExpression valido(QStringLiteral("^[A-Za-z][A-Za-z0-9_]{0,30}$"));
+    return valido.match(nome).hasMatch();
+}
+
+void criarNoServidor(const AcessoBanco &admin, Modo modo, const QList<Conta> &contas) {
+    exigirContasValidas(contas);
+    Fb::Conexao base;
+    base.configurar(admin.banco, admin.usuario, admin.senha);
+    base.criar();
+    try {
+        preencherBanco(base, modo, definicoes());
+        darPapel(base);
+        cadastrarEm(base, contas);
+    } catch (const ErroSistema &) {
+        // Half a register on the server would refuse the next attempt: it goes.
+        try {
+            base.apagar();
+        } catch (const ErroSistema &) {
+        }
+        throw;
+    }
+}
+
+void cadastrarContas(const AcessoBanco &admin, const QList<Conta> &contas) {
+    exigirContasValidas(contas);
+    Fb::Conexao base;
+    base.configurar(admin.banco, admin.usuario, admin.senha);
+    base.conectar();
+    cadastrarEm(base, contas);
 }
 
 } // namespace Esquema

@@ -2,10 +2,12 @@
 // window the stored mode opens, and how a missing or busy database ends it.
 #include "BancoTeste.h"
 #include "Copias.h"
+#include "ServidorTeste.h"
 
 #include <QDate>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -488,6 +490,63 @@ private Q_SLOTS:
             return;
         QCOMPARE(valorGravado(caminho, QStringLiteral("SELECT CONFIGURACAO1 FROM CONFIGURACOES")),
                  QStringLiteral("Y"));
+    }
+
+    // A desk set to a server opens the server's register to its main window, and makes no
+    // backup of its own at the end; with the server gone it shows one error naming the
+    // server and why, within seconds; a setting others can read is refused with the reason.
+    void mesaTrabalhaNoBancoDoServidor() {
+        ServidorTeste servidor;
+        const AcessoBanco admin{servidor.endereco(QStringLiteral("DADOS.GDB")),
+                                QStringLiteral("SYSDBA"),
+                                ServidorTeste::senhaAdmin(),
+                                {}};
+        Esquema::criarNoServidor(admin, Esquema::Modo::Completo,
+                                 {{QStringLiteral("balcao"), QStringLiteral("s3nh@ da mesa")}});
+        QTemporaryDir home;
+        const QString configuracao = home.filePath(QStringLiteral(".config/Talvano/servidor.conf"));
+        AcessoBanco::gravarMesa({admin.banco, QStringLiteral("balcao"),
+                                 QStringLiteral("s3nh@ da mesa"), AcessoBanco::papelDasMesas()},
+                                configuracao);
+        {
+            QProcess programa;
+            iniciar(programa, home.path());
+            const QString principal = esperarJanela(k_principal, programa);
+            QVERIFY2(!principal.isEmpty(), programa.readAllStandardError().constData());
+            // No password of the desk reaches the process list.
+            QFile linha(QStringLiteral("/proc/%1/cmdline").arg(programa.processId()));
+            QVERIFY(linha.open(QIODevice::ReadOnly));
+            QVERIFY(!linha.readAll().contains("s3nh@"));
+            clicar(principal, 381 + 110, 368 + 34); // "Sair"
+            QVERIFY(programa.waitForFinished(60000));
+            QVERIFY2(programa.exitCode() == 0, programa.readAllStandardError().constData());
+            QVERIFY(!QFile::exists(home.filePath(QStringLiteral("Talvano"))));
+        }
+        const auto erroDoInicio = [&](int esperaMaxima) -> QString {
+            QProcess programa;
+            iniciar(programa, home.path());
+            QElapsedTimer relogio;
+            relogio.start();
+            const QString caixa = esperarJanela(k_caixaDeErro, programa);
+            const qint64 ms = relogio.elapsed();
+            if (caixa.isEmpty())
+                return QStringLiteral("sem caixa de erro: ") +
+                       QString::fromLocal8Bit(programa.readAllStandardError());
+            if (ms > esperaMaxima)
+                return QStringLiteral("a caixa demorou %1 ms").arg(ms);
+            teclar(caixa, QStringLiteral("Return"));
+            programa.waitForFinished(30000);
+            return QString::fromLocal8Bit(programa.readAllStandardError());
+        };
+        servidor.parar();
+        const QString semServidor = erroDoInicio(15000);
+        QVERIFY2(semServidor.contains(QStringLiteral("do servidor %1: o servidor recusou a conexão")
+                                          .arg(servidor.servidor())),
+                 qPrintable(semServidor));
+        QFile::setPermissions(configuracao, QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ReadGroup | QFile::ReadOther);
+        const QString legivel = erroDoInicio(15000);
+        QVERIFY2(legivel.contains(QStringLiteral("chmod 600")), qPrintable(legivel));
     }
 
     // At the normal end the day's backup is made and verified once the windows are gone; a

@@ -1,5 +1,7 @@
 #include "Copias.h"
 
+#include "AcessoBanco.h"
+
 #include "Datamodule1.h"
 #include "ErroDeArquivo.h"
 #include "ErroSistema.h"
@@ -259,10 +261,39 @@ bool copiarArquivo(const QString &de, const QString &para) {
 } // namespace
 
 Copias::Copias(const QString &banco, const QString &pastaEscolhida)
-    : m_banco(QFileInfo(banco).absoluteFilePath()), m_pastaEscolhida(pastaEscolhida) {}
+    : m_banco(AcessoBanco::enderecoDeServidor(banco) ? banco : QFileInfo(banco).absoluteFilePath()),
+      m_pastaEscolhida(pastaEscolhida) {}
+
+bool Copias::noServidor() const {
+    return AcessoBanco::enderecoDeServidor(m_banco);
+}
+
+QString Copias::nomeDoBanco() const {
+    return QFileInfo(noServidor() ? m_banco.mid(m_banco.indexOf(u':') + 1) : m_banco)
+        .completeBaseName();
+}
 
 QString Copias::pastaPadrao() const {
+    // A register on a server is backed up here, by whoever runs the backup: into the
+    // backups folder of this user's own register.
+    if (noServidor())
+        return QFileInfo(TDatamodule1::caminhoPadrao()).dir().filePath(QStringLiteral("Copias"));
     return QFileInfo(m_banco).dir().filePath(QStringLiteral("Copias"));
+}
+
+qint64 Copias::tamanhoDoBanco() const {
+    if (!noServidor())
+        return QFileInfo(m_banco).size();
+    const AcessoBanco acesso = AcessoBanco::para(m_banco);
+    Fb::Conexao conexao;
+    conexao.configurar(acesso.banco, acesso.usuario, acesso.senha, acesso.papel);
+    conexao.conectar();
+    Fb::Transacao tra(conexao);
+    tra.iniciar();
+    return Fb::Comando(tra, QStringLiteral("SELECT MON$PAGES * MON$PAGE_SIZE FROM MON$DATABASE"))
+        .executar()
+        .at(0)
+        .toLongLong();
 }
 
 bool Copias::pastaEscolhidaFaltando() const {
@@ -276,14 +307,15 @@ QString Copias::pasta() const {
 }
 
 QString Copias::arquivoDoDia(QDate dia) const {
-    return QDir(pasta()).filePath(QFileInfo(m_banco).completeBaseName() + u'-' +
-                                  dia.toString(QStringLiteral("yyyy-MM-dd")) +
-                                  QStringLiteral(".fbk"));
+    return QDir(pasta()).filePath(
+        nomeDoBanco() + u'-' + dia.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".fbk"));
 }
 
 QString Copias::pastaDeRascunho(qint64 tamanho, const QString &pastaDaCopia) const {
     const qint64 preciso = tamanho + margem(tamanho);
-    QStringList candidatas{QDir::tempPath(), QFileInfo(m_banco).absolutePath(), pastaDaCopia};
+    QStringList candidatas{QDir::tempPath(), pastaDaCopia};
+    if (!noServidor())
+        candidatas.insert(1, QFileInfo(m_banco).absolutePath());
     for (const QString &pasta : candidatas) {
         if (!podeGravar(pasta))
             continue;
@@ -304,7 +336,7 @@ QString Copias::pastaDeRascunho(qint64 tamanho, const QString &pastaDaCopia) con
 Copias::Resultado Copias::fazer(const QString &arquivoPedido) {
     const QString arquivo = QFileInfo(arquivoPedido).absoluteFilePath();
     const QString pastaDestino = QFileInfo(arquivo).absolutePath();
-    if (!QFileInfo::exists(m_banco))
+    if (!noServidor() && !QFileInfo::exists(m_banco))
         throw ErroSistema(QStringLiteral("O banco de dados %1 não existe.").arg(nativo(m_banco)));
     // Never over the database, nor over a file that is not one of our backups.
     const QFileInfo alvo(arquivo);
@@ -341,7 +373,7 @@ Copias::Resultado Copias::fazer(const QString &arquivoPedido) {
 
     // The room the backup and its verification need, checked before a byte is written: a
     // backup must never take the room the program needs to start.
-    const qint64 tamanhoDoBanco = QFileInfo(m_banco).size();
+    const qint64 tamanhoDoBanco = this->tamanhoDoBanco();
     const qint64 precisoAqui = tamanhoDoBanco + margem(tamanhoDoBanco);
     const qint64 livreAqui = QStorageInfo(pastaDestino).bytesAvailable();
     if (livreAqui < precisoAqui)
@@ -477,7 +509,7 @@ std::optional<Copias::Resultado> Copias::copiaDiaria(QDate hoje) {
 }
 
 void Copias::girar(int quantas, const QString &feita) {
-    const QString base = QRegularExpression::escape(QFileInfo(m_banco).completeBaseName());
+    const QString base = QRegularExpression::escape(nomeDoBanco());
     const QRegularExpression doDia(u'^' + base + QStringLiteral("-\\d{4}-\\d{2}-\\d{2}(") +
                                    k_sufixoFalha + QStringLiteral(")?\\.fbk$"));
     // The day's backups, the last made first: by the order their records keep, then (those
@@ -544,7 +576,8 @@ bool Copias::copiaEmAndamento() const {
 }
 
 bool Copias::bancoEmUso() const {
-    if (!QFileInfo::exists(m_banco))
+    // A server serves many desks at once: being in use is its ordinary state.
+    if (noServidor() || !QFileInfo::exists(m_banco))
         return false;
     Fb::Conexao conexao;
     conexao.configurar(m_banco, QString::fromLatin1(TDatamodule1::usuario()),

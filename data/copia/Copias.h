@@ -106,6 +106,11 @@ public:
     void girar(int quantas = 30, const QString &feita = {});
 
 private:
+    // Whether the database is a server's register, reached through the server's services.
+    bool noServidor() const;
+    // "DADOS" for ~/Talvano/DADOS.GDB and for servidor:/srv/talvano/DADOS.GDB.
+    QString nomeDoBanco() const;
+    qint64 tamanhoDoBanco() const;
     QString arquivoDaTravaDaCopia() const;
     void deixarAviso(const QString &texto);
     // Where a scratch database of `tamanho` bytes may be restored for a verification, the

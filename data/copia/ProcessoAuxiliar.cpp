@@ -1,11 +1,13 @@
 #include "ProcessoAuxiliar.h"
 
+#include "AcessoBanco.h"
 #include "Datamodule1.h"
 #include "ErroSistema.h"
 #include "Firebird.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <csignal>
 #include <cstdio>
@@ -39,11 +41,32 @@ ContagemBanco contarArquivo(const QString &banco) {
     return ContagemBanco::contar(conexao);
 }
 
+// A register on a server goes on being used by the desks while the server backs it up: the
+// figures are read before and after, and a backup made while they changed is made again, so
+// that the figures given are those of the backup.
+ContagemBanco copiarDoServidor(const QString &origem, const QString &destino) {
+    const AcessoBanco acesso = AcessoBanco::para(origem);
+    Fb::Conexao conexao;
+    conexao.configurar(acesso.banco, acesso.usuario, acesso.senha, acesso.papel);
+    conexao.conectar();
+    ContagemBanco antes = ContagemBanco::contar(conexao);
+    for (int tentativa = 1;; ++tentativa) {
+        Fb::copiarBanco(origem, destino, acesso.usuario, acesso.senha);
+        const ContagemBanco depois = ContagemBanco::contar(conexao);
+        if (depois == antes || tentativa == 3)
+            return antes;
+        antes = depois;
+        QFile::remove(destino);
+    }
+}
+
 int trabalhar(const char *acao, const QString &origem, const QString &destino) {
     int status = 0;
     try {
         ContagemBanco n;
-        if (std::strcmp(acao, k_copiar) == 0) {
+        if (std::strcmp(acao, k_copiar) == 0 && AcessoBanco::enderecoDeServidor(origem)) {
+            n = copiarDoServidor(origem, destino);
+        } else if (std::strcmp(acao, k_copiar) == 0) {
             // The attachment holds the database while the backup reads it, so nobody changes it
             // between the count and the copy.
             Fb::Conexao conexao;

@@ -20,8 +20,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <langinfo.h>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -154,15 +156,36 @@ QByteArray caminhoUtf8(const QString &caminho) {
     return QDir::toNativeSeparators(caminho).toUtf8();
 }
 
+// How long a desk waits for a server that does not answer (no route, a cable out, a firewall
+// that drops) before it says so: the engine's own default is three minutes.
+constexpr int k_esperaServidor = 8;
+
+// What a connection to a server sets for itself whatever the machine's firebird.conf says:
+// the wire must be encrypted (an attach to a server that cannot is refused), the password
+// travels only inside the SRP exchange, and an unanswered server is given up in seconds.
+const char *configuracaoRemota() {
+    static const QByteArray texto = QStringLiteral("WireCrypt = Required\nAuthClient = Srp\n"
+                                                   "ConnectionTimeout = %1\n")
+                                        .arg(k_esperaServidor)
+                                        .toLatin1();
+    return texto.constData();
+}
+
 std::vector<unsigned char> parametrosConexao(const QString &usuario, const QString &senha,
-                                             bool criando) {
+                                             const QString &papel, bool criando, bool remoto) {
     Status st;
     IXpbBuilder *dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
     st.verificar();
-    dpb->insertString(&st, isc_dpb_user_name, usuario.toLatin1().constData());
-    dpb->insertString(&st, isc_dpb_password, senha.toLatin1().constData());
+    dpb->insertString(&st, isc_dpb_user_name, usuario.toUtf8().constData());
+    dpb->insertString(&st, isc_dpb_password, senha.toUtf8().constData());
     dpb->insertString(&st, isc_dpb_lc_ctype, "WIN1252");
     dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
+    if (!papel.isEmpty())
+        dpb->insertString(&st, isc_dpb_sql_role_name, papel.toUtf8().constData());
+    if (remoto) {
+        dpb->insertString(&st, isc_dpb_config, configuracaoRemota());
+        dpb->insertInt(&st, isc_dpb_connect_timeout, k_esperaServidor);
+    }
     if (criando) {
         dpb->insertString(&st, isc_dpb_set_db_charset, "WIN1252");
         dpb->insertInt(&st, isc_dpb_force_write, 1);
@@ -293,7 +316,63 @@ ISC_QUAD gravarBlob(Fb::Transacao &tra, const QByteArray &dados) {
 
 namespace Fb {
 
+bool enderecoDeServidor(const QString &banco) {
+    // "servidor:/caminho" or "servidor/3050:/caminho"; a file path has no colon before its
+    // first separator, and one letter before a colon is a drive.
+    const qsizetype doisPontos = banco.indexOf(u':');
+    if (doisPontos < 2)
+        return false;
+    const QStringView antes = QStringView(banco).left(doisPontos);
+    return !antes.startsWith(u'/') && !antes.startsWith(u'~') && antes.count(u'/') <= 1 &&
+           !antes.contains(u'\\');
+}
+
 namespace {
+
+// A server that would not let this desk in: its name and the reason, in words a user can act
+// on, before the engine's own.
+ErroSistema erroDoServidor(const QString &endereco, const QString &usuario, const ErroSistema &e) {
+    const auto tem = [&](std::initializer_list<long> procurados) {
+        for (long c : procurados)
+            if (std::find(e.codigos().begin(), e.codigos().end(), c) != e.codigos().end())
+                return true;
+        return false;
+    };
+    const QString servidor = endereco.left(endereco.indexOf(u':'));
+    const QString detalhe = e.mensagem().section(QStringLiteral("\n\n"), 1);
+    QString motivo;
+    if (tem({isc_login, isc_psw_attach}))
+        motivo = QStringLiteral("o servidor recusou a conta \"%1\" ou a sua senha. Confira a "
+                                "conta e a senha desta estação com quem cuida do servidor")
+                     .arg(usuario);
+    else if (tem({isc_wirecrypt_incompatible}))
+        motivo = QStringLiteral("o servidor não aceita conexão criptografada, e esta estação só "
+                                "envia dados ao servidor com criptografia (WireCrypt no servidor)");
+    else if (tem({isc_net_lookup_err}))
+        motivo =
+            QStringLiteral("o nome do servidor não foi encontrado na rede. Confira o endereço");
+    else if (tem({isc_net_connect_err}))
+        motivo =
+            QStringLiteral("o servidor recusou a conexão: o Firebird não está rodando nele, ou "
+                           "a porta não é essa");
+    else if (tem({isc_connect_reject, isc_net_read_err, isc_net_write_err}))
+        motivo = QStringLiteral("o servidor não respondeu em %1 segundos (sem caminho na rede até "
+                                "ele, cabo desligado ou bloqueio de firewall)")
+                     .arg(k_esperaServidor);
+    else if (tem({isc_network_error}))
+        motivo = QStringLiteral("a rede não chegou até o servidor");
+    else if (tem({isc_io_error}))
+        motivo = QStringLiteral("o servidor não encontrou ou não pôde abrir o arquivo do banco de "
+                                "dados. Confira o caminho depois do nome do servidor");
+    else
+        motivo = e.mensagem().section(QStringLiteral("\n\n"), 0, 0);
+    return ErroSistema(QStringLiteral("Não foi possível entrar no banco de dados %1 do servidor "
+                                      "%2: %3.\n\n%4")
+                           .arg(endereco.mid(endereco.indexOf(u':') + 1), servidor, motivo,
+                                detalhe.isEmpty() ? e.mensagem() : detalhe)
+                           .trimmed(),
+                       e.codigos());
+}
 
 QString g_pastaTravas;
 
@@ -360,8 +439,11 @@ struct Antecipada {
     std::mutex trava;
     std::thread linha;
     bool iniciada = false;
-    QString caminho, usuario, senha;
+    QString caminho, usuario, senha, papel;
     IAttachment *anexo = nullptr; // set by the thread; read after it is joined
+    // Why a server would not let the attempt in: told as it is, since attaching again would
+    // make the user wait for an unanswering server twice.
+    std::optional<ErroSistema> recusaDoServidor;
 };
 
 Antecipada &antecipada() {
@@ -371,7 +453,8 @@ Antecipada &antecipada() {
 
 // The attachment started in advance when it is to this file with this account; any other
 // is ended. Waits for the thread.
-IAttachment *tomarAntecipada(const QString &caminho, const QString &usuario, const QString &senha) {
+IAttachment *tomarAntecipada(const QString &caminho, const QString &usuario, const QString &senha,
+                             const QString &papel) {
     Antecipada &a = antecipada();
     const std::lock_guard trava(a.trava);
     if (!a.iniciada)
@@ -379,7 +462,12 @@ IAttachment *tomarAntecipada(const QString &caminho, const QString &usuario, con
     a.linha.join();
     a.iniciada = false;
     IAttachment *anexo = std::exchange(a.anexo, nullptr);
-    if (anexo && (a.caminho != caminho || a.usuario != usuario || a.senha != senha)) {
+    if (const auto recusa = std::exchange(a.recusaDoServidor, std::nullopt);
+        recusa && a.caminho == caminho && a.usuario == usuario && a.senha == senha &&
+        a.papel == papel)
+        throw *recusa;
+    if (anexo &&
+        (a.caminho != caminho || a.usuario != usuario || a.senha != senha || a.papel != papel)) {
         Status st;
         anexo->detach(&st);
         if (st.falhou())
@@ -391,7 +479,8 @@ IAttachment *tomarAntecipada(const QString &caminho, const QString &usuario, con
 
 } // namespace
 
-void anteciparConexao(const QString &caminho, const QString &usuario, const QString &senha) {
+void anteciparConexao(const QString &caminho, const QString &usuario, const QString &senha,
+                      const QString &papel) {
     // Here, in the caller's thread: it sets the engine's environment.
     prepararAmbiente();
     Antecipada &a = antecipada();
@@ -402,8 +491,10 @@ void anteciparConexao(const QString &caminho, const QString &usuario, const QStr
     a.caminho = caminho;
     a.usuario = usuario;
     a.senha = senha;
+    a.papel = papel;
     a.linha = std::thread(
-        [&a, nativo = caminhoNativo(caminho), dpb = parametrosConexao(usuario, senha, false)] {
+        [&a, nativo = caminhoNativo(caminho),
+         dpb = parametrosConexao(usuario, senha, papel, false, enderecoDeServidor(caminho))] {
             try {
                 garantirEspacoParaTravas();
                 Status st;
@@ -411,6 +502,12 @@ void anteciparConexao(const QString &caminho, const QString &usuario, const QStr
                                                                 unsigned(dpb.size()), dpb.data());
                 if (!st.falhou())
                     a.anexo = anexo;
+                else if (enderecoDeServidor(a.caminho))
+                    try {
+                        st.verificar();
+                    } catch (const ErroSistema &e) {
+                        a.recusaDoServidor = erroDoServidor(a.caminho, a.usuario, e);
+                    }
             } catch (...) {
                 // The connection that would have taken it attaches itself and tells why not.
             }
@@ -424,7 +521,7 @@ bool conexaoAntecipada(const QString &caminho) {
 }
 
 void descartarConexaoAntecipada() {
-    tomarAntecipada({}, {}, {});
+    tomarAntecipada({}, {}, {}, {});
 }
 
 void encerrar() {
@@ -435,28 +532,44 @@ void encerrar() {
 
 namespace {
 
-// Starts one action of the service manager, built by `montar`, and waits for its end: the
-// engine tells the end by an empty line of output, and a failure through the status of the
-// query.
+// Starts one action of the service manager of this machine's engine, or of a server when
+// `servidor` is given, built by `montar`, and waits for its end. Without `receber` the engine
+// tells the end by an empty line of output; with it, the action's output file is "stdout"
+// and its bytes come back through the service, handed to `receber` as they arrive (a backup
+// made on a server, written on this machine). A failure comes through the status of a query.
 template <class Montar>
-void executarServico(const QString &usuario, const QString &senha, Montar montar) {
+void executarServico(const QString &servidor, const QString &usuario, const QString &senha,
+                     Montar montar,
+                     const std::function<void(const char *, unsigned)> &receber = {}) {
     prepararAmbiente();
     garantirEspacoParaTravas();
     Status st;
     IXpbBuilder *conexao = util()->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0);
     st.verificar();
-    conexao->insertString(&st, isc_spb_user_name, usuario.toLatin1().constData());
-    conexao->insertString(&st, isc_spb_password, senha.toLatin1().constData());
+    conexao->insertString(&st, isc_spb_user_name, usuario.toUtf8().constData());
+    conexao->insertString(&st, isc_spb_password, senha.toUtf8().constData());
     // The file names of the action are UTF-8, as the program names its files (a home such as
     // /home/joão), whatever the locale: without this tag the service reads them in its own
     // character set and refuses every accented one.
     conexao->insertTag(&st, isc_spb_utf8_filename);
-    IService *servico =
-        st.falhou()
-            ? nullptr
-            : provedor()->attachServiceManager(&st, "service_mgr", conexao->getBufferLength(&st),
-                                               conexao->getBuffer(&st));
+    if (!servidor.isEmpty())
+        conexao->insertString(&st, isc_spb_config, configuracaoRemota());
+    const QByteArray nomeServico = servidor.isEmpty()
+                                       ? QByteArray("service_mgr")
+                                       : (servidor + QStringLiteral(":service_mgr")).toUtf8();
+    IService *servico = st.falhou()
+                            ? nullptr
+                            : provedor()->attachServiceManager(&st, nomeServico.constData(),
+                                                               conexao->getBufferLength(&st),
+                                                               conexao->getBuffer(&st));
     conexao->dispose();
+    if (!servidor.isEmpty() && st.falhou()) {
+        try {
+            st.verificar();
+        } catch (const ErroSistema &e) {
+            throw erroDoServidor(servidor + QStringLiteral(":service_mgr"), usuario, e);
+        }
+    }
     st.verificar();
     const auto liberar = [&] {
         Status outro;
@@ -470,20 +583,31 @@ void executarServico(const QString &usuario, const QString &senha, Montar montar
     if (!st.falhou())
         servico->start(&st, acao->getBufferLength(&st), acao->getBuffer(&st));
     acao->dispose();
-    static const unsigned char pedido[] = {isc_info_svc_line};
-    unsigned char resposta[1024];
+    const unsigned char pedido[] = {receber ? (unsigned char)isc_info_svc_to_eof
+                                            : (unsigned char)isc_info_svc_line};
+    std::vector<unsigned char> resposta(receber ? 65000 : 1024);
     for (bool fim = st.falhou(); !fim;) {
-        servico->query(&st, 0, nullptr, sizeof pedido, pedido, sizeof resposta, resposta);
+        servico->query(&st, 0, nullptr, sizeof pedido, pedido, unsigned(resposta.size()),
+                       resposta.data());
         if (st.falhou())
             break;
         fim = true;
-        for (const unsigned char *p = resposta;
-             p < resposta + sizeof resposta - 3 && *p != isc_info_end;) {
+        const unsigned char *const limite = resposta.data() + resposta.size();
+        for (const unsigned char *p = resposta.data(); p + 3 <= limite && *p != isc_info_end;) {
             const unsigned char marca = *p++;
-            if (marca != isc_info_svc_line)
+            if (marca == isc_info_truncated || marca == isc_info_data_not_ready) {
+                fim = false;
+                continue;
+            }
+            if (marca != isc_info_svc_line && marca != isc_info_svc_to_eof)
                 break;
             const unsigned tamanho = unsigned(p[0]) | unsigned(p[1]) << 8;
-            p += 2 + tamanho;
+            p += 2;
+            if (p + tamanho > limite)
+                break;
+            if (receber && tamanho > 0)
+                receber(reinterpret_cast<const char *>(p), tamanho);
+            p += tamanho;
             if (tamanho > 0)
                 fim = false;
         }
@@ -499,17 +623,48 @@ void executarServico(const QString &usuario, const QString &senha, Montar montar
 
 void copiarBanco(const QString &banco, const QString &arquivo, const QString &usuario,
                  const QString &senha) {
-    executarServico(usuario, senha, [&](IXpbBuilder &acao, Status &st) {
-        acao.insertTag(&st, isc_action_svc_backup);
-        acao.insertString(&st, isc_spb_dbname, caminhoUtf8(banco).constData());
-        acao.insertString(&st, isc_spb_bkp_file, caminhoUtf8(arquivo).constData());
-        acao.insertInt(&st, isc_spb_options, isc_spb_bkp_no_garbage_collect);
-    });
+    if (!enderecoDeServidor(banco)) {
+        executarServico({}, usuario, senha, [&](IXpbBuilder &acao, Status &st) {
+            acao.insertTag(&st, isc_action_svc_backup);
+            acao.insertString(&st, isc_spb_dbname, caminhoUtf8(banco).constData());
+            acao.insertString(&st, isc_spb_bkp_file, caminhoUtf8(arquivo).constData());
+            acao.insertInt(&st, isc_spb_options, isc_spb_bkp_no_garbage_collect);
+        });
+        return;
+    }
+    // The server reads its database and sends the backup over the (encrypted) wire: the file
+    // is written here, by this process, whatever the server may write on its own disks.
+    QFile saida(arquivo);
+    if (!saida.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw ErroSistema(QStringLiteral("Não foi possível criar o arquivo %1: %2.")
+                              .arg(QDir::toNativeSeparators(arquivo), saida.errorString()));
+    QString falhaAoGravar;
+    const qsizetype doisPontos = banco.indexOf(u':');
+    executarServico(
+        banco.left(doisPontos), usuario, senha,
+        [&](IXpbBuilder &acao, Status &st) {
+            acao.insertTag(&st, isc_action_svc_backup);
+            acao.insertString(&st, isc_spb_dbname, banco.mid(doisPontos + 1).toUtf8().constData());
+            acao.insertString(&st, isc_spb_bkp_file, "stdout");
+            acao.insertInt(&st, isc_spb_options, isc_spb_bkp_no_garbage_collect);
+        },
+        [&](const char *dados, unsigned tamanho) {
+            if (falhaAoGravar.isEmpty() && saida.write(dados, tamanho) != qint64(tamanho))
+                falhaAoGravar = saida.errorString();
+        });
+    if (falhaAoGravar.isEmpty() && !saida.flush())
+        falhaAoGravar = saida.errorString();
+    if (falhaAoGravar.isEmpty() && ::fsync(saida.handle()) != 0)
+        falhaAoGravar = ErroDeArquivo::motivo(errno);
+    saida.close();
+    if (!falhaAoGravar.isEmpty())
+        throw ErroSistema(QStringLiteral("Não foi possível gravar a cópia em %1: %2.")
+                              .arg(QDir::toNativeSeparators(arquivo), falhaAoGravar));
 }
 
 void restaurarBanco(const QString &arquivo, const QString &banco, const QString &usuario,
                     const QString &senha) {
-    executarServico(usuario, senha, [&](IXpbBuilder &acao, Status &st) {
+    executarServico({}, usuario, senha, [&](IXpbBuilder &acao, Status &st) {
         acao.insertTag(&st, isc_action_svc_restore);
         acao.insertString(&st, isc_spb_bkp_file, caminhoUtf8(arquivo).constData());
         acao.insertString(&st, isc_spb_dbname, caminhoUtf8(banco).constData());
@@ -527,35 +682,46 @@ Conexao::~Conexao() {
     }
 }
 
-void Conexao::configurar(const QString &caminho, const QString &usuario, const QString &senha) {
+void Conexao::configurar(const QString &caminho, const QString &usuario, const QString &senha,
+                         const QString &papel) {
     m_caminho = caminho;
     m_usuario = usuario;
     m_senha = senha;
+    m_papel = papel;
 }
 
 void Conexao::conectar() {
     if (m_anexo)
         return;
-    if ((m_anexo = tomarAntecipada(m_caminho, m_usuario, m_senha)))
+    if ((m_anexo = tomarAntecipada(m_caminho, m_usuario, m_senha, m_papel)))
         return;
-    prepararAmbiente();
-    garantirEspacoParaTravas();
-    const auto dpb = parametrosConexao(m_usuario, m_senha, false);
-    Status st;
-    IAttachment *anexo = provedor()->attachDatabase(&st, caminhoNativo(m_caminho).constData(),
-                                                    unsigned(dpb.size()), dpb.data());
-    st.verificar();
-    m_anexo = anexo;
+    anexar(false);
 }
 
 void Conexao::criar() {
+    anexar(true);
+}
+
+void Conexao::anexar(bool criando) {
     prepararAmbiente();
     garantirEspacoParaTravas();
-    const auto dpb = parametrosConexao(m_usuario, m_senha, true);
+    const bool remoto = enderecoDeServidor(m_caminho);
+    const auto dpb = parametrosConexao(m_usuario, m_senha, m_papel, criando, remoto);
     Status st;
-    IAttachment *anexo = provedor()->createDatabase(&st, caminhoNativo(m_caminho).constData(),
-                                                    unsigned(dpb.size()), dpb.data());
-    st.verificar();
+    const QByteArray nome = caminhoNativo(m_caminho);
+    IAttachment *anexo =
+        criando
+            ? provedor()->createDatabase(&st, nome.constData(), unsigned(dpb.size()), dpb.data())
+            : provedor()->attachDatabase(&st, nome.constData(), unsigned(dpb.size()), dpb.data());
+    if (!remoto) {
+        st.verificar();
+    } else {
+        try {
+            st.verificar();
+        } catch (const ErroSistema &e) {
+            throw erroDoServidor(m_caminho, m_usuario, e);
+        }
+    }
     m_anexo = anexo;
 }
 

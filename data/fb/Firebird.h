@@ -14,7 +14,7 @@ class IResultSet;
 class IMessageMetadata;
 } // namespace Firebird
 
-// A thin layer over Firebird's object interface, used embedded: one
+// A thin layer over Firebird's object interface, embedded or through a server: one
 // attachment, transactions, prepared statements with named parameters. Every
 // failure is thrown as ErroSistema with Firebird's own message text and codes.
 namespace Fb {
@@ -26,6 +26,10 @@ namespace Fb {
 // ~/.cache/talvano/firebird.
 void prepararAmbiente();
 
+// Whether a database name is a server's address ("servidor:/caminho", "servidor/porta:...")
+// rather than a file this process opens itself.
+bool enderecoDeServidor(const QString &banco);
+
 // Releases the engine's threads and files; called once, at exit.
 void encerrar();
 
@@ -34,7 +38,8 @@ void encerrar();
 // builds its windows. The first Conexao configured with the same file and account takes
 // the attachment when it connects; an attempt that failed is forgotten, and that connection
 // attaches again itself, so the error is told where it always was.
-void anteciparConexao(const QString &caminho, const QString &usuario, const QString &senha);
+void anteciparConexao(const QString &caminho, const QString &usuario, const QString &senha,
+                      const QString &papel = {});
 // Whether an attachment to this file was started in advance and nobody took it yet.
 bool conexaoAntecipada(const QString &caminho);
 // Waits for an attachment started in advance that nobody took, and ends it.
@@ -57,9 +62,13 @@ public:
     Conexao(const Conexao &) = delete;
     Conexao &operator=(const Conexao &) = delete;
 
-    void configurar(const QString &caminho, const QString &usuario, const QString &senha);
+    // `caminho` is a file, or a server's address; `papel` the role to work in, if any.
+    void configurar(const QString &caminho, const QString &usuario, const QString &senha,
+                    const QString &papel = {});
     const QString &caminho() const { return m_caminho; }
-    // Attaches with the configured credentials, client character set WIN1252, dialect 3.
+    // Attaches with the configured credentials, client character set WIN1252, dialect 3. To
+    // a server the wire is encrypted or there is no attachment, and a server that does not
+    // answer is given up in seconds, with its name and the reason.
     void conectar();
     // Creates a new database file (default character set WIN1252, forced
     // writes on) and stays attached to it.
@@ -83,8 +92,10 @@ public:
     static bool cancelada(const std::vector<long> &codigos);
 
 private:
+    void anexar(bool criando);
+
     Firebird::IAttachment *m_anexo = nullptr;
-    QString m_caminho, m_usuario, m_senha;
+    QString m_caminho, m_usuario, m_senha, m_papel;
 };
 
 class Comando;
