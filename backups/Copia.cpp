@@ -1,5 +1,6 @@
 // talvano-copia: a verified backup of the database on demand, the list of backups, and the
 // restore of one; with --janela, the window "Cópias de Segurança" for the same.
+#include "AcessoBanco.h"
 #include "Aplicacao.h"
 #include "AvisadorCaixas.h"
 #include "Copias.h"
@@ -78,6 +79,14 @@ int restaurar(Copias &copias, const QString &arquivo, QTextStream &saida) {
           << "verificada, e é guardado, nunca apagado.\n";
     saida.flush();
     const Copias::Restauracao r = copias.restaurar(arquivo);
+    if (!r.pendente.isEmpty()) {
+        saida << "Cópia " << nativo(arquivo) << " restaurada e verificada no servidor como "
+              << r.pendente << ": " << r.contagem.descrever() << ".\n"
+              << "Este computador não alcança o disco do servidor para trocar os arquivos. No "
+                 "servidor, com o Talvano fechado em todas as estações, rode o mesmo comando "
+                 "(ele troca e guarda o banco atual), ou troque os arquivos à mão.\n";
+        return 0;
+    }
     if (!r.guardado.isEmpty())
         saida << "O banco de dados anterior foi guardado como " << nativo(r.guardado) << ".\n";
     saida << "Cópia " << nativo(arquivo) << " restaurada em " << nativo(copias.banco()) << ".\n"
@@ -123,9 +132,16 @@ int main(int argc, char **argv) {
         "de dados\n"
         "     talvano-copia [--banco BANCO] --janela           abre a janela Cópias de "
         "Segurança\n"
-        "O banco é ~/Talvano/DADOS.GDB se --banco não for dado.\n");
+        "Sem --banco, o banco é o desta estação: ~/Talvano/DADOS.GDB, ou o do servidor gravado\n"
+        "por talvano-criar-base --estacao (ex.: --banco servidor:/srv/talvano/DADOS.GDB).\n");
     QStringList args = app.arguments().mid(1);
+    // The register this desk uses (a server's, when the desk was set to one).
     QString banco = TDatamodule1::caminhoPadrao();
+    try {
+        banco = AcessoBanco::daMesa().banco;
+    } catch (const ErroSistema &) {
+        // Told when the register is reached, with the reason.
+    }
     if (args.size() >= 2 && args[0] == QLatin1String("--banco")) {
         banco = args[1];
         args = args.mid(2);

@@ -652,6 +652,8 @@ Copias::Restauracao Copias::restaurar(const QString &arquivoPedido) {
                            "segurança de banco de dados: ele não começa como uma. Escolha um "
                            "arquivo .fbk feito pelo Talvano.")
                 .arg(nativo(arquivo), nativo(m_banco)));
+    if (noServidor())
+        return restaurarNoServidor(arquivo);
     const QString pastaBanco = QFileInfo(m_banco).absolutePath();
     if (!QDir().mkpath(pastaBanco) || ::access(QFile::encodeName(pastaBanco), W_OK))
         throw ErroSistema(QStringLiteral("Sem permissão para gravar na pasta %1; nada foi "
@@ -747,6 +749,86 @@ Copias::Restauracao Copias::restaurar(const QString &arquivoPedido) {
         throw ErroSistema(QStringLiteral("Não foi possível pôr a cópia restaurada em %1: %2. "
                                          "O banco de dados continua como estava.")
                               .arg(nativo(m_banco), motivo));
+    }
+    return r;
+}
+
+Copias::Restauracao Copias::restaurarNoServidor(const QString &arquivo) {
+    const AcessoBanco acesso = AcessoBanco::para(m_banco);
+    const qsizetype doisPontos = m_banco.indexOf(u':');
+    const QString servidor = m_banco.left(doisPontos);
+    const QString caminho = m_banco.mid(doisPontos + 1);
+    const QFileInfo noDisco(caminho);
+    const QDateTime agora = QDateTime::currentDateTime();
+    // The restored register is made on the server beside the current one, under a name of its
+    // own, and verified there through the server before anything else is touched.
+    const QString restaurado =
+        noDisco.path() + u'/' + noDisco.completeBaseName() + QStringLiteral("-restaurado-") +
+        agora.toString(QStringLiteral("yyyy-MM-dd-HHmmss-zzz")) + u'.' + noDisco.suffix();
+    const QString enderecoRestaurado = servidor + u':' + restaurado;
+    Restauracao r;
+    try {
+        r.contagem = ProcessoAuxiliar::restaurar(arquivo, enderecoRestaurado);
+    } catch (const ErroSistema &e) {
+        throw ErroSistema(QStringLiteral("A cópia %1 não pôde ser restaurada no servidor %2; nada "
+                                         "foi alterado, o banco de dados %3 continua como "
+                                         "estava.\n\n%4")
+                              .arg(nativo(arquivo), servidor, caminho, e.mensagem()),
+                          e.codigos());
+    }
+    if (const auto registro = lerRegistro(arquivo); registro && registro->contagem) {
+        if (!(*registro->contagem == r.contagem))
+            throw ErroSistema(
+                QStringLiteral("A cópia %1 restaurada no servidor como %2 não confere com o banco "
+                               "de onde foi feita: tem %3, e devia ter %4. O banco de dados %5 "
+                               "continua como estava.")
+                    .arg(nativo(arquivo), restaurado, r.contagem.descrever(),
+                         registro->contagem->descrever(), caminho));
+        r.conferidaComRegistro = true;
+    }
+    // The swap needs the server's own disk: run here, on the server, with the right to write
+    // in the register's folder. Elsewhere the verified register waits on the server.
+    const bool aqui = noDisco.isFile() && QFileInfo(restaurado).isFile() &&
+                      ::access(QFile::encodeName(noDisco.path()).constData(), W_OK) == 0;
+    if (!aqui) {
+        r.pendente = restaurado;
+        return r;
+    }
+    // Closed to every desk first: refused, with nothing changed, while one is attached.
+    try {
+        Fb::fecharBancoNoServidor(m_banco, acesso.usuario, acesso.senha);
+    } catch (const ErroSistema &e) {
+        r.pendente = restaurado;
+        throw ErroSistema(QStringLiteral("A cópia foi restaurada e verificada no servidor como %1, "
+                                         "mas o banco de dados %2 não pôde ser fechado para a "
+                                         "troca: feche o Talvano em todas as estações e restaure "
+                                         "de novo. Nada foi alterado.\n\n%3")
+                              .arg(restaurado, caminho, e.mensagem()),
+                          e.codigos());
+    }
+    int erro = 0;
+    for (int n = 1; n < 1000; ++n) {
+        r.guardado = noDisco.dir().filePath(nomeDoGuardado(agora, n));
+        if (::link(QFile::encodeName(caminho).constData(),
+                   QFile::encodeName(r.guardado).constData()) == 0) {
+            erro = 0;
+            break;
+        }
+        erro = errno;
+        if (erro != EEXIST)
+            break;
+    }
+    if (erro == 0 && ::rename(QFile::encodeName(restaurado).constData(),
+                              QFile::encodeName(caminho).constData()) != 0) {
+        erro = errno;
+        QFile::remove(r.guardado);
+    }
+    if (erro != 0) {
+        Fb::abrirBancoNoServidor(m_banco, acesso.usuario, acesso.senha);
+        throw ErroSistema(QStringLiteral("Não foi possível trocar o banco de dados %1 pela cópia "
+                                         "restaurada %2: %3. O banco de dados continua como "
+                                         "estava.")
+                              .arg(caminho, restaurado, ErroDeArquivo::motivo(erro)));
     }
     return r;
 }

@@ -89,12 +89,18 @@ public:
         QString guardado;       // where the database that was replaced now is; empty if none was
         ContagemBanco contagem; // of the restored database
         bool conferidaComRegistro = false; // equal to the figures recorded with the backup
+        // On a server, when this machine cannot reach the server's disk: the restored and
+        // verified register, on the server, waiting to be put in the current one's place.
+        QString pendente;
     };
     // Restores `arquivo` as the database. Refuses while the program has the database open.
     // The restore goes into a scratch file first and is verified there; only then is the
     // current file kept under a dated name of its own (never one in use) and the restored one
     // put in its place; the database is never missing, however the run ends. Throws
-    // ErroSistema, with nothing changed, when any step before that fails.
+    // ErroSistema, with nothing changed, when any step before that fails. A server's register
+    // is restored through the server beside the current one and verified; run on the server,
+    // the current one is then closed to the desks (refused while one is attached), kept under
+    // its dated name and replaced.
     Restauracao restaurar(const QString &arquivo);
     // The name the current database is kept under by a restore at `quando` (a counter is
     // added when that name is taken): DADOS-antes-da-restauracao-AAAA-MM-DD-HHMMSS.GDB.
@@ -111,6 +117,7 @@ private:
     // "DADOS" for ~/Talvano/DADOS.GDB and for servidor:/srv/talvano/DADOS.GDB.
     QString nomeDoBanco() const;
     qint64 tamanhoDoBanco() const;
+    Restauracao restaurarNoServidor(const QString &arquivo);
     QString arquivoDaTravaDaCopia() const;
     void deixarAviso(const QString &texto);
     // Where a scratch database of `tamanho` bytes may be restored for a verification, the

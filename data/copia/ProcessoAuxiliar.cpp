@@ -35,8 +35,9 @@ QString senha() {
 }
 
 ContagemBanco contarArquivo(const QString &banco) {
+    const AcessoBanco acesso = AcessoBanco::para(banco);
     Fb::Conexao conexao;
-    conexao.configurar(banco, usuario(), senha());
+    conexao.configurar(acesso.banco, acesso.usuario, acesso.senha, acesso.papel);
     conexao.conectar();
     return ContagemBanco::contar(conexao);
 }
@@ -75,7 +76,8 @@ int trabalhar(const char *acao, const QString &origem, const QString &destino) {
             n = ContagemBanco::contar(conexao);
             Fb::copiarBanco(origem, destino, usuario(), senha());
         } else {
-            Fb::restaurarBanco(origem, destino, usuario(), senha());
+            const AcessoBanco acesso = AcessoBanco::para(destino);
+            Fb::restaurarBanco(origem, destino, acesso.usuario, acesso.senha);
             // The engine may end a restore of a cut file without an error and leave no
             // database, or half of one: only reading it back tells.
             try {

@@ -539,8 +539,8 @@ namespace {
 // made on a server, written on this machine). A failure comes through the status of a query.
 template <class Montar>
 void executarServico(const QString &servidor, const QString &usuario, const QString &senha,
-                     Montar montar,
-                     const std::function<void(const char *, unsigned)> &receber = {}) {
+                     Montar montar, const std::function<void(const char *, unsigned)> &receber = {},
+                     const std::function<QByteArray(unsigned)> &enviar = {}) {
     prepararAmbiente();
     garantirEspacoParaTravas();
     Status st;
@@ -583,23 +583,46 @@ void executarServico(const QString &servidor, const QString &usuario, const QStr
     if (!st.falhou())
         servico->start(&st, acao->getBufferLength(&st), acao->getBuffer(&st));
     acao->dispose();
-    const unsigned char pedido[] = {receber ? (unsigned char)isc_info_svc_to_eof
-                                            : (unsigned char)isc_info_svc_line};
-    std::vector<unsigned char> resposta(receber ? 65000 : 1024);
+    // With `enviar` the action reads its input file ("stdin") from here: the service says how
+    // many bytes it wants, and the next query carries them (none left is the end of the file).
+    const std::vector<unsigned char> pedido =
+        enviar    ? std::vector<unsigned char>{isc_info_svc_stdin, isc_info_svc_line}
+        : receber ? std::vector<unsigned char>{isc_info_svc_to_eof}
+                  : std::vector<unsigned char>{isc_info_svc_line};
+    std::vector<unsigned char> resposta(receber ? 65000 : 1024), envio;
+    unsigned pedidoDeEntrada = 0;
     for (bool fim = st.falhou(); !fim;) {
-        servico->query(&st, 0, nullptr, sizeof pedido, pedido, unsigned(resposta.size()),
+        envio.clear();
+        if (pedidoDeEntrada > 0) {
+            const QByteArray dados = enviar(qMin(pedidoDeEntrada, 32000u));
+            envio = {isc_info_svc_line, (unsigned char)(dados.size() & 0xFF),
+                     (unsigned char)(dados.size() >> 8)};
+            envio.insert(envio.end(), dados.begin(), dados.end());
+            envio.push_back(isc_info_end);
+        }
+        servico->query(&st, unsigned(envio.size()), envio.empty() ? nullptr : envio.data(),
+                       unsigned(pedido.size()), pedido.data(), unsigned(resposta.size()),
                        resposta.data());
         if (st.falhou())
             break;
         fim = true;
+        pedidoDeEntrada = 0;
         const unsigned char *const limite = resposta.data() + resposta.size();
-        for (const unsigned char *p = resposta.data(); p + 3 <= limite && *p != isc_info_end;) {
+        for (const unsigned char *p = resposta.data(); p < limite && *p != isc_info_end;) {
             const unsigned char marca = *p++;
             if (marca == isc_info_truncated || marca == isc_info_data_not_ready) {
                 fim = false;
                 continue;
             }
-            if (marca != isc_info_svc_line && marca != isc_info_svc_to_eof)
+            if (marca == isc_info_svc_stdin && p + 4 <= limite) {
+                pedidoDeEntrada = unsigned(p[0]) | unsigned(p[1]) << 8 | unsigned(p[2]) << 16 |
+                                  unsigned(p[3]) << 24;
+                p += 4;
+                if (pedidoDeEntrada > 0)
+                    fim = false;
+                continue;
+            }
+            if ((marca != isc_info_svc_line && marca != isc_info_svc_to_eof) || p + 2 > limite)
                 break;
             const unsigned tamanho = unsigned(p[0]) | unsigned(p[1]) << 8;
             p += 2;
@@ -664,11 +687,52 @@ void copiarBanco(const QString &banco, const QString &arquivo, const QString &us
 
 void restaurarBanco(const QString &arquivo, const QString &banco, const QString &usuario,
                     const QString &senha) {
-    executarServico({}, usuario, senha, [&](IXpbBuilder &acao, Status &st) {
-        acao.insertTag(&st, isc_action_svc_restore);
-        acao.insertString(&st, isc_spb_bkp_file, caminhoUtf8(arquivo).constData());
-        acao.insertString(&st, isc_spb_dbname, caminhoUtf8(banco).constData());
-        acao.insertInt(&st, isc_spb_options, isc_spb_res_create);
+    if (!enderecoDeServidor(banco)) {
+        executarServico({}, usuario, senha, [&](IXpbBuilder &acao, Status &st) {
+            acao.insertTag(&st, isc_action_svc_restore);
+            acao.insertString(&st, isc_spb_bkp_file, caminhoUtf8(arquivo).constData());
+            acao.insertString(&st, isc_spb_dbname, caminhoUtf8(banco).constData());
+            acao.insertInt(&st, isc_spb_options, isc_spb_res_create);
+        });
+        return;
+    }
+    // The backup file is read here and sent over the wire: the server needs no access to
+    // this machine's files, and writes only the new database.
+    QFile entrada(arquivo);
+    if (!entrada.open(QIODevice::ReadOnly))
+        throw ErroSistema(QStringLiteral("Não foi possível ler o arquivo %1: %2.")
+                              .arg(QDir::toNativeSeparators(arquivo), entrada.errorString()));
+    const qsizetype doisPontos = banco.indexOf(u':');
+    executarServico(
+        banco.left(doisPontos), usuario, senha,
+        [&](IXpbBuilder &acao, Status &st) {
+            acao.insertTag(&st, isc_action_svc_restore);
+            acao.insertString(&st, isc_spb_bkp_file, "stdin");
+            acao.insertString(&st, isc_spb_dbname, banco.mid(doisPontos + 1).toUtf8().constData());
+            acao.insertInt(&st, isc_spb_options, isc_spb_res_create);
+        },
+        {}, [&](unsigned quanto) { return entrada.read(quanto); });
+}
+
+void fecharBancoNoServidor(const QString &banco, const QString &usuario, const QString &senha) {
+    const qsizetype doisPontos = banco.indexOf(u':');
+    executarServico(banco.left(doisPontos), usuario, senha, [&](IXpbBuilder &acao, Status &st) {
+        acao.insertTag(&st, isc_action_svc_properties);
+        acao.insertString(&st, isc_spb_dbname, banco.mid(doisPontos + 1).toUtf8().constData());
+        const unsigned char completo = isc_spb_prp_sm_full;
+        acao.insertBytes(&st, isc_spb_prp_shutdown_mode, &completo, 1);
+        // No wait, no force: with a desk attached the shutdown fails and nothing changes.
+        acao.insertInt(&st, isc_spb_prp_attachments_shutdown, 0);
+    });
+}
+
+void abrirBancoNoServidor(const QString &banco, const QString &usuario, const QString &senha) {
+    const qsizetype doisPontos = banco.indexOf(u':');
+    executarServico(banco.left(doisPontos), usuario, senha, [&](IXpbBuilder &acao, Status &st) {
+        acao.insertTag(&st, isc_action_svc_properties);
+        acao.insertString(&st, isc_spb_dbname, banco.mid(doisPontos + 1).toUtf8().constData());
+        const unsigned char normal = isc_spb_prp_sm_normal;
+        acao.insertBytes(&st, isc_spb_prp_online_mode, &normal, 1);
     });
 }
 

@@ -46,14 +46,21 @@ bool conexaoAntecipada(const QString &caminho);
 void descartarConexaoAntecipada();
 
 // The engine's own backup of a database file into a backup file, through its services
-// interface, embedded. Garbage is left alone, so the database is only read.
+// interface: embedded, or from a server's address, the server sending the backup to be
+// written here. Garbage is left alone, so the database is only read.
 void copiarBanco(const QString &banco, const QString &arquivo, const QString &usuario,
                  const QString &senha);
-// The engine's own restore of a backup file into a new database file, which must not exist.
+// The engine's own restore of a backup file into a new database file, which must not exist;
+// on a server the backup file is read here and sent to the server.
 // A damaged backup file can bring the engine down with the process: run it in a process of
 // its own.
 void restaurarBanco(const QString &arquivo, const QString &banco, const QString &usuario,
                     const QString &senha);
+
+// A database on a server closed to every attachment (a full shutdown), refused with the
+// server's words while any desk is attached; and opened again.
+void fecharBancoNoServidor(const QString &banco, const QString &usuario, const QString &senha);
+void abrirBancoNoServidor(const QString &banco, const QString &usuario, const QString &senha);
 
 class Conexao {
 public:

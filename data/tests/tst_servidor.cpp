@@ -349,14 +349,42 @@ private Q_SLOTS:
     // A verified backup of the register through the server's services, written on this
     // machine, and its figures equal to the register's.
     void copiaPeloServidor() {
+        TDatamodule1(mesa(k_balcao)).cadastrarCliente(QStringLiteral("Antes da Cópia"), QString());
         AcessoBanco::gravarMesa(admin());
         const QString arquivo = m_casa.filePath(QStringLiteral("copias/DADOS-servidor.fbk"));
         const Copias::Resultado r = Copias(m_banco).fazer(arquivo);
         QVERIFY2(r.verificada, qPrintable(r.motivo));
         QCOMPARE(r.contagem.recibos,
                  consultar(QStringLiteral("SELECT COUNT(*) FROM RECIBOS")).at(0).toLongLong());
-        QVERIFY(r.contagem.recibos > 0);
+        QVERIFY(r.contagem.clientes > 0);
         QVERIFY(QFileInfo(arquivo).size() > 0);
+
+        // Restored through the server while a desk works: refused, nothing changed. With the
+        // desks closed: the current register kept aside, the backup's in its place.
+        {
+            TDatamodule1 depois(mesa(k_balcao));
+            depois.cadastrarCliente(QStringLiteral("Depois da Cópia"), QString());
+            try {
+                Copias(m_banco).restaurar(arquivo);
+                QFAIL("restaurou com uma estação trabalhando");
+            } catch (const ErroSistema &e) {
+                QVERIFY2(e.mensagem().contains(QStringLiteral("feche o Talvano em todas as "
+                                                              "estações")),
+                         qPrintable(e.mensagem()));
+            }
+            QCOMPARE(depois.nomeDoEmitente(), depois.nomeDoEmitente()); // still attached
+        }
+        const qint64 clientesAntes =
+            consultar(QStringLiteral("SELECT COUNT(*) FROM CLIENTES")).at(0).toLongLong();
+        QCOMPARE(clientesAntes, r.contagem.clientes + 1);
+        const Copias::Restauracao rest = Copias(m_banco).restaurar(arquivo);
+        QVERIFY(rest.pendente.isEmpty());
+        QVERIFY(rest.conferidaComRegistro);
+        QVERIFY2(QFileInfo::exists(rest.guardado), qPrintable(rest.guardado));
+        QCOMPARE(consultar(QStringLiteral("SELECT COUNT(*) FROM CLIENTES")).at(0).toLongLong(),
+                 r.contagem.clientes);
+        TDatamodule1 mesaDepois(mesa(k_escritorio));
+        mesaDepois.garantirConexao();
         QFile::remove(AcessoBanco::arquivoDaMesa());
     }
 };
