@@ -8,12 +8,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <ibase.h>
 #include <iostream>
+#include <pwd.h>
 #include <string>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -68,6 +73,57 @@ QString noServidor(const QString &endereco) {
                                                      : QStringLiteral("localhost:") + endereco;
 }
 
+// What the server's own configuration should say for the desks, when this machine is the
+// server and its configuration does not say it yet.
+void lembrarConfiguracaoDoServidor(QTextStream &saida) {
+    QFile conf(QStringLiteral("/etc/firebird/3.0/firebird.conf"));
+    if (!conf.open(QIODevice::ReadOnly))
+        return;
+    QStringList ativas;
+    for (const QByteArray &linha : conf.readAll().split('\n'))
+        if (!linha.trimmed().startsWith('#'))
+            ativas << QString::fromUtf8(linha.simplified());
+    const auto tem = [&](const QString &inicio) {
+        return std::any_of(ativas.begin(), ativas.end(),
+                           [&](const QString &l) { return l.startsWith(inicio); });
+    };
+    QStringList faltam;
+    if (tem(QStringLiteral("RemoteBindAddress = localhost")))
+        faltam << QStringLiteral("  #RemoteBindAddress = localhost   (sem isso as outras "
+                                 "estações não alcançam o servidor)");
+    if (!tem(QStringLiteral("WireCrypt = Required")))
+        faltam << QStringLiteral("  WireCrypt = Required   (só conversa criptografada)");
+    if (!tem(QStringLiteral("TcpRemoteBufferSize = 1448")))
+        faltam << QStringLiteral("  TcpRemoteBufferSize = 1448   (a primeira tela das buscas "
+                                 "chega mais depressa)");
+    if (!faltam.isEmpty())
+        saida << "\nNo arquivo /etc/firebird/3.0/firebird.conf deste servidor, deixe assim e "
+                 "reinicie o Firebird (sudo systemctl restart firebird3.0):\n"
+              << faltam.join(u'\n') << "\n";
+}
+
+// On the server itself, the register's folder, when missing, is made for the server's
+// account (Debian's Firebird runs as "firebird"), which writes the database there.
+void prepararPastaNoServidor(const AcessoBanco &admin) {
+    const QString servidor = admin.servidor().section(u'/', 0, 0);
+    if (servidor != QLatin1String("localhost") && servidor != QLatin1String("127.0.0.1"))
+        return;
+    const QString pasta = QFileInfo(admin.banco.mid(admin.banco.indexOf(u':') + 1)).path();
+    if (QFileInfo(pasta).isDir())
+        return;
+    const passwd *firebird = ::getpwnam("firebird");
+    if (::geteuid() != 0 || !firebird)
+        throw ErroSistema(QStringLiteral("A pasta %1 não existe. Crie-a para o Firebird do "
+                                         "servidor gravar nela, por exemplo:\n\nsudo install -d "
+                                         "-o firebird -g firebird -m 0770 %1")
+                              .arg(pasta));
+    if (!QDir().mkpath(pasta) ||
+        ::chown(QFile::encodeName(pasta).constData(), firebird->pw_uid, firebird->pw_gid) != 0 ||
+        ::chmod(QFile::encodeName(pasta).constData(), 0770) != 0)
+        throw ErroSistema(
+            QStringLiteral("Não foi possível criar a pasta %1 para o Firebird.").arg(pasta));
+}
+
 void criarNoServidor(const QString &endereco, Esquema::Modo modo, const QStringList &nomes,
                      QTextStream &saida) {
     if (nomes.isEmpty())
@@ -80,6 +136,7 @@ void criarNoServidor(const QString &endereco, Esquema::Modo modo, const QStringL
                                "uma letra.")
                     .arg(nome));
     AcessoBanco admin{noServidor(endereco), QStringLiteral("SYSDBA"), {}, {}};
+    prepararPastaNoServidor(admin);
     admin.senha = lerSenha(QStringLiteral("Senha do administrador do Firebird (SYSDBA) em %1: ")
                                .arg(admin.servidor()));
     QList<Esquema::Conta> contas;
@@ -104,6 +161,7 @@ void criarNoServidor(const QString &endereco, Esquema::Modo modo, const QStringL
         saida << "Banco de dados criado: " << admin.descricao()
               << "\nContas das estações: " << nomes.join(QStringLiteral(", ")) << "\n";
     }
+    lembrarConfiguracaoDoServidor(saida);
 }
 
 void configurarEstacao(const QString &endereco, const QStringList &nomes, QTextStream &saida) {

@@ -40,9 +40,10 @@ public:
         for (const char *nome : {"intl/libfbintl.so", "intl/fbintl.conf"})
             QFile::copy(sistema + u'/' + QLatin1String(nome), m_raiz + u'/' + QLatin1String(nome));
         escrever(QStringLiteral("firebird.conf"),
-                 QStringLiteral("RemoteServicePort = %1\nRemoteBindAddress = 127.0.0.1\n"
-                                "WireCrypt = %2\nAuthServer = Srp\nUserManager = Srp\n"
-                                "SecurityDatabase = %3\nServerMode = Super\n")
+                 QStringLiteral(
+                     "RemoteServicePort = %1\nRemoteBindAddress = 127.0.0.1\n"
+                     "WireCrypt = %2\nAuthServer = Srp\nUserManager = Srp\n"
+                     "SecurityDatabase = %3\nServerMode = Super\nTcpRemoteBufferSize = 1448\n")
                      .arg(m_porta)
                      .arg(QLatin1String(wireCrypt), seguranca()));
         escrever(QStringLiteral("databases.conf"), QString());
