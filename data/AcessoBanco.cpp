@@ -77,19 +77,21 @@ std::optional<Mesa> lerMesa(const QString &arquivo) {
                 .arg(st.st_mode & 0777, 4, 8, QLatin1Char('0'))
                 .arg(nativo(arquivo)));
     Mesa mesa;
-    for (const QByteArray &bruta : conteudo.split('\n')) {
-        const QString linha = QString::fromUtf8(bruta).trimmed();
-        if (linha.isEmpty() || linha.startsWith(u'#'))
+    for (QByteArray bruta : conteudo.split('\n')) {
+        if (bruta.endsWith('\r'))
+            bruta.chop(1);
+        const QString linha = QString::fromUtf8(bruta);
+        if (linha.trimmed().isEmpty() || linha.trimmed().startsWith(u'#'))
             continue;
         const qsizetype igual = linha.indexOf(u'=');
         const QString chave = linha.left(igual).trimmed().toLower();
-        const QString valor = igual < 0 ? QString() : linha.mid(igual + 1).trimmed();
+        const QString valor = igual < 0 ? QString() : linha.mid(igual + 1);
         if (chave == QLatin1String("banco"))
-            mesa.banco = valor;
+            mesa.banco = valor.trimmed();
         else if (chave == QLatin1String("conta"))
-            mesa.conta = valor;
+            mesa.conta = valor.trimmed();
         else if (chave == QLatin1String("senha"))
-            mesa.senha = valor;
+            mesa.senha = valor; // as written: a password may begin or end with a space
     }
     return mesa;
 }

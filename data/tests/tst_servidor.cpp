@@ -22,7 +22,7 @@ namespace {
 const QString k_balcao = QStringLiteral("balcao1");
 const QString k_escritorio = QStringLiteral("escritorio");
 QString senhaDe(const QString &conta) {
-    return QStringLiteral("senha-de-%1 ção").arg(conta);
+    return QStringLiteral("senha-de-%1 ção ").arg(conta); // a space at the end too
 }
 
 // A socket on 127.0.0.1 that takes connections into its queue and never answers them, as a
