@@ -4,6 +4,7 @@
 #include "Consultas.h"
 #include "Copias.h"
 #include "ErroSistema.h"
+#include "EsperaDeRede.h"
 #include "ProcessoAuxiliar.h"
 #include "ServidorTeste.h"
 
@@ -52,6 +53,59 @@ private:
     int m_fd = -1;
     int m_porta = 0;
 };
+
+// The link cut under a desk at work, inside a network of the process's own (unshare -rn):
+// the server on its loopback, a receipt saved, the loopback taken down as a cable pulled
+// out, and the next save must fail with its message in seconds instead of hanging. Gives the
+// exit status of that run.
+int cortarARede() {
+    const auto ip = [](const char *estado) {
+        return QProcess::execute(QStringLiteral("ip"),
+                                 {QStringLiteral("link"), QStringLiteral("set"),
+                                  QStringLiteral("lo"), QLatin1String(estado)});
+    };
+    if (ip("up") != 0)
+        return 3;
+    ServidorTeste servidor;
+    const AcessoBanco admin{servidor.endereco(QStringLiteral("DADOS.GDB")),
+                            QStringLiteral("SYSDBA"),
+                            ServidorTeste::senhaAdmin(),
+                            {}};
+    try {
+        Esquema::criarNoServidor(admin, Esquema::Modo::Completo, {});
+        TDatamodule1 mesa(admin);
+        mesa.Recibos->substituirSql({QStringLiteral("SELECT * FROM RECIBOS WHERE 1 = 0")});
+        const auto salvar = [&] {
+            mesa.Recibos->inserir();
+            mesa.RecibosCLIENTE->definirValor(QStringLiteral("Cabo Puxado"));
+            mesa.Recibos->gravar();
+            mesa.confirmar();
+        };
+        salvar();
+        if (ip("down") != 0)
+            return 4;
+        QElapsedTimer relogio;
+        relogio.start();
+        try {
+            salvar();
+            std::fprintf(stderr, "gravou sem rede\n");
+            return 5;
+        } catch (const ErroSistema &e) {
+            std::fprintf(stderr, "%lld ms: %s\n", static_cast<long long>(relogio.elapsed()),
+                         e.mensagem().toUtf8().constData());
+            if (relogio.elapsed() > (Fb::k_segundosSemResposta + 15) * 1000 ||
+                !e.mensagem().startsWith(
+                    QStringLiteral("A conexão com o banco de dados foi perdida")))
+                return 6;
+        }
+        if (!mesa.Recibos->emEdicao())
+            return 7;
+    } catch (const ErroSistema &e) {
+        std::fprintf(stderr, "%s\n", e.mensagem().toUtf8().constData());
+        return 8;
+    }
+    return 0;
+}
 
 } // namespace
 
@@ -256,6 +310,27 @@ private Q_SLOTS:
         QVERIFY2(status == 0 && validacao.trimmed().isEmpty(), qPrintable(validacao));
     }
 
+    // A cable pulled out under a desk at work: the save fails with its message in seconds,
+    // and the receipt typed stays; without the limit the desk hung for a quarter of an hour.
+    void caboPuxadoNaoPrendeAMesa() {
+        QVERIFY(Fb::esperaDeRedeAtiva());
+        if (QProcess::execute(QStringLiteral("unshare"),
+                              {QStringLiteral("-rn"), QStringLiteral("true")}) != 0)
+            QSKIP("esta máquina não deixa criar uma rede própria (unshare -rn)");
+        QProcess corte;
+        corte.setProcessChannelMode(QProcess::MergedChannels);
+        corte.start(QStringLiteral("unshare"),
+                    {QStringLiteral("-rn"), QCoreApplication::applicationFilePath(),
+                     QStringLiteral("--cortar-a-rede")});
+        QVERIFY(corte.waitForFinished(180000));
+        const QByteArray saida = corte.readAll();
+        QVERIFY2(corte.exitStatus() == QProcess::NormalExit && corte.exitCode() == 0,
+                 qPrintable(QStringLiteral("status %1: %2")
+                                .arg(corte.exitCode())
+                                .arg(QString::fromUtf8(saida))));
+        qInfo("%s", saida.trimmed().constData());
+    }
+
     // A desk that cannot get in is told, within seconds, which server and why.
     void mesaQueNaoEntraDizOServidorEOMotivo_data() {
         QTest::addColumn<QString>("caso");
@@ -393,6 +468,11 @@ int main(int argc, char **argv) {
     if (const auto status = ProcessoAuxiliar::atender(argc, argv))
         return *status;
     QCoreApplication app(argc, argv);
+    if (argc == 2 && QByteArray(argv[1]) == "--cortar-a-rede") {
+        const int status = cortarARede();
+        TDatamodule1::encerrarBanco();
+        return status;
+    }
     TstServidor teste;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&teste, argc, argv);
