@@ -540,7 +540,7 @@ namespace {
 template <class Montar>
 void executarServico(const QString &servidor, const QString &usuario, const QString &senha,
                      Montar montar, const std::function<void(const char *, unsigned)> &receber = {},
-                     const std::function<QByteArray(unsigned)> &enviar = {}) {
+                     const std::function<bool(unsigned, QByteArray &)> &enviar = {}) {
     prepararAmbiente();
     garantirEspacoParaTravas();
     Status st;
@@ -591,10 +591,15 @@ void executarServico(const QString &servidor, const QString &usuario, const QStr
                   : std::vector<unsigned char>{isc_info_svc_line};
     std::vector<unsigned char> resposta(receber ? 65000 : 1024), envio;
     unsigned pedidoDeEntrada = 0;
+    bool desistiu = false;
     for (bool fim = st.falhou(); !fim;) {
         envio.clear();
         if (pedidoDeEntrada > 0) {
-            const QByteArray dados = enviar(qMin(pedidoDeEntrada, 32000u));
+            QByteArray dados;
+            if (!enviar(qMin(pedidoDeEntrada, 32000u), dados)) {
+                desistiu = true;
+                break;
+            }
             envio = {isc_info_svc_line, (unsigned char)(dados.size() & 0xFF),
                      (unsigned char)(dados.size() >> 8)};
             envio.insert(envio.end(), dados.begin(), dados.end());
@@ -611,6 +616,10 @@ void executarServico(const QString &servidor, const QString &usuario, const QStr
         for (const unsigned char *p = resposta.data(); p < limite && *p != isc_info_end;) {
             const unsigned char marca = *p++;
             if (marca == isc_info_truncated || marca == isc_info_data_not_ready) {
+                // A stream goes on; a plain action's output is read to its first pause, as
+                // the engine's own tools do.
+                if (!receber && !enviar)
+                    break;
                 fim = false;
                 continue;
             }
@@ -640,6 +649,9 @@ void executarServico(const QString &servidor, const QString &usuario, const QStr
         st.verificar();
     }
     liberar();
+    if (desistiu)
+        throw ErroSistema(QStringLiteral("A cópia terminou antes do fim: o arquivo está "
+                                         "incompleto."));
 }
 
 } // namespace
@@ -711,7 +723,14 @@ void restaurarBanco(const QString &arquivo, const QString &banco, const QString 
             acao.insertString(&st, isc_spb_dbname, banco.mid(doisPontos + 1).toUtf8().constData());
             acao.insertInt(&st, isc_spb_options, isc_spb_res_create);
         },
-        {}, [&](unsigned quanto) { return entrada.read(quanto); });
+        {},
+        [&, vazios = 0](unsigned quanto, QByteArray &dados) mutable {
+            // At the end of the file the service is told so (nothing sent); one that asks on
+            // and on is asking for the rest of a cut file.
+            dados = entrada.read(quanto);
+            vazios = dados.isEmpty() ? vazios + 1 : 0;
+            return vazios <= 3;
+        });
 }
 
 void fecharBancoNoServidor(const QString &banco, const QString &usuario, const QString &senha) {

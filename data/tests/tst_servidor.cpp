@@ -434,6 +434,29 @@ private Q_SLOTS:
         QVERIFY(r.contagem.clientes > 0);
         QVERIFY(QFileInfo(arquivo).size() > 0);
 
+        // A cut backup file sent to the server is refused, and the register stays as it was.
+        {
+            QFile inteira(arquivo);
+            QVERIFY(inteira.open(QIODevice::ReadOnly));
+            QFile cortada(m_casa.filePath(QStringLiteral("copias/cortada.fbk")));
+            QVERIFY(cortada.open(QIODevice::WriteOnly));
+            cortada.write(inteira.read(inteira.size() / 2));
+            cortada.close();
+            QElapsedTimer relogio;
+            relogio.start();
+            try {
+                Copias(m_banco).restaurar(cortada.fileName());
+                QFAIL("restaurou uma cópia cortada");
+            } catch (const ErroSistema &e) {
+                QVERIFY2(e.mensagem().startsWith(QStringLiteral("A cópia ")) &&
+                             e.mensagem().contains(QStringLiteral("nada foi alterado")),
+                         qPrintable(e.mensagem()));
+                qInfo("%s", qPrintable(e.mensagem()));
+            }
+            QVERIFY(relogio.elapsed() < 60000);
+            QCOMPARE(consultar(QStringLiteral("SELECT COUNT(*) FROM CLIENTES")).at(0).toLongLong(),
+                     r.contagem.clientes);
+        }
         // Restored through the server while a desk works: refused, nothing changed. With the
         // desks closed: the current register kept aside, the backup's in its place.
         {
