@@ -135,24 +135,30 @@ int main(int argc, char **argv) {
         "Sem --banco, o banco é o desta estação: ~/Talvano/DADOS.GDB, ou o do servidor gravado\n"
         "por talvano-criar-base --estacao (ex.: --banco servidor:/srv/talvano/DADOS.GDB).\n");
     QStringList args = app.arguments().mid(1);
-    // The register this desk uses (a server's, when the desk was set to one).
-    QString banco = TDatamodule1::caminhoPadrao();
-    try {
-        banco = AcessoBanco::daMesa().banco;
-    } catch (const ErroSistema &) {
-        // Told when the register is reached, with the reason.
+    if (args.value(0) == QLatin1String("--ajuda") || args.value(0) == QLatin1String("-h") ||
+        args.value(0) == QLatin1String("--help")) {
+        saida << uso;
+        return 0;
     }
+    // The register this desk uses (a server's, when the desk was set to one); a setting that
+    // cannot be used is told, never passed over for the embedded file.
+    QString banco;
     if (args.size() >= 2 && args[0] == QLatin1String("--banco")) {
         banco = args[1];
         args = args.mid(2);
+    } else {
+        try {
+            banco = AcessoBanco::daMesa().banco;
+        } catch (const ErroSistema &e) {
+            erro << "Erro: " << e.mensagem() << "\n";
+            TDatamodule1::encerrarBanco();
+            return 1;
+        }
     }
     Copias copias(banco, PreferenciasCopias::pastaEscolhida());
     int status = 0;
     try {
-        if (args.value(0) == QLatin1String("--ajuda") || args.value(0) == QLatin1String("-h") ||
-            args.value(0) == QLatin1String("--help")) {
-            saida << uso;
-        } else if (args.size() == 1 && args[0] == QLatin1String("--listar")) {
+        if (args.size() == 1 && args[0] == QLatin1String("--listar")) {
             status = listar(copias, saida);
         } else if (args.size() == 2 && args[0] == QLatin1String("--restaurar")) {
             status = restaurar(copias, args[1], saida);
