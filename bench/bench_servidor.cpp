@@ -150,7 +150,12 @@ int mesa(const QString &endereco, qint64 inicio, qint64 duracaoNs, qint64 interv
     TDatamodule1 dm(
         AcessoBanco{endereco, QStringLiteral("SYSDBA"), QString::fromStdString(senha), QString()});
     dm.Recibos->substituirSql({QStringLiteral("SELECT * FROM RECIBOS WHERE 1 = 0")});
+    const qint64 t0 = agoraNs();
     salvarRecibo(dm, 0);
+    if (qEnvironmentVariableIsSet("BENCH_DETALHE"))
+        std::fprintf(stderr, "mesa %d: primeiro recibo em %.1f ms, %.1f ms antes do início\n",
+                     int(::getpid()), double(agoraNs() - t0) / 1e6,
+                     double(inicio - agoraNs()) / 1e6);
     while (agoraNs() < inicio)
         ::usleep(200);
     int salvos = 0;
@@ -174,6 +179,8 @@ double vazao(const QString &endereco, int mesas, qint64 intervaloNs) {
                  {QStringLiteral("--mesa"), endereco, QString::number(inicio),
                   QString::number(k_duracao), QString::number(intervaloNs)});
         p->write((ServidorTeste::senhaAdmin() + u'\n').toUtf8());
+        // Written now, not when this process next waits on that desk: the desks start together.
+        p->waitForBytesWritten(10000);
         p->closeWriteChannel();
         processos.push_back(std::move(p));
     }
@@ -181,7 +188,10 @@ double vazao(const QString &endereco, int mesas, qint64 intervaloNs) {
     for (auto &p : processos) {
         p->waitForFinished(600000);
         bool ok = false;
-        salvos += p->readAllStandardOutput().trimmed().toLongLong(&ok);
+        const qint64 daMesa = p->readAllStandardOutput().trimmed().toLongLong(&ok);
+        salvos += daMesa;
+        if (qEnvironmentVariableIsSet("BENCH_DETALHE"))
+            std::printf("  mesa: %lld recibos\n", static_cast<long long>(daMesa));
         if (!ok) {
             std::fprintf(stderr, "mesa falhou: %s\n", p->readAllStandardError().constData());
             return 0;

@@ -3,14 +3,18 @@
 // was given, with the time each save took. The password comes on stdin, never on the command
 // line.
 //
-// mesa_servidor ENDERECO CONTA RECIBOS MARCA
+// mesa_servidor ENDERECO CONTA RECIBOS MARCA [INICIO]
+// INICIO: the moment (nanoseconds of the real-time clock) at which to issue the first receipt,
+// so that several desks started one after another work at the same time.
 #include "AcessoBanco.h"
 #include "Datamodule1.h"
 #include "Dinheiro.h"
 #include "ErroSistema.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <cstdio>
 #include <iostream>
@@ -18,8 +22,8 @@
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 5) {
-        std::fprintf(stderr, "uso: mesa_servidor ENDERECO CONTA RECIBOS MARCA\n");
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "uso: mesa_servidor ENDERECO CONTA RECIBOS MARCA [INICIO]\n");
         return 2;
     }
     std::string senha;
@@ -32,6 +36,10 @@ int main(int argc, char **argv) {
     try {
         TDatamodule1 dm(acesso);
         dm.Recibos->substituirSql({QStringLiteral("SELECT * FROM RECIBOS WHERE 1 = 0")});
+        dm.garantirConexao();
+        const qint64 inicio = argc == 6 ? QByteArray(argv[5]).toLongLong() : 0;
+        while (QDateTime::currentMSecsSinceEpoch() * 1000000 < inicio)
+            QThread::usleep(500);
         QElapsedTimer relogio;
         for (int i = 0; i < recibos; ++i) {
             relogio.start();

@@ -8,6 +8,7 @@
 #include "ProcessoAuxiliar.h"
 #include "ServidorTeste.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QSet>
 #include <QtTest>
@@ -168,18 +169,24 @@ private Q_SLOTS:
     // Four desk processes issue receipts at the same moment: every number is another, and
     // every row is the one its desk saved.
     void mesasEmitemAoMesmoTempoSemRepetirNumero() {
-        const int porMesa = 40;
+        const int porMesa = 60;
+        // All four begin at one moment, whatever their start-up took.
+        const qint64 inicio = (QDateTime::currentMSecsSinceEpoch() + 5000) * 1000000;
         std::vector<std::unique_ptr<QProcess>> mesas;
         for (int i = 0; i < 4; ++i) {
             const QString conta = i % 2 ? k_escritorio : k_balcao;
             auto p = std::make_unique<QProcess>();
             p->start(QStringLiteral(MESA_SERVIDOR),
-                     {m_banco, conta, QString::number(porMesa), QStringLiteral("Mesa %1").arg(i)});
+                     {m_banco, conta, QString::number(porMesa), QStringLiteral("Mesa %1").arg(i),
+                      QString::number(inicio)});
             p->write((senhaDe(conta) + u'\n').toUtf8());
+            // Written now, not when the test next waits on that desk: the desks run together.
+            p->waitForBytesWritten(10000);
             p->closeWriteChannel();
             mesas.push_back(std::move(p));
         }
         QSet<int> numeros;
+        std::vector<std::pair<int, int>> faixas; // each desk's first and last number
         for (int i = 0; i < 4; ++i) {
             QProcess &p = *mesas[size_t(i)];
             QVERIFY(p.waitForFinished(120000));
@@ -190,6 +197,10 @@ private Q_SLOTS:
                 const int numero = l.split(' ').at(0).toInt();
                 QVERIFY2(!numeros.contains(numero), l.constData());
                 numeros.insert(numero);
+                if (faixas.size() <= size_t(i))
+                    faixas.emplace_back(numero, numero);
+                faixas[size_t(i)].first = qMin(faixas[size_t(i)].first, numero);
+                faixas[size_t(i)].second = qMax(faixas[size_t(i)].second, numero);
                 const Fb::Linha linha =
                     consultar(QStringLiteral("SELECT CLIENTE, VALOR, REFERENTE FROM RECIBOS WHERE "
                                              "ID_RECIBO = %1")
@@ -204,6 +215,12 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(numeros.size(), 4 * porMesa);
+        // They really worked at once: the numbers of each desk are interleaved with another's.
+        for (size_t i = 0; i < faixas.size(); ++i) {
+            const auto [menor, maior] = faixas[i];
+            QVERIFY2(maior - menor + 1 > porMesa,
+                     qPrintable(QStringLiteral("a mesa %1 trabalhou sozinha").arg(i)));
+        }
         QCOMPARE(consultar(QStringLiteral("SELECT COUNT(*) FROM RECIBOS WHERE CLIENTE "
                                           "STARTING WITH 'Mesa '"))
                      .at(0)
