@@ -107,13 +107,17 @@ bool AcessoBanco::noServidor() const {
 }
 
 QString AcessoBanco::servidor() const {
-    return noServidor() ? banco.left(banco.indexOf(u':')) : QString();
+    return noServidor() ? Fb::servidorDe(banco) : QString();
+}
+
+QString AcessoBanco::caminho() const {
+    return noServidor() ? Fb::caminhoNoServidor(banco) : banco;
 }
 
 QString AcessoBanco::descricao() const {
     if (!noServidor())
         return nativo(banco);
-    return QStringLiteral("%1 no servidor %2").arg(banco.mid(banco.indexOf(u':') + 1), servidor());
+    return QStringLiteral("%1 no servidor %2").arg(caminho(), servidor());
 }
 
 AcessoBanco AcessoBanco::local(const QString &caminho) {

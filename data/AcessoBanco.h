@@ -15,6 +15,8 @@ struct AcessoBanco {
     bool noServidor() const;
     // The server part of a server address ("escritorio", "192.168.0.10/3051"); empty for a file.
     QString servidor() const;
+    // The database file: the path after the server's name, or the file itself.
+    QString caminho() const;
     // The database as the user reads it in a message.
     QString descricao() const;
 

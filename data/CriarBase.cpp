@@ -108,7 +108,7 @@ void prepararPastaNoServidor(const AcessoBanco &admin) {
     const QString servidor = admin.servidor().section(u'/', 0, 0);
     if (servidor != QLatin1String("localhost") && servidor != QLatin1String("127.0.0.1"))
         return;
-    const QString pasta = QFileInfo(admin.banco.mid(admin.banco.indexOf(u':') + 1)).path();
+    const QString pasta = QFileInfo(admin.caminho()).path();
     if (QFileInfo(pasta).isDir())
         return;
     const passwd *firebird = ::getpwnam("firebird");
@@ -128,13 +128,7 @@ void criarNoServidor(const QString &endereco, Esquema::Modo modo, const QStringL
                      QTextStream &saida) {
     if (nomes.isEmpty())
         throw ErroSistema(QStringLiteral("Diga com --conta NOME a conta de cada estação."));
-    for (const QString &nome : nomes)
-        if (!Esquema::nomeDeContaValido(nome))
-            throw ErroSistema(
-                QStringLiteral("\"%1\" não serve de nome de conta: use de 1 a 31 "
-                               "letras sem acento, algarismos ou \"_\", começando por "
-                               "uma letra.")
-                    .arg(nome));
+    Esquema::verificarNomesDeConta(nomes); // before any password is asked
     AcessoBanco admin{noServidor(endereco), QStringLiteral("SYSDBA"), {}, {}};
     prepararPastaNoServidor(admin);
     admin.senha = lerSenha(QStringLiteral("Senha do administrador do Firebird (SYSDBA) em %1: ")

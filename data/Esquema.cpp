@@ -123,15 +123,13 @@ QString literal(const QString &texto) {
 }
 
 void exigirContasValidas(const QList<Esquema::Conta> &contas) {
-    for (const Esquema::Conta &c : contas) {
-        if (!Esquema::nomeDeContaValido(c.nome))
-            throw ErroSistema(QStringLiteral("\"%1\" não serve de nome de conta: use de 1 a 31 "
-                                             "letras sem acento, algarismos ou \"_\", começando "
-                                             "por uma letra.")
-                                  .arg(c.nome));
+    QStringList nomes;
+    for (const Esquema::Conta &c : contas)
+        nomes << c.nome;
+    Esquema::verificarNomesDeConta(nomes);
+    for (const Esquema::Conta &c : contas)
         if (c.senha.isEmpty())
             throw ErroSistema(QStringLiteral("A conta %1 precisa de uma senha.").arg(c.nome));
-    }
 }
 
 void darPapel(Fb::Conexao &base) {
@@ -158,9 +156,14 @@ void cadastrarEm(Fb::Conexao &base, const QList<Esquema::Conta> &contas) {
 
 namespace Esquema {
 
-bool nomeDeContaValido(const QString &nome) {
+void verificarNomesDeConta(const QStringList &nomes) {
     static const QRegularExpression valido(QStringLiteral("^[A-Za-z][A-Za-z0-9_]{0,30}$"));
-    return valido.match(nome).hasMatch();
+    for (const QString &nome : nomes)
+        if (!valido.match(nome).hasMatch())
+            throw ErroSistema(QStringLiteral("\"%1\" não serve de nome de conta: use de 1 a 31 "
+                                             "letras sem acento, algarismos ou \"_\", começando "
+                                             "por uma letra.")
+                                  .arg(nome));
 }
 
 void criarNoServidor(const AcessoBanco &admin, Modo modo, const QList<Conta> &contas) {

@@ -31,6 +31,7 @@ struct Conta {
 void criarNoServidor(const AcessoBanco &admin, Modo modo, const QList<Conta> &contas);
 // Creates (or gives a new password to) desks' accounts of a register on a server, in the role.
 void cadastrarContas(const AcessoBanco &admin, const QList<Conta> &contas);
-// Whether a name can be an account: 1 to 31 letters, digits or "_", starting with a letter.
-bool nomeDeContaValido(const QString &nome);
+// Throws ErroSistema naming the first name that cannot be an account: 1 to 31 letters,
+// digits or "_", starting with a letter.
+void verificarNomesDeConta(const QStringList &nomes);
 } // namespace Esquema

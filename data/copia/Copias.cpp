@@ -269,8 +269,7 @@ bool Copias::noServidor() const {
 }
 
 QString Copias::nomeDoBanco() const {
-    return QFileInfo(noServidor() ? m_banco.mid(m_banco.indexOf(u':') + 1) : m_banco)
-        .completeBaseName();
+    return QFileInfo(noServidor() ? Fb::caminhoNoServidor(m_banco) : m_banco).completeBaseName();
 }
 
 QString Copias::pastaPadrao() const {
@@ -755,9 +754,8 @@ Copias::Restauracao Copias::restaurar(const QString &arquivoPedido) {
 
 Copias::Restauracao Copias::restaurarNoServidor(const QString &arquivo) {
     const AcessoBanco acesso = AcessoBanco::para(m_banco);
-    const qsizetype doisPontos = m_banco.indexOf(u':');
-    const QString servidor = m_banco.left(doisPontos);
-    const QString caminho = m_banco.mid(doisPontos + 1);
+    const QString servidor = acesso.servidor();
+    const QString caminho = acesso.caminho();
     const QFileInfo noDisco(caminho);
     const QDateTime agora = QDateTime::currentDateTime();
     // The restored register is made on the server beside the current one, under a name of its

@@ -327,6 +327,14 @@ bool enderecoDeServidor(const QString &banco) {
            !antes.contains(u'\\');
 }
 
+QString servidorDe(const QString &endereco) {
+    return endereco.left(endereco.indexOf(u':'));
+}
+
+QString caminhoNoServidor(const QString &endereco) {
+    return endereco.mid(endereco.indexOf(u':') + 1);
+}
+
 namespace {
 
 // A server that would not let this desk in: its name and the reason, in words a user can act
@@ -338,7 +346,7 @@ ErroSistema erroDoServidor(const QString &endereco, const QString &usuario, cons
                 return true;
         return false;
     };
-    const QString servidor = endereco.left(endereco.indexOf(u':'));
+    const QString servidor = servidorDe(endereco);
     const QString detalhe = e.mensagem().section(QStringLiteral("\n\n"), 1);
     QString motivo;
     if (tem({isc_login, isc_psw_attach}))
@@ -368,7 +376,7 @@ ErroSistema erroDoServidor(const QString &endereco, const QString &usuario, cons
         motivo = e.mensagem().section(QStringLiteral("\n\n"), 0, 0);
     return ErroSistema(QStringLiteral("Não foi possível entrar no banco de dados %1 do servidor "
                                       "%2: %3.\n\n%4")
-                           .arg(endereco.mid(endereco.indexOf(u':') + 1), servidor, motivo,
+                           .arg(caminhoNoServidor(endereco), servidor, motivo,
                                 detalhe.isEmpty() ? e.mensagem() : detalhe)
                            .trimmed(),
                        e.codigos());
@@ -658,32 +666,30 @@ void executarServico(const QString &servidor, const QString &usuario, const QStr
 
 void copiarBanco(const QString &banco, const QString &arquivo, const QString &usuario,
                  const QString &senha) {
-    if (!enderecoDeServidor(banco)) {
-        executarServico({}, usuario, senha, [&](IXpbBuilder &acao, Status &st) {
-            acao.insertTag(&st, isc_action_svc_backup);
-            acao.insertString(&st, isc_spb_dbname, caminhoUtf8(banco).constData());
-            acao.insertString(&st, isc_spb_bkp_file, caminhoUtf8(arquivo).constData());
-            acao.insertInt(&st, isc_spb_options, isc_spb_bkp_no_garbage_collect);
-        });
+    // From a server, the server reads its database and sends the backup over the (encrypted)
+    // wire: the file is written here, by this process, whatever the server may write on its
+    // own disks.
+    const bool remoto = enderecoDeServidor(banco);
+    const auto montar = [&](IXpbBuilder &acao, Status &st) {
+        acao.insertTag(&st, isc_action_svc_backup);
+        acao.insertString(&st, isc_spb_dbname,
+                          remoto ? caminhoNoServidor(banco).toUtf8().constData()
+                                 : caminhoUtf8(banco).constData());
+        acao.insertString(&st, isc_spb_bkp_file,
+                          remoto ? "stdout" : caminhoUtf8(arquivo).constData());
+        acao.insertInt(&st, isc_spb_options, isc_spb_bkp_no_garbage_collect);
+    };
+    if (!remoto) {
+        executarServico({}, usuario, senha, montar);
         return;
     }
-    // The server reads its database and sends the backup over the (encrypted) wire: the file
-    // is written here, by this process, whatever the server may write on its own disks.
     QFile saida(arquivo);
     if (!saida.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw ErroSistema(QStringLiteral("Não foi possível criar o arquivo %1: %2.")
                               .arg(QDir::toNativeSeparators(arquivo), saida.errorString()));
     QString falhaAoGravar;
-    const qsizetype doisPontos = banco.indexOf(u':');
     executarServico(
-        banco.left(doisPontos), usuario, senha,
-        [&](IXpbBuilder &acao, Status &st) {
-            acao.insertTag(&st, isc_action_svc_backup);
-            acao.insertString(&st, isc_spb_dbname, banco.mid(doisPontos + 1).toUtf8().constData());
-            acao.insertString(&st, isc_spb_bkp_file, "stdout");
-            acao.insertInt(&st, isc_spb_options, isc_spb_bkp_no_garbage_collect);
-        },
-        [&](const char *dados, unsigned tamanho) {
+        servidorDe(banco), usuario, senha, montar, [&](const char *dados, unsigned tamanho) {
             if (falhaAoGravar.isEmpty() && saida.write(dados, tamanho) != qint64(tamanho))
                 falhaAoGravar = saida.errorString();
         });
@@ -699,60 +705,64 @@ void copiarBanco(const QString &banco, const QString &arquivo, const QString &us
 
 void restaurarBanco(const QString &arquivo, const QString &banco, const QString &usuario,
                     const QString &senha) {
-    if (!enderecoDeServidor(banco)) {
-        executarServico({}, usuario, senha, [&](IXpbBuilder &acao, Status &st) {
-            acao.insertTag(&st, isc_action_svc_restore);
-            acao.insertString(&st, isc_spb_bkp_file, caminhoUtf8(arquivo).constData());
-            acao.insertString(&st, isc_spb_dbname, caminhoUtf8(banco).constData());
-            acao.insertInt(&st, isc_spb_options, isc_spb_res_create);
-        });
+    // To a server, the backup file is read here and sent over the wire: the server needs no
+    // access to this machine's files, and writes only the new database.
+    const bool remoto = enderecoDeServidor(banco);
+    const auto montar = [&](IXpbBuilder &acao, Status &st) {
+        acao.insertTag(&st, isc_action_svc_restore);
+        acao.insertString(&st, isc_spb_bkp_file,
+                          remoto ? "stdin" : caminhoUtf8(arquivo).constData());
+        acao.insertString(&st, isc_spb_dbname,
+                          remoto ? caminhoNoServidor(banco).toUtf8().constData()
+                                 : caminhoUtf8(banco).constData());
+        acao.insertInt(&st, isc_spb_options, isc_spb_res_create);
+    };
+    if (!remoto) {
+        executarServico({}, usuario, senha, montar);
         return;
     }
-    // The backup file is read here and sent over the wire: the server needs no access to
-    // this machine's files, and writes only the new database.
     QFile entrada(arquivo);
     if (!entrada.open(QIODevice::ReadOnly))
         throw ErroSistema(QStringLiteral("Não foi possível ler o arquivo %1: %2.")
                               .arg(QDir::toNativeSeparators(arquivo), entrada.errorString()));
-    const qsizetype doisPontos = banco.indexOf(u':');
-    executarServico(
-        banco.left(doisPontos), usuario, senha,
-        [&](IXpbBuilder &acao, Status &st) {
-            acao.insertTag(&st, isc_action_svc_restore);
-            acao.insertString(&st, isc_spb_bkp_file, "stdin");
-            acao.insertString(&st, isc_spb_dbname, banco.mid(doisPontos + 1).toUtf8().constData());
-            acao.insertInt(&st, isc_spb_options, isc_spb_res_create);
-        },
-        {},
-        [&, vazios = 0](unsigned quanto, QByteArray &dados) mutable {
-            // At the end of the file the service is told so (nothing sent); one that asks on
-            // and on is asking for the rest of a cut file.
-            dados = entrada.read(quanto);
-            vazios = dados.isEmpty() ? vazios + 1 : 0;
-            return vazios <= 3;
-        });
+    executarServico(servidorDe(banco), usuario, senha, montar, {},
+                    [&, vazios = 0](unsigned quanto, QByteArray &dados) mutable {
+                        // At the end of the file the service is told so (nothing sent); one
+                        // that asks on and on is asking for the rest of a cut file.
+                        dados = entrada.read(quanto);
+                        vazios = dados.isEmpty() ? vazios + 1 : 0;
+                        return vazios <= 3;
+                    });
 }
 
-void fecharBancoNoServidor(const QString &banco, const QString &usuario, const QString &senha) {
-    const qsizetype doisPontos = banco.indexOf(u':');
-    executarServico(banco.left(doisPontos), usuario, senha, [&](IXpbBuilder &acao, Status &st) {
+namespace {
+
+// A property of a database on a server: its shutdown or online mode.
+void mudarModoNoServidor(const QString &banco, const QString &usuario, const QString &senha,
+                         bool fechar) {
+    executarServico(servidorDe(banco), usuario, senha, [&](IXpbBuilder &acao, Status &st) {
         acao.insertTag(&st, isc_action_svc_properties);
-        acao.insertString(&st, isc_spb_dbname, banco.mid(doisPontos + 1).toUtf8().constData());
-        const unsigned char completo = isc_spb_prp_sm_full;
-        acao.insertBytes(&st, isc_spb_prp_shutdown_mode, &completo, 1);
-        // No wait, no force: with a desk attached the shutdown fails and nothing changes.
-        acao.insertInt(&st, isc_spb_prp_attachments_shutdown, 0);
+        acao.insertString(&st, isc_spb_dbname, caminhoNoServidor(banco).toUtf8().constData());
+        if (fechar) {
+            const unsigned char completo = isc_spb_prp_sm_full;
+            acao.insertBytes(&st, isc_spb_prp_shutdown_mode, &completo, 1);
+            // No wait, no force: with a desk attached the shutdown fails and nothing changes.
+            acao.insertInt(&st, isc_spb_prp_attachments_shutdown, 0);
+        } else {
+            const unsigned char normal = isc_spb_prp_sm_normal;
+            acao.insertBytes(&st, isc_spb_prp_online_mode, &normal, 1);
+        }
     });
+}
+
+} // namespace
+
+void fecharBancoNoServidor(const QString &banco, const QString &usuario, const QString &senha) {
+    mudarModoNoServidor(banco, usuario, senha, true);
 }
 
 void abrirBancoNoServidor(const QString &banco, const QString &usuario, const QString &senha) {
-    const qsizetype doisPontos = banco.indexOf(u':');
-    executarServico(banco.left(doisPontos), usuario, senha, [&](IXpbBuilder &acao, Status &st) {
-        acao.insertTag(&st, isc_action_svc_properties);
-        acao.insertString(&st, isc_spb_dbname, banco.mid(doisPontos + 1).toUtf8().constData());
-        const unsigned char normal = isc_spb_prp_sm_normal;
-        acao.insertBytes(&st, isc_spb_prp_online_mode, &normal, 1);
-    });
+    mudarModoNoServidor(banco, usuario, senha, false);
 }
 
 // ---------------------------------------------------------------- Conexao

@@ -29,6 +29,9 @@ void prepararAmbiente();
 // Whether a database name is a server's address ("servidor:/caminho", "servidor/porta:...")
 // rather than a file this process opens itself.
 bool enderecoDeServidor(const QString &banco);
+// The two parts of a server's address: "servidor/3050" and "/srv/talvano/DADOS.GDB".
+QString servidorDe(const QString &endereco);
+QString caminhoNoServidor(const QString &endereco);
 
 // Releases the engine's threads and files; called once, at exit.
 void encerrar();
